@@ -1,0 +1,72 @@
+#pragma once
+// The main window: one page per import kind in JvPageControlGeneral, the "Opciones" menu with
+// "Cancelar proceso" (Ctrl+Alt+C), the shared workbook path and the incidence list.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QTabWidget;
+class QAction;
+class TDatos;
+class GuiChannel;
+
+class TFormPrincipalExcell : public QMainWindow {
+    Q_OBJECT
+public:
+    // args: the ten launch parameters (without the program name). The constructor runs the whole
+    // start-up: parameters, connection, upgrade, page choice, and the transfer window for LAV/LAC.
+    TFormPrincipalExcell(TDatos& datos, const QStringList& args, QWidget* parent = nullptr);
+    ~TFormPrincipalExcell() override;
+
+    // Launch contract: the operation codes in the order they are compared.
+    static int indiceOpcion(const QString& opcion);
+
+    // True when start-up decided the process must end (no parameters, or the transfer window of
+    // LAV/LAC was closed): main() then returns without running the event loop.
+    bool terminarAplicacion() const { return terminar_; }
+
+    TDatos& datos() const { return datos_; }
+    GuiChannel& canal() const { return *canal_; }
+    QTabWidget* paginas() const { return JvPageControlGeneral; }
+    QWidget* pagina(int indice) const;
+
+    // Main-window state used by the supplier price-list page.
+    int IdProveedor = 0;
+    QString CodigoProveedor;
+    QString NombreProveedor;
+    int IdFamilia = 0;
+    int IdMarca = 0;
+    bool CamposEnlazadosSN = false;
+
+    // The current workbook path, one for all pages, set only by a selector's dialog.
+    QString Nombre_Fichero;
+
+    // Incidences of the last import that reported any.
+    QStringList ListaIncidencias;
+    bool HayIncidenciasFichero = false;
+
+    void Mostrar_Incidencias();
+    void Modo_Proceso();
+    void Modo_Configuracion();
+
+    QAction* accionCancelar() const { return accionCancelar_; }
+    // Image index of a page's tab: 0 for the active one of pages 0 to 4, 1 otherwise.
+    int indiceImagen(int pagina) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void crearPaginas();
+    void FormShow();
+    void JvPageControlGeneralChange(int indice);
+
+    TDatos& datos_;
+    std::unique_ptr<GuiChannel> canal_;
+    QTabWidget* JvPageControlGeneral = nullptr;
+    QAction* accionCancelar_ = nullptr;
+    bool terminar_ = false;
+    bool mostrada_ = false;
+};
