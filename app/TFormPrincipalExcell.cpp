@@ -3,17 +3,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "GuiChannel.h"
 #include "MostrarIncidencias.h"
+#include "PaginaArticulos.h"
+#include "RtfReader.h"
 #include "TDatos.h"
 #include "TFormMensajeTraspasoLAVC.h"
+#include "TextosAyuda.h"
 
 namespace {
 
@@ -76,6 +82,13 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
 
     crearPaginas();
 
+    // --- articles page: the content of page 0, above its help panel ---
+    paginaArticulos_ = new PaginaArticulos(datos_, Nombre_Fichero);
+    paginaArticulos_->Modo_Proceso = [this] { Modo_Proceso(); };
+    paginaArticulos_->Modo_Configuracion = [this] { Modo_Configuracion(); };
+    static_cast<QVBoxLayout*>(pagina(0)->layout())->insertWidget(0, paginaArticulos_, 1);
+    // --- end articles page ---
+
     if (args.isEmpty()) {
         canal_->message(qd::MessageKind::Error, QStringLiteral("Este módulo sólo puede ejecutarse desde Quenda SQL."));
         terminar_ = true;
@@ -107,6 +120,7 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
 }
 
 TFormPrincipalExcell::~TFormPrincipalExcell() {
+    if (paginaArticulos_ && mostrada_) paginaArticulos_->guardarTicks(); // articles page: Excel.ini
     datos_.Destruir_Excel();
     if (qd::UserChannel::current() == canal_.get()) qd::UserChannel::setCurrent(nullptr);
     datos_.setCanal(nullptr);
@@ -126,6 +140,47 @@ void TFormPrincipalExcell::crearPaginas() {
     connect(JvPageControlGeneral, &QTabWidget::currentChanged, this,
             &TFormPrincipalExcell::JvPageControlGeneralChange);
     for (int i = 0; i < JvPageControlGeneral->count(); ++i) JvPageControlGeneral->tabBar()->setTabData(i, 1);
+
+    // Help panels of the article, client, delivery-address and contact pages, with their
+    // built-in texts; the show handler replaces them with the help files when present.
+    const struct {
+        int pagina;
+        const char* objeto;
+    } ayudas[] = {{0, "RichEditAyudaArticulos"},
+                  {1, "RichEditAyudaClientes"},
+                  {3, "RichEditAyudaDirClientes"},
+                  {4, "RichEditAyudaContClientes"}};
+    for (const auto& a : ayudas) {
+        auto* panel = new QTextBrowser;
+        panel->setObjectName(QString::fromLatin1(a.objeto));
+        panel->setReadOnly(true);
+        panel->setMaximumHeight(160);
+        panel->setHtml(a.pagina == 0   ? qd::textoPanelAyudaArticulos()
+                       : a.pagina == 1 ? qd::textoPanelAyudaClientes()
+                       : a.pagina == 3 ? qd::textoPanelAyudaDirClientes()
+                                       : qd::textoPanelAyudaContClientes());
+        pagina(a.pagina)->layout()->addWidget(panel);
+        panelesAyuda_[a.pagina] = panel;
+    }
+}
+
+QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const { return panelesAyuda_.value(pagina); }
+
+void TFormPrincipalExcell::cargarPanelesAyuda(const QString& carpeta) {
+    // The article file is optional; the other three share one guard: the first one missing ends
+    // the step and the panels after it keep their built-in texts.
+    QTextDocument documento;
+    if (qd::RtfReader::readFile(QDir(carpeta).filePath(QStringLiteral("Ayuda_Excel.rtf")), &documento))
+        panelesAyuda_[0]->setHtml(documento.toHtml());
+    const struct {
+        int pagina;
+        const char* fichero;
+    } resto[] = {{1, "Ayuda_Excel_Clientes.rtf"}, {3, "Ayuda_Excel_DirClientes.rtf"}, {4, "Ayuda_Excel_ContClientes.rtf"}};
+    for (const auto& r : resto) {
+        QTextDocument doc;
+        if (!qd::RtfReader::readFile(QDir(carpeta).filePath(QString::fromLatin1(r.fichero)), &doc)) return;
+        panelesAyuda_[r.pagina]->setHtml(doc.toHtml());
+    }
 }
 
 QWidget* TFormPrincipalExcell::pagina(int indice) const { return JvPageControlGeneral->widget(indice); }
@@ -155,7 +210,11 @@ void TFormPrincipalExcell::showEvent(QShowEvent* event) {
 }
 
 void TFormPrincipalExcell::FormShow() {
-    // Field ticks, lookups and help panels are loaded by the pages as they are built.
+    cargarPanelesAyuda(QCoreApplication::applicationDirPath());
+    // --- articles page: ticks from Excel.ini, the initial ticks, the lookups' first records ---
+    paginaArticulos_->cargarTicks();
+    paginaArticulos_->ticksIniciales();
+    paginaArticulos_->precargarLookups();
 }
 
 void TFormPrincipalExcell::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
@@ -165,6 +224,10 @@ void TFormPrincipalExcell::Mostrar_Incidencias() {
     qd::gui::showIncidences(this, ListaIncidencias);
 }
 
-void TFormPrincipalExcell::Modo_Proceso() {}
+void TFormPrincipalExcell::Modo_Proceso() {
+    if (paginaArticulos_) paginaArticulos_->modoProceso(true); // articles page
+}
 
-void TFormPrincipalExcell::Modo_Configuracion() {}
+void TFormPrincipalExcell::Modo_Configuracion() {
+    if (paginaArticulos_) paginaArticulos_->modoProceso(false); // articles page
+}

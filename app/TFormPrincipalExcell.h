@@ -2,14 +2,17 @@
 // The main window: one page per import kind in JvPageControlGeneral, the "Opciones" menu with
 // "Cancelar proceso" (Ctrl+Alt+C), the shared workbook path and the incidence list.
 
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
 
 class QTabWidget;
 class QAction;
+class QTextBrowser;
 class TDatos;
 class GuiChannel;
+class PaginaArticulos; // articles page
 
 class TFormPrincipalExcell : public QMainWindow {
     Q_OBJECT
@@ -54,6 +57,12 @@ public:
     // Image index of a page's tab: 0 for the active one of pages 0 to 4, 1 otherwise.
     int indiceImagen(int pagina) const;
 
+    // Help panel of page 0, 1, 3 or 4, and the loading of the help files from a folder.
+    QTextBrowser* panelAyuda(int pagina) const;
+    // The content of page 0, "Artículos".
+    PaginaArticulos* paginaArticulos() const { return paginaArticulos_; }
+    void cargarPanelesAyuda(const QString& carpeta);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +76,8 @@ private:
     std::unique_ptr<GuiChannel> canal_;
     QTabWidget* JvPageControlGeneral = nullptr;
     QAction* accionCancelar_ = nullptr;
+    QHash<int, QTextBrowser*> panelesAyuda_;
+    PaginaArticulos* paginaArticulos_ = nullptr; // articles page
     bool terminar_ = false;
     bool mostrada_ = false;
 };

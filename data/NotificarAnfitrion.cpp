@@ -20,7 +20,9 @@ constexpr int kProfundidadMaxima = 6;
 constexpr int kVentanasMaximas = 20000;
 
 // Windows may vanish while they are walked; the resulting BadWindow errors are ignored.
-int ignorarErrorX(Display*, XErrorEvent*) { return 0; }
+int ignorarErrorX(Display*, XErrorEvent*) {
+    return 0;
+}
 
 bool esVentanaAnfitrion(Display* dpy, Window w) {
     XClassHint hint{};

@@ -6,13 +6,18 @@
 // It never shows anything itself: every message and question goes through the UserChannel given
 // by its owner (the main window, the headless importer or a test).
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <functional>
 #include <memory>
 
 #include "FbAttachment.h"
 #include "FbStatement.h"
 #include "FbTransaction.h"
+#include "TkvIBQuery.h"
+#include "TkvRxMemoryData.h"
 #include "UserChannel.h"
 
 namespace qd::wb {
@@ -86,6 +91,75 @@ public:
 
     std::unique_ptr<qd::wb::Workbook> ExcelApp;
 
+    // --- shared steps of the loaders and writers (datos_comun.cpp) -------------------------------
+    // The shared one-directional lookup query: every code lookup runs on it.
+    TkvIBQuery Consulta{&IBDatabase, &IBTransaction1, false};
+
+    // The reading pattern of every loader, over the held workbook's active sheet: empties `tabla`,
+    // then for rows 2 to the last used row, stopping at the first row whose first cell is empty:
+    // appends a record, calls `columna(row, column, header)` for every column with a non-empty
+    // header, posts the record when `conservar()` says so (cancels it otherwise), lets pending
+    // messages through and stops when the cancel flag is set. Returns the rows read.
+    int Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(int, int, const QString&)>& columna,
+                         const std::function<bool()>& conservar);
+    // Stores a cell of the held sheet in a staging field as the field takes it: text fields get
+    // the cell's text, number fields its number (an empty cell stores empty text or 0, never
+    // null). A value the field cannot take stores 0 in float fields and null in the others.
+    void Poner_Celda_Staging(TkvRxMemoryData& tabla, const QString& campo, int fila, int columna);
+    // Stores a value in a staging field with the same fallback (0 in float fields, else null).
+    static void Poner_Valor_Staging(TkvRxMemoryData& tabla, const QString& campo, const QVariant& valor);
+    // The ID a lookup statement ("SELECT <id> as ID FROM <table>", completed here with
+    // " WHERE (CODIGO = :ParCodigo)") gives for a code, on Consulta; null when nothing is found
+    // or on any database error.
+    QVariant Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo);
+    // Runs one statement with its parameters bound by name, in the shared transaction.
+    void Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros);
+    // Binds a statement parameter from a staged value (null binds null). False when the statement
+    // has no parameter of that name.
+    static bool Enlazar_Parametro(qd::fb::Statement& sentencia, const QString& nombre, const QVariant& valor);
+    // The text of an error as the user sees it: the database's own message, the dataset's or
+    // the reader's text.
+    static QString Texto_Error(const std::exception& e);
+    // Ends a writer's row: commits retaining when the transaction is active, lets pending
+    // messages through and answers whether the user asked to cancel.
+    bool Fin_Fila_Escritura();
+
+    // --- articles (datos_articulos.cpp) -----------------------------------------------------------
+    TkvRxMemoryData kvRxMDArticulos; // staging table of the article import
+    QString InsertArticulos, UpdateArticulos;
+    // Stages the rows of the held workbook. OpcionBusqueda: true matches articles by code, false
+    // by supplier reference (the field a row must have to stay). UsarTopeIntervalo changes nothing
+    // here; it is kept for the caller's symmetry with the writer.
+    void CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo);
+    // The ID of a code in the master table of index Tabla_Busqueda (0 family, 1 VAT, 2 brand,
+    // 3 range, 4 manufacturer, 5 supplier, 6 company group), creating missing families, brands,
+    // ranges and manufacturers; null when nothing is found (the launch group for 6).
+    QVariant BuscarID_Articulos(int Tabla_Busqueda, const QString& Codigo_Busqueda);
+    struct OpcionesArticulos { // the writer's options, named as the writer's arguments
+        int Tarifa_Ventas = 0;
+        int Almacen = 0;
+        int NumeroIntervalos = 3;
+        bool ActualizarPVPs = false, SoloNuevos = false, ActualizarStock = false, Intervalos = false,
+             SoloActualizar = false, SoloPvpStock = false, OpcionBusqueda = true, PonerStockActual = true,
+             UsarTopeIntervalo = false, ActualizarCosteInical = false;
+        // The four mode buttons (create, update, prices, stock) → options, as the page derives them.
+        static OpcionesArticulos desdeModos(bool alta, bool actualizar, bool pvp, bool stock);
+    };
+    struct ResumenArticulos {
+        int Nuevos = 0, Actualizados = 0, PVPModificados = 0, IntervalosModificados = 0, StockModificado = 0;
+        int TotalRegistros = 0; // the staged record the loop stood on when it ended
+        QString texto;          // the summary shown at the end
+    };
+    // Writes the staged articles with InsertArticulos / UpdateArticulos. Errors of the insert, the
+    // update or the initial cost stop the loop and reach the caller (what was written stays
+    // written); stock and price errors are warnings and the loop goes on. Shows the summary.
+    ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o);
+
 private:
+    // Declares the fields of kvRxMDArticulos; runs while the data module is built (below).
+    bool Definir_kvRxMDArticulos();
+    [[maybe_unused]] bool articulosDefinidos_ = Definir_kvRxMDArticulos();
+    QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
+
     qd::UserChannel* canal_ = nullptr;
 };

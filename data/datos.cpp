@@ -36,6 +36,7 @@ TDatos::TDatos()
       IBSQLActualizarBD(&IBDatabase, &IBTActualizarBD) {
     Q_INIT_RESOURCE(upgrade);
     IBSQLActualizarBD.setParamCheck(false);
+    IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
     setCanal(nullptr);
     DataModuleCreate();
 }

@@ -42,7 +42,8 @@ public:
 
 private:
     friend class Attachment;
-    void forget() { handle_ = 0; db_ = nullptr; } // the attachment went away
+    void connectionClosed() { handle_ = 0; }      // the attachment ended this transaction
+    void attachmentDestroyed() { handle_ = 0; db_ = nullptr; }
 
     Attachment* db_;
     QStringList params_;

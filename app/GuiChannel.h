@@ -1,0 +1,62 @@
+#pragma once
+// The UserChannel of the program's window: Qt message boxes, the progress window, the status
+// bar of the page that runs the import and the main window's incidence list.
+//
+// Every message box text and every question (with its answer) is also written to the
+// application's log (stderr) as one line "[kind] text", line breaks written as "\n", so support
+// and end-to-end checks can follow what the user was shown.
+
+#include "UserChannel.h"
+
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdio>
+#include <functional>
+
+class QWidget;
+class TFormProgreso;
+
+class GuiChannel : public qd::UserChannel {
+public:
+    using StatusSetter = std::function<void(const QString& text, int panel)>;
+
+    // incidences and flag: the main window's ListaIncidencias and HayIncidenciasFichero.
+    // status: shows a status text (null: status texts are dropped).
+    GuiChannel(QWidget* parent, QStringList& incidences, bool& hayIncidencias, StatusSetter status = {});
+    ~GuiChannel() override;
+
+    void message(qd::MessageKind kind, const QString& text, const QString& caption = {}) override;
+    bool ask(const QString& text, const QString& caption = {}) override;
+    void status(const QString& text, int panel = -1) override;
+    void progressOpen(int maximum) override;
+    void progressStep(const QString& label) override;
+    void progressClose() override;
+    void incidence(const QString& line) override;
+    void waitCursor(bool on) override;
+
+    void setStatusSetter(StatusSetter status) { status_ = std::move(status); }
+    // The open progress window, or null.
+    TFormProgreso* progreso() const { return progreso_; }
+
+    // Where the log lines go (stderr unless changed; tests give a file).
+    void setLogStream(std::FILE* stream) { log_ = stream; }
+    // One log line "[tag] text".
+    void log(const QString& tag, const QString& text) const;
+
+    static QString kindTag(qd::MessageKind kind);
+
+protected:
+    void processEvents() override;
+
+private:
+    QString captionOr(const QString& caption) const;
+
+    QPointer<QWidget> parent_;
+    QStringList& incidences_;
+    bool& hayIncidencias_;
+    StatusSetter status_;
+    QPointer<TFormProgreso> progreso_;
+    int waitDepth_ = 0;
+    std::FILE* log_ = stderr;
+};

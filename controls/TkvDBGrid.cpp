@@ -1,0 +1,145 @@
+#include "TkvDBGrid.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+
+TkvDBGrid::TkvDBGrid(QWidget* parent) : QTableView(parent), modelo_(new ModeloRxMemoryData(this)) {
+    setModel(modelo_);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) { modelo_->setTabla(tabla); }
+
+void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) { modelo_->setColumnas(columnas); }
+
+void TkvDBGrid::setReadOnly(bool on) {
+    soloLectura_ = on;
+    modelo_->setSoloLectura(on);
+    setEditTriggers(on ? QAbstractItemView::NoEditTriggers
+                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
+}
+
+QChar TkvDBGrid::separadorDecimal() const {
+    if (!separador_.isNull()) return separador_;
+    const QString s = QLocale().decimalPoint();
+    return s.isEmpty() ? QLatin1Char('.') : s.at(0);
+}
+
+QString TkvDBGrid::campoActivo() const {
+    const int campo = modelo_->campoDeColumna(currentIndex().column());
+    if (campo < 0 || !modelo_->tabla()) return {};
+    return modelo_->tabla()->fieldDefs()[campo].name;
+}
+
+bool TkvDBGrid::setCampoActivo(const QString& campo) {
+    const int columna = modelo_->columnaDeCampo(campo);
+    if (columna < 0) return false;
+    const int fila = currentIndex().isValid() ? currentIndex().row() : 0;
+    if (modelo_->rowCount() == 0) return false;
+    setCurrentIndex(modelo_->index(fila, columna));
+    return true;
+}
+
+std::unique_ptr<QKeyEvent> TkvDBGrid::teclaDecimal(const QKeyEvent* event, int columna) const {
+    const QString texto = event->text();
+    if (texto != QLatin1String(".") && texto != QLatin1String(",")) return nullptr;
+    if (!modelo_->esColumnaFlotante(columna)) return nullptr;
+    const QChar separador = separadorDecimal();
+    if (texto.at(0) == separador) return nullptr;
+    const int tecla = separador == QLatin1Char(',') ? Qt::Key_Comma : Qt::Key_Period;
+    return std::make_unique<QKeyEvent>(event->type(), tecla, event->modifiers(), QString(separador),
+                                       event->isAutoRepeat(), ushort(event->count()));
+}
+
+bool TkvDBGrid::moverColumna(bool adelante) {
+    const QModelIndex actual = currentIndex();
+    const int columnas = modelo_->columnCount();
+    const int filas = modelo_->rowCount();
+    if (!actual.isValid() || columnas == 0) return false;
+    int fila = actual.row();
+    int columna = actual.column() + (adelante ? 1 : -1);
+    if (columna >= columnas || columna < 0) {
+        if (!MoveByRow) return true; // the key is kept: nothing happens at the edge
+        fila += adelante ? 1 : -1;
+        if (fila < 0 || fila >= filas) return true;
+        columna = adelante ? 0 : columnas - 1;
+    }
+    setCurrentIndex(modelo_->index(fila, columna));
+    return true;
+}
+
+void TkvDBGrid::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown) onKeyDown(event);
+    const int tecla = event->key();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (EnterToTab) {
+        if ((tecla == Qt::Key_Return || tecla == Qt::Key_Enter || tecla == Qt::Key_Tab) && !shift) {
+            moverColumna(true);
+            event->accept();
+            return;
+        }
+        if (tecla == Qt::Key_Backtab || (tecla == Qt::Key_Tab && shift)) {
+            moverColumna(false);
+            event->accept();
+            return;
+        }
+        if (!MoveByRow && (tecla == Qt::Key_Up || tecla == Qt::Key_Down || tecla == Qt::Key_PageUp ||
+                           tecla == Qt::Key_PageDown)) {
+            event->accept();
+            return;
+        }
+    }
+    if (auto cambiada = teclaDecimal(event, currentIndex().column())) {
+        QTableView::keyPressEvent(cambiada.get());
+        event->setAccepted(cambiada->isAccepted());
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool TkvDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool editando = QTableView::edit(index, trigger, event);
+    if (editando) {
+        if (QWidget* editor = indexWidget(index)) {
+            editor->removeEventFilter(this);
+            editor->installEventFilter(this);
+            editor->setProperty("kvColumna", index.column());
+        }
+    }
+    return editando;
+}
+
+bool TkvDBGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* tecla = static_cast<QKeyEvent*>(event);
+        const QVariant columna = watched->property("kvColumna");
+        if (columna.isValid()) {
+            if (auto cambiada = teclaDecimal(tecla, columna.toInt())) {
+                QCoreApplication::sendEvent(watched, cambiada.get());
+                return true;
+            }
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void TkvDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Enter in a cell editor commits and, as Tab does, moves on to the next column; Tab and
+    // Shift+Tab follow the same column and row rules as outside the editor.
+    if (EnterToTab && (hint == QAbstractItemDelegate::SubmitModelCache || hint == QAbstractItemDelegate::EditNextItem ||
+                       hint == QAbstractItemDelegate::EditPreviousItem)) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        moverColumna(hint != QAbstractItemDelegate::EditPreviousItem);
+        return;
+    }
+    QTableView::closeEditor(editor, hint);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The data grid of the import pages: a table view over a staging table.
+//
+// What it adds to the plain table view:
+//   - a column list (field, title, drawn as a check box) through ModeloRxMemoryData;
+//   - a read-only switch;
+//   - keyboard navigation between columns: with EnterToTab on, Enter and Tab move to the next
+//     column and Shift+Tab to the previous one; at the last (first) column they go on to the
+//     next (previous) row only when MoveByRow is on. With MoveByRow off and EnterToTab on the
+//     vertical keys (Up, Down, Page Up, Page Down) do not change the row;
+//   - in a column of a floating-point field, both decimal keys ('.' and ',') type the user's
+//     decimal separator, in the grid and in its cell editor.
+// A key the grid keeps for itself still reaches the window's own key handler (onKeyDown).
+
+#include <QList>
+#include <QTableView>
+#include <functional>
+#include <memory>
+
+#include "ModeloRxMemoryData.h"
+
+class TkvDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TkvDBGrid(QWidget* parent = nullptr);
+
+    // The staging table shown and the columns (empty list: every visible field).
+    void setTabla(TkvRxMemoryData* tabla);
+    void setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas);
+    ModeloRxMemoryData* modelo() const { return modelo_; }
+
+    void setReadOnly(bool on);
+    bool isReadOnly() const { return soloLectura_; }
+
+    bool EnterToTab = true;
+    bool MoveByRow = true;
+    // The column layout file is not used by this program's grids.
+    bool GuardarColumnas = false;
+    bool FiltrarRejillas = true;
+
+    // The window's own key handler; it sees every key press, also the ones the grid keeps.
+    std::function<void(QKeyEvent*)> onKeyDown;
+
+    // The decimal separator the decimal keys type (default: the locale's).
+    void setSeparadorDecimal(QChar c) { separador_ = c; }
+    QChar separadorDecimal() const;
+
+    // Field of the active column, and moving to a column by field name.
+    QString campoActivo() const;
+    bool setCampoActivo(const QString& campo);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+private:
+    // A copy of a decimal key event that types the separator, or nullptr when it stays as it is.
+    std::unique_ptr<QKeyEvent> teclaDecimal(const QKeyEvent* event, int columna) const;
+    bool moverColumna(bool adelante);
+
+    ModeloRxMemoryData* modelo_;
+    bool soloLectura_ = false;
+    QChar separador_;
+};

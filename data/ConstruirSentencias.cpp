@@ -1,0 +1,77 @@
+#include "ConstruirSentencias.h"
+
+#include "FieldList.h"
+
+#include <algorithm>
+
+namespace qd {
+
+StatementShape StatementShape::forTable(const QString& table, const QString& keyColumn,
+                                        const QString& insertLastTail, const QString& valuesLastTail,
+                                        int firstEligible, int lastEligible) {
+    StatementShape shape;
+    shape.insertHead = QStringLiteral("INSERT INTO %1 (").arg(table);
+    shape.valuesHead = QStringLiteral("VALUES (");
+    shape.updateHead = QStringLiteral("UPDATE %1 SET ").arg(table);
+    shape.insertLastTail = insertLastTail;
+    shape.valuesLastTail = valuesLastTail;
+    shape.whereLine = QStringLiteral("where (%1 = :OLD_%1);").arg(keyColumn);
+    shape.firstEligible = firstEligible;
+    shape.lastEligible = lastEligible;
+    return shape;
+}
+
+namespace {
+
+QString joinCrLf(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+} // namespace
+
+SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& ticks,
+                                  const StatementShape& shape) {
+    const int count = static_cast<int>(std::min(items.size(), ticks.size()));
+    const int first = std::max(shape.firstEligible, 0);
+    const int lastEligible = std::min(shape.lastEligible, count - 1);
+
+    int last = first;
+    for (int p = first; p <= lastEligible; ++p)
+        if (ticks[p]) last = p;
+
+    QStringList columns{shape.insertHead};
+    QStringList values{shape.valuesHead};
+    QStringList updates{shape.updateHead};
+    for (int p = first; p <= last && p < count; ++p) {
+        if (!ticks[p]) continue;
+        const QString name = shape.columnName ? shape.columnName(items[p]) : items[p];
+        if (p != last) {
+            columns << name + QLatin1Char(',');
+            values << QLatin1Char(':') + name + QLatin1Char(',');
+            updates << name + QLatin1String("= :") + name + QLatin1Char(',');
+        } else {
+            if (!(shape.lastItemLines && shape.lastItemLines(items[p], columns, values, updates))) {
+                columns << name + shape.insertLastTail;
+                values << QLatin1Char(':') + name + shape.valuesLastTail;
+                updates << name + QLatin1String("= :") + name;
+            }
+            updates << shape.whereLine;
+        }
+    }
+    return {joinCrLf(columns) + joinCrLf(values), joinCrLf(updates)};
+}
+
+SentenciasSql prepararSentenciasArticulos(const FieldList& articles) {
+    // The last four items (separator, PVP, PVPCONIVA, STOCK) are display-only.
+    const StatementShape shape = StatementShape::forTable(
+        QStringLiteral("ARTICULOS"), QStringLiteral("IDARTICULOS"), QStringLiteral(", CONCEPTO)"),
+        QStringLiteral(", 1);"), 0, articles.count() - 5);
+    return construirSentencias(articles.items(), articles.ticks(), shape);
+}
+
+} // namespace qd

@@ -1,0 +1,433 @@
+#include "TkvRxMemoryData.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+#include "TListaAccesoCampos.h"
+#include "UserChannel.h"
+
+using qd::ConversionError;
+using qd::DataSetError;
+
+namespace {
+
+bool isNumericText(const QString& s, double* out) {
+    bool ok = false;
+    double d = s.toDouble(&ok);
+    if (!ok && s.count(QLatin1Char(',')) == 1 && !s.contains(QLatin1Char('.'))) {
+        QString t = s;
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+        d = t.toDouble(&ok);
+    }
+    if (ok && !std::isfinite(d)) ok = false;
+    if (ok) *out = d;
+    return ok;
+}
+
+// Days since 1899-12-30 (a spreadsheet date number) to a date-time.
+QDateTime fromDateNumber(double days) {
+    const double whole = std::floor(days);
+    const qint64 msecs = std::llround((days - whole) * 86400000.0);
+    return QDateTime(QDate(1899, 12, 30).addDays(qint64(whole)), QTime(0, 0)).addMSecs(msecs);
+}
+
+} // namespace
+
+TkvRxMemoryData::TkvRxMemoryData(QObject* parent) : QObject(parent) {}
+
+TkvRxMemoryData::~TkvRxMemoryData() = default;
+
+void TkvRxMemoryData::addField(const FieldDef& def) {
+    if (active()) throw DataSetError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (fieldIndex(def.name) >= 0) throw DataSetError(QStringLiteral("Duplicate field name '%1'").arg(def.name));
+    defs_.append(def);
+}
+
+void TkvRxMemoryData::clearFields() {
+    if (active()) throw DataSetError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    defs_.clear();
+    PrimeraVez = true;
+}
+
+int TkvRxMemoryData::fieldIndex(const QString& name) const {
+    for (int i = 0; i < defs_.size(); ++i)
+        if (defs_[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+void TkvRxMemoryData::open() {
+    if (active()) return;
+    // Before-open: the descriptor list, built on the first open only.
+    try {
+        if (PrimeraVez) {
+            QStringList names;
+            for (const FieldDef& d : defs_)
+                names << d.name;
+            FListaCampos.build(name, names, TListaAccesoCampos::global());
+            PrimeraVez = false;
+        }
+    } catch (const std::exception& e) {
+        if (qd::UserChannel* channel = qd::UserChannel::current())
+            channel->message(qd::MessageKind::Plain,
+                             QStringLiteral("Error en DoBeforeOpen: ") + QString::fromUtf8(e.what()));
+    }
+    rows_.clear();
+    buffer_.clear();
+    state_ = State::Browse;
+    cur_ = -1;
+    eof_ = bof_ = true;
+    emit reset();
+}
+
+void TkvRxMemoryData::close() {
+    if (!active()) return;
+    rows_.clear();
+    buffer_.clear();
+    state_ = State::Inactive;
+    cur_ = -1;
+    eof_ = bof_ = true;
+    emit reset();
+}
+
+void TkvRxMemoryData::emptyTable() {
+    requireActive();
+    rows_.clear();
+    buffer_.clear();
+    state_ = State::Browse;
+    cur_ = -1;
+    eof_ = bof_ = true;
+    emit reset();
+}
+
+void TkvRxMemoryData::requireActive() const {
+    if (!active()) throw DataSetError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TkvRxMemoryData::checkBrowse() {
+    requireActive();
+    if (state_ == State::Edit || state_ == State::Insert) post();
+}
+
+void TkvRxMemoryData::append() {
+    checkBrowse();
+    buffer_.assign(std::size_t(defs_.size()), QVariant());
+    state_ = State::Insert;
+    eof_ = bof_ = false;
+    // New record: the table's own handler first, then the float and small-integer fields are 0.
+    if (onNewRecord) onNewRecord(*this);
+    for (int i = 0; i < defs_.size(); ++i)
+        if (defs_[i].type == FieldType::Float || defs_[i].type == FieldType::SmallInt)
+            buffer_[std::size_t(i)] = defs_[i].type == FieldType::Float ? QVariant(0.0) : QVariant(0);
+    EstadoAnterior = 1; // after-insert
+}
+
+void TkvRxMemoryData::edit() {
+    requireActive();
+    if (state_ == State::Edit || state_ == State::Insert) return;
+    if (cur_ < 0 || cur_ >= int(rows_.size())) throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
+    buffer_ = rows_[std::size_t(cur_)];
+    state_ = State::Edit;
+    EstadoAnterior = 2; // after-edit
+}
+
+void TkvRxMemoryData::post() {
+    requireActive();
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    for (int i = 0; i < defs_.size(); ++i) {
+        if (defs_[i].required && buffer_[std::size_t(i)].isNull()) {
+            const QString label = defs_[i].label.isEmpty() ? defs_[i].name : defs_[i].label;
+            throw DataSetError(QStringLiteral("Field '%1' must have a value").arg(label));
+        }
+    }
+    EstadoAnterior = state_ == State::Insert ? 1 : 2;
+    if (beforePost) beforePost(*this);
+    if (state_ == State::Insert) {
+        rows_.push_back(std::move(buffer_));
+        cur_ = int(rows_.size()) - 1;
+        state_ = State::Browse;
+        buffer_.clear();
+        eof_ = bof_ = false;
+        emit rowInserted(cur_);
+    } else {
+        rows_[std::size_t(cur_)] = std::move(buffer_);
+        state_ = State::Browse;
+        buffer_.clear();
+        emit rowChanged(cur_);
+    }
+}
+
+void TkvRxMemoryData::cancel() {
+    requireActive();
+    if (state_ == State::Insert) {
+        eof_ = rows_.empty() || cur_ < 0;
+        bof_ = eof_;
+    }
+    buffer_.clear();
+    state_ = State::Browse;
+}
+
+void TkvRxMemoryData::del() {
+    requireActive();
+    // Only when the current record exists: a pending edit or insert is cancelled first.
+    if (state_ == State::Edit || state_ == State::Insert) cancel();
+    if (cur_ < 0 || cur_ >= int(rows_.size())) return;
+    const int row = cur_;
+    rows_.erase(rows_.begin() + row);
+    emit rowRemoved(row);
+    if (rows_.empty()) {
+        cur_ = -1;
+        eof_ = bof_ = true;
+    } else {
+        cur_ = std::min(row, int(rows_.size()) - 1);
+        eof_ = bof_ = false;
+    }
+}
+
+void TkvRxMemoryData::first() {
+    checkBrowse();
+    cur_ = rows_.empty() ? -1 : 0;
+    eof_ = bof_ = rows_.empty();
+    bof_ = true;
+}
+
+void TkvRxMemoryData::last() {
+    checkBrowse();
+    cur_ = int(rows_.size()) - 1;
+    eof_ = true;
+    bof_ = rows_.empty();
+}
+
+void TkvRxMemoryData::next() {
+    checkBrowse();
+    bof_ = false;
+    if (cur_ + 1 < int(rows_.size())) {
+        ++cur_;
+        eof_ = false;
+    } else {
+        eof_ = true;
+    }
+}
+
+void TkvRxMemoryData::prior() {
+    checkBrowse();
+    eof_ = false;
+    if (cur_ > 0) {
+        --cur_;
+        bof_ = false;
+    } else {
+        bof_ = true;
+    }
+}
+
+void TkvRxMemoryData::setRecNo(int recNo) {
+    checkBrowse();
+    if (recNo < 1 || recNo > int(rows_.size())) return;
+    cur_ = recNo - 1;
+    eof_ = bof_ = false;
+}
+
+int TkvRxMemoryData::recNo() const {
+    if (state_ == State::Insert) return int(rows_.size()) + 1;
+    return cur_ + 1;
+}
+
+const TkvRxMemoryData::Row* TkvRxMemoryData::currentRow() const {
+    if (state_ == State::Edit || state_ == State::Insert) return &buffer_;
+    if (cur_ < 0 || cur_ >= int(rows_.size())) return nullptr;
+    return &rows_[std::size_t(cur_)];
+}
+
+void TkvRxMemoryData::requireField(int col, const QString& fieldName) const {
+    if (col < 0 || col >= defs_.size())
+        throw DataSetError(QStringLiteral("%1: Field '%2' not found").arg(name, fieldName));
+}
+
+QVariant TkvRxMemoryData::value(const QString& field) const {
+    const int col = fieldIndex(field);
+    requireField(col, field);
+    return value(col);
+}
+
+QVariant TkvRxMemoryData::value(int col) const {
+    requireField(col, QString::number(col));
+    const Row* row = currentRow();
+    return row ? (*row)[std::size_t(col)] : QVariant();
+}
+
+void TkvRxMemoryData::setValue(const QString& field, const QVariant& v) {
+    const int col = fieldIndex(field);
+    requireField(col, field);
+    setValue(col, v);
+}
+
+void TkvRxMemoryData::setValue(int col, const QVariant& v) {
+    requireField(col, QString::number(col));
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DataSetError(QStringLiteral("Dataset not in edit or insert mode"));
+    buffer_[std::size_t(col)] = convert(defs_[col], v);
+}
+
+QVariant TkvRxMemoryData::valueAt(int row, int col) const {
+    if (row < 0 || row >= int(rows_.size()) || col < 0 || col >= defs_.size()) return QVariant();
+    if (row == cur_ && (state_ == State::Edit)) return buffer_[std::size_t(col)];
+    return rows_[std::size_t(row)][std::size_t(col)];
+}
+
+void TkvRxMemoryData::setValueAt(int row, int col, const QVariant& v) {
+    if (row < 0 || row >= int(rows_.size())) throw DataSetError(QStringLiteral("Record not found"));
+    requireField(col, QString::number(col));
+    const QVariant converted = convert(defs_[col], v);
+    rows_[std::size_t(row)][std::size_t(col)] = converted;
+    if (row == cur_ && state_ == State::Edit) buffer_[std::size_t(col)] = converted;
+    emit rowChanged(row);
+}
+
+void TkvRxMemoryData::sort(const QStringList& fields) {
+    checkBrowse();
+    std::vector<int> cols;
+    for (const QString& f : fields) {
+        const int col = fieldIndex(f);
+        requireField(col, f);
+        cols.push_back(col);
+    }
+    auto less = [&](const Row& a, const Row& b) {
+        for (int col : cols) {
+            const QVariant& x = a[std::size_t(col)];
+            const QVariant& y = b[std::size_t(col)];
+            if (x.isNull() || y.isNull()) {
+                if (x.isNull() != y.isNull()) return x.isNull(); // nulls first
+                continue;
+            }
+            int c = 0;
+            if (defs_[col].type == FieldType::String)
+                c = x.toString().compare(y.toString(), Qt::CaseInsensitive);
+            else
+                c = QVariant::compare(x, y) == QPartialOrdering::Less      ? -1
+                    : QVariant::compare(x, y) == QPartialOrdering::Greater ? 1
+                                                                           : 0;
+            if (c != 0) return c < 0;
+        }
+        return false;
+    };
+    std::stable_sort(rows_.begin(), rows_.end(), less);
+    cur_ = rows_.empty() ? -1 : 0;
+    eof_ = bof_ = rows_.empty();
+    emit reset();
+}
+
+QVariant TkvRxMemoryData::convert(const FieldDef& def, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    const bool isText = v.typeId() == QMetaType::QString;
+    const QString text = isText ? v.toString() : QString();
+    if (def.type != FieldType::String && isText && text.trimmed().isEmpty()) return QVariant();
+    switch (def.type) {
+    case FieldType::String: {
+        QString s;
+        if (v.typeId() == QMetaType::Double)
+            s = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        else if (v.typeId() == QMetaType::QDateTime)
+            s = v.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+        else if (v.typeId() == QMetaType::QDate)
+            s = v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        else
+            s = v.toString();
+        if (def.size > 0 && s.size() > def.size) s.truncate(def.size);
+        return s;
+    }
+    case FieldType::Integer:
+    case FieldType::SmallInt: {
+        qint64 i = 0;
+        if (isText) {
+            bool ok = false;
+            const QString t = text.trimmed();
+            i = t.toLongLong(&ok);
+            double d = 0;
+            if (!ok && isNumericText(t, &d) && d == std::floor(d) && std::fabs(d) < 9e18) {
+                i = qint64(d);
+                ok = true;
+            }
+            if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+            const double d = v.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) > 9e18)
+                throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(d));
+            i = std::llround(d);
+        } else if (v.typeId() == QMetaType::Bool) {
+            i = v.toBool() ? 1 : 0;
+        } else {
+            bool ok = false;
+            i = v.toLongLong(&ok);
+            if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+        }
+        const qint64 lo = def.type == FieldType::SmallInt ? -32768 : std::numeric_limits<qint32>::min();
+        const qint64 hi = def.type == FieldType::SmallInt ? 32767 : std::numeric_limits<qint32>::max();
+        if (i < lo || i > hi)
+            throw ConversionError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                      .arg(i)
+                                      .arg(def.name)
+                                      .arg(lo)
+                                      .arg(hi));
+        return int(i);
+    }
+    case FieldType::Float:
+    case FieldType::Currency: {
+        double d = 0;
+        if (isText) {
+            if (!isNumericText(text.trimmed(), &d))
+                throw ConversionError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        } else if (v.typeId() == QMetaType::QDateTime) {
+            throw ConversionError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(v.toDateTime().toString()));
+        } else {
+            bool ok = false;
+            d = v.toDouble(&ok);
+            if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
+        }
+        if (def.type == FieldType::Currency) d = std::round(d * 10000.0) / 10000.0;
+        return d;
+    }
+    case FieldType::DateTime: {
+        switch (v.typeId()) {
+        case QMetaType::QDateTime:
+            return v.toDateTime();
+        case QMetaType::QDate:
+            return QDateTime(v.toDate(), QTime(0, 0));
+        case QMetaType::Double:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return fromDateNumber(v.toDouble());
+        default:
+            break;
+        }
+        const QString t = text.trimmed();
+        for (const char* f : {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd hh:mm:ss",
+                              "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd", "dd-MM-yyyy", "dd.MM.yyyy"}) {
+            const QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
+            if (dt.isValid()) return dt;
+            const QDate date = QDate::fromString(t, QLatin1String(f));
+            if (date.isValid()) return QDateTime(date, QTime(0, 0));
+        }
+        throw ConversionError(QStringLiteral("'%1' is not a valid date and time").arg(t));
+    }
+    case FieldType::Boolean: {
+        if (v.typeId() == QMetaType::Bool) return v.toBool();
+        if (isText) {
+            const QString t = text.trimmed().toLower();
+            if (t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("s") ||
+                t == QLatin1String("si") || t == QLatin1String("sí") || t == QLatin1String("yes"))
+                return true;
+            if (t == QLatin1String("false") || t == QLatin1String("0") || t == QLatin1String("n") ||
+                t == QLatin1String("no"))
+                return false;
+            throw ConversionError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+        }
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid boolean value").arg(v.toString()));
+        return d != 0;
+    }
+    }
+    return v;
+}

@@ -1,0 +1,138 @@
+#pragma once
+// The in-memory staging table of the imports: typed fields declared before open, rows kept in
+// memory, closing discards every row.
+//
+// Record numbers run from 1 (recNo() is 0 on an empty table); while a new record is being
+// appended recNo() is recordCount() + 1. Like the table it replaces, next() on the last row
+// stays there and sets eof(), so after a walk recNo() is the number of the last row.
+//
+// Values are converted to the field's type on setValue(): text is cut to the field size, an
+// empty text into a numeric or date field stores null, and a value the field cannot take
+// ("abc" into an integer) throws qd::ConversionError. Navigating while editing posts first.
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "TkvListaCampos.h"
+
+namespace qd {
+
+// A dataset used in the wrong state, or a record that cannot be posted.
+class DataSetError : public std::runtime_error {
+public:
+    explicit DataSetError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    QString text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+// A value the field's type cannot take (e.g. "abc" into an integer field).
+class ConversionError : public DataSetError {
+public:
+    using DataSetError::DataSetError;
+};
+
+} // namespace qd
+
+class TkvRxMemoryData : public QObject {
+    Q_OBJECT
+public:
+    enum class FieldType { String, Integer, SmallInt, Float, Currency, DateTime, Boolean };
+    enum class State { Inactive, Browse, Edit, Insert };
+    struct FieldDef {
+        QString name{};
+        FieldType type = FieldType::String;
+        int size = 0; // text length limit; 0 = unlimited
+        QString label{};
+        QString displayFormat{};
+        bool required = false;
+        bool visible = true;
+    };
+
+    explicit TkvRxMemoryData(QObject* parent = nullptr);
+    ~TkvRxMemoryData() override;
+
+    void addField(const FieldDef& def); // before open; fields keep their order
+    void clearFields();                 // closed table only
+    const QList<FieldDef>& fieldDefs() const { return defs_; }
+    int fieldCount() const { return int(defs_.size()); }
+    int fieldIndex(const QString& name) const; // -1 when absent; case-insensitive
+    bool EsCampoValido(const QString& NombreCampo) const { return fieldIndex(NombreCampo) >= 0; }
+
+    void open();
+    void close(); // discards every row
+    bool active() const { return state_ != State::Inactive; }
+    State state() const { return state_; }
+    void emptyTable(); // discards every row, stays open
+
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void del(); // deletes the current row
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty() const { return rows_.empty(); }
+    void setRecNo(int recNo);
+    int recNo() const;
+    int recordCount() const { return int(rows_.size()); }
+
+    QVariant value(const QString& field) const; // throws DataSetError for an unknown field
+    void setValue(const QString& field, const QVariant& v);
+    QVariant value(int col) const;
+    void setValue(int col, const QVariant& v);
+    bool isNull(const QString& field) const { return value(field).isNull(); }
+
+    // Direct access for grids (0-based rows and columns, no edit state).
+    QVariant valueAt(int row, int col) const;
+    void setValueAt(int row, int col, const QVariant& v);
+
+    // Sorts the rows by the fields, ascending, texts compared without regard to case.
+    void sort(const QStringList& fields);
+
+    // Converts a value to a field type as setValue() does (throws qd::ConversionError).
+    static QVariant convert(const FieldDef& def, const QVariant& v);
+
+    // The table's own new-record handler (defaults of the staging tables). After it runs the
+    // float and small-integer fields are set to 0.
+    std::function<void(TkvRxMemoryData&)> onNewRecord;
+    // Called before a record is posted (after the required-field check).
+    std::function<void(TkvRxMemoryData&)> beforePost;
+
+    int EstadoAnterior = 0; // 1 after an insert, 2 after an edit
+    bool PrimeraVez = true; // the descriptor list is still to be built
+    TkvListaCampos FListaCampos;
+    QString name; // dataset name (key prefix of the access list)
+
+signals:
+    void reset();             // opened, closed, sorted, emptied
+    void rowChanged(int row); // a row was posted or edited in place
+    void rowInserted(int row);
+    void rowRemoved(int row);
+
+private:
+    using Row = std::vector<QVariant>;
+    void requireActive() const;
+    void checkBrowse(); // posts a pending edit or insert
+    void requireField(int col, const QString& name) const;
+    const Row* currentRow() const;
+
+    QList<FieldDef> defs_;
+    std::vector<Row> rows_;
+    Row buffer_; // record being edited or appended
+    State state_ = State::Inactive;
+    int cur_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+};

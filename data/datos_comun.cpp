@@ -1,0 +1,136 @@
+// TDatos: the steps every loader and writer shares (reading rows into a staging table, storing
+// cells in staging fields, code lookups, binding, the end of a written row).
+#include "TDatos.h"
+
+#include "FbError.h"
+#include "Sheet.h"
+#include "WorkbookError.h"
+
+#include <vector>
+
+QString TDatos::Texto_Error(const std::exception& e) {
+    if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e)) return fb->message();
+    if (const auto* ds = dynamic_cast<const qd::DataSetError*>(&e)) return ds->text();
+    if (const auto* wb = dynamic_cast<const qd::wb::Error*>(&e)) return wb->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(int, int, const QString&)>& columna,
+                             const std::function<bool()>& conservar) {
+    tabla.close();
+    tabla.open();
+    if (!hayExcel()) return 0;
+    const qd::wb::Sheet& hoja = hojaExcel();
+    const int ultimaFila = Ultima_Fila_Excel();
+    // The sheet is held in memory and does not change while it is read, so the headers are
+    // read once instead of once per row; every row sees the same headers either way.
+    const int ultimaColumna = Ultima_Columna_Excel();
+    std::vector<QString> cabeceras(static_cast<size_t>(ultimaColumna) + 1);
+    for (int c = 1; c <= ultimaColumna; ++c) cabeceras[static_cast<size_t>(c)] = hoja.text(1, c);
+
+    int leidas = 0;
+    for (int r = 2; r <= ultimaFila; ++r) {
+        if (hoja.cell(r, 1).isEmpty() || hoja.text(r, 1).isEmpty()) break;
+        tabla.append();
+        for (int c = 1; c <= ultimaColumna; ++c) {
+            const QString& cabecera = cabeceras[static_cast<size_t>(c)];
+            if (!cabecera.isEmpty()) columna(r, c, cabecera);
+        }
+        if (conservar())
+            tabla.post();
+        else
+            tabla.cancel();
+        ++leidas;
+        if (canal().processEventsAndCancelled()) break;
+    }
+    return leidas;
+}
+
+void TDatos::Poner_Valor_Staging(TkvRxMemoryData& tabla, const QString& campo, const QVariant& valor) {
+    const int i = tabla.fieldIndex(campo);
+    if (i < 0) return;
+    try {
+        tabla.setValue(i, valor);
+    } catch (const qd::DataSetError&) {
+        const auto tipo = tabla.fieldDefs().at(i).type;
+        const bool flotante =
+            tipo == TkvRxMemoryData::FieldType::Float || tipo == TkvRxMemoryData::FieldType::Currency;
+        tabla.setValue(i, flotante ? QVariant(0.0) : QVariant());
+    }
+}
+
+void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, const QString& campo, int fila, int columna) {
+    const int i = tabla.fieldIndex(campo);
+    if (i < 0) return;
+    const qd::wb::Sheet& hoja = hojaExcel();
+    const qd::wb::Cell& celda = hoja.cell(fila, columna);
+    using T = TkvRxMemoryData::FieldType;
+    using C = qd::wb::CellType;
+    QVariant valor;
+    switch (tabla.fieldDefs().at(i).type) {
+    case T::String:
+        valor = hoja.text(fila, columna); // an empty cell stores an empty text, not null
+        break;
+    case T::Integer:
+    case T::SmallInt:
+    case T::Float:
+    case T::Currency:
+        switch (celda.type) {
+        case C::Empty: valor = 0.0; break; // an empty cell stores 0, not null
+        case C::Number:
+        case C::Date: valor = celda.number; break;
+        case C::Boolean: valor = celda.boolean ? 1.0 : 0.0; break;
+        case C::Text:
+        case C::Error: valor = celda.text; break; // the field decides whether it can take it
+        }
+        break;
+    case T::DateTime:
+        valor = celda.type == C::Empty ? QVariant() : hoja.value(fila, columna);
+        if (celda.type == C::Number) valor = qd::wb::serialToDateTime(celda.number);
+        break;
+    case T::Boolean:
+        valor = hoja.value(fila, columna);
+        break;
+    }
+    Poner_Valor_Staging(tabla, campo, valor);
+}
+
+QVariant TDatos::Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo) {
+    QVariant id;
+    try {
+        Consulta.close();
+        const QString texto = SelectBusqueda + QStringLiteral(" WHERE (CODIGO = :ParCodigo)");
+        if (Consulta.sql() != texto) Consulta.setSql(texto);
+        Consulta.paramByName(QStringLiteral("ParCodigo")).setString(Codigo);
+        Consulta.open();
+        if (!Consulta.eof()) id = Consulta.fieldByName(QStringLiteral("ID")).asVariant();
+        Consulta.close();
+    } catch (const std::exception&) {
+        // A lookup that fails gives null, without a message.
+        id = QVariant();
+        try {
+            Consulta.close();
+        } catch (const std::exception&) {
+        }
+    }
+    return id;
+}
+
+void TDatos::Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
+    qd::fb::Statement sentencia(&IBDatabase, &IBTransaction1);
+    sentencia.setSql(sql);
+    for (const auto& [nombre, valor] : parametros) sentencia.paramByName(nombre).setVariant(valor);
+    IBTransaction1.ensureStarted();
+    sentencia.execute();
+}
+
+bool TDatos::Enlazar_Parametro(qd::fb::Statement& sentencia, const QString& nombre, const QVariant& valor) {
+    if (!sentencia.hasParam(nombre)) return false;
+    sentencia.paramByName(nombre).setVariant(valor);
+    return true;
+}
+
+bool TDatos::Fin_Fila_Escritura() {
+    if (IBTransaction1.active()) IBTransaction1.commitRetaining();
+    return canal().processEventsAndCancelled();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The end-of-process window of a delivery-note line transfer: "Importación de líneas TERMINADA"
+// and one default button "Aceptar" that closes it with the OK result.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TFormFinProceso : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormFinProceso(QWidget* parent = nullptr);
+
+    QPushButton* botonAceptar() const { return BotonAceptar; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* LabelMensaje;
+    QPushButton* BotonAceptar;
+};

@@ -1,0 +1,153 @@
+// One workbook imported through the page (driven as a user would: choose the file, set the
+// options, load, confirm) and through the headless importer leaves the same database state.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "EntornoPrueba.h"
+#include "ModuleFiles.h"
+#include "PaginaArticulos.h"
+#include "TkvDBEditLookup.h"
+#include "TkvDBGrid.h"
+
+namespace {
+
+const QString kLibro = QStringLiteral(QD_DATOS_ARTGUI "/articulos.csv");
+
+// Tables an article import writes; server-stamped dates are left out of the comparison.
+const QStringList kTablas = {QStringLiteral("ARTICULOS"),        QStringLiteral("ARTICULOSALMACEN"),
+                             QStringLiteral("TARIFASARTICULOS"), QStringLiteral("INTERVALOSTARIFASARTICULOS"),
+                             QStringLiteral("FAMILIASARTICULOS"), QStringLiteral("MARCAS")};
+const QStringList kOmitir = {QStringLiteral("FECHA")};
+
+class AceptacionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(modulo.isValid());
+        qd::setModuleDirOverride(modulo.path()); // no Excel.ini: fields 0 to 20 ticked
+    }
+    void TearDown() override { qd::setModuleDirOverride(QString()); }
+
+    QTemporaryDir modulo;
+};
+
+#ifdef QD_QDIMPORT
+TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
+    // Through the page.
+    prueba::Entorno gui;
+    const QVariant articulosAntes = gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS"));
+    {
+        QString nombreFichero;
+        PaginaArticulos pagina(gui.datos, nombreFichero);
+        pagina.resize(1000, 700);
+        pagina.show();
+        pagina.cargarTicks();
+        pagina.ticksIniciales();
+        pagina.precargarLookups();
+
+        auto boton = [&pagina](const char* n) { return pagina.findChild<QPushButton*>(QString::fromLatin1(n)); };
+        for (const char* modo : {"kvBotonAlta", "kvBotonCostes", "kvBotonPVP", "kvBotonStock"}) boton(modo)->click();
+        pagina.findChild<QCheckBox*>(QStringLiteral("suiCBActualizarIntervalos"))->click();
+        pagina.findChild<QCheckBox*>(QStringLiteral("chkActualizarPMCInicial"))->click();
+        auto* tarifas = pagina.findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupTarifas"));
+        auto* almacen = pagina.findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"));
+        tarifas->setText(QStringLiteral("may"));
+        tarifas->ConfirmarCambios();
+        almacen->setText(QStringLiteral("TDA"));
+        almacen->ConfirmarCambios();
+        ASSERT_EQ(pagina.idTarifa(), 2);
+        ASSERT_EQ(pagina.idAlmacen(), 2);
+
+        pagina.dialogoFichero = [] { return kLibro; };
+        boton("ButtonCargarXLSArticulos")->click(); // no file yet: the dialog chooses it, then it loads
+        EXPECT_EQ(nombreFichero, kLibro);
+        EXPECT_EQ(pagina.textoEstado(),
+                  QStringLiteral("Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+        auto* grid = pagina.findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"));
+        EXPECT_TRUE(grid->isVisible());
+        EXPECT_EQ(grid->model()->rowCount(), 5);
+        EXPECT_TRUE(pagina.opcionesPlegadas());
+        ASSERT_TRUE(boton("kvBotonConfirmar")->isVisible());
+
+        boton("kvBotonConfirmar")->click();
+        EXPECT_TRUE(pagina.textoEstado().isEmpty()) << "\"Atrás\" ends the confirmation";
+        EXPECT_FALSE(grid->isVisible());
+        EXPECT_FALSE(pagina.opcionesPlegadas());
+        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+    }
+    const QStringList mensajes = gui.canal.messages();
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Information).size(), 1) << mensajes.join(QLatin1Char('\n')).toStdString();
+    const QString resumen = gui.canal.messages(qd::MessageKind::Information).first();
+    EXPECT_TRUE(resumen.startsWith(QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n")));
+    EXPECT_TRUE(resumen.contains(QStringLiteral("Nuevos: 3\r\n"))) << resumen.toStdString();
+    EXPECT_TRUE(resumen.contains(QStringLiteral("Actualizados: 2\r\n"))) << resumen.toStdString();
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).isEmpty()) << mensajes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS")).toInt(), articulosAntes.toInt() + 3);
+    const QString rutaGui = gui.db.path();
+
+    // Through the headless importer, on a fresh copy of the same database.
+    qd::test::TempDatabase cli;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(QD_QDIMPORT),
+            {QStringLiteral("--database"), cli.path(), QStringLiteral("--kind"), QStringLiteral("articulos"),
+             QStringLiteral("--create"), QStringLiteral("--update"), QStringLiteral("--pvp"), QStringLiteral("--stock"),
+             QStringLiteral("--tarifa"), QStringLiteral("MAY"), QStringLiteral("--almacen"), QStringLiteral("TDA"),
+             QStringLiteral("--intervalos"), QStringLiteral("3"), QStringLiteral("--pmc-inicial"),
+             QStringLiteral("--excel-ini"), QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")), kLibro});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString salida = QString::fromUtf8(p.readAll());
+    ASSERT_EQ(p.exitCode(), 0) << salida.toStdString();
+    EXPECT_TRUE(salida.contains(QStringLiteral("Nuevos: 3"))) << salida.toStdString();
+
+    for (const QString& tabla : kTablas) {
+        SCOPED_TRACE(tabla.toStdString());
+        const QStringList porPagina = prueba::volcarTabla(rutaGui, tabla, kOmitir);
+        const QStringList porConsola = prueba::volcarTabla(cli.path(), tabla, kOmitir);
+        EXPECT_EQ(porPagina.size(), porConsola.size());
+        for (int i = 0; i < qMin(porPagina.size(), porConsola.size()); ++i)
+            ASSERT_EQ(porPagina[i], porConsola[i]) << "row " << i;
+    }
+}
+#endif
+
+TEST_F(AceptacionTest, EngineErrorsAreShownAndThePageStaysBusy) {
+    prueba::Entorno gui;
+    QString nombreFichero = QDir(modulo.path()).filePath(QStringLiteral("no_existe.xlsx"));
+    PaginaArticulos pagina(gui.datos, nombreFichero);
+    pagina.ticksIniciales();
+    pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
+    pagina.findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1);
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
+    EXPECT_EQ(pagina.textoEstado(), QStringLiteral("Cargando datos del fichero Excel"));
+    EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAtras"))->isVisibleTo(&pagina));
+    pagina.kvBotonAtrasClick();
+    EXPECT_FALSE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAtras"))->isVisibleTo(&pagina));
+
+    // A writer error (here: a unique index the test adds, broken by the last row) reaches the page with
+    // the database's own text; the page stays busy.
+    nombreFichero = kLibro;
+    pagina.findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
+    ASSERT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 5);
+    gui.canal.clear();
+    gui.ejecutar(QStringLiteral("CREATE UNIQUE INDEX UQ_PRUEBA_NOMBRE ON ARTICULOS (NOMBRE)"));
+    gui.ejecutar(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = :P0 WHERE CODIGO = '10005'"),
+                 {QStringLiteral("BAYETAS MICROFIBRA «HOGAR»")});
+    pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->click();
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1) << gui.canal.log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("UQ_PRUEBA_NOMBRE")));
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Information).isEmpty()) << "no summary after a failure";
+    EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->isVisibleTo(&pagina));
+    // The rows before the failing one stay written.
+    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO IN ('ZN001', 'ZN002')")).toInt(), 2);
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#include "BdPrueba.h"
+
+#include "FbStatement.h"
+#include "TDatos.h"
+
+static void iniciarRecursos() { Q_INIT_RESOURCE(upgrade); }
+
+namespace qd::test {
+
+namespace {
+
+void enlazar(qd::fb::Statement& s, const QVariantMap& parametros) {
+    for (auto it = parametros.begin(); it != parametros.end(); ++it) s.paramByName(it.key()).setVariant(it.value());
+}
+
+} // namespace
+
+BdPrueba::BdPrueba() : conexion_(bd_.attach()), transaccion_(std::make_unique<qd::fb::Transaction>(conexion_.get())) {
+    iniciarRecursos();
+}
+
+BdPrueba::~BdPrueba() {
+    if (transaccion_->active()) transaccion_->rollback();
+}
+
+void BdPrueba::ejecutar(const QString& sql, const QVariantMap& parametros) {
+    qd::fb::Statement s(conexion_.get(), transaccion_.get());
+    s.setSql(sql);
+    enlazar(s, parametros);
+    try {
+        s.execute();
+    } catch (...) {
+        transaccion_->rollback();
+        throw;
+    }
+    transaccion_->commit();
+}
+
+void BdPrueba::ejecutarSinParametros(const QString& sql) {
+    qd::fb::Statement s(conexion_.get(), transaccion_.get());
+    s.setParamCheck(false);
+    s.setSql(sql);
+    try {
+        s.execute();
+    } catch (...) {
+        transaccion_->rollback();
+        throw;
+    }
+    transaccion_->commit();
+}
+
+QVariant BdPrueba::valor(const QString& sql, const QVariantMap& parametros) {
+    qd::fb::Statement s(conexion_.get(), transaccion_.get());
+    s.setSql(sql);
+    enlazar(s, parametros);
+    s.execute();
+    QVariant v = s.eof() ? QVariant() : s.field(0).asVariant();
+    s.close();
+    transaccion_->commit();
+    return v;
+}
+
+QVariantMap BdPrueba::fila(const QString& sql, const QVariantMap& parametros) {
+    qd::fb::Statement s(conexion_.get(), transaccion_.get());
+    s.setSql(sql);
+    enlazar(s, parametros);
+    s.execute();
+    QVariantMap r;
+    if (!s.eof())
+        for (int i = 0; i < s.fieldCount(); ++i) r.insert(s.field(i).name().toUpper(), s.field(i).asVariant());
+    s.close();
+    transaccion_->commit();
+    return r;
+}
+
+QStringList BdPrueba::sentenciasActualizacion() {
+    iniciarRecursos();
+    return TDatos::sentenciasActualizacion();
+}
+
+std::vector<bool> BdPrueba::actualizar() {
+    std::vector<bool> resultado;
+    for (const QString& sql : sentenciasActualizacion()) {
+        try {
+            ejecutarSinParametros(sql);
+            resultado.push_back(true);
+        } catch (const std::exception&) {
+            resultado.push_back(false);
+        }
+    }
+    return resultado;
+}
+
+bool BdPrueba::existeProcedimiento(const QString& nombre) {
+    return valor("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = :N", {{"N", nombre}}).toInt() == 1;
+}
+
+bool BdPrueba::existeTabla(const QString& nombre) {
+    return valor("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = :N", {{"N", nombre}}).toInt() == 1;
+}
+
+} // namespace qd::test

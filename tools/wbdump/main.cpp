@@ -1,0 +1,68 @@
+// wbdump: prints a workbook's active sheet (or every sheet) as the module reads it.
+//
+//   wbdump [--all | --sheet N] FILE
+//
+// Output: see qd::wb::SheetDump. With --all, each sheet's dump is preceded by a line
+// "activeSheet<TAB>index" once and separated by an empty line. Exit status: 0 read, 1 the workbook
+// could not be read (the message on stderr), 2 wrong usage.
+
+#include "SheetDump.h"
+#include "Workbook.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    bool all = false;
+    int sheetIndex = -1;
+    QString path;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--all")) {
+            all = true;
+        } else if (a == QLatin1String("--sheet") && i + 1 < args.size()) {
+            bool ok = false;
+            sheetIndex = args[++i].toInt(&ok) - 1;
+            if (!ok || sheetIndex < 0) path.clear(), sheetIndex = -2;
+        } else if (a.startsWith(QLatin1String("--")) || !path.isEmpty()) {
+            path.clear();
+            sheetIndex = -2;
+            break;
+        } else {
+            path = a;
+        }
+    }
+    if (path.isEmpty() || sheetIndex == -2) {
+        std::fprintf(stderr, "uso: wbdump [--all | --sheet N] FICHERO\n");
+        return 2;
+    }
+    try {
+        const auto wb = qd::wb::Workbook::open(path);
+        QString out;
+        if (all) {
+            out += QStringLiteral("activeSheet\t%1\n").arg(wb->activeSheetIndex() + 1);
+            for (int i = 0; i < wb->sheetCount(); ++i) {
+                if (i) out += QLatin1Char('\n');
+                out += qd::wb::SheetDump::dump(wb->sheet(i));
+            }
+        } else if (sheetIndex >= 0) {
+            if (sheetIndex >= wb->sheetCount()) {
+                std::fprintf(stderr, "El libro sólo tiene %d hojas.\n", wb->sheetCount());
+                return 2;
+            }
+            out = qd::wb::SheetDump::dump(wb->sheet(sheetIndex));
+        } else {
+            out = qd::wb::SheetDump::dump(wb->activeSheet());
+        }
+        const QByteArray utf8 = out.toUtf8();
+        std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+        return 0;
+    } catch (const qd::wb::Error& e) {
+        std::fprintf(stderr, "%s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+}

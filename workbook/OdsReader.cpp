@@ -1,0 +1,270 @@
+#include "OdsReader.h"
+
+#include "ReadFailure.h"
+#include "Workbook.h"
+#include "XmlInput.h"
+#include "ZipArchive.h"
+
+#include <QRegularExpression>
+
+namespace qd::wb {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// Cells made by repetition ("number-columns-repeated") are materialised only up to this many.
+constexpr qint64 kMaxMaterialisedCells = 30000000;
+// The program writes the rest of a sheet as one repeated run to its edge; such runs are not "used".
+constexpr int kEdgeColumns = 1024;
+
+struct PendingCell {
+    int column;   // first column
+    int repeat;   // columns
+    Cell cell;    // Empty when the cell holds no value
+    bool styled;  // has its own cell style
+};
+
+QString paragraphText(XmlInput& x) {
+    // Inside <text:p>: characters, <text:s c="n"/>, <text:tab/>, <text:line-break/>, spans and links;
+    // annotations are not part of the value.
+    QString s;
+    const int level = x.depth();
+    while (x.next()) {
+        if (x.isText()) {
+            s += x.text();
+        } else if (x.isStart()) {
+            const QStringView n = x.name();
+            if (n == "s"_L1) {
+                bool ok = false;
+                int c = attributeValue(x.attributes(), "c"_L1).toInt(&ok);
+                if (!ok || c < 1) c = 1;
+                if (c > Workbook::kMaxCellChars) c = Workbook::kMaxCellChars;
+                s += QString(c, u' ');
+            } else if (n == "tab"_L1) {
+                s += u'\t';
+            } else if (n == "line-break"_L1) {
+                s += u'\n';
+            } else if (n == "annotation"_L1 || n == "note"_L1) {
+                x.skipElement();
+            }
+        } else if (x.isEnd() && x.depth() < level) {
+            return s;
+        }
+        if (s.size() > Workbook::kMaxCellChars)
+            throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+    }
+    x.fail(QStringLiteral("incompleta"));
+}
+
+bool parseDuration(QStringView v, double& days) {
+    static const QRegularExpression re(
+        QStringLiteral("^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d*)?)S)?)?$"));
+    const auto m = re.match(v);
+    if (!m.hasMatch()) return false;
+    const double secs = m.captured(2).toDouble() * 86400 + m.captured(3).toDouble() * 3600 +
+                        m.captured(4).toDouble() * 60 + m.captured(5).toDouble();
+    days = (m.capturedLength(1) ? -secs : secs) / 86400.0;
+    return true;
+}
+
+class ContentReader {
+public:
+    ContentReader(XmlInput& x, Workbook& wb) : x_(x), wb_(wb) {}
+
+    void run() {
+        while (x_.next()) {
+            if (x_.isStart() && x_.name() == "table"_L1) {
+                Sheet& sheet = wb_.addSheet(attributeValue(x_.attributes(), "name"_L1).toString());
+                if (wb_.sheetCount() > 10000) throwTooLarge(QStringLiteral("demasiadas hojas"));
+                readTable(sheet);
+            }
+        }
+    }
+
+private:
+    void readTable(Sheet& sheet) {
+        row_ = 1;
+        const int level = x_.depth();
+        while (x_.next()) {
+            if (x_.isStart()) {
+                const QStringView n = x_.name();
+                if (n == "table-row"_L1) {
+                    readRow(sheet);
+                } else if (n == "table-header-rows"_L1 || n == "table-row-group"_L1 || n == "table-rows"_L1) {
+                    // containers of rows: walk into them
+                } else {
+                    x_.skipElement(); // columns, shapes, forms, named ranges...
+                }
+            } else if (x_.isEnd() && x_.depth() < level) {
+                return;
+            }
+        }
+    }
+
+    Cell readCellValue(const QXmlStreamAttributes& a, int& repeat, bool& styled, bool& hasTextValue, QString& stringValue) {
+        Cell cell;
+        QStringView type, calcType, value, dateValue, timeValue, boolValue;
+        repeat = 1;
+        styled = false;
+        hasTextValue = false;
+        for (const auto& at : a) {
+            const QStringView n = at.name();
+            if (n == "value-type"_L1) {
+                if (at.namespaceUri().contains("calcext"_L1))
+                    calcType = at.value();
+                else
+                    type = at.value();
+            } else if (n == "value"_L1) {
+                value = at.value();
+            } else if (n == "date-value"_L1) {
+                dateValue = at.value();
+            } else if (n == "time-value"_L1) {
+                timeValue = at.value();
+            } else if (n == "boolean-value"_L1) {
+                boolValue = at.value();
+            } else if (n == "string-value"_L1) {
+                stringValue = at.value().toString();
+                hasTextValue = true;
+            } else if (n == "number-columns-repeated"_L1) {
+                bool ok = false;
+                repeat = at.value().toInt(&ok);
+                if (!ok || repeat < 1) repeat = 1;
+                if (repeat > Workbook::kMaxColumns) repeat = Workbook::kMaxColumns;
+            } else if (n == "style-name"_L1) {
+                styled = at.value() != "Default"_L1;
+            }
+        }
+        if (calcType == "error"_L1) {
+            cell.type = CellType::Error;
+            return cell; // its text comes from the paragraph
+        }
+        if (type == "float"_L1 || type == "percentage"_L1 || type == "currency"_L1) {
+            bool ok = false;
+            cell.number = value.toDouble(&ok);
+            if (!ok) x_.fail(QStringLiteral("número «%1» no válido").arg(value.toString()));
+            cell.type = CellType::Number;
+        } else if (type == "date"_L1) {
+            QDateTime dt = QDateTime::fromString(dateValue.toString(), Qt::ISODateWithMs);
+            if (!dt.isValid()) dt = QDateTime(QDate::fromString(dateValue.toString(), Qt::ISODate), QTime(0, 0));
+            if (!dt.isValid()) x_.fail(QStringLiteral("fecha «%1» no válida").arg(dateValue.toString()));
+            cell.type = CellType::Date;
+            cell.number = dateTimeToSerial(dt);
+        } else if (type == "time"_L1) {
+            double days = 0;
+            if (!parseDuration(timeValue, days)) x_.fail(QStringLiteral("hora «%1» no válida").arg(timeValue.toString()));
+            cell.type = CellType::Date;
+            cell.number = days;
+        } else if (type == "boolean"_L1) {
+            cell.type = CellType::Boolean;
+            cell.boolean = boolValue == "true"_L1 || boolValue == "1"_L1;
+        } else if (type == "string"_L1) {
+            cell.type = CellType::Text;
+        }
+        return cell;
+    }
+
+    void readRow(Sheet& sheet) {
+        int rowRepeat = 1;
+        {
+            bool ok = false;
+            const int n = attributeValue(x_.attributes(), "number-rows-repeated"_L1).toInt(&ok);
+            if (ok && n > 1) rowRepeat = n;
+        }
+        std::vector<PendingCell> cells;
+        int column = 1;
+        const int level = x_.depth();
+        while (x_.next()) {
+            if (x_.isStart()) {
+                const QStringView n = x_.name();
+                if (n == "table-cell"_L1 || n == "covered-table-cell"_L1) {
+                    int repeat = 1;
+                    bool styled = false, hasTextValue = false;
+                    QString stringValue;
+                    Cell cell = readCellValue(x_.attributes(), repeat, styled, hasTextValue, stringValue);
+                    // paragraphs: the text of string and error cells
+                    QString text;
+                    int paragraphs = 0;
+                    const int cellLevel = x_.depth();
+                    while (x_.next()) {
+                        if (x_.isStart()) {
+                            if (x_.name() == "p"_L1) {
+                                if (paragraphs++) text += u'\n';
+                                text += paragraphText(x_);
+                                if (text.size() > Workbook::kMaxCellChars)
+                                    throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+                            } else {
+                                x_.skipElement();
+                            }
+                        } else if (x_.isEnd() && x_.depth() < cellLevel) {
+                            break;
+                        }
+                    }
+                    if (cell.type == CellType::Text || cell.type == CellType::Error)
+                        cell.text = hasTextValue && cell.type == CellType::Text ? stringValue : text;
+                    if (column <= Workbook::kMaxColumns) cells.push_back({column, repeat, std::move(cell), styled});
+                    column += repeat;
+                } else {
+                    x_.skipElement();
+                }
+            } else if (x_.isEnd() && x_.depth() < level) {
+                break;
+            }
+        }
+
+        const int firstRow = row_;
+        const qint64 lastRow64 = qint64(row_) + rowRepeat - 1;
+        row_ = int(std::min<qint64>(lastRow64 + 1, qint64(Workbook::kMaxRows) + 1));
+        for (const PendingCell& p : cells) {
+            const int lastColumn = int(std::min<qint64>(qint64(p.column) + p.repeat - 1, Workbook::kMaxColumns));
+            if (p.cell.isEmpty()) {
+                // A formatted empty area counts as used, unless it is the run that reaches the edge
+                // of the sheet.
+                if (p.styled && lastColumn < kEdgeColumns && lastRow64 < Workbook::kMaxRows && rowRepeat < 65536)
+                    sheet.extendUsedRange(int(lastRow64), lastColumn);
+                continue;
+            }
+            if (lastRow64 > Workbook::kMaxRows)
+                throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 filas").arg(sheet.name()).arg(Workbook::kMaxRows));
+            materialised_ += qint64(lastColumn - p.column + 1) * rowRepeat;
+            if (materialised_ > kMaxMaterialisedCells) throwTooLarge(QStringLiteral("demasiadas celdas repetidas"));
+            for (int r = firstRow; r <= int(lastRow64); ++r)
+                for (int c = p.column; c <= lastColumn; ++c) sheet.setCell(r, c, p.cell);
+        }
+    }
+
+    XmlInput& x_;
+    Workbook& wb_;
+    int row_ = 1;
+    qint64 materialised_ = 0;
+};
+
+QString activeTableName(const ZipArchive& zip) {
+    if (!zip.contains(u"settings.xml"_s)) return QString();
+    XmlInput x(zip.read(u"settings.xml"_s), u"settings.xml"_s);
+    while (x.next()) {
+        if (x.isStart() && x.name() == "config-item"_L1 && attributeValue(x.attributes(), "name"_L1) == "ActiveTable"_L1)
+            return x.elementText();
+    }
+    return QString();
+}
+
+} // namespace
+
+std::unique_ptr<Workbook> OdsReader::read(const ZipArchive& zip) {
+    if (zip.contains(u"META-INF/manifest.xml"_s) && zip.read(u"META-INF/manifest.xml"_s).contains("encryption-data"))
+        throw ReadFailure{Error::Kind::Protected, QString()};
+    auto wb = std::make_unique<Workbook>(Workbook::Format::Ods);
+    {
+        XmlInput x(zip.read(u"content.xml"_s), u"content.xml"_s);
+        ContentReader(x, *wb).run();
+    }
+    if (wb->sheetCount() == 0) throwDamaged(QStringLiteral("el libro no tiene ninguna hoja de cálculo"));
+    const QString active = activeTableName(zip);
+    for (int i = 0; i < wb->sheetCount(); ++i) {
+        if (wb->sheet(i).name() == active) wb->setActiveSheetIndex(i);
+    }
+    return wb;
+}
+
+} // namespace qd::wb

@@ -1,0 +1,175 @@
+#include "Sheet.h"
+
+#include "Workbook.h"
+
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+
+namespace qd::wb {
+
+namespace {
+const Cell kEmptyCell;
+
+quint64 sparseKey(int row, int column) {
+    return (quint64(quint32(row)) << 32) | quint32(column);
+}
+
+// The locale's short date format with four-digit years: two-digit years make dates ambiguous.
+QString shortDateFormat(const QLocale& locale) {
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return f;
+}
+
+// The locale's time format with seconds and without the zone.
+QString timeFormat(const QLocale& locale) {
+    QString f = locale.timeFormat(QLocale::LongFormat);
+    f.remove(QLatin1Char('t'));
+    f.remove(QLatin1Char('('));
+    f.remove(QLatin1Char(')'));
+    return f.trimmed();
+}
+} // namespace
+
+Sheet::Sheet(QString name) : name_(std::move(name)) {}
+
+const Cell& Sheet::cell(int row, int column) const {
+    if (row < 1 || column < 1 || row > static_cast<int>(rows_.size())) return kEmptyCell;
+    const auto& r = rows_[row - 1];
+    if (column <= static_cast<int>(r.size())) return r[column - 1];
+    if (!sparse_.isEmpty()) {
+        auto it = sparse_.constFind(sparseKey(row, column));
+        if (it != sparse_.constEnd()) return *it;
+    }
+    return kEmptyCell;
+}
+
+QVariant Sheet::value(int row, int column) const {
+    return cellValue(cell(row, column));
+}
+
+QString Sheet::text(int row, int column) const {
+    return cellText(cell(row, column), QLocale());
+}
+
+void Sheet::extendUsedRange(int row, int column) {
+    if (row < 1 || column < 1) return;
+    if (row > Workbook::kMaxRows) row = Workbook::kMaxRows;
+    if (column > Workbook::kMaxColumns) column = Workbook::kMaxColumns;
+    if (row > lastRow_) lastRow_ = row;
+    if (column > lastColumn_) lastColumn_ = column;
+}
+
+Cell* Sheet::slot(int row, int column) {
+    if (row > static_cast<int>(rows_.size())) rows_.resize(row);
+    auto& r = rows_[row - 1];
+    const int size = static_cast<int>(r.size());
+    if (column <= size) return &r[column - 1];
+    // Keep a row dense while it fills from the left; a lone cell far to the right goes to the hash
+    // so that a crafted file cannot make every row 16,384 cells wide.
+    if (column <= 256 || column <= 2 * size) {
+        r.resize(column);
+        return &r[column - 1];
+    }
+    return &sparse_[sparseKey(row, column)];
+}
+
+void Sheet::setCell(int row, int column, Cell cell) {
+    if (row < 1 || column < 1 || row > Workbook::kMaxRows || column > Workbook::kMaxColumns) return;
+    extendUsedRange(row, column);
+    if (cell.type == CellType::Empty) {
+        // A blank (formatted) cell only widens the used range; drop a value read before, if any.
+        if (row <= static_cast<int>(rows_.size())) {
+            auto& r = rows_[row - 1];
+            if (column <= static_cast<int>(r.size()) && !r[column - 1].isEmpty()) {
+                r[column - 1] = Cell();
+                --valueCount_;
+            }
+        }
+        return;
+    }
+    Cell* s = slot(row, column);
+    if (s->isEmpty()) ++valueCount_;
+    *s = std::move(cell);
+}
+
+QString numberText(double value, const QLocale& locale) {
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (value == 0) return QStringLiteral("0");
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    QString out;
+    out.reserve(int(res.ptr - buf));
+    for (const char* p = buf; p < res.ptr; ++p) {
+        char ch = *p;
+        if (ch == '.') {
+            out += locale.decimalPoint();
+        } else if (ch == 'e') {
+            // "1e+20" -> "1E20", "1e-07" -> "1E-7"
+            out += QLatin1Char('E');
+            ++p;
+            if (p < res.ptr && *p == '-') out += QLatin1Char('-');
+            if (p < res.ptr && (*p == '-' || *p == '+')) ++p;
+            while (p + 1 < res.ptr && *p == '0') ++p;
+            for (; p < res.ptr; ++p) out += QLatin1Char(*p);
+            break;
+        } else {
+            out += QLatin1Char(ch);
+        }
+    }
+    return out;
+}
+
+QString cellText(const Cell& cell, const QLocale& locale) {
+    switch (cell.type) {
+    case CellType::Empty:
+        return QString();
+    case CellType::Text:
+    case CellType::Error:
+        return cell.text;
+    case CellType::Boolean:
+        return cell.boolean ? QStringLiteral("True") : QStringLiteral("False");
+    case CellType::Number:
+        return numberText(cell.number, locale);
+    case CellType::Date: {
+        QDateTime dt = cell.date();
+        if (!dt.isValid()) return numberText(cell.number, locale);
+        QString s = locale.toString(dt.date(), shortDateFormat(locale));
+        if (dt.time().msecsSinceStartOfDay() != 0) s += QLatin1Char(' ') + locale.toString(dt.time(), timeFormat(locale));
+        return s;
+    }
+    }
+    return QString();
+}
+
+QVariant cellValue(const Cell& cell) {
+    switch (cell.type) {
+    case CellType::Empty:
+        return QVariant();
+    case CellType::Number:
+        return QVariant(cell.number);
+    case CellType::Date:
+        return QVariant(cell.date());
+    case CellType::Text:
+    case CellType::Error:
+        return QVariant(cell.text);
+    case CellType::Boolean:
+        return QVariant(cell.boolean);
+    }
+    return QVariant();
+}
+
+QString columnLetters(int column) {
+    QString s;
+    while (column > 0) {
+        int rem = (column - 1) % 26;
+        s.prepend(QLatin1Char(char('A' + rem)));
+        column = (column - 1) / 26;
+    }
+    return s;
+}
+
+} // namespace qd::wb

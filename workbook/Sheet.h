@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Cell.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+namespace qd::wb {
+
+// One worksheet read into memory. Rows and columns count from 1. The used range is the one the
+// spreadsheet program reports: it reaches every cell that holds a value or a format, so it can be
+// larger than the cells with data.
+class Sheet {
+public:
+    Sheet() = default;
+    explicit Sheet(QString name);
+
+    QString name() const { return name_; }
+    int lastRow() const { return lastRow_; }       // 0 when the sheet is empty
+    int lastColumn() const { return lastColumn_; } // 0 when the sheet is empty
+
+    const Cell& cell(int row, int column) const; // out of range gives an Empty cell
+    // Invalid QVariant (empty), double (number), QDateTime (date), QString (text and error), bool.
+    QVariant value(int row, int column) const;
+    // The standard variant-to-text conversion, in the default QLocale (see cellText()).
+    QString text(int row, int column) const;
+
+    // Filling the sheet (used by the readers). Cells outside the limits are refused by the readers
+    // before they get here; setCell() also widens the used range.
+    void setCell(int row, int column, Cell cell);
+    void extendUsedRange(int row, int column);
+    void setName(const QString& name) { name_ = name; }
+    // Cells that hold something other than Empty.
+    qsizetype valueCount() const { return valueCount_; }
+
+private:
+    Cell* slot(int row, int column);
+
+    QString name_;
+    int lastRow_ = 0;
+    int lastColumn_ = 0;
+    qsizetype valueCount_ = 0;
+    std::vector<std::vector<Cell>> rows_; // rows_[r-1][c-1], dense while the row is dense
+    QHash<quint64, Cell> sparse_;         // cells far to the right of a row's dense part
+};
+
+// The standard variant-to-text conversion of a cell: empty gives "", text and errors as they are,
+// booleans "True"/"False", numbers in the shortest form that keeps 15 significant digits with the
+// locale's decimal separator and no group separators, dates in the locale's short date format
+// followed by the time when it is not midnight.
+QString cellText(const Cell& cell, const QLocale& locale);
+QString numberText(double value, const QLocale& locale);
+QVariant cellValue(const Cell& cell);
+
+// "A", "B", ..., "Z", "AA", ... for columns counted from 1.
+QString columnLetters(int column);
+
+} // namespace qd::wb

@@ -1,0 +1,86 @@
+#include "SheetDump.h"
+
+#include "Sheet.h"
+
+#include <charconv>
+
+namespace qd::wb {
+
+QString SheetDump::typeName(const Cell& cell) {
+    switch (cell.type) {
+    case CellType::Empty:
+        return QStringLiteral("empty");
+    case CellType::Number:
+        return QStringLiteral("number");
+    case CellType::Date:
+        return QStringLiteral("date");
+    case CellType::Text:
+        return QStringLiteral("text");
+    case CellType::Boolean:
+        return QStringLiteral("boolean");
+    case CellType::Error:
+        return QStringLiteral("error");
+    }
+    return QString();
+}
+
+QString SheetDump::valueText(const Cell& cell) {
+    switch (cell.type) {
+    case CellType::Empty:
+        return QString();
+    case CellType::Number: {
+        char buf[64];
+        const auto res = std::to_chars(buf, buf + sizeof buf, cell.number);
+        return QString::fromLatin1(buf, res.ptr - buf);
+    }
+    case CellType::Date: {
+        const QDateTime dt = cell.date();
+        if (!dt.isValid()) return QStringLiteral("?");
+        const QTime t = dt.time();
+        if (t.msecsSinceStartOfDay() == 0) return dt.date().toString(Qt::ISODate);
+        return dt.toString(t.msec() ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
+    case CellType::Boolean:
+        return cell.boolean ? QStringLiteral("true") : QStringLiteral("false");
+    case CellType::Text:
+    case CellType::Error: {
+        QString s;
+        s.reserve(cell.text.size());
+        for (const QChar c : cell.text) {
+            switch (c.unicode()) {
+            case '\\':
+                s += QLatin1String("\\\\");
+                break;
+            case '\t':
+                s += QLatin1String("\\t");
+                break;
+            case '\n':
+                s += QLatin1String("\\n");
+                break;
+            case '\r':
+                s += QLatin1String("\\r");
+                break;
+            default:
+                s += c;
+            }
+        }
+        return s;
+    }
+    }
+    return QString();
+}
+
+QString SheetDump::dump(const Sheet& sheet) {
+    QString out;
+    out += QStringLiteral("sheet\t%1\nlastRow\t%2\nlastColumn\t%3\n").arg(sheet.name()).arg(sheet.lastRow()).arg(sheet.lastColumn());
+    for (int r = 1; r <= sheet.lastRow(); ++r) {
+        for (int c = 1; c <= sheet.lastColumn(); ++c) {
+            const Cell& cell = sheet.cell(r, c);
+            if (cell.isEmpty()) continue;
+            out += QStringLiteral("%1\t%2\t%3\t%4\n").arg(r).arg(c).arg(typeName(cell), valueText(cell));
+        }
+    }
+    return out;
+}
+
+} // namespace qd::wb

@@ -1,0 +1,128 @@
+#include "Workbook.h"
+
+#include "CompoundFile.h"
+#include "CsvReader.h"
+#include "OdsReader.h"
+#include "ReadFailure.h"
+#include "XlsReader.h"
+#include "XlsxReader.h"
+#include "ZipArchive.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <new>
+
+namespace qd::wb {
+
+namespace {
+const Sheet kNoSheet;
+
+using Kind = Error::Kind;
+
+std::unique_ptr<Workbook> readZip(const QByteArray& data) {
+    ZipArchive zip(data);
+    if (zip.contains(QStringLiteral("mimetype")) && zip.contains(QStringLiteral("content.xml"))) {
+        const QByteArray mime = zip.read(QStringLiteral("mimetype")).trimmed();
+        if (!mime.startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+            throw ReadFailure{Kind::NotAWorkbook, QString()};
+        return OdsReader::read(zip);
+    }
+    if (zip.contains(QStringLiteral("xl/workbook.xml")) || zip.contains(QStringLiteral("_rels/.rels"))) {
+        if (!zip.contains(QStringLiteral("xl/workbook.xml")) && !zip.contains(QStringLiteral("[Content_Types].xml")))
+            throw ReadFailure{Kind::NotAWorkbook, QString()};
+        // Word and presentation documents share the package format but have no workbook part.
+        const bool hasBook = std::any_of(zip.names().cbegin(), zip.names().cend(), [](const QString& n) {
+            return n.endsWith(QLatin1String("workbook.xml"), Qt::CaseInsensitive);
+        });
+        if (!hasBook) {
+            // A spreadsheet package without its workbook part is a damaged workbook; anything
+            // else (a text document, a presentation) is not a workbook at all.
+            if (zip.contains(QStringLiteral("[Content_Types].xml")) &&
+                zip.read(QStringLiteral("[Content_Types].xml")).contains("spreadsheetml"))
+                throw ReadFailure{Kind::Damaged, QStringLiteral("falta la parte principal del libro")};
+            throw ReadFailure{Kind::NotAWorkbook, QString()};
+        }
+        return XlsxReader::read(zip);
+    }
+    throw ReadFailure{Kind::NotAWorkbook, QString()};
+}
+
+std::unique_ptr<Workbook> readCompound(const QByteArray& data) {
+    CompoundFile cf(data);
+    if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo")))
+        throw ReadFailure{Kind::Protected, QString()};
+    if (cf.hasStream(QStringLiteral("Workbook"))) return XlsReader::read(cf.stream(QStringLiteral("Workbook")));
+    if (cf.hasStream(QStringLiteral("Book")))
+        throw ReadFailure{Kind::Unsupported,
+                          QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls "
+                                         "actual o .xlsx")};
+    throw ReadFailure{Kind::NotAWorkbook, QString()};
+}
+
+bool looksLikeText(const QByteArray& data) {
+    const qsizetype n = std::min<qsizetype>(data.size(), 4096);
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(data.at(i));
+        if (c == 0 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != 0x0C && c != 0x1A)) return false;
+    }
+    return true;
+}
+} // namespace
+
+std::unique_ptr<Workbook> Workbook::open(const QString& path) {
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    if (!info.exists()) throw Error(Kind::Missing, name, QString());
+    if (info.isDir()) throw Error(Kind::Unreadable, name, QStringLiteral("es una carpeta"));
+    if (info.size() > kMaxFileBytes)
+        throw Error(Kind::TooLarge, name, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw Error(Kind::Unreadable, name, file.errorString());
+    QByteArray data;
+    try {
+        data = file.readAll();
+    } catch (const std::bad_alloc&) {
+        throw Error(Kind::TooLarge, name, QStringLiteral("no hay memoria suficiente"));
+    }
+    if (file.error() != QFileDevice::NoError) throw Error(Kind::Unreadable, name, file.errorString());
+    return fromMemory(data, name);
+}
+
+std::unique_ptr<Workbook> Workbook::fromMemory(const QByteArray& data, const QString& nameForMessages) {
+    const QString suffix = QFileInfo(nameForMessages).suffix().toLower();
+    try {
+        if (data.isEmpty()) throw ReadFailure{Kind::Empty, QString()};
+        if (data.size() > kMaxFileBytes)
+            throw ReadFailure{Kind::TooLarge, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20)};
+        if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06")) return readZip(data);
+        if (data.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return readCompound(data);
+        if ((suffix == QLatin1String("csv") || suffix == QLatin1String("txt")) && looksLikeText(data))
+            return CsvReader::read(data, nameForMessages);
+        throw ReadFailure{Kind::NotAWorkbook, QString()};
+    } catch (const ReadFailure& f) {
+        throw Error(f.kind, nameForMessages, f.detail);
+    } catch (const std::bad_alloc&) {
+        throw Error(Kind::TooLarge, nameForMessages, QStringLiteral("no hay memoria suficiente para leerlo"));
+    }
+}
+
+const Sheet& Workbook::sheet(int i) const {
+    if (i < 0 || i >= sheetCount()) return kNoSheet;
+    return *sheets_[size_t(i)];
+}
+
+Sheet& Workbook::addSheet(const QString& name) {
+    sheets_.push_back(std::make_unique<Sheet>(name));
+    return *sheets_.back();
+}
+
+void Workbook::setActiveSheetIndex(int i) {
+    active_ = (i >= 0 && i < sheetCount()) ? i : 0;
+}
+
+QStringList Workbook::supportedSuffixes() {
+    return {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.ods"), QStringLiteral("*.csv")};
+}
+
+} // namespace qd::wb

@@ -1,0 +1,173 @@
+#include "ZipArchive.h"
+
+#include "ByteReader.h"
+#include "ReadFailure.h"
+
+#include <zlib.h>
+
+namespace qd::wb {
+
+namespace {
+constexpr quint32 kEocdSig = 0x06054b50;
+constexpr quint32 kCentralSig = 0x02014b50;
+constexpr quint32 kLocalSig = 0x04034b50;
+constexpr quint32 kZip64LocatorSig = 0x07064b50;
+constexpr quint32 kZip64EocdSig = 0x06064b50;
+constexpr int kMaxEntries = 100000;
+} // namespace
+
+QString ZipArchive::key(const QString& name) {
+    QString k = name.toLower();
+    while (k.startsWith(QLatin1Char('/'))) k.remove(0, 1);
+    return k;
+}
+
+ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
+    ByteReader b(data_);
+    const qint64 size = b.size();
+    if (size < 22) throwDamaged(QStringLiteral("el archivo comprimido está incompleto"));
+
+    // The end-of-central-directory record sits in the last 64 KiB + 22 bytes.
+    qint64 eocd = -1;
+    for (qint64 at = size - 22; at >= 0 && at >= size - 22 - 65535; --at) {
+        if (b.u32(at) == kEocdSig) {
+            eocd = at;
+            break;
+        }
+    }
+    if (eocd < 0) throwDamaged(QStringLiteral("falta el directorio del archivo comprimido (¿fichero truncado?)"));
+
+    qint64 count = b.u16(eocd + 10);
+    qint64 cdSize = b.u32(eocd + 12);
+    qint64 cdOffset = b.u32(eocd + 16);
+    if (count == 0xFFFF || cdSize == 0xFFFFFFFF || cdOffset == 0xFFFFFFFF) {
+        // Zip64: the real figures are in the zip64 end record that the locator points to.
+        qint64 loc = eocd - 20;
+        if (!b.inBounds(loc, 20) || b.u32(loc) != kZip64LocatorSig)
+            throwDamaged(QStringLiteral("directorio zip64 incompleto"));
+        quint64 rec = b.u64(loc + 8);
+        if (rec > quint64(size) || !b.inBounds(qint64(rec), 56) || b.u32(qint64(rec)) != kZip64EocdSig)
+            throwDamaged(QStringLiteral("directorio zip64 incompleto"));
+        quint64 c = b.u64(qint64(rec) + 32), s = b.u64(qint64(rec) + 40), o = b.u64(qint64(rec) + 48);
+        if (c > quint64(kMaxEntries) || s > quint64(size) || o > quint64(size))
+            throwDamaged(QStringLiteral("directorio zip64 incoherente"));
+        count = qint64(c);
+        cdSize = qint64(s);
+        cdOffset = qint64(o);
+    }
+    if (count > kMaxEntries) throwTooLarge(QStringLiteral("demasiadas entradas en el archivo comprimido"));
+    if (!b.inBounds(cdOffset, cdSize) || cdOffset + cdSize > eocd + 0)
+        throwDamaged(QStringLiteral("el directorio del archivo comprimido apunta fuera del fichero"));
+
+    qint64 at = cdOffset;
+    const qint64 end = cdOffset + cdSize;
+    for (qint64 i = 0; i < count; ++i) {
+        if (at + 46 > end || b.u32(at) != kCentralSig)
+            throwDamaged(QStringLiteral("entrada %1 del directorio comprimido no válida").arg(i + 1));
+        Entry e;
+        e.flags = b.u16(at + 8);
+        e.method = b.u16(at + 10);
+        e.crc = b.u32(at + 16);
+        e.compressedSize = b.u32(at + 20);
+        e.size = b.u32(at + 24);
+        const qint64 nameLen = b.u16(at + 28), extraLen = b.u16(at + 30), commentLen = b.u16(at + 32);
+        e.localOffset = b.u32(at + 42);
+        if (at + 46 + nameLen + extraLen + commentLen > end)
+            throwDamaged(QStringLiteral("entrada %1 del directorio comprimido no válida").arg(i + 1));
+        const QString name = QString::fromUtf8(data_.constData() + at + 46, nameLen);
+        // Zip64 extra field: sizes and offset that did not fit in 32 bits, in this order.
+        qint64 x = at + 46 + nameLen;
+        const qint64 xEnd = x + extraLen;
+        while (x + 4 <= xEnd) {
+            const quint16 id = b.u16(x), len = b.u16(x + 2);
+            if (x + 4 + len > xEnd) break;
+            if (id == 0x0001) {
+                qint64 p = x + 4;
+                auto take = [&](qint64& field) {
+                    if (field == 0xFFFFFFFF && p + 8 <= x + 4 + len) {
+                        quint64 v = b.u64(p);
+                        field = v > quint64(kMaxTotalBytes) * 4 ? -1 : qint64(v);
+                        p += 8;
+                    }
+                };
+                take(e.size);
+                take(e.compressedSize);
+                take(e.localOffset);
+            }
+            x += 4 + len;
+        }
+        if (e.size < 0 || e.compressedSize < 0 || e.localOffset < 0)
+            throwDamaged(QStringLiteral("tamaños no válidos en «%1»").arg(name));
+        const QString k = key(name);
+        if (!entries_.contains(k)) order_ << name;
+        entries_.insert(k, e);
+        at += 46 + nameLen + extraLen + commentLen;
+    }
+}
+
+bool ZipArchive::contains(const QString& name) const {
+    return entries_.contains(key(name));
+}
+
+QByteArray ZipArchive::read(const QString& name) const {
+    auto it = entries_.constFind(key(name));
+    if (it == entries_.constEnd()) throwDamaged(QStringLiteral("falta la parte «%1»").arg(name));
+    const Entry& e = *it;
+    if (e.flags & 0x0001) throw ReadFailure{Error::Kind::Protected, QString()};
+
+    ByteReader b(data_);
+    if (!b.inBounds(e.localOffset, 30) || b.u32(e.localOffset) != kLocalSig)
+        throwDamaged(QStringLiteral("la cabecera de «%1» no es válida").arg(name));
+    const qint64 dataAt = e.localOffset + 30 + b.u16(e.localOffset + 26) + b.u16(e.localOffset + 28);
+    if (!b.inBounds(dataAt, e.compressedSize))
+        throwDamaged(QStringLiteral("«%1» sobrepasa el final del fichero (¿fichero truncado?)").arg(name));
+
+    if (e.size > kMaxEntryBytes)
+        throwTooLarge(QStringLiteral("«%1» ocupa %2 MiB descomprimido").arg(name).arg(e.size >> 20));
+    if (e.size > (qint64(16) << 20) && e.size > e.compressedSize * kMaxRatio)
+        throwTooLarge(QStringLiteral("«%1» tiene una tasa de compresión sospechosa").arg(name));
+    if (inflatedTotal_ + e.size > kMaxTotalBytes)
+        throwTooLarge(QStringLiteral("el contenido descomprimido es demasiado grande"));
+
+    QByteArray out;
+    if (e.method == 0) {
+        if (e.compressedSize != e.size) throwDamaged(QStringLiteral("tamaños incoherentes en «%1»").arg(name));
+        out = data_.mid(dataAt, e.size);
+    } else if (e.method == 8) {
+        out.resize(e.size);
+        z_stream zs{};
+        if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) throwDamaged(QStringLiteral("error interno de zlib"));
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.constData() + dataAt));
+        zs.avail_in = static_cast<uInt>(e.compressedSize);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data());
+        zs.avail_out = static_cast<uInt>(e.size);
+        int rc = inflate(&zs, Z_FINISH);
+        qint64 produced = qint64(zs.total_out);
+        if ((rc == Z_BUF_ERROR || rc == Z_OK) && zs.avail_out == 0) {
+            // Output full but the stream goes on: the entry is bigger than the directory says.
+            unsigned char probe[1];
+            zs.next_out = probe;
+            zs.avail_out = 1;
+            rc = inflate(&zs, Z_FINISH);
+            inflateEnd(&zs);
+            if (rc != Z_STREAM_END || zs.total_out != quint64(e.size))
+                throwDamaged(QStringLiteral("«%1» es más largo de lo que declara el directorio").arg(name));
+        } else {
+            inflateEnd(&zs);
+            if (rc != Z_STREAM_END)
+                throwDamaged(QStringLiteral("los datos comprimidos de «%1» están dañados").arg(name));
+            if (produced != e.size)
+                throwDamaged(QStringLiteral("«%1» no tiene el tamaño que declara el directorio").arg(name));
+        }
+    } else {
+        throw ReadFailure{Error::Kind::Unsupported,
+                          QStringLiteral("método de compresión %1 no admitido").arg(e.method)};
+    }
+    inflatedTotal_ += e.size;
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(out.constData()),
+                            static_cast<uInt>(out.size()));
+    if (crc != e.crc) throwDamaged(QStringLiteral("la suma de control de «%1» no coincide").arg(name));
+    return out;
+}
+
+} // namespace qd::wb
