@@ -17,6 +17,8 @@ GuiChannel::~GuiChannel() {
     }
 }
 
+TFormProgreso* GuiChannel::progreso() const { return progreso_.data(); }
+
 QString GuiChannel::kindTag(qd::MessageKind kind) {
     switch (kind) {
     case qd::MessageKind::Information:

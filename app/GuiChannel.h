@@ -37,7 +37,7 @@ public:
 
     void setStatusSetter(StatusSetter status) { status_ = std::move(status); }
     // The open progress window, or null.
-    TFormProgreso* progreso() const { return progreso_; }
+    TFormProgreso* progreso() const;
 
     // Where the log lines go (stderr unless changed; tests give a file).
     void setLogStream(std::FILE* stream) { log_ = stream; }

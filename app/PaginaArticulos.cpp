@@ -27,8 +27,12 @@
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
 #include "TsuiCheckListBox.h"
-#include "VistaPreviaLibro.h"
 #include "WorkbookError.h"
+
+#if __has_include("VistaPreviaLibro.h")
+#include "VistaPreviaLibro.h"
+#define QD_VISTA_PREVIA 1
+#endif
 
 namespace {
 
@@ -149,11 +153,8 @@ void PaginaArticulos::construir() {
     TabSheetPrevisualizar = new QWidget;
     TabSheetPrevisualizar->setObjectName(QStringLiteral("TabSheetPrevisualizarArticulos"));
     auto* capaVista = new QVBoxLayout(TabSheetPrevisualizar);
-    vistaPrevia_ = new VistaPreviaLibro;
-    vistaPrevia_->setObjectName(QStringLiteral("OleContainerArticulos"));
-    vistaPrevia_->setToolTip(QStringLiteral(
-        "Previsualización del fichero Excel seleccionado.\r\nHaga doble click para modificar el fichero Excel."));
-    capaVista->addWidget(vistaPrevia_);
+    capaVista->setContentsMargins(0, 0, 0, 0);
+    nuevaVistaPrevia();
     PageControlArticulos->addTab(TabSheetPrevisualizar, QStringLiteral("Previsualizar Excel"));
     connect(PageControlArticulos, &QTabWidget::currentChanged, this, &PaginaArticulos::cambioPaginaInterna);
 
@@ -566,6 +567,20 @@ void PaginaArticulos::JvFilenameEditHojaExcelButtonClick() {
     alCambiarFichero();
 }
 
+void PaginaArticulos::nuevaVistaPrevia() {
+    // A new, empty preview replaces the one shown, which goes with the workbook it held.
+    delete vistaPrevia_;
+#ifdef QD_VISTA_PREVIA
+    vistaPrevia_ = new VistaPreviaLibro;
+#else
+    vistaPrevia_ = new QWidget;
+#endif
+    vistaPrevia_->setObjectName(QStringLiteral("OleContainerArticulos"));
+    vistaPrevia_->setToolTip(QStringLiteral(
+        "Previsualización del fichero Excel seleccionado.\r\nHaga doble click para modificar el fichero Excel."));
+    TabSheetPrevisualizar->layout()->addWidget(vistaPrevia_);
+}
+
 void PaginaArticulos::cambioPaginaInterna(int indice) {
     const int anterior = paginaInterna_;
     paginaInterna_ = indice;
@@ -574,14 +589,16 @@ void PaginaArticulos::cambioPaginaInterna(int indice) {
         datos_.Destruir_Excel();
         if (nombreFichero_.isEmpty()) JvFilenameEditHojaExcelButtonClick();
         if (!nombreFichero_.isEmpty()) {
+#ifdef QD_VISTA_PREVIA
             try {
-                vistaPrevia_->loadFile(nombreFichero_);
+                static_cast<VistaPreviaLibro*>(vistaPrevia_)->loadFile(nombreFichero_);
             } catch (const std::exception& e) {
                 mostrarError(e);
             }
+#endif
         }
     } else if (anterior != 0 && indice == 0) {
-        vistaPrevia_->clear();
+        nuevaVistaPrevia();
     }
 }
 

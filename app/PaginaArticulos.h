@@ -38,7 +38,6 @@ class QToolButton;
 class TkvDBEditLookup;
 class TkvDBGrid;
 class TsuiCheckListBox;
-class VistaPreviaLibro;
 
 class PaginaArticulos : public QWidget {
     Q_OBJECT
@@ -110,6 +109,7 @@ private:
     void plegarOpciones(bool plegar);
     void cambioPaginaInterna(int indice);
     void alCambiarFichero();
+    void nuevaVistaPrevia();
 
     TDatos& datos_;
     QString& nombreFichero_;
@@ -118,7 +118,7 @@ private:
     QTabWidget* PageControlArticulos = nullptr;
     QWidget* TabSheetConfiguracion = nullptr;
     QWidget* TabSheetPrevisualizar = nullptr;
-    VistaPreviaLibro* vistaPrevia_ = nullptr;
+    QWidget* vistaPrevia_ = nullptr; // the workbook preview of the preview page
     QSplitter* SplitterArticulos = nullptr;
 
     QWidget* JvFilenameEditHojaExcel = nullptr;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>

@@ -3,7 +3,7 @@
 // with 0 when the import ran to its end, 1 when it was cancelled (Ctrl+C) and 2 when it failed.
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QElapsedTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -45,7 +45,9 @@ private:
     bool* cancelar_;
 };
 
-void error(const QString& texto) { std::fprintf(stderr, "qdimport: %s\n", texto.toLocal8Bit().constData()); }
+void error(const QString& texto) {
+    std::fprintf(stderr, "qdimport: %s\n", texto.toLocal8Bit().constData());
+}
 
 int entero(const QCommandLineParser& p, const QString& opcion, int porDefecto, bool* ok) {
     if (!p.isSet(opcion)) return porDefecto;
@@ -63,7 +65,8 @@ int idPorCodigo(TDatos& d, const QString& tabla, const QString& codigo) {
     // Table and column names come from this program, never from the command line; the code is
     // a bound parameter.
     qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
-    s.setSql(QStringLiteral("SELECT ID%1 FROM %1 WHERE CODIGO = :Codigo AND GRUPOEMPRESAS = :Grupo").arg(tabla));
+    s.setSql(
+        QStringLiteral("SELECT ID%1 FROM %1 WHERE CODIGO = :Codigo AND GRUPOEMPRESAS = :Grupo").arg(tabla));
     s.paramByName(QStringLiteral("Codigo")).setString(codigo);
     s.paramByName(QStringLiteral("Grupo")).setInt(d.IdGrupoEmpresas);
     s.execute();
@@ -102,8 +105,9 @@ int importarArticulos(TDatos& d, const QCommandLineParser& p, const QString& lib
         o.NumeroIntervalos = entero(p, QStringLiteral("intervalos"), 3, &ok);
         if (!ok) return kFallo;
     }
-    for (const auto& [opcion, tabla, destino] : {std::tuple{QStringLiteral("tarifa"), QStringLiteral("TARIFAS"), &o.Tarifa_Ventas},
-                                                 std::tuple{QStringLiteral("almacen"), QStringLiteral("ALMACENES"), &o.Almacen}}) {
+    for (const auto& [opcion, tabla, destino] :
+         {std::tuple{QStringLiteral("tarifa"), QStringLiteral("TARIFAS"), &o.Tarifa_Ventas},
+          std::tuple{QStringLiteral("almacen"), QStringLiteral("ALMACENES"), &o.Almacen}}) {
         if (!p.isSet(opcion)) continue; // not chosen: the statements run with 0, as on the page
         const int id = idPorCodigo(d, tabla, p.value(opcion));
         if (id < 0) {
@@ -119,14 +123,17 @@ int importarArticulos(TDatos& d, const QCommandLineParser& p, const QString& lib
     // what the page's buttons and radios do to them; or, with --fields, the given ticks as the
     // user would set them on that page (the list's rules then apply, as after any user tick).
     qd::FieldList campos = qd::articleFieldList();
-    const QString ini = p.isSet(QStringLiteral("excel-ini")) ? p.value(QStringLiteral("excel-ini"))
-                                                             : qd::moduleFilePath(QStringLiteral("Excel.ini"));
+    const QString ini = p.isSet(QStringLiteral("excel-ini"))
+                            ? p.value(QStringLiteral("excel-ini"))
+                            : qd::moduleFilePath(QStringLiteral("Excel.ini"));
     qd::ExcelIni::loadArticleTicks(campos, ini);
     campos.setInitialTicks();
     campos.setArticleControls({porCodigo, alta, pvp, stock});
     if (p.isSet(QStringLiteral("fields"))) {
-        for (int i = 0; i <= qd::FieldList::kPrecioMedioCosteEstandard; ++i) campos.setChecked(i, false);
-        for (const QString& nombre : p.value(QStringLiteral("fields")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        for (int i = 0; i <= qd::FieldList::kPrecioMedioCosteEstandard; ++i)
+            campos.setChecked(i, false);
+        for (const QString& nombre :
+             p.value(QStringLiteral("fields")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             const int pos = campos.indexOf(nombre.trimmed().toUpper());
             if (pos < 0 || pos > qd::FieldList::kPrecioMedioCosteEstandard) {
                 error(QStringLiteral("--fields: «%1» no es un campo de artículos").arg(nombre.trimmed()));
@@ -138,13 +145,16 @@ int importarArticulos(TDatos& d, const QCommandLineParser& p, const QString& lib
     }
 
     // Load.
+    QElapsedTimer reloj;
+    reloj.start();
     d.Abortar_Proceso = false;
     d.canal().status(QStringLiteral("Cargando datos del fichero Excel"));
     d.CargarExcel(libro);
     d.canal().status(QStringLiteral("Incorporando datos del fichero Excel a tabla temporal"));
     d.CargarRxArticulos(o.OpcionBusqueda, o.UsarTopeIntervalo);
-    d.canal().status(
-        QStringLiteral("Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+    d.canal().status(QStringLiteral(
+        "Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+    const qint64 carga = reloj.nsecsElapsed();
     if (d.Abortar_Proceso) {
         d.Destruir_Excel();
         return kCancelado;
@@ -156,8 +166,13 @@ int importarArticulos(TDatos& d, const QCommandLineParser& p, const QString& lib
     d.InsertArticulos = sentencias.insert;
     d.UpdateArticulos = sentencias.update;
     d.canal().status(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
+    reloj.restart();
     d.Insertar_Articulos(o);
+    const qint64 escritura = reloj.nsecsElapsed();
     d.canal().status(QStringLiteral("Proceso terminado."));
+    if (p.isSet(QStringLiteral("tiempos")))
+        std::fprintf(stderr, "tiempos: filas %d carga %.3f s escritura %.3f s\n",
+                     d.kvRxMDArticulos.recordCount(), carga / 1e9, escritura / 1e9);
     d.kvRxMDArticulos.close();
     d.Destruir_Excel();
     return d.Abortar_Proceso ? kCancelado : kCorrecto;
@@ -189,8 +204,8 @@ int main(int argc, char** argv) {
            QStringLiteral("ruta"));
     opcion(QStringLiteral("empresa"), QStringLiteral("Empresa (por defecto 1)."), QStringLiteral("id"),
            QStringLiteral("1"));
-    opcion(QStringLiteral("grupo"), QStringLiteral("Grupo de empresas (por defecto 1)."), QStringLiteral("id"),
-           QStringLiteral("1"));
+    opcion(QStringLiteral("grupo"), QStringLiteral("Grupo de empresas (por defecto 1)."),
+           QStringLiteral("id"), QStringLiteral("1"));
     opcion(QStringLiteral("id-usuario"), QStringLiteral("Id. del usuario conectado (por defecto 1)."),
            QStringLiteral("id"), QStringLiteral("1"));
     opcion(QStringLiteral("usuario"), QStringLiteral("Usuario de la base de datos (por defecto SYSDBA)."),
@@ -201,8 +216,8 @@ int main(int argc, char** argv) {
            QStringLiteral("texto"));
     opcion(QStringLiteral("opcion"), QStringLiteral("Código de operación del lanzamiento (por defecto ART)."),
            QStringLiteral("codigo"), QStringLiteral("ART"));
-    opcion(QStringLiteral("albaran"), QStringLiteral("Albarán del lanzamiento (por defecto 0)."), QStringLiteral("id"),
-           QStringLiteral("0"));
+    opcion(QStringLiteral("albaran"), QStringLiteral("Albarán del lanzamiento (por defecto 0)."),
+           QStringLiteral("id"), QStringLiteral("0"));
     opcion(QStringLiteral("almacen-lav"), QStringLiteral("Almacén del lanzamiento (por defecto 0)."),
            QStringLiteral("id"), QStringLiteral("0"));
     // The import.
@@ -211,7 +226,8 @@ int main(int argc, char** argv) {
     opcion(QStringLiteral("create"), QStringLiteral("Artículos: «Dar de Alta» los que no existen."));
     opcion(QStringLiteral("update"), QStringLiteral("Artículos: «Actualizar Campos» de los que existen."));
     opcion(QStringLiteral("pvp"), QStringLiteral("Artículos: «Actualizar PVP» en la tarifa (--tarifa)."));
-    opcion(QStringLiteral("stock"), QStringLiteral("Artículos: «Actualizar Stock» en el almacén (--almacen)."));
+    opcion(QStringLiteral("stock"),
+           QStringLiteral("Artículos: «Actualizar Stock» en el almacén (--almacen)."));
     opcion(QStringLiteral("match"),
            QStringLiteral("Artículos: buscar por «codigo» (por defecto) o por «referencia» de proveedor."),
            QStringLiteral("codigo|referencia"), QStringLiteral("codigo"));
@@ -223,7 +239,8 @@ int main(int argc, char** argv) {
            QStringLiteral("Artículos: «Intervalos de Tarifas», con N intervalos (en la página, 3)."),
            QStringLiteral("N"));
     opcion(QStringLiteral("topes"), QStringLiteral("Artículos: «Actualizar topes Intervalos»."));
-    opcion(QStringLiteral("stock-inicial"), QStringLiteral("Artículos: «Stock = Stock Inicial» (si no, Stock Actual)."));
+    opcion(QStringLiteral("stock-inicial"),
+           QStringLiteral("Artículos: «Stock = Stock Inicial» (si no, Stock Actual)."));
     opcion(QStringLiteral("pmc-inicial"), QStringLiteral("Artículos: «P.M.C Inicial = P.M.Coste»."));
     opcion(QStringLiteral("fields"),
            QStringLiteral("Artículos: campos marcados, separados por comas (GRUPOEMPRESAS ... "
@@ -232,6 +249,10 @@ int main(int argc, char** argv) {
            QStringLiteral("lista"));
     opcion(QStringLiteral("excel-ini"), QStringLiteral("Fichero Excel.ini del que leer los campos marcados."),
            QStringLiteral("ruta"));
+    opcion(QStringLiteral("tiempos"),
+           QStringLiteral(
+               "Mostrar al final las filas y los segundos de la carga (abrir, leer y pasar a la tabla "
+               "temporal) y de la escritura."));
     opcion(QStringLiteral("yes"), QStringLiteral("Responder «sí» a las preguntas."));
     opcion(QStringLiteral("no"), QStringLiteral("Responder «no» a las preguntas (por defecto)."));
     p.addPositionalArgument(QStringLiteral("libro"), QStringLiteral("El libro a importar."));
@@ -269,9 +290,9 @@ int main(int argc, char** argv) {
     datos.setCanal(&canal);
     std::signal(SIGINT, alInterrumpir);
 
-    datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario, p.value(QStringLiteral("usuario")),
-                  p.value(QStringLiteral("clave")), p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")),
-                  albaran, almacenLav);
+    datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario,
+                  p.value(QStringLiteral("usuario")), p.value(QStringLiteral("clave")),
+                  p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")), albaran, almacenLav);
     if (!datos.Conectar()) return kFallo;
     // The administrator's start-up installs the module's own database objects, as the window does.
     if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();

@@ -96,8 +96,10 @@ void TkvIBDataSet::doBeforePost() {
     EstadoAnterior = state_ == State::Insert ? 1 : state_ == State::Edit ? 2 : 0;
     if (FControlAuditoria) {
         const bool inserting = state_ == State::Insert;
-        const int user = fieldIndex(inserting ? QStringLiteral("UsuarioAlta") : QStringLiteral("UsuarioModificacion"));
-        const int date = fieldIndex(inserting ? QStringLiteral("FechaAlta") : QStringLiteral("FechaModificacion"));
+        const int user =
+            fieldIndex(inserting ? QStringLiteral("UsuarioAlta") : QStringLiteral("UsuarioModificacion"));
+        const int date =
+            fieldIndex(inserting ? QStringLiteral("FechaAlta") : QStringLiteral("FechaModificacion"));
         if (user >= 0 && date >= 0) {
             buffer_[std::size_t(user)] = FIdUsuarioActivo;
             buffer_[std::size_t(date)] = QDateTime::currentDateTime();
@@ -361,7 +363,8 @@ void TkvIBDataSet::append() {
 void TkvIBDataSet::edit() {
     requireActive();
     if (state_ == State::Edit || state_ == State::Insert) return;
-    if (cur_ < 0 || cur_ >= int(rows_.size())) throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
+    if (cur_ < 0 || cur_ >= int(rows_.size()))
+        throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
     doBeforeEdit();
     buffer_ = oldBuffer_ = rows_[std::size_t(cur_)];
     state_ = State::Edit;
@@ -406,7 +409,11 @@ void TkvIBDataSet::cancel() {
 
 void TkvIBDataSet::del() {
     requireActive();
-    if (rows_.empty() && state_ != State::Insert) return;
+    if (state_ == State::Insert) { // deleting a record still being appended only discards it
+        cancel();
+        return;
+    }
+    if (rows_.empty()) return;
     doBeforeDelete();
     if (cur_ < 0 || cur_ >= int(rows_.size())) {
         EstoyEnBorrado = false;

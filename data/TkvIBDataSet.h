@@ -69,7 +69,7 @@ public:
 
     QStringList fieldNames() const { return fieldNames_; }
     int fieldCount() const { return int(fieldNames_.size()); }
-    int fieldIndex(const QString& name) const; // -1 when absent, case-insensitive
+    int fieldIndex(const QString& name) const;  // -1 when absent, case-insensitive
     QVariant value(const QString& field) const; // current row (or the row being edited)
     void setValue(const QString& field, const QVariant& v);
     bool isNull(const QString& field) const { return value(field).isNull(); }

@@ -189,7 +189,8 @@ const Field* TkvIBQuery::findField(const QString& fieldName) const {
 
 const Field& TkvIBQuery::fieldByName(const QString& fieldName) const {
     const Field* f = findField(fieldName);
-    if (!f) throw Error(QStringLiteral("No existe el campo %1 en la consulta.").arg(fieldName), 0, 0, {}, sql());
+    if (!f)
+        throw Error(QStringLiteral("No existe el campo %1 en la consulta.").arg(fieldName), 0, 0, {}, sql());
     return *f;
 }
 

@@ -27,8 +27,9 @@ void TkvIBStoredProc::loadMetadata() {
     if (name_.isEmpty()) throw Error(QStringLiteral("No se ha indicado el procedimiento almacenado."));
     const QString procName = name_.trimmed().toUpper();
     qd::fb::Statement meta(stmt_.attachment(), stmt_.transaction());
-    meta.setSql(QStringLiteral("SELECT TRIM(RDB$PARAMETER_NAME), RDB$PARAMETER_TYPE FROM RDB$PROCEDURE_PARAMETERS "
-                               "WHERE RDB$PROCEDURE_NAME = :NOMBRE ORDER BY RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER"));
+    meta.setSql(QStringLiteral(
+        "SELECT TRIM(RDB$PARAMETER_NAME), RDB$PARAMETER_TYPE FROM RDB$PROCEDURE_PARAMETERS "
+        "WHERE RDB$PROCEDURE_NAME = :NOMBRE ORDER BY RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER"));
     meta.paramByName(QStringLiteral("NOMBRE")).setString(procName);
     QStringList inputs;
     QStringList outputs;
@@ -76,7 +77,8 @@ QStringList TkvIBStoredProc::outputNames() {
 const Field& TkvIBStoredProc::outputByName(const QString& name) const {
     for (const Field& f : results_)
         if (f.name().compare(name, Qt::CaseInsensitive) == 0) return f;
-    throw Error(QStringLiteral("No existe el parámetro de salida %1 en el procedimiento %2.").arg(name, name_));
+    throw Error(
+        QStringLiteral("No existe el parámetro de salida %1 en el procedimiento %2.").arg(name, name_));
 }
 
 void TkvIBStoredProc::Preparar() {

@@ -41,7 +41,8 @@ TkvRxMemoryData::~TkvRxMemoryData() = default;
 
 void TkvRxMemoryData::addField(const FieldDef& def) {
     if (active()) throw DataSetError(QStringLiteral("Cannot perform this operation on an open dataset"));
-    if (fieldIndex(def.name) >= 0) throw DataSetError(QStringLiteral("Duplicate field name '%1'").arg(def.name));
+    if (fieldIndex(def.name) >= 0)
+        throw DataSetError(QStringLiteral("Duplicate field name '%1'").arg(def.name));
     defs_.append(def);
 }
 
@@ -126,7 +127,8 @@ void TkvRxMemoryData::append() {
 void TkvRxMemoryData::edit() {
     requireActive();
     if (state_ == State::Edit || state_ == State::Insert) return;
-    if (cur_ < 0 || cur_ >= int(rows_.size())) throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
+    if (cur_ < 0 || cur_ >= int(rows_.size()))
+        throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
     buffer_ = rows_[std::size_t(cur_)];
     state_ = State::Edit;
     EstadoAnterior = 2; // after-edit
@@ -170,9 +172,14 @@ void TkvRxMemoryData::cancel() {
 
 void TkvRxMemoryData::del() {
     requireActive();
-    // Only when the current record exists: a pending edit or insert is cancelled first.
-    if (state_ == State::Edit || state_ == State::Insert) cancel();
+    // Deleting a record still being appended only discards it.
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    // Only when the current record exists: a pending edit is cancelled first.
     if (cur_ < 0 || cur_ >= int(rows_.size())) return;
+    if (state_ == State::Edit) cancel();
     const int row = cur_;
     rows_.erase(rows_.begin() + row);
     emit rowRemoved(row);
@@ -359,16 +366,18 @@ QVariant TkvRxMemoryData::convert(const FieldDef& def, const QVariant& v) {
         } else {
             bool ok = false;
             i = v.toLongLong(&ok);
-            if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+            if (!ok)
+                throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
         }
         const qint64 lo = def.type == FieldType::SmallInt ? -32768 : std::numeric_limits<qint32>::min();
         const qint64 hi = def.type == FieldType::SmallInt ? 32767 : std::numeric_limits<qint32>::max();
         if (i < lo || i > hi)
-            throw ConversionError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-                                      .arg(i)
-                                      .arg(def.name)
-                                      .arg(lo)
-                                      .arg(hi));
+            throw ConversionError(
+                QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                    .arg(i)
+                    .arg(def.name)
+                    .arg(lo)
+                    .arg(hi));
         return int(i);
     }
     case FieldType::Float:
@@ -383,7 +392,9 @@ QVariant TkvRxMemoryData::convert(const FieldDef& def, const QVariant& v) {
         } else {
             bool ok = false;
             d = v.toDouble(&ok);
-            if (!ok) throw ConversionError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
+            if (!ok)
+                throw ConversionError(
+                    QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
         }
         if (def.type == FieldType::Currency) d = std::round(d * 10000.0) / 10000.0;
         return d;
@@ -402,8 +413,9 @@ QVariant TkvRxMemoryData::convert(const FieldDef& def, const QVariant& v) {
             break;
         }
         const QString t = text.trimmed();
-        for (const char* f : {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd hh:mm:ss",
-                              "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd", "dd-MM-yyyy", "dd.MM.yyyy"}) {
+        for (const char* f :
+             {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd hh:mm:ss",
+              "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd", "dd-MM-yyyy", "dd.MM.yyyy"}) {
             const QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
             if (dt.isValid()) return dt;
             const QDate date = QDate::fromString(t, QLatin1String(f));

@@ -17,8 +17,8 @@ const QString kFormatoImporte = QStringLiteral("#,##0.00");
 
 // Headers whose cell is a code turned into an ID, in the order of BuscarID_Articulos' index.
 const std::array<QString, 7> kCabecerasBusqueda{
-    QStringLiteral("FAMILIA"),    QStringLiteral("IVA"),        QStringLiteral("MARCA"),
-    QStringLiteral("GAMA"),       QStringLiteral("FABRICANTE"), QStringLiteral("PROVEEDORHABITUAL"),
+    QStringLiteral("FAMILIA"),       QStringLiteral("IVA"),        QStringLiteral("MARCA"),
+    QStringLiteral("GAMA"),          QStringLiteral("FABRICANTE"), QStringLiteral("PROVEEDORHABITUAL"),
     QStringLiteral("GRUPOEMPRESAS"),
 };
 
@@ -37,8 +37,10 @@ const std::array<QString, 7> kCrearMaestro{
     QStringLiteral("INSERT INTO FAMILIASARTICULOS(CODIGO, NOMBRE, GRUPOEMPRESAS, GRUPOFAMILIA) "
                    "VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS, :GRUPOFAMILIA)"),
     QString(),
-    QStringLiteral("INSERT INTO MARCAS(CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS)"),
-    QStringLiteral("INSERT INTO GAMAS(CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS)"),
+    QStringLiteral(
+        "INSERT INTO MARCAS(CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS)"),
+    QStringLiteral(
+        "INSERT INTO GAMAS(CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS)"),
     QStringLiteral(
         "INSERT INTO FABRICANTES(CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES(:CODIGO, :NOMBRE, :GRUPOEMPRESAS)"),
     QString(),
@@ -54,20 +56,32 @@ const std::array<QString, 3> kIndicadores{QStringLiteral("AFECTASTOCK"), QString
 
 // The staged fields bound to the INSERT or UPDATE, in binding order.
 const QStringList kParametrosArticulo{
-    QStringLiteral("CODIGO"),           QStringLiteral("NOMBRE"),
-    QStringLiteral("CODIGOEAN"),        QStringLiteral("PRECIOMEDIOCOSTE"),
-    QStringLiteral("PRECIOULTIMACOMPRA"), QStringLiteral("REFERENCIAPROVEEDOR"),
-    QStringLiteral("OBSERVACIONES"),    QStringLiteral("UNIDADESCAJA"),
-    QStringLiteral("PESOUNIDAD"),       QStringLiteral("IVA"),
-    QStringLiteral("PROVEEDORHABITUAL"), QStringLiteral("MARCA"),
-    QStringLiteral("GAMA"),             QStringLiteral("FAMILIA"),
-    QStringLiteral("FABRICANTE"),       QStringLiteral("GRUPOEMPRESAS"),
-    QStringLiteral("AFECTASTOCK"),      QStringLiteral("USOCOMPRA"),
-    QStringLiteral("USOVENTA"),         QStringLiteral("PALET_EURO_CAJAS"),
-    QStringLiteral("PRECIOMEDIOCOSTEESTANDARD"), QStringLiteral("PARTNUMBER"),
+    QStringLiteral("CODIGO"),
+    QStringLiteral("NOMBRE"),
+    QStringLiteral("CODIGOEAN"),
+    QStringLiteral("PRECIOMEDIOCOSTE"),
+    QStringLiteral("PRECIOULTIMACOMPRA"),
+    QStringLiteral("REFERENCIAPROVEEDOR"),
+    QStringLiteral("OBSERVACIONES"),
+    QStringLiteral("UNIDADESCAJA"),
+    QStringLiteral("PESOUNIDAD"),
+    QStringLiteral("IVA"),
+    QStringLiteral("PROVEEDORHABITUAL"),
+    QStringLiteral("MARCA"),
+    QStringLiteral("GAMA"),
+    QStringLiteral("FAMILIA"),
+    QStringLiteral("FABRICANTE"),
+    QStringLiteral("GRUPOEMPRESAS"),
+    QStringLiteral("AFECTASTOCK"),
+    QStringLiteral("USOCOMPRA"),
+    QStringLiteral("USOVENTA"),
+    QStringLiteral("PALET_EURO_CAJAS"),
+    QStringLiteral("PRECIOMEDIOCOSTEESTANDARD"),
+    QStringLiteral("PARTNUMBER"),
 };
 
-const QString kBuscarPorCodigo = QStringLiteral("SELECT IDARTICULOS FROM ARTICULOS WHERE CODIGO = :ParCodigo");
+const QString kBuscarPorCodigo =
+    QStringLiteral("SELECT IDARTICULOS FROM ARTICULOS WHERE CODIGO = :ParCodigo");
 const QString kBuscarPorReferencia =
     QStringLiteral("SELECT IDARTICULOS FROM ARTICULOS WHERE REFERENCIAPROVEEDOR = :ParCodigo");
 
@@ -77,30 +91,37 @@ const QString kStockActual = QStringLiteral(
 const QString kStockInicial = QStringLiteral(
     "UPDATE ARTICULOSALMACEN SET STOCKMAXIMO1 = :STOCKMAXIMO,     STOCKMINIMO1 = :STOCKMINIMO,     "
     "STOCKINICIAL1 = :STOCKACTUAL WHERE (ALMACEN = :ParAlmacen) AND (ARTICULOCARACTERISTICA = :ParArticulo)");
-const QString kCosteInicial =
-    QStringLiteral("UPDATE ARTICULOS SET PRECIOMEDIOCOSTEINICIAL = :PMCInicial WHERE (IDARTICULOS = :ParArticulo)");
+const QString kCosteInicial = QStringLiteral(
+    "UPDATE ARTICULOS SET PRECIOMEDIOCOSTEINICIAL = :PMCInicial WHERE (IDARTICULOS = :ParArticulo)");
 
-const QString kListaIntervalos = QStringList{
-    QStringLiteral("Select ITA.Desde from IntervalosTarifasArticulos ITA "),
-    QStringLiteral("where tarifaarticulo = (select ta.idtarifasarticulos "),
-    QStringLiteral("  from tarifasarticulos ta "),
-    QStringLiteral("  WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) )"),
-    QStringLiteral("ORDER BY ITA.desde"),
-}.join(QStringLiteral("\r\n"));
+const QString kListaIntervalos =
+    QStringList{
+        QStringLiteral("Select ITA.Desde from IntervalosTarifasArticulos ITA "),
+        QStringLiteral("where tarifaarticulo = (select ta.idtarifasarticulos "),
+        QStringLiteral("  from tarifasarticulos ta "),
+        QStringLiteral("  WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) )"),
+        QStringLiteral("ORDER BY ITA.desde"),
+    }
+        .join(QStringLiteral("\r\n"));
 const QString kPrecioIntervalo = QStringLiteral(
     "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA "
-    "WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos)   FROM TarifasArticulos   "
+    "WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos)   FROM "
+    "TarifasArticulos   "
     "WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
 const QString kPrecioYTopeIntervalo = QStringLiteral(
-    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA,     "
+    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA,   "
+    "  "
     "HASTA = :ParHasta WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos)   "
     "FROM TarifasArticulos   WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
-const QString kContarTarifaArticulo =
-    QStringLiteral("SELECT COUNT(*) AS TOTAL FROM TARIFASARTICULOS WHERE TARIFA=:ParIdTarifa AND ARTICULO=:ParArticulo");
-const QString kCrearTarifaArticulo = QStringLiteral(
-    "INSERT INTO TARIFASARTICULOS (IDTARIFASARTICULOS, CLAVEMARGENBENEFICIO, CLAVEMARGENSOBRE, ACTUALIZARFAMILIA, "
-    "LISTARTARIFA, REDONDEO, FECHAACTUALIZACION, PRECIOULTIMOCALCULO, SUMARGASTOS, FECHAALTA, TARIFA, ARTICULO) "
-    "VALUES (GEN_ID(GENIDTARIFASARTICULOS,1),'L','C', 1, 1, 0, 'NOW', 0, 0, 'NOW', :ParIdTarifa, :ParArticulo) ");
+const QString kContarTarifaArticulo = QStringLiteral(
+    "SELECT COUNT(*) AS TOTAL FROM TARIFASARTICULOS WHERE TARIFA=:ParIdTarifa AND ARTICULO=:ParArticulo");
+const QString kCrearTarifaArticulo =
+    QStringLiteral("INSERT INTO TARIFASARTICULOS (IDTARIFASARTICULOS, CLAVEMARGENBENEFICIO, "
+                   "CLAVEMARGENSOBRE, ACTUALIZARFAMILIA, "
+                   "LISTARTARIFA, REDONDEO, FECHAACTUALIZACION, PRECIOULTIMOCALCULO, SUMARGASTOS, FECHAALTA, "
+                   "TARIFA, ARTICULO) "
+                   "VALUES (GEN_ID(GENIDTARIFASARTICULOS,1),'L','C', 1, 1, 0, 'NOW', 0, 0, 'NOW', "
+                   ":ParIdTarifa, :ParArticulo) ");
 
 // Every ID a search finds for a text (read whole before anything is written for them).
 QList<int> buscarArticulos(Statement& buscar, const QString& texto) {
@@ -198,7 +219,9 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
     TkvRxMemoryData& t = d.kvRxMDArticulos;
     p.idArticulo = idArticulo;
     p.tarifa = o.Tarifa_Ventas;
-    auto aviso = [&d](const std::exception& e) { d.canal().message(qd::MessageKind::Warning, TDatos::Texto_Error(e)); };
+    auto aviso = [&d](const std::exception& e) {
+        d.canal().message(qd::MessageKind::Warning, TDatos::Texto_Error(e));
+    };
     auto inter = [](int k, bool conIva) {
         return QStringLiteral("INTER") + QString::number(k) + (conIva ? QStringLiteral("IVA") : QString());
     };
@@ -207,7 +230,9 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
         // Limits mode: prices from INTER k, upper limits from TOPE_INTERVALO k.
         const QVariant tope1 = valorStaging(t, QStringLiteral("TOPE_INTERVALO1"));
         if (!tope1.isNull() && tope1.toLongLong() == 1) {
-            p.escribirPrecio(1, valorStaging(t, inter(1, false)), valorStaging(t, inter(1, true)));
+            const QVariant pvp = valorStaging(t, inter(1, false));
+            const QVariant pvpConIva = valorStaging(t, inter(1, true));
+            p.escribirPrecio(1, pvp, pvpConIva);
             return;
         }
         const QList<QVariant> desdes = p.intervalos();
@@ -215,13 +240,16 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
             try {
                 QVariant hasta = 9999999;
                 if (k < o.NumeroIntervalos) {
-                    const QVariant tope = valorStaging(t, QStringLiteral("TOPE_INTERVALO") + QString::number(k));
+                    const QVariant tope =
+                        valorStaging(t, QStringLiteral("TOPE_INTERVALO") + QString::number(k));
                     hasta = tope.isNull() ? QVariant() : QVariant(tope.toLongLong() - 1);
                 }
                 p.precioTope.paramByName(QStringLiteral("ParDesde")).setVariant(desdes[k - 1]);
                 p.precioTope.paramByName(QStringLiteral("ParHasta")).setVariant(hasta);
-                p.precioTope.paramByName(QStringLiteral("ParPVP")).setVariant(valorStaging(t, inter(k, false)));
-                p.precioTope.paramByName(QStringLiteral("ParPVPConIVA")).setVariant(valorStaging(t, inter(k, true)));
+                p.precioTope.paramByName(QStringLiteral("ParPVP"))
+                    .setVariant(valorStaging(t, inter(k, false)));
+                p.precioTope.paramByName(QStringLiteral("ParPVPConIVA"))
+                    .setVariant(valorStaging(t, inter(k, true)));
                 p.escribir(p.precioTope);
                 ++r.IntervalosModificados;
             } catch (const std::exception& e) {
@@ -234,7 +262,9 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
     if (valorStaging(t, QStringLiteral("PVP")).toDouble() != 0) {
         if (!p.tieneFilaTarifa()) p.escribir(p.crearFila);
         try {
-            p.escribirPrecio(1, valorStaging(t, QStringLiteral("PVP")), valorStaging(t, QStringLiteral("PVPCONIVA")));
+            const QVariant pvp = valorStaging(t, QStringLiteral("PVP"));
+            const QVariant pvpConIva = valorStaging(t, QStringLiteral("PVPCONIVA"));
+            p.escribirPrecio(1, pvp, pvpConIva);
             ++r.PVPModificados;
         } catch (const std::exception& e) {
             aviso(e);
@@ -244,7 +274,9 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
         const QList<QVariant> desdes = p.intervalos();
         for (int k = 1; k <= desdes.size() && k <= o.NumeroIntervalos; ++k) {
             try {
-                p.escribirPrecio(desdes[k - 1], valorStaging(t, inter(k, false)), valorStaging(t, inter(k, true)));
+                const QVariant pvp = valorStaging(t, inter(k, false)); // the price before its VAT twin
+                const QVariant pvpConIva = valorStaging(t, inter(k, true));
+                p.escribirPrecio(desdes[k - 1], pvp, pvpConIva);
                 ++r.IntervalosModificados;
             } catch (const std::exception& e) {
                 aviso(e);
@@ -258,7 +290,8 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
 bool TDatos::Definir_kvRxMDArticulos() {
     auto& t = kvRxMDArticulos;
     t.name = QStringLiteral("kvRxMDArticulos");
-    auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta, const QString& formato = {}) {
+    auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta,
+                      const QString& formato = {}) {
         TkvRxMemoryData::FieldDef def;
         def.name = QString::fromLatin1(nombre);
         def.type = tipo;
@@ -307,7 +340,8 @@ bool TDatos::Definir_kvRxMDArticulos() {
     return true;
 }
 
-TDatos::OpcionesArticulos TDatos::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp, bool stock) {
+TDatos::OpcionesArticulos TDatos::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp,
+                                                                bool stock) {
     OpcionesArticulos o;
     o.SoloPvpStock = (pvp || stock) && !(alta || actualizar);
     o.SoloNuevos = alta;
@@ -386,7 +420,7 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
     ResumenArticulos r;
     TkvRxMemoryData& t = kvRxMDArticulos;
 
-    Statement buscar(&IBDatabase, &IBTransaction1);      // the match: by code or by supplier reference
+    Statement buscar(&IBDatabase, &IBTransaction1);       // the match: by code or by supplier reference
     Statement buscarCodigo(&IBDatabase, &IBTransaction1); // the article just inserted, by its code
     Statement insertar(&IBDatabase, &IBTransaction1);
     Statement actualizar(&IBDatabase, &IBTransaction1);
@@ -454,7 +488,8 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
                             insertar.execute();
                             ++r.Nuevos;
                             IBTransaction1.ensureStarted();
-                            const QList<int> nuevos = buscarArticulos(buscarCodigo, t.value(kCodigo).toString());
+                            const QList<int> nuevos =
+                                buscarArticulos(buscarCodigo, t.value(kCodigo).toString());
                             id = nuevos.isEmpty() ? 0 : nuevos.first();
                         } else if (id != 0) {
                             actualizar.paramByName(QStringLiteral("OLD_IDARTICULOS")).setInt(id);
@@ -475,7 +510,8 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
                             stocks.paramByName(QStringLiteral("ParAlmacen")).setInt(o.Almacen);
                             stocks.paramByName(QStringLiteral("STOCKMAXIMO")).setFloat(0);
                             stocks.paramByName(QStringLiteral("STOCKMINIMO")).setFloat(0);
-                            stocks.paramByName(QStringLiteral("STOCKACTUAL")).setFloat(t.value(QStringLiteral("STOCK")).toDouble());
+                            stocks.paramByName(QStringLiteral("STOCKACTUAL"))
+                                .setFloat(t.value(QStringLiteral("STOCK")).toDouble());
                             ejecutar(stocks);
                             ++r.StockModificado;
                         } catch (const std::exception& e) {
@@ -515,13 +551,14 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
     terminar();
 
     r.TotalRegistros = t.active() ? t.recNo() : 0;
-    r.texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\nTotal registros en fichero: ") +
-              QString::number(r.TotalRegistros) + QStringLiteral("\r\n") + QStringLiteral("Nuevos: ") +
-              QString::number(r.Nuevos) + QStringLiteral("\r\n") + QStringLiteral("Actualizados: ") +
-              QString::number(r.Actualizados) + QStringLiteral("\r\n") + QStringLiteral("PVP modificados: ") +
-              QString::number(r.PVPModificados) + QStringLiteral("\r\n") + QStringLiteral("Intervalos modificados:") +
-              QString::number(r.IntervalosModificados) + QStringLiteral("\r\n") +
-              QStringLiteral("Stock modificado: ") + QString::number(r.StockModificado);
+    r.texto =
+        QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\nTotal registros en fichero: ") +
+        QString::number(r.TotalRegistros) + QStringLiteral("\r\n") + QStringLiteral("Nuevos: ") +
+        QString::number(r.Nuevos) + QStringLiteral("\r\n") + QStringLiteral("Actualizados: ") +
+        QString::number(r.Actualizados) + QStringLiteral("\r\n") + QStringLiteral("PVP modificados: ") +
+        QString::number(r.PVPModificados) + QStringLiteral("\r\n") +
+        QStringLiteral("Intervalos modificados:") + QString::number(r.IntervalosModificados) +
+        QStringLiteral("\r\n") + QStringLiteral("Stock modificado: ") + QString::number(r.StockModificado);
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

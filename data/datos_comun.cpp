@@ -15,7 +15,8 @@ QString TDatos::Texto_Error(const std::exception& e) {
     return QString::fromLocal8Bit(e.what());
 }
 
-int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(int, int, const QString&)>& columna,
+int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
+                             const std::function<void(int, int, const QString&)>& columna,
                              const std::function<bool()>& conservar) {
     tabla.close();
     tabla.open();
@@ -26,7 +27,8 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(in
     // read once instead of once per row; every row sees the same headers either way.
     const int ultimaColumna = Ultima_Columna_Excel();
     std::vector<QString> cabeceras(static_cast<size_t>(ultimaColumna) + 1);
-    for (int c = 1; c <= ultimaColumna; ++c) cabeceras[static_cast<size_t>(c)] = hoja.text(1, c);
+    for (int c = 1; c <= ultimaColumna; ++c)
+        cabeceras[static_cast<size_t>(c)] = hoja.text(1, c);
 
     int leidas = 0;
     for (int r = 2; r <= ultimaFila; ++r) {
@@ -76,12 +78,20 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, const QString& campo, i
     case T::Float:
     case T::Currency:
         switch (celda.type) {
-        case C::Empty: valor = 0.0; break; // an empty cell stores 0, not null
+        case C::Empty:
+            valor = 0.0;
+            break; // an empty cell stores 0, not null
         case C::Number:
-        case C::Date: valor = celda.number; break;
-        case C::Boolean: valor = celda.boolean ? 1.0 : 0.0; break;
+        case C::Date:
+            valor = celda.number;
+            break;
+        case C::Boolean:
+            valor = celda.boolean ? 1.0 : 0.0;
+            break;
         case C::Text:
-        case C::Error: valor = celda.text; break; // the field decides whether it can take it
+        case C::Error:
+            valor = celda.text;
+            break; // the field decides whether it can take it
         }
         break;
     case T::DateTime:
@@ -119,7 +129,8 @@ QVariant TDatos::Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& 
 void TDatos::Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
     qd::fb::Statement sentencia(&IBDatabase, &IBTransaction1);
     sentencia.setSql(sql);
-    for (const auto& [nombre, valor] : parametros) sentencia.paramByName(nombre).setVariant(valor);
+    for (const auto& [nombre, valor] : parametros)
+        sentencia.paramByName(nombre).setVariant(valor);
     IBTransaction1.ensureStarted();
     sentencia.execute();
 }

@@ -19,7 +19,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
   if [ -x "$bin/qdimport" ] && [ -f "$root/tests/data/demo/articulos_demo.xlsx" ]; then
     echo "Running the headless demo instead: importing tests/data/demo/articulos_demo.xlsx"
     exec "$bin/qdimport" --database "$demo" --kind articulos --create --update --pvp --stock \
-      --tarifa TAR1 --almacen ALM1 "$root/tests/data/demo/articulos_demo.xlsx"
+      --tarifa PVP --almacen CEN "$root/tests/data/demo/articulos_demo.xlsx"
   fi
   exit 1
 fi

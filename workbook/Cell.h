@@ -21,6 +21,12 @@ struct Cell {
     QDateTime date() const;
 
     bool isEmpty() const { return type == CellType::Empty; }
+
+    static Cell ofNumber(double v) { return Cell{CellType::Number, v, QString(), false}; }
+    static Cell ofDate(double serial) { return Cell{CellType::Date, serial, QString(), false}; }
+    static Cell ofText(const QString& s) { return Cell{CellType::Text, 0, s, false}; }
+    static Cell ofBoolean(bool b) { return Cell{CellType::Boolean, 0, QString(), b}; }
+    static Cell ofError(const QString& s) { return Cell{CellType::Error, 0, s, false}; }
 };
 
 // Day serial <-> date and time in the 1900 date system, with the spreadsheet's fictitious

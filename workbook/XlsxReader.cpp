@@ -4,6 +4,7 @@
 #include "ReadFailure.h"
 #include "Workbook.h"
 #include "XmlInput.h"
+#include "XmlScanner.h"
 #include "ZipArchive.h"
 
 #include <QHash>
@@ -91,18 +92,18 @@ void checkLength(const QString& s) {
 }
 
 // The text of an <si> or <is> element: its <t> runs, without phonetic runs.
-QString readRichText(XmlInput& x) {
+QString readRichText(XmlScanner& x) {
     QString s;
     const int level = x.depth();
-    while (x.next()) {
-        if (x.isStart()) {
-            if (x.name() == "t"_L1) {
+    while (x.next() != XmlScanner::EndOfDocument) {
+        if (x.token() == XmlScanner::StartElement) {
+            if (x.name() == "t") {
                 s += x.elementText();
                 if (s.size() > Workbook::kMaxCellChars) checkLength(s);
-            } else if (x.name() == "rPh"_L1 || x.name() == "phoneticPr"_L1) {
+            } else if (x.name() == "rPh" || x.name() == "phoneticPr") {
                 x.skipElement();
             }
-        } else if (x.isEnd() && x.depth() < level) {
+        } else if (x.token() == XmlScanner::EndElement && x.depth() < level) {
             return decodeEscapes(s);
         }
     }
@@ -112,16 +113,17 @@ QString readRichText(XmlInput& x) {
 std::vector<QString> readSharedStrings(const ZipArchive& zip, const QString& part) {
     std::vector<QString> strings;
     if (part.isEmpty() || !zip.contains(part)) return strings;
-    XmlInput x(zip.read(part), part);
-    while (x.next()) {
-        if (x.isStart() && x.name() == "si"_L1) {
+    XmlScanner x(zip.read(part), part);
+    while (x.next() != XmlScanner::EndOfDocument) {
+        if (x.token() != XmlScanner::StartElement) continue;
+        if (x.name() == "si") {
             if (qint64(strings.size()) >= kMaxSharedStrings)
                 throwTooLarge(QStringLiteral("demasiados textos compartidos"));
             strings.push_back(readRichText(x));
-        } else if (x.isStart() && x.name() == "sst"_L1) {
-            bool ok = false;
-            const qint64 n = attributeValue(x.attributes(), "uniqueCount"_L1).toLongLong(&ok);
-            if (ok && n > 0 && n < kMaxSharedStrings) strings.reserve(size_t(n));
+        } else if (x.name() == "sst") {
+            qint64 n = 0;
+            if (parseXmlInt(x.rawAttribute("uniqueCount"), n) && n > 0 && n < kMaxSharedStrings)
+                strings.reserve(size_t(n));
         }
     }
     return strings;
@@ -156,13 +158,21 @@ std::vector<bool> readDateStyles(const ZipArchive& zip, const QString& part) {
 }
 
 // "BC12" -> row 12, column 55. Returns false when the reference is not a cell reference in range.
-bool parseCellRef(QStringView ref, int& row, int& column) {
+template <typename View>
+bool parseCellRef(View ref, int& row, int& column) {
     qsizetype i = 0;
     int c = 0, r = 0;
-    while (i < ref.size() && ref[i] == u'$') ++i;
+    const qsizetype n = ref.size();
+    auto at = [&](qsizetype k) -> char16_t {
+        if constexpr (std::is_same_v<View, QStringView>)
+            return ref[k].unicode();
+        else
+            return char16_t(static_cast<unsigned char>(ref[k]));
+    };
+    while (i < n && at(i) == u'$') ++i;
     const qsizetype letters = i;
-    while (i < ref.size()) {
-        const char16_t ch = ref[i].unicode();
+    while (i < n) {
+        const char16_t ch = at(i);
         int v;
         if (ch >= 'A' && ch <= 'Z')
             v = ch - 'A' + 1;
@@ -175,14 +185,14 @@ bool parseCellRef(QStringView ref, int& row, int& column) {
         ++i;
     }
     if (i == letters) return false;
-    if (i < ref.size() && ref[i] == u'$') ++i;
+    if (i < n && at(i) == u'$') ++i;
     const qsizetype digits = i;
-    while (i < ref.size() && ref[i] >= u'0' && ref[i] <= u'9') {
-        r = r * 10 + (ref[i].unicode() - '0');
+    while (i < n && at(i) >= u'0' && at(i) <= u'9') {
+        r = r * 10 + (at(i) - '0');
         if (r > Workbook::kMaxRows) return false;
         ++i;
     }
-    if (i == digits || i != ref.size() || r < 1) return false;
+    if (i == digits || i != n || r < 1) return false;
     row = r;
     column = c;
     return true;
@@ -199,125 +209,135 @@ struct BookContext {
 };
 
 void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext& book, Sheet& sheet) {
-    XmlInput x(zip.read(part), part);
+    XmlScanner x(zip.read(part), part);
     int row = 0, column = 0;
     bool inSheetData = false;
-    while (x.next()) {
-        if (x.isEnd()) {
-            if (x.name() == "sheetData"_L1) inSheetData = false;
+    while (x.next() != XmlScanner::EndOfDocument) {
+        if (x.token() == XmlScanner::EndElement) {
+            if (x.name() == "sheetData") inSheetData = false;
             continue;
         }
-        if (!x.isStart()) continue;
-        const QStringView name = x.name();
-        if (name == "c"_L1 && inSheetData) {
-            const auto a = x.attributes();
-            QStringView ref, type, style;
-            for (const auto& at : a) {
-                const QStringView n = at.name();
-                if (n == "r"_L1)
-                    ref = at.value();
-                else if (n == "t"_L1)
-                    type = at.value();
-                else if (n == "s"_L1)
-                    style = at.value();
-            }
+        if (x.token() != XmlScanner::StartElement) continue;
+        const QByteArrayView name = x.name();
+        if (name == "c" && inSheetData) {
+            const QByteArrayView ref = x.rawAttribute("r");
+            const QByteArrayView type = x.rawAttribute("t");
+            const QByteArrayView style = x.rawAttribute("s");
             int r = row, c = column + 1;
-            if (!ref.isEmpty() && !parseCellRef(ref, r, c))
-                x.fail(QStringLiteral("referencia de celda «%1» no válida").arg(ref.toString()));
+            if (!ref.isNull() && !parseCellRef(ref, r, c))
+                x.fail(QStringLiteral("referencia de celda «%1» no válida").arg(QString::fromUtf8(ref)));
             if (r < 1) r = row = 1;
+            if (c > Workbook::kMaxColumns) x.fail(QStringLiteral("demasiadas columnas"));
             column = c;
             // Children: <v> value, <is> inline string, <f> formula (its cached value is in <v>).
+            QByteArrayView rawV;
             QString v;
-            bool hasV = false, hasIs = false;
+            bool hasV = false, hasIs = false, vDecoded = false;
             const int level = x.depth();
-            while (x.next()) {
-                if (x.isStart()) {
-                    if (x.name() == "v"_L1) {
-                        v = x.elementText();
+            while (x.next() != XmlScanner::EndOfDocument) {
+                if (x.token() == XmlScanner::StartElement) {
+                    if (x.name() == "v") {
                         hasV = true;
-                    } else if (x.name() == "is"_L1) {
+                        // the usual case: one text token without references
+                        if (x.next() == XmlScanner::Text && !x.textHasReferences()) {
+                            rawV = x.rawText();
+                            if (x.next() != XmlScanner::EndElement) {
+                                v = QString::fromUtf8(rawV) + x.text() + x.elementText();
+                                vDecoded = true;
+                            }
+                        } else if (x.token() == XmlScanner::EndElement) {
+                            rawV = QByteArrayView("", 0);
+                        } else {
+                            v = (x.token() == XmlScanner::Text ? x.text() : QString()) + x.elementText();
+                            vDecoded = true;
+                        }
+                    } else if (x.name() == "is") {
                         v = readRichText(x);
                         hasIs = true;
+                        vDecoded = true;
                     } else {
                         x.skipElement();
                     }
-                } else if (x.isEnd() && x.depth() < level) {
+                } else if (x.token() == XmlScanner::EndElement && x.depth() < level) {
                     break;
                 }
             }
+            if (vDecoded) rawV = QByteArrayView();
+            auto valueText = [&] { return vDecoded ? v : QString::fromUtf8(rawV); };
             Cell cell;
-            if (type == "inlineStr"_L1) {
+            if (type == "inlineStr") {
                 if (hasIs || hasV) {
                     cell.type = CellType::Text;
-                    cell.text = hasIs ? v : decodeEscapes(v);
+                    cell.text = hasIs ? v : decodeEscapes(valueText());
                 }
             } else if (!hasV) {
                 // no value: a formatted blank cell, it only counts for the used range
-            } else if (type == "s"_L1) {
-                bool ok = false;
-                const qint64 i = QStringView(v).trimmed().toLongLong(&ok);
+            } else if (type == "s") {
+                qint64 i = -1;
+                const bool ok = vDecoded ? (i = v.trimmed().toLongLong(), true) : parseXmlInt(rawV, i);
                 if (!ok || i < 0 || i >= qint64(book.strings->size()))
-                    x.fail(QStringLiteral("índice de texto compartido %1 fuera de rango en %2").arg(v, refName(r, c)));
+                    x.fail(QStringLiteral("índice de texto compartido %1 fuera de rango en %2").arg(valueText(), refName(r, c)));
                 cell.type = CellType::Text;
                 cell.text = (*book.strings)[size_t(i)];
-            } else if (type == "str"_L1) {
+            } else if (type == "str") {
                 cell.type = CellType::Text;
-                cell.text = decodeEscapes(v);
-            } else if (type == "b"_L1) {
+                cell.text = decodeEscapes(valueText());
+            } else if (type == "b") {
+                const QString t = valueText().trimmed();
                 cell.type = CellType::Boolean;
-                cell.boolean = QStringView(v).trimmed() == u'1' || QStringView(v).trimmed() == "true"_L1;
-            } else if (type == "e"_L1) {
+                cell.boolean = t == u'1' || t == "true"_L1;
+            } else if (type == "e") {
                 cell.type = CellType::Error;
-                cell.text = v;
-            } else if (type == "d"_L1) {
-                QDateTime dt = QDateTime::fromString(v, Qt::ISODateWithMs);
-                if (!dt.isValid()) dt = QDateTime(QDate::fromString(v, Qt::ISODate), QTime(0, 0));
-                if (!dt.isValid()) x.fail(QStringLiteral("fecha «%1» no válida en %2").arg(v, refName(r, c)));
+                cell.text = valueText();
+            } else if (type == "d") {
+                const QString t = valueText().trimmed();
+                QDateTime dt = QDateTime::fromString(t, Qt::ISODateWithMs);
+                if (!dt.isValid()) dt = QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0));
+                if (!dt.isValid()) x.fail(QStringLiteral("fecha «%1» no válida en %2").arg(t, refName(r, c)));
                 cell.type = CellType::Date;
                 cell.number = dateTimeToSerial(dt);
             } else {
-                bool ok = false;
-                const double d = QStringView(v).trimmed().toDouble(&ok);
-                if (!ok) x.fail(QStringLiteral("número «%1» no válido en %2").arg(v, refName(r, c)));
+                double d = 0;
+                const QByteArray decoded = vDecoded ? v.toUtf8() : QByteArray();
+                if (!parseXmlDouble(vDecoded ? QByteArrayView(decoded) : rawV, d))
+                    x.fail(QStringLiteral("número «%1» no válido en %2").arg(valueText(), refName(r, c)));
                 cell.type = CellType::Number;
                 cell.number = d;
-                if (!style.isEmpty()) {
-                    const qint64 s = style.toLongLong();
-                    if (s >= 0 && s < qint64(book.dateStyles->size()) && (*book.dateStyles)[size_t(s)]) {
-                        const double serial = book.date1904 ? d + 1462 : d;
-                        if (serial >= 0 && serial < 2958466) {
-                            cell.type = CellType::Date;
-                            cell.number = serial;
-                        }
+                qint64 s = -1;
+                if (!style.isEmpty() && parseXmlInt(style, s) && s >= 0 && s < qint64(book.dateStyles->size()) &&
+                    (*book.dateStyles)[size_t(s)]) {
+                    const double serial = book.date1904 ? d + 1462 : d;
+                    if (serial >= 0 && serial < 2958466) {
+                        cell.type = CellType::Date;
+                        cell.number = serial;
                     }
                 }
             }
             if (cell.type == CellType::Text) checkLength(cell.text);
             sheet.setCell(r, c, std::move(cell));
-        } else if (name == "row"_L1 && inSheetData) {
-            const QStringView ref = attributeValue(x.attributes(), "r"_L1);
-            if (ref.isEmpty()) {
+        } else if (name == "row" && inSheetData) {
+            const QByteArrayView ref = x.rawAttribute("r");
+            if (ref.isNull()) {
                 ++row;
             } else {
-                bool ok = false;
-                const int r = ref.toInt(&ok);
-                if (!ok || r < 1 || r > Workbook::kMaxRows)
-                    x.fail(QStringLiteral("número de fila «%1» no válido").arg(ref.toString()));
-                row = r;
+                qint64 r = 0;
+                if (!parseXmlInt(ref, r) || r < 1 || r > Workbook::kMaxRows)
+                    x.fail(QStringLiteral("número de fila «%1» no válido").arg(QString::fromUtf8(ref)));
+                row = int(r);
             }
             if (row > Workbook::kMaxRows) x.fail(QStringLiteral("demasiadas filas"));
             column = 0;
-        } else if (name == "sheetData"_L1) {
+        } else if (name == "sheetData") {
             inSheetData = true;
-        } else if (name == "dimension"_L1) {
+        } else if (name == "dimension") {
             // "A1:O250" (or "A1" for a single cell). A dimension of just "A1" on an empty sheet is
             // not a used cell.
-            const QString ref = attributeValue(x.attributes(), "ref"_L1).toString();
+            const QString ref = x.attribute("ref");
             const QString last = ref.section(u':', -1);
             int r = 0, c = 0;
-            if (ref.contains(u':') && parseCellRef(last, r, c)) sheet.extendUsedRange(r, c);
-        } else if (name == "mergeCells"_L1 || name == "conditionalFormatting"_L1 || name == "dataValidations"_L1 ||
-                   name == "hyperlinks"_L1 || name == "extLst"_L1 || name == "sheetViews"_L1) {
+            if (ref.contains(u':') && parseCellRef(QStringView(last), r, c)) sheet.extendUsedRange(r, c);
+        } else if (name == "mergeCells" || name == "conditionalFormatting" || name == "dataValidations" ||
+                   name == "hyperlinks" || name == "extLst" || name == "sheetViews") {
             x.skipElement();
         }
     }

@@ -42,8 +42,8 @@ Attachment::~Attachment() {
 }
 
 Attachment::Attachment(Attachment&& other) noexcept
-    : databaseName_(std::move(other.databaseName_)), params_(std::move(other.params_)), handle_(other.handle_),
-      dialect_(other.dialect_), utf8_(other.utf8_) {
+    : databaseName_(std::move(other.databaseName_)), params_(std::move(other.params_)),
+      handle_(other.handle_), dialect_(other.dialect_), utf8_(other.utf8_) {
     Q_ASSERT(other.transactions_.empty() && other.statements_.empty());
     other.handle_ = 0;
 }
@@ -91,6 +91,8 @@ static QByteArray buildDpb(const QStringList& params, bool* utf8, int* dialect) 
             *utf8 = value.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
         } else if (key == QLatin1String("sql_role_name") || key == QLatin1String("role"))
             addString(dpb, isc_dpb_sql_role_name, value.toUtf8());
+        else if (key == QLatin1String("force_write")) // 0: asynchronous page writes (creation only)
+            addInt(dpb, isc_dpb_force_write, value.toInt());
         else if (key == QLatin1String("sql_dialect"))
             *dialect = value.toInt();
         else if (!key.isEmpty())
@@ -107,7 +109,8 @@ void Attachment::open() {
     const QByteArray path = QFile::encodeName(databaseName_);
     ISC_STATUS_ARRAY status;
     isc_db_handle db = 0;
-    if (isc_attach_database(status, short(path.size()), path.constData(), &db, short(dpb.size()), dpb.constData()))
+    if (isc_attach_database(status, short(path.size()), path.constData(), &db, short(dpb.size()),
+                            dpb.constData()))
         throw Error::fromStatus(status);
     handle_ = db;
     utf8_ = utf8;
@@ -126,8 +129,8 @@ void Attachment::create(int pageSize, const QString& defaultCharset) {
     const QByteArray path = QFile::encodeName(databaseName_);
     ISC_STATUS_ARRAY status;
     isc_db_handle db = 0;
-    if (isc_create_database(status, short(path.size()), path.constData(), &db, short(dpb.size()), dpb.constData(),
-                            0))
+    if (isc_create_database(status, short(path.size()), path.constData(), &db, short(dpb.size()),
+                            dpb.constData(), 0))
         throw Error::fromStatus(status);
     handle_ = db;
     utf8_ = utf8;

@@ -23,8 +23,8 @@ public:
 
     void setDatabaseName(const QString& name) { databaseName_ = name; }
     QString databaseName() const { return databaseName_; }
-    // Connection parameters "NAME=value" (USER_NAME, PASSWORD, lc_ctype, ROLE_NAME, SQL_DIALECT)
-    // or bare names; they are read at open().
+    // Connection parameters "NAME=value" (USER_NAME, PASSWORD, lc_ctype, ROLE_NAME, SQL_DIALECT,
+    // FORCE_WRITE); they are read at open().
     QStringList& params() { return params_; }
     const QStringList& params() const { return params_; }
 

@@ -110,10 +110,11 @@ void Param::setString(const QString& v) {
     if (owner_ && !(owner_->db_ && owner_->db_->utf8())) {
         for (QChar c : v) {
             if (c.unicode() > 0xFF) {
-                throw Error(QStringLiteral("El valor \"%1\" del parámetro %2 contiene caracteres que no se pueden "
-                                           "guardar en la base de datos (juego de caracteres ISO8859_1).")
-                                .arg(v, name_),
-                            0, 0, QString(), owner_->sql());
+                throw Error(
+                    QStringLiteral("El valor \"%1\" del parámetro %2 contiene caracteres que no se pueden "
+                                   "guardar en la base de datos (juego de caracteres ISO8859_1).")
+                        .arg(v, name_),
+                    0, 0, QString(), owner_->sql());
             }
         }
     }
@@ -243,7 +244,8 @@ QString Field::asString() const {
         const bool utf8 = owner_->db_ && owner_->db_->utf8();
         switch (var.sqltype & ~1) {
         case SQL_TEXT:
-            return utf8 ? QString::fromUtf8(var.sqldata, var.sqllen) : QString::fromLatin1(var.sqldata, var.sqllen);
+            return utf8 ? QString::fromUtf8(var.sqldata, var.sqllen)
+                        : QString::fromLatin1(var.sqldata, var.sqllen);
         case SQL_VARYING: {
             const auto len = *reinterpret_cast<const unsigned short*>(var.sqldata);
             return utf8 ? QString::fromUtf8(var.sqldata + 2, len) : QString::fromLatin1(var.sqldata + 2, len);
@@ -288,7 +290,8 @@ QDateTime Field::asDateTime() const {
         return QDateTime(QDate(1899, 12, 30), v.toTime());
     case QMetaType::QString: {
         const QString s = v.toString().trimmed();
-        for (const char* f : {"yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd", "dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy", "dd.MM.yyyy"}) {
+        for (const char* f :
+             {"yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd", "dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy", "dd.MM.yyyy"}) {
             const QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
             if (dt.isValid()) return dt;
         }
@@ -324,6 +327,7 @@ void Statement::connectionClosed() {
     // The server freed the statement with the attachment: forget the handle.
     d_->handle = 0;
     prepared_ = false;
+    serverPrepared_ = false;
     cursorOpen_ = false;
     eof_ = true;
 }
@@ -433,15 +437,16 @@ Param& Statement::paramByName(const QString& name) {
     ensureParsed();
     auto it = paramIndex_.constFind(name.toUpper());
     if (it == paramIndex_.constEnd())
-        throw Error(QStringLiteral("No existe el parámetro %1 en la sentencia.").arg(name), 0, 0, QString(), sql_);
+        throw Error(QStringLiteral("No existe el parámetro %1 en la sentencia.").arg(name), 0, 0, QString(),
+                    sql_);
     return *params_[std::size_t(it.value())];
 }
 
 Param& Statement::param(int index) {
     ensureParsed();
     if (index < 0 || index >= int(params_.size()))
-        throw Error(QStringLiteral("No existe el parámetro número %1 en la sentencia.").arg(index), 0, 0, QString(),
-                    sql_);
+        throw Error(QStringLiteral("No existe el parámetro número %1 en la sentencia.").arg(index), 0, 0,
+                    QString(), sql_);
     return *params_[std::size_t(index)];
 }
 
@@ -460,7 +465,8 @@ QStringList Statement::paramNames() const {
 
 void Statement::prepare() {
     if (prepared_) return;
-    if (!db_ || !db_->connected()) throw Error(QStringLiteral("La base de datos no está conectada."), 0, 0, {}, sql_);
+    if (!db_ || !db_->connected())
+        throw Error(QStringLiteral("La base de datos no está conectada."), 0, 0, {}, sql_);
     if (!tr_) throw Error(QStringLiteral("La sentencia no tiene transacción."), 0, 0, {}, sql_);
     ensureParsed();
     QByteArray text;
@@ -469,11 +475,19 @@ void Statement::prepare() {
     } else {
         for (QChar c : serverSql_)
             if (c.unicode() > 0xFF)
-                throw Error(QStringLiteral("La sentencia contiene caracteres que no se pueden enviar a la base de "
-                                           "datos (juego de caracteres ISO8859_1)."),
-                            0, 0, {}, sql_);
+                throw Error(
+                    QStringLiteral("La sentencia contiene caracteres que no se pueden enviar a la base de "
+                                   "datos (juego de caracteres ISO8859_1)."),
+                    0, 0, {}, sql_);
         text = serverSql_.toLatin1();
     }
+    if (serverPrepared_ && d_->handle && text == preparedText_) {
+        // Same text, request still on the server: only the values are bound again.
+        prepared_ = true;
+        eof_ = true;
+        return;
+    }
+    serverPrepared_ = false;
     tr_->ensureStarted();
     ISC_STATUS_ARRAY status;
     auto* dbh = static_cast<isc_db_handle*>(db_->handle());
@@ -555,21 +569,21 @@ void Statement::prepare() {
         d.declared[std::size_t(i)] = {short(var.sqltype & ~1), var.sqlscale, var.sqlsubtype, var.sqllen};
     }
     prepared_ = true;
+    serverPrepared_ = true;
+    preparedText_ = text;
     eof_ = true;
 }
 
 void Statement::unprepare() {
     if (!prepared_) return;
     close();
-    if (d_->handle && db_ && db_->connected()) {
-        // Keep the handle: the next prepare reuses it. The server drops the old request then.
-    }
     prepared_ = false;
 }
 
 void Statement::freeHandle() {
     close();
     prepared_ = false;
+    serverPrepared_ = false;
     if (d_->handle) {
         ISC_STATUS_ARRAY status;
         isc_stmt_handle h = d_->handle;
@@ -625,7 +639,8 @@ void Statement::bindInputs() {
                     raise(status);
                 qsizetype off = 0;
                 while (off < bytes.size()) {
-                    const auto chunk = static_cast<unsigned short>(std::min<qsizetype>(bytes.size() - off, 32000));
+                    const auto chunk =
+                        static_cast<unsigned short>(std::min<qsizetype>(bytes.size() - off, 32000));
                     if (isc_put_segment(status, &blob, chunk, bytes.constData() + off)) {
                         ISC_STATUS_ARRAY ignored;
                         isc_cancel_blob(ignored, &blob);
@@ -683,7 +698,8 @@ void Statement::bindInputs() {
             case SQL_INT64: {
                 if (decl.scale < 0) {
                     const qint64 f = pow10(-decl.scale);
-                    if (x > std::numeric_limits<qint64>::max() / f || x < std::numeric_limits<qint64>::min() / f) {
+                    if (x > std::numeric_limits<qint64>::max() / f ||
+                        x < std::numeric_limits<qint64>::min() / f) {
                         setDouble(double(x));
                         return;
                     }
@@ -845,7 +861,8 @@ void Statement::next() {
 const Field& Statement::fieldByName(const QString& name) const {
     const Field* f = findField(name);
     if (!f)
-        throw Error(QStringLiteral("No existe el campo %1 en el resultado de la sentencia.").arg(name), 0, 0, {}, sql_);
+        throw Error(QStringLiteral("No existe el campo %1 en el resultado de la sentencia.").arg(name), 0, 0,
+                    {}, sql_);
     return *f;
 }
 
@@ -927,7 +944,8 @@ QVariant Statement::readColumn(int index) const {
     };
     switch (var.sqltype & ~1) {
     case SQL_TEXT:
-        return utf8 ? QString::fromUtf8(var.sqldata, var.sqllen) : QString::fromLatin1(var.sqldata, var.sqllen);
+        return utf8 ? QString::fromUtf8(var.sqldata, var.sqllen)
+                    : QString::fromLatin1(var.sqldata, var.sqllen);
     case SQL_VARYING: {
         const auto len = *reinterpret_cast<const unsigned short*>(var.sqldata);
         return utf8 ? QString::fromUtf8(var.sqldata + 2, len) : QString::fromLatin1(var.sqldata + 2, len);

@@ -66,9 +66,9 @@ public:
     Field(QString name, QVariant value) : name_(std::move(name)), value_(std::move(value)), hasValue_(true) {}
 
     bool isNull() const;
-    qint64 asInt() const;       // rounded to the nearest integer for scaled/float columns
+    qint64 asInt() const; // rounded to the nearest integer for scaled/float columns
     double asDouble() const;
-    QString asString() const;   // CHAR as the server gives it (padded)
+    QString asString() const; // CHAR as the server gives it (padded)
     QDateTime asDateTime() const;
     QDate asDate() const { return asDateTime().date(); }
     QVariant asVariant() const; // null → null QVariant
@@ -104,6 +104,9 @@ public:
 
     void prepare();
     bool prepared() const { return prepared_; }
+    // Closes the cursor and marks the statement unprepared. The server-side request is kept for
+    // the same text on the same connection, so preparing that text again costs nothing (a query
+    // opened and closed once per row); freeHandle() or a new text releases it.
     void unprepare();
 
     Param& paramByName(const QString& name); // throws Error when there is no such parameter
@@ -153,6 +156,8 @@ private:
     bool paramCheck_ = true;
     bool parsed_ = false;
     bool prepared_ = false;
+    bool serverPrepared_ = false; // the handle holds a request for preparedText_
+    QByteArray preparedText_;
     bool cursorOpen_ = false;
     bool eof_ = true;
     std::vector<std::unique_ptr<Param>> params_; // one per distinct name (or per "?" position)

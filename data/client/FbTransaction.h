@@ -15,8 +15,8 @@ class Attachment;
 class Transaction {
 public:
     explicit Transaction(Attachment* db,
-                         QStringList params = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
-                                               QStringLiteral("nowait")});
+                         QStringList params = {QStringLiteral("read_committed"),
+                                               QStringLiteral("rec_version"), QStringLiteral("nowait")});
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -42,8 +42,11 @@ public:
 
 private:
     friend class Attachment;
-    void connectionClosed() { handle_ = 0; }      // the attachment ended this transaction
-    void attachmentDestroyed() { handle_ = 0; db_ = nullptr; }
+    void connectionClosed() { handle_ = 0; } // the attachment ended this transaction
+    void attachmentDestroyed() {
+        handle_ = 0;
+        db_ = nullptr;
+    }
 
     Attachment* db_;
     QStringList params_;

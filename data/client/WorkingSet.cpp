@@ -1,5 +1,6 @@
 #include "WorkingSet.h"
 
+#include <chrono>
 #include <cstdlib>
 
 #if defined(__GLIBC__)
@@ -10,6 +11,11 @@ namespace qd {
 
 void trimWorkingSet() {
 #if defined(__GLIBC__)
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
+    if (last != Clock::time_point() && now - last < std::chrono::seconds(5)) return;
+    last = now;
     malloc_trim(0);
 #endif
 }

@@ -47,7 +47,8 @@ QList<QVariantList> consultar(qd::fb::Attachment& a, const QString& sql) {
         s.execute();
         while (!s.eof()) {
             QVariantList fila;
-            for (int i = 0; i < s.fieldCount(); ++i) fila << s.field(i).asVariant();
+            for (int i = 0; i < s.fieldCount(); ++i)
+                fila << s.field(i).asVariant();
             filas << fila;
             s.next();
         }
@@ -73,7 +74,8 @@ QStringList sentencias(const QString& texto) {
     for (const QString& l : texto.split(QLatin1Char('\n')))
         if (!l.trimmed().startsWith(QStringLiteral("--"))) lineas << l;
     QStringList resultado;
-    for (const QString& s : lineas.join(QLatin1Char('\n')).split(QRegularExpression(QStringLiteral(";\\s*(\\n|$)"))))
+    for (const QString& s :
+         lineas.join(QLatin1Char('\n')).split(QRegularExpression(QStringLiteral(";\\s*(\\n|$)"))))
         if (!s.trimmed().isEmpty()) resultado << s.trimmed();
     return resultado;
 }
@@ -84,7 +86,9 @@ QString leer(const QString& ruta) {
     return QString::fromUtf8(f.readAll());
 }
 
-QString texto(const QVariant& v) { return v.isNull() ? QStringLiteral("null") : v.toString(); }
+QString texto(const QVariant& v) {
+    return v.isNull() ? QStringLiteral("null") : v.toString();
+}
 
 // Whether a value read back is the expected one (numbers within rounding of the last digit).
 bool igual(const QJsonValue& esperado, const QVariant& real) {
@@ -109,14 +113,16 @@ QJsonValue resolver(const QJsonValue& v, qd::fb::Attachment& a) {
 }
 
 int idPorCodigo(qd::fb::Attachment& a, const QString& tabla, const QString& codigo) {
-    const auto filas = consultar(a, QStringLiteral("SELECT ID%1 FROM %1 WHERE CODIGO = '%2'").arg(tabla, codigo));
+    const auto filas =
+        consultar(a, QStringLiteral("SELECT ID%1 FROM %1 WHERE CODIGO = '%2'").arg(tabla, codigo));
     return filas.isEmpty() ? -1 : filas.first().first().toInt();
 }
 
 std::vector<std::string> casos() {
     std::vector<std::string> nombres;
     for (const QString& d : QDir(kDatos).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        if (QFile::exists(kDatos + QLatin1Char('/') + d + QStringLiteral("/caso.json"))) nombres.push_back(d.toStdString());
+        if (QFile::exists(kDatos + QLatin1Char('/') + d + QStringLiteral("/caso.json")))
+            nombres.push_back(d.toStdString());
     return nombres;
 }
 
@@ -124,11 +130,13 @@ std::vector<std::string> casos() {
 // the mode buttons and radios do to them, then the case's own ticks as a user would set them.
 qd::FieldList listaCampos(const QJsonObject& escribir, const qd::ArticleControls& controles) {
     qd::FieldList campos = qd::articleFieldList();
-    for (int i = 0; i <= 20; ++i) campos.setChecked(i, true);
+    for (int i = 0; i <= 20; ++i)
+        campos.setChecked(i, true);
     campos.setInitialTicks();
     campos.setArticleControls(controles);
     if (escribir.contains(QStringLiteral("campos"))) {
-        for (int i = 0; i <= qd::FieldList::kPrecioMedioCosteEstandard; ++i) campos.setChecked(i, false);
+        for (int i = 0; i <= qd::FieldList::kPrecioMedioCosteEstandard; ++i)
+            campos.setChecked(i, false);
         for (const auto& c : escribir.value(QStringLiteral("campos")).toArray())
             campos.setChecked(campos.indexOf(c.toString()), true);
         campos.applyRules();
@@ -140,15 +148,18 @@ class Articulos : public testing::TestWithParam<std::string> {};
 
 TEST_P(Articulos, Caso) {
     const QString dir = kDatos + QLatin1Char('/') + QString::fromStdString(GetParam());
-    const QJsonObject caso = QJsonDocument::fromJson(leer(dir + QStringLiteral("/caso.json")).toUtf8()).object();
+    const QJsonObject caso =
+        QJsonDocument::fromJson(leer(dir + QStringLiteral("/caso.json")).toUtf8()).object();
     ASSERT_FALSE(caso.isEmpty()) << "caso.json unreadable in " << dir.toStdString();
     SCOPED_TRACE(caso.value(QStringLiteral("descripcion")).toString().toStdString());
 
     qd::test::TempDatabase db;
     {
         auto a = db.attach();
-        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql")))) ejecutar(*a, s);
-        for (const auto& s : caso.value(QStringLiteral("setup")).toArray()) ejecutar(*a, s.toString());
+        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+            ejecutar(*a, s);
+        for (const auto& s : caso.value(QStringLiteral("setup")).toArray())
+            ejecutar(*a, s.toString());
     }
 
     const bool porCodigo = caso.value(QStringLiteral("porCodigo")).toBool(true);
@@ -193,7 +204,8 @@ TEST_P(Articulos, Caso) {
         // The write.
         if (!escribir.isEmpty()) {
             QStringList modos;
-            for (const auto& m : escribir.value(QStringLiteral("modos")).toArray()) modos << m.toString();
+            for (const auto& m : escribir.value(QStringLiteral("modos")).toArray())
+                modos << m.toString();
             const qd::ArticleControls controles{porCodigo, modos.contains(QStringLiteral("alta")),
                                                 modos.contains(QStringLiteral("pvp")),
                                                 modos.contains(QStringLiteral("stock"))};
@@ -217,14 +229,17 @@ TEST_P(Articulos, Caso) {
             {
                 auto a = db.attach();
                 if (escribir.contains(QStringLiteral("tarifa")))
-                    o.Tarifa_Ventas = idPorCodigo(*a, QStringLiteral("TARIFAS"), escribir.value(QStringLiteral("tarifa")).toString());
+                    o.Tarifa_Ventas = idPorCodigo(*a, QStringLiteral("TARIFAS"),
+                                                  escribir.value(QStringLiteral("tarifa")).toString());
                 if (escribir.contains(QStringLiteral("almacen")))
-                    o.Almacen = idPorCodigo(*a, QStringLiteral("ALMACENES"), escribir.value(QStringLiteral("almacen")).toString());
+                    o.Almacen = idPorCodigo(*a, QStringLiteral("ALMACENES"),
+                                            escribir.value(QStringLiteral("almacen")).toString());
             }
 
             d.Abortar_Proceso = false;
             if (escribir.contains(QStringLiteral("cancelarTras")))
-                canal.cancelAfterEvents(escribir.value(QStringLiteral("cancelarTras")).toInt(), &d.Abortar_Proceso);
+                canal.cancelAfterEvents(escribir.value(QStringLiteral("cancelarTras")).toInt(),
+                                        &d.Abortar_Proceso);
 
             if (caso.contains(QStringLiteral("error"))) {
                 QString mensaje;
@@ -235,7 +250,8 @@ TEST_P(Articulos, Caso) {
                 }
                 EXPECT_TRUE(mensaje.contains(caso.value(QStringLiteral("error")).toString()))
                     << "error: " << mensaje.toStdString();
-                EXPECT_TRUE(canal.messages(qd::MessageKind::Information).isEmpty()) << "no summary after an error";
+                EXPECT_TRUE(canal.messages(qd::MessageKind::Information).isEmpty())
+                    << "no summary after an error";
             } else {
                 const TDatos::ResumenArticulos r = d.Insertar_Articulos(o);
                 const QJsonObject esperado = caso.value(QStringLiteral("resumen")).toObject();
@@ -253,7 +269,8 @@ TEST_P(Articulos, Caso) {
                 }
                 EXPECT_EQ(canal.messages(qd::MessageKind::Information), QStringList{r.texto});
                 if (esperado.contains(QStringLiteral("texto"))) {
-                    EXPECT_EQ(r.texto.toStdString(), esperado.value(QStringLiteral("texto")).toString().toStdString());
+                    EXPECT_EQ(r.texto.toStdString(),
+                              esperado.value(QStringLiteral("texto")).toString().toStdString());
                 }
             }
         }
@@ -284,16 +301,18 @@ TEST_P(Articulos, Caso) {
         QStringList leidas;
         for (const auto& f : filas) {
             QStringList celdas;
-            for (const auto& v : f) celdas << texto(v);
+            for (const auto& v : f)
+                celdas << texto(v);
             leidas << celdas.join(QStringLiteral(", "));
         }
-        ASSERT_EQ(filas.size(), esperadas.size()) << sql.toStdString() << "\n" << leidas.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(filas.size(), esperadas.size()) << sql.toStdString() << "\n"
+                                                  << leidas.join(QLatin1Char('\n')).toStdString();
         for (int r = 0; r < esperadas.size(); ++r) {
             const QJsonArray fila = esperadas[r].toArray();
             ASSERT_EQ(filas[r].size(), fila.size()) << sql.toStdString();
             for (int i = 0; i < fila.size(); ++i)
-                EXPECT_TRUE(igual(fila[i], filas[r][i])) << sql.toStdString() << "\nrow " << r + 1 << ": "
-                                                         << leidas[r].toStdString();
+                EXPECT_TRUE(igual(fila[i], filas[r][i]))
+                    << sql.toStdString() << "\nrow " << r + 1 << ": " << leidas[r].toStdString();
         }
     }
 }
@@ -305,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(Casos, Articulos, testing::ValuesIn(casos()),
 TEST(ArticulosStaging, CamposEtiquetasYFormatos) {
     TDatos d;
     const TkvRxMemoryData& t = d.kvRxMDArticulos;
-    ASSERT_EQ(t.fieldCount(), 36);
+    ASSERT_EQ(t.fieldCount(), 35);
     struct Esperado {
         const char* nombre;
         TkvRxMemoryData::FieldType tipo;
@@ -314,10 +333,14 @@ TEST(ArticulosStaging, CamposEtiquetasYFormatos) {
     };
     using T = TkvRxMemoryData::FieldType;
     const Esperado esperados[] = {
-        {"CODIGO", T::String, 18, "Código"},          {"NOMBRE", T::String, 50, "Descripción"},
-        {"OBSERVACIONES", T::String, 1024, "Observaciones"}, {"PARTNUMBER", T::String, 20, ""},
-        {"IVA", T::Integer, 0, "Cód. IVA"},           {"AFECTASTOCK", T::SmallInt, 0, "Control de Stock"},
-        {"PVPCONIVA", T::Float, 0, "P.V.P. (+IVA)"},  {"INTER4IVA", T::Currency, 0, "Interv. 4 + IVA"},
+        {"CODIGO", T::String, 18, "Código"},
+        {"NOMBRE", T::String, 50, "Descripción"},
+        {"OBSERVACIONES", T::String, 1024, "Observaciones"},
+        {"PARTNUMBER", T::String, 20, ""},
+        {"IVA", T::Integer, 0, "Cód. IVA"},
+        {"AFECTASTOCK", T::SmallInt, 0, "Control de Stock"},
+        {"PVPCONIVA", T::Float, 0, "P.V.P. (+IVA)"},
+        {"INTER4IVA", T::Currency, 0, "Interv. 4 + IVA"},
         {"TOPE_INTERVALO2", T::Integer, 0, ""},
     };
     for (const auto& e : esperados) {
@@ -328,7 +351,8 @@ TEST(ArticulosStaging, CamposEtiquetasYFormatos) {
         EXPECT_EQ(def.size, e.tam) << e.nombre;
         EXPECT_EQ(def.label, QString::fromUtf8(e.etiqueta)) << e.nombre;
     }
-    EXPECT_EQ(t.fieldDefs().at(t.fieldIndex(QStringLiteral("PVP"))).displayFormat, QStringLiteral("#,##0.00"));
+    EXPECT_EQ(t.fieldDefs().at(t.fieldIndex(QStringLiteral("PVP"))).displayFormat,
+              QStringLiteral("#,##0.00"));
 }
 
 // The options the four mode buttons give (the page's table).
@@ -338,12 +362,12 @@ TEST(ArticulosOpciones, DesdeModos) {
         bool soloNuevos, soloActualizar, soloPvpStock, stock, pvp;
     };
     const Caso casos[] = {
-        {true, false, false, false, true, false, false, false, false},  // create only
-        {false, true, false, false, false, true, false, false, false},  // update only
-        {true, true, false, false, false, false, false, false, false},  // create and update
-        {false, false, true, true, false, false, true, true, true},     // prices and stock only
-        {false, false, false, true, false, false, true, true, false},   // stock only
-        {true, true, true, true, false, false, false, true, true},      // everything
+        {true, false, false, false, true, false, false, false, false}, // create only
+        {false, true, false, false, false, true, false, false, false}, // update only
+        {true, true, false, false, false, false, false, false, false}, // create and update
+        {false, false, true, true, false, false, true, true, true},    // prices and stock only
+        {false, false, false, true, false, false, true, true, false},  // stock only
+        {true, true, true, true, false, false, false, true, true},     // everything
     };
     for (const auto& c : casos) {
         const auto o = TDatos::OpcionesArticulos::desdeModos(c.a, c.c, c.p, c.s);
@@ -360,8 +384,11 @@ TEST(Qdimport, ImportaYDevuelveElCodigoDeSalida) {
     qd::test::TempDatabase db;
     {
         auto a = db.attach();
-        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql")))) ejecutar(*a, s);
-        ejecutar(*a, QStringLiteral("INSERT INTO ARTICULOS (CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES ('Z501', 'Antes', 1)"));
+        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+            ejecutar(*a, s);
+        ejecutar(*a,
+                 QStringLiteral(
+                     "INSERT INTO ARTICULOS (CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES ('Z501', 'Antes', 1)"));
     }
     const QString libro = kDatos + QStringLiteral("/alta_y_actualizar_con_stock_y_precios/libro.xlsx");
     const QString sinIni = db.path() + QStringLiteral(".no-existe.ini");
@@ -380,30 +407,34 @@ TEST(Qdimport, ImportaYDevuelveElCodigoDeSalida) {
 
     // A price list that the company group does not have: nothing is imported.
     EXPECT_EQ(ejecutarQdimport({QStringLiteral("--database"), db.path(), QStringLiteral("--create"),
-                                QStringLiteral("--tarifa"), QStringLiteral("NOHAY"), QStringLiteral("--pvp"), libro},
+                                QStringLiteral("--tarifa"), QStringLiteral("NOHAY"), QStringLiteral("--pvp"),
+                                libro},
                                &salida),
               2)
         << salida.toStdString();
     EXPECT_TRUE(salida.contains(QStringLiteral("NOHAY"))) << salida.toStdString();
 
-    ASSERT_EQ(ejecutarQdimport({QStringLiteral("--database"), db.path(), QStringLiteral("--kind"),
-                                QStringLiteral("articulos"), QStringLiteral("--create"), QStringLiteral("--update"),
-                                QStringLiteral("--pvp"), QStringLiteral("--stock"), QStringLiteral("--tarifa"),
-                                QStringLiteral("TTAR1"), QStringLiteral("--almacen"), QStringLiteral("TAL1"),
-                                QStringLiteral("--excel-ini"), sinIni, libro},
-                               &salida),
-              0)
+    ASSERT_EQ(
+        ejecutarQdimport({QStringLiteral("--database"), db.path(), QStringLiteral("--kind"),
+                          QStringLiteral("articulos"), QStringLiteral("--create"), QStringLiteral("--update"),
+                          QStringLiteral("--pvp"), QStringLiteral("--stock"), QStringLiteral("--tarifa"),
+                          QStringLiteral("TTAR1"), QStringLiteral("--almacen"), QStringLiteral("TAL1"),
+                          QStringLiteral("--excel-ini"), sinIni, libro},
+                         &salida),
+        0)
         << salida.toStdString();
     EXPECT_TRUE(salida.contains(QStringLiteral("Importando datos de Artículos a la Base de Datos")));
-    EXPECT_TRUE(salida.contains(QStringLiteral("Total registros en fichero: 2\nNuevos: 1\nActualizados: 1\n"
-                                               "PVP modificados: 2\nIntervalos modificados:0\nStock modificado: 2")))
+    EXPECT_TRUE(
+        salida.contains(QStringLiteral("Total registros en fichero: 2\nNuevos: 1\nActualizados: 1\n"
+                                       "PVP modificados: 2\nIntervalos modificados:0\nStock modificado: 2")))
         << salida.toStdString();
 
     auto a = db.attach();
-    const auto filas = consultar(*a, QStringLiteral("SELECT A.CODIGO, A.NOMBRE, AA.STOCKACTUAL1 FROM ARTICULOS A "
-                                                    "JOIN ARTICULOSALMACEN AA ON AA.ARTICULOCARACTERISTICA = A.IDARTICULOS "
-                                                    "JOIN ALMACENES AL ON AL.IDALMACENES = AA.ALMACEN "
-                                                    "WHERE AL.CODIGO = 'TAL1' AND A.CODIGO IN ('Z501', 'Z502') ORDER BY 1"));
+    const auto filas =
+        consultar(*a, QStringLiteral("SELECT A.CODIGO, A.NOMBRE, AA.STOCKACTUAL1 FROM ARTICULOS A "
+                                     "JOIN ARTICULOSALMACEN AA ON AA.ARTICULOCARACTERISTICA = A.IDARTICULOS "
+                                     "JOIN ALMACENES AL ON AL.IDALMACENES = AA.ALMACEN "
+                                     "WHERE AL.CODIGO = 'TAL1' AND A.CODIGO IN ('Z501', 'Z502') ORDER BY 1"));
     ASSERT_EQ(filas.size(), 2);
     EXPECT_EQ(filas[0][1].toString(), QStringLiteral("Existente"));
     EXPECT_DOUBLE_EQ(filas[1][2].toDouble(), 6.0);

@@ -43,7 +43,9 @@ public:
     void progressStep(const QString&) override {}
     void progressClose() override {}
     void incidence(const QString&) override {}
-    void waitCursor(bool on) override { cursorLog << (on ? QStringLiteral("wait") : QStringLiteral("default")); }
+    void waitCursor(bool on) override {
+        cursorLog << (on ? QStringLiteral("wait") : QStringLiteral("default"));
+    }
     void processEvents() override {}
 
     QStringList messages;

@@ -11,7 +11,8 @@ namespace {
 void setUpStatements(TkvIBDataSet& ds) {
     ds.SelectSQL = "SELECT ID, CODIGO, NOMBRE, PRECIO FROM T WHERE ID >= :DESDE ORDER BY ID";
     ds.InsertSQL = "INSERT INTO T (ID, CODIGO, NOMBRE, PRECIO) VALUES (:ID, :CODIGO, :NOMBRE, :PRECIO)";
-    ds.ModifySQL = "UPDATE T SET ID = :ID, CODIGO = :CODIGO, NOMBRE = :NOMBRE, PRECIO = :PRECIO WHERE ID = :OLD_ID";
+    ds.ModifySQL =
+        "UPDATE T SET ID = :ID, CODIGO = :CODIGO, NOMBRE = :NOMBRE, PRECIO = :PRECIO WHERE ID = :OLD_ID";
     ds.DeleteSQL = "DELETE FROM T WHERE ID = :OLD_ID";
     ds.RefreshSQL = "SELECT ID, CODIGO, NOMBRE, PRECIO FROM T WHERE ID = :ID";
     ds.FControlTransacciones = true;

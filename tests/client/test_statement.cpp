@@ -50,8 +50,9 @@ TEST(StatementParams, MissingNameRaisesAndParamCheckOffSendsTextAsWritten) {
 }
 
 TEST_F(ClientTest, ValuesRoundTripVerbatim) {
-    const QStringList texts = {"comilla \" doble", "comilla ' simple", "100% _x_", "a -- b", "x; DROP TABLE T;",
-                               "dos puntos :ID", "Ñandú áéíóú ü ç ¿¡ ºª", "", "  espacios  "};
+    const QStringList texts = {
+        "comilla \" doble", "comilla ' simple",      "100% _x_", "a -- b",      "x; DROP TABLE T;",
+        "dos puntos :ID",   "Ñandú áéíóú ü ç ¿¡ ºª", "",         "  espacios  "};
     Statement ins(db.get(), tr.get());
     ins.setSql("INSERT INTO T (ID, NOMBRE, NOTAS) VALUES (:ID, :NOMBRE, :NOMBRE)"); // one name, two places
     for (int i = 0; i < texts.size(); ++i) {
@@ -87,8 +88,8 @@ TEST_F(ClientTest, TypedValuesAndNulls) {
     ins.paramByName("ID").setInt(1);
     ins.paramByName("CODIGO").setInt(42); // a number into a text column
     ins.paramByName("CH").setString("ab");
-    ins.paramByName("PRECIO").setFloat(1234567.89); // full precision, not single
-    ins.paramByName("IMPORTE").setDouble(-1234.565);
+    ins.paramByName("PRECIO").setFloat(1234567.89);        // full precision, not single
+    ins.paramByName("IMPORTE").setDouble(-1234.56);        // dialect 1: stored as a double
     ins.paramByName("CANT").setVariant(QVariant(12.3456)); // rounded to the column's 3 decimals
     ins.paramByName("PEQ").setVariant(QVariant(true));
     ins.paramByName("FECHA").setDateTime(when);
@@ -108,7 +109,8 @@ TEST_F(ClientTest, TypedValuesAndNulls) {
     EXPECT_EQ(sel.fieldByName("CODIGO").asString(), "42");
     EXPECT_EQ(sel.fieldByName("CH").asString(), "ab   "); // CHAR comes padded
     EXPECT_DOUBLE_EQ(sel.fieldByName("PRECIO").asDouble(), 1234567.89);
-    EXPECT_NEAR(sel.fieldByName("IMPORTE").asDouble(), -1234.57, 1e-9);
+    EXPECT_DOUBLE_EQ(sel.fieldByName("IMPORTE").asDouble(), -1234.56);
+    EXPECT_EQ(sel.fieldByName("IMPORTE").asString(), "-1234.56");
     EXPECT_DOUBLE_EQ(sel.fieldByName("CANT").asDouble(), 12.346);
     EXPECT_EQ(sel.fieldByName("CANT").asString(), "12.346");
     EXPECT_EQ(sel.fieldByName("PEQ").asInt(), 1);
@@ -168,7 +170,8 @@ TEST_F(ClientTest, DatabaseErrorsCarryTheirCodesAndStatement) {
 }
 
 TEST(Attachment, OpenFailureCarriesTheClientText) {
-    Attachment db("/nonexistent/folder/x.fdb", {"USER_NAME=SYSDBA", "PASSWORD=masterkey", "lc_ctype=ISO8859_1"});
+    Attachment db("/nonexistent/folder/x.fdb",
+                  {"USER_NAME=SYSDBA", "PASSWORD=masterkey", "lc_ctype=ISO8859_1"});
     try {
         db.open();
         FAIL();

@@ -6,7 +6,9 @@
 #include <QVariantMap>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "FbAttachment.h"
 #include "FbTransaction.h"
@@ -23,6 +25,8 @@ public:
     void ejecutar(const QString& sql, const QVariantMap& parametros = {});
     // Runs one text as written (no ":Name" parameters, procedure bodies) and commits it.
     void ejecutarSinParametros(const QString& sql);
+    // Executes a procedure by name with the given inputs (the others null); returns its outputs.
+    QVariantMap procedimiento(const QString& nombre, const QVariantMap& entradas);
     // The first column of the first row (null when there is no row).
     QVariant valor(const QString& sql, const QVariantMap& parametros = {});
     // The columns of the first row by name (empty when there is no row).
@@ -43,5 +47,8 @@ private:
     std::unique_ptr<qd::fb::Attachment> conexion_;
     std::unique_ptr<qd::fb::Transaction> transaccion_;
 };
+
+// "NAME=value; ..." of a row, for readable failure messages.
+std::string texto(const QVariantMap& fila);
 
 } // namespace qd::test

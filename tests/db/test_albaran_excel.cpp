@@ -26,10 +26,10 @@ struct Linea {
 
 struct Caso {
     const char* nombre;
-    QVariantMap cabecera;     // header columns that differ from the plain note below
+    QVariantMap cabecera; // header columns that differ from the plain note below
     std::vector<Linea> lineas;
-    QStringList preparacion;  // statements run before the note is created
-    QVariantMap esperado;     // header column → value after the recalculation
+    QStringList preparacion; // statements run before the note is created
+    QVariantMap esperado;    // header column → value after the recalculation
 };
 
 // Company 1 of the demo: carriage VAT type 21 % / 5.2 %, financing VAT type the same, financial
@@ -61,30 +61,35 @@ QVariantMap cabeceraBase() {
 
 void crearAlbaran(BdPrueba& bd, const Caso& c) {
     QVariantMap cabecera = cabeceraBase();
-    for (auto it = c.cabecera.begin(); it != c.cabecera.end(); ++it) cabecera[it.key()] = it.value();
+    for (auto it = c.cabecera.begin(); it != c.cabecera.end(); ++it)
+        cabecera[it.key()] = it.value();
     cabecera["IDALBARANESVENTA"] = kAlbaran;
     const QStringList columnas = cabecera.keys();
     QStringList valores;
-    for (const QString& col : columnas) valores << ":" + col;
-    bd.ejecutar("INSERT INTO ALBARANESVENTA (" + columnas.join(", ") + ") VALUES (" + valores.join(", ") + ")",
+    for (const QString& col : columnas)
+        valores << ":" + col;
+    bd.ejecutar("INSERT INTO ALBARANESVENTA (" + columnas.join(", ") + ") VALUES (" + valores.join(", ") +
+                    ")",
                 cabecera);
     for (const Linea& l : c.lineas)
-        bd.ejecutar("INSERT INTO LINEASALBARANVENTA (ALBARANVENTA, IMPORTEBRUTO, IMPORTEDESCUENTOS, IMPORTELINEA, "
-                    "PORCENTAJEIVA, PORCENTAJERECARGO, IVA, CANTIDADSTOCK1, PRECIOPUNTOVERDE) VALUES (:A, :B, :D, "
-                    ":L, :PI, :PR, :I, :C, :V)",
-                    {{"A", kAlbaran},
-                     {"B", l.bruto},
-                     {"D", l.descuentos},
-                     {"L", l.importe},
-                     {"PI", l.porIva},
-                     {"PR", l.porRecargo},
-                     {"I", l.iva},
-                     {"C", l.cantidad},
-                     {"V", l.puntoVerde}});
+        bd.ejecutar(
+            "INSERT INTO LINEASALBARANVENTA (ALBARANVENTA, IMPORTEBRUTO, IMPORTEDESCUENTOS, IMPORTELINEA, "
+            "PORCENTAJEIVA, PORCENTAJERECARGO, IVA, CANTIDADSTOCK1, PRECIOPUNTOVERDE) VALUES (:A, :B, :D, "
+            ":L, :PI, :PR, :I, :C, :V)",
+            {{"A", kAlbaran},
+             {"B", l.bruto},
+             {"D", l.descuentos},
+             {"L", l.importe},
+             {"PI", l.porIva},
+             {"PR", l.porRecargo},
+             {"I", l.iva},
+             {"C", l.cantidad},
+             {"V", l.puntoVerde}});
 }
 
 QVariantMap recalcular(BdPrueba& bd, const QStringList& columnas) {
-    bd.ejecutar("EXECUTE PROCEDURE PRCALCULOALBARANVENTA_EXCEL(:PARALBARANVENTA)", {{"PARALBARANVENTA", kAlbaran}});
+    bd.ejecutar("EXECUTE PROCEDURE PRCALCULOALBARANVENTA_EXCEL(:PARALBARANVENTA)",
+                {{"PARALBARANVENTA", kAlbaran}});
     return bd.fila("SELECT " + columnas.join(", ") + " FROM ALBARANESVENTA WHERE IDALBARANESVENTA = :A",
                    {{"A", kAlbaran}});
 }
@@ -106,6 +111,11 @@ const std::vector<Caso> kCasos = {
       {"IMPORTEALBARAN", 18.15},
       {"IMPORTEDESCUENTOS", 0.0},
       {"PORCENTAJERECARGOPORTESGA", 0.0}}},
+    {"NoLinesKeepTheFooterPercentOfTheHeader",
+     {{"PORCENTAJEDESCUENTOCOMER", 7.0}},
+     {},
+     {},
+     {{"PORCENTAJEDESCUENTOCOMER", 7.0}, {"IMPORTEDESCUENTOCOMERCIAL", 0.0}, {"IMPORTEALBARAN", 0.0}}},
     {"EmptyExpensesDoNotCancelCarriage",
      {{"PORTES", 10.0}, {"GASTOS", QVariant()}},
      {},
@@ -149,7 +159,10 @@ const std::vector<Caso> kCasos = {
      {{"PORCENTAJEFINANCIACION", 3.0}},
      {kMil21},
      {},
-     {{"IMPORTEFINANCIACION", 30.0}, {"BASEIMPONIBLE", 1000.0}, {"IMPORTEIVA", 210.0}, {"IMPORTEALBARAN", 1240.0}}},
+     {{"IMPORTEFINANCIACION", 30.0},
+      {"BASEIMPONIBLE", 1000.0},
+      {"IMPORTEIVA", 210.0},
+      {"IMPORTEALBARAN", 1240.0}}},
     {"FinancingOverTheAmountWithVat",
      {{"PORCENTAJEFINANCIACION", 3.0}, {"APLICARFINCSOBREIVA", 1}},
      {kMil21},
@@ -160,12 +173,18 @@ const std::vector<Caso> kCasos = {
      {kMil21},
      {"UPDATE EMPRESAS SET APLICARIVAFINANCIACION = 1 WHERE IDEMPRESAS = 1"},
      // Financing 30 bears the financing type's 21 %: 6.3.
-     {{"IMPORTEFINANCIACION", 30.0}, {"BASEIMPONIBLE", 1030.0}, {"IMPORTEIVA", 216.3}, {"IMPORTEALBARAN", 1246.3}}},
+     {{"IMPORTEFINANCIACION", 30.0},
+      {"BASEIMPONIBLE", 1030.0},
+      {"IMPORTEIVA", 216.3},
+      {"IMPORTEALBARAN", 1246.3}}},
     {"PromptPaymentOverVat",
      {{"PORCENTAJEDESCUENTOPP", 2.0}, {"APLICARDTOSOBREIVA", 1}},
      {kMil21},
      {},
-     {{"IMPORTEDESCUENTOPP", 24.2}, {"BASEIMPONIBLE", 1000.0}, {"IMPORTEIVA", 210.0}, {"IMPORTEALBARAN", 1185.8}}},
+     {{"IMPORTEDESCUENTOPP", 24.2},
+      {"BASEIMPONIBLE", 1000.0},
+      {"IMPORTEIVA", 210.0},
+      {"IMPORTEALBARAN", 1185.8}}},
     {"PromptPaymentOverVatSkippedWithFinancingPercent",
      {{"PORCENTAJEDESCUENTOPP", 2.0}, {"APLICARDTOSOBREIVA", 1}, {"PORCENTAJEFINANCIACION", 3.0}},
      {kMil21},
@@ -180,7 +199,8 @@ const std::vector<Caso> kCasos = {
     {"FixedVatTypeOfTheRegimeTaxesTheExpenses",
      {{"REGIMENIVA", 10}, {"PORTES", 100.0}},
      {},
-     {"INSERT INTO REGIMENESIVA (IDREGIMENESIVA, CODIGO, NOMBRE, APLICARIVASN, APLICARRECARGOSN, TIPOIVAFIJO) "
+     {"INSERT INTO REGIMENESIVA (IDREGIMENESIVA, CODIGO, NOMBRE, APLICARIVASN, APLICARRECARGOSN, "
+      "TIPOIVAFIJO) "
       "VALUES (10, 'FIJ', 'TIPO FIJO REDUCIDO', 1, 1, 2)"},
      // The regime's 10 % / 1.4 %, not the company's 21 %; its surcharge flag replaces the header's 0.
      {{"BASEIMPONIBLE", 100.0},
@@ -238,7 +258,8 @@ TEST_P(RecalculoAlbaranVenta, HeaderTotalsMatchTheHandFigures) {
     const Caso& c = GetParam();
     BdPrueba bd;
     bd.ejecutarSinParametros(BdPrueba::sentenciasActualizacion().at(0));
-    for (const QString& sql : c.preparacion) bd.ejecutar(sql);
+    for (const QString& sql : c.preparacion)
+        bd.ejecutar(sql);
     crearAlbaran(bd, c);
 
     const QStringList columnas = c.esperado.keys();
@@ -251,7 +272,8 @@ TEST_P(RecalculoAlbaranVenta, HeaderTotalsMatchTheHandFigures) {
     // The figures it writes are the ones it reads again: a second run changes nothing.
     const QVariantMap segunda = recalcular(bd, columnas);
     for (const QString& col : columnas)
-        EXPECT_NEAR(segunda[col].toDouble(), primera[col].toDouble(), 1e-9) << "second run, " << col.toStdString();
+        EXPECT_NEAR(segunda[col].toDouble(), primera[col].toDouble(), 1e-9)
+            << "second run, " << col.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Casos, RecalculoAlbaranVenta, ::testing::ValuesIn(kCasos),
@@ -263,9 +285,10 @@ TEST(RecalculoAlbaranVentaDemo, DemoNoteWithSurchargeAndPromptPayment) {
     BdPrueba bd;
     bd.actualizar();
     bd.ejecutar("EXECUTE PROCEDURE PRCALCULOALBARANVENTA_EXCEL(:P)", {{"P", 2}});
-    const QVariantMap r = bd.fila("SELECT IMPORTEBRUTO, IMPORTEDESCUENTOLINEAS, IMPORTEDESCUENTOPP, BASEIMPONIBLE, "
-                                  "IMPORTEIVA, IMPORTERECARGO, IMPORTEALBARAN, IMPORTECOMISIONES "
-                                  "FROM ALBARANESVENTA WHERE IDALBARANESVENTA = 2");
+    const QVariantMap r =
+        bd.fila("SELECT IMPORTEBRUTO, IMPORTEDESCUENTOLINEAS, IMPORTEDESCUENTOPP, BASEIMPONIBLE, "
+                "IMPORTEIVA, IMPORTERECARGO, IMPORTEALBARAN, IMPORTECOMISIONES "
+                "FROM ALBARANESVENTA WHERE IDALBARANESVENTA = 2");
     const double base21 = (40.02 + 13.50) * 0.98, base10 = 78.30 * 0.98;
     EXPECT_NEAR(r["IMPORTEBRUTO"].toDouble(), 40.02 + 78.30 + 15.00, 1e-9);
     EXPECT_NEAR(r["IMPORTEDESCUENTOLINEAS"].toDouble(), 1.50, 1e-9);
@@ -273,7 +296,6 @@ TEST(RecalculoAlbaranVentaDemo, DemoNoteWithSurchargeAndPromptPayment) {
     EXPECT_NEAR(r["BASEIMPONIBLE"].toDouble(), base21 + base10, 1e-9);
     EXPECT_NEAR(r["IMPORTEIVA"].toDouble(), base21 * 0.21 + base10 * 0.10, 1e-9);
     EXPECT_NEAR(r["IMPORTERECARGO"].toDouble(), base21 * 0.052 + base10 * 0.014, 1e-9);
-    EXPECT_NEAR(r["IMPORTEALBARAN"].toDouble(),
-                base21 * 1.262 + base10 * 1.114, 1e-9);
+    EXPECT_NEAR(r["IMPORTEALBARAN"].toDouble(), base21 * 1.262 + base10 * 1.114, 1e-9);
     EXPECT_NEAR(r["IMPORTECOMISIONES"].toDouble(), 1.00 + 1.96 + 0.34, 1e-9);
 }

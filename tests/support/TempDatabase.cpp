@@ -45,12 +45,14 @@ std::unique_ptr<qd::fb::Attachment> TempDatabase::attach() const {
 
 void runIsqlScript(const QString& databasePath, const QString& script) {
     QString isql = QStringLiteral(QD_ISQL);
-    if (isql.isEmpty() || !QFile::exists(isql)) isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
+    if (isql.isEmpty() || !QFile::exists(isql))
+        isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
     if (isql.isEmpty()) throw std::runtime_error("isql-fb not found");
     QProcess p;
-    p.start(isql, {QStringLiteral("-q"), QStringLiteral("-b"), QStringLiteral("-sqldialect"), QStringLiteral("1"),
-                   QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
-                   QStringLiteral("masterkey"), QStringLiteral("-ch"), QStringLiteral("ISO8859_1"), databasePath});
+    p.start(isql,
+            {QStringLiteral("-q"), QStringLiteral("-b"), QStringLiteral("-sqldialect"), QStringLiteral("1"),
+             QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
+             QStringLiteral("masterkey"), QStringLiteral("-ch"), QStringLiteral("ISO8859_1"), databasePath});
     if (!p.waitForStarted()) throw std::runtime_error("cannot start isql-fb");
     QString text = script;
     if (!text.trimmed().endsWith(QLatin1Char(';'))) text += QLatin1Char(';');
@@ -59,7 +61,8 @@ void runIsqlScript(const QString& databasePath, const QString& script) {
     p.closeWriteChannel();
     p.waitForFinished(120000);
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        throw std::runtime_error(("isql-fb failed: " + p.readAllStandardError() + p.readAllStandardOutput()).toStdString());
+        throw std::runtime_error(
+            ("isql-fb failed: " + p.readAllStandardError() + p.readAllStandardOutput()).toStdString());
 }
 
 } // namespace qd::test

@@ -65,10 +65,10 @@ lie = bytearray(x)
 struct.pack_into('<H', lie, cd_off + 8, 1)               # "encrypted" flag
 out('zip_cifrado.xlsx', bytes(lie), 'Protected')
 
-# zip bomb: 400 MiB of one repeated row in the sheet part (declared honestly, ratio ~1000:1)
+# zip bomb: 64 MiB of one repeated row in the sheet part (declared honestly, ratio ~1000:1)
 row = b'<row><c><v>1</v></c></row>'
 comp = zlib.compressobj(9, zlib.DEFLATED, -15)
-size = 400 << 20
+size = 64 << 20
 chunk = row * (1 << 16)
 blob = b''
 produced = 0

@@ -1,0 +1,248 @@
+#include "XmlScanner.h"
+
+#include "ReadFailure.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace qd::wb {
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+QByteArrayView localName(QByteArrayView qualified) {
+    const qsizetype colon = qualified.indexOf(':');
+    return colon < 0 ? qualified : qualified.sliced(colon + 1);
+}
+
+QByteArrayView trimmed(QByteArrayView s) {
+    while (!s.isEmpty() && isSpace(s.front())) s = s.sliced(1);
+    while (!s.isEmpty() && isSpace(s.back())) s.chop(1);
+    return s;
+}
+
+} // namespace
+
+bool parseXmlDouble(QByteArrayView s, double& out) {
+    s = trimmed(s);
+    if (s.isEmpty()) return false;
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (*b == '+') ++b;
+    const auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc() && r.ptr == e;
+}
+
+bool parseXmlInt(QByteArrayView s, qint64& out) {
+    s = trimmed(s);
+    if (s.isEmpty()) return false;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+XmlScanner::XmlScanner(const QByteArray& data, const QString& partName)
+    : data_(data), part_(partName), p_(data_.constData()), end_(data_.constData() + data_.size()) {
+    if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
+    stack_.reserve(16);
+}
+
+int XmlScanner::lineAt(qsizetype pos) const {
+    return int(QByteArrayView(data_.constData(), pos).count('\n')) + 1;
+}
+
+void XmlScanner::fail(const QString& what) const {
+    throwDamaged(QStringLiteral("la parte «%1» no es válida (%2, línea %3)")
+                     .arg(part_, what)
+                     .arg(lineAt(std::min<qsizetype>(p_ - data_.constData(), data_.size()))));
+}
+
+XmlScanner::Token XmlScanner::next() {
+    if (pendingEnd_) {
+        pendingEnd_ = false;
+        name_ = localName(stack_.back());
+        stack_.pop_back();
+        return token_ = EndElement;
+    }
+    for (;;) {
+        if (p_ >= end_) {
+            if (!stack_.empty()) fail(QStringLiteral("incompleta"));
+            return token_ = EndOfDocument;
+        }
+        if (*p_ != '<') {
+            // character data up to the next tag
+            const char* lt = static_cast<const char*>(std::memchr(p_, '<', size_t(end_ - p_)));
+            const char* stop = lt ? lt : end_;
+            text_ = QByteArrayView(p_, stop - p_);
+            p_ = stop;
+            if (stack_.empty()) {
+                if (!trimmed(text_).isEmpty()) fail(QStringLiteral("texto fuera del elemento raíz"));
+                continue;
+            }
+            textRefs_ = text_.contains('&');
+            return token_ = Text;
+        }
+        const qsizetype left = end_ - p_;
+        if (left >= 2 && p_[1] == '/') {
+            const char* gt = static_cast<const char*>(std::memchr(p_, '>', size_t(left)));
+            if (!gt) fail(QStringLiteral("incompleta"));
+            const QByteArrayView qname = trimmed(QByteArrayView(p_ + 2, gt - p_ - 2));
+            if (stack_.empty() || stack_.back() != qname)
+                fail(QStringLiteral("etiqueta de cierre «%1» inesperada").arg(QString::fromUtf8(qname)));
+            stack_.pop_back();
+            name_ = localName(qname);
+            p_ = gt + 1;
+            return token_ = EndElement;
+        }
+        if (left >= 2 && p_[1] == '?') {
+            const QByteArrayView rest(p_, left);
+            const qsizetype close = rest.indexOf("?>");
+            if (close < 0) fail(QStringLiteral("incompleta"));
+            p_ += close + 2;
+            continue;
+        }
+        if (left >= 2 && p_[1] == '!') {
+            const QByteArrayView rest(p_, left);
+            if (rest.startsWith("<!--")) {
+                const qsizetype close = rest.indexOf("-->", 4);
+                if (close < 0) fail(QStringLiteral("incompleta"));
+                p_ += close + 3;
+                continue;
+            }
+            if (rest.startsWith("<![CDATA[")) {
+                const qsizetype close = rest.indexOf("]]>", 9);
+                if (close < 0) fail(QStringLiteral("incompleta"));
+                if (stack_.empty()) fail(QStringLiteral("texto fuera del elemento raíz"));
+                text_ = rest.sliced(9, close - 9);
+                textRefs_ = false;
+                p_ += close + 3;
+                return token_ = Text;
+            }
+            fail(QStringLiteral("declaración DOCTYPE no permitida"));
+        }
+        // start tag: name, attributes (quoted values may hold '>'), optional '/'
+        const char* q = p_ + 1;
+        const char* nameStart = q;
+        while (q < end_ && !isSpace(*q) && *q != '>' && *q != '/') ++q;
+        if (q == nameStart || q >= end_) fail(QStringLiteral("etiqueta no válida"));
+        const QByteArrayView qname(nameStart, q - nameStart);
+        const char* attrStart = q;
+        char quote = 0;
+        while (q < end_) {
+            const char c = *q;
+            if (quote) {
+                if (c == quote) quote = 0;
+                else if (c == '<') fail(QStringLiteral("«<» dentro de un atributo"));
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+            ++q;
+        }
+        if (q >= end_) fail(QStringLiteral("incompleta"));
+        const bool selfClosing = q > attrStart && q[-1] == '/';
+        attrs_ = QByteArrayView(attrStart, (selfClosing ? q - 1 : q) - attrStart);
+        p_ = q + 1;
+        if (int(stack_.size()) >= kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
+        stack_.push_back(qname);
+        name_ = localName(qname);
+        pendingEnd_ = selfClosing;
+        return token_ = StartElement;
+    }
+}
+
+QByteArrayView XmlScanner::rawAttribute(QByteArrayView wanted) const {
+    const char* q = attrs_.data();
+    const char* e = q + attrs_.size();
+    while (q < e) {
+        while (q < e && isSpace(*q)) ++q;
+        const char* n = q;
+        while (q < e && *q != '=' && !isSpace(*q)) ++q;
+        const QByteArrayView qname(n, q - n);
+        while (q < e && isSpace(*q)) ++q;
+        if (q >= e || *q != '=') return {};
+        ++q;
+        while (q < e && isSpace(*q)) ++q;
+        if (q >= e || (*q != '"' && *q != '\'')) return {};
+        const char quote = *q++;
+        const char* v = q;
+        while (q < e && *q != quote) ++q;
+        if (q >= e) return {};
+        const QByteArrayView value(v, q - v);
+        ++q;
+        if (!qname.startsWith("xmlns") && localName(qname) == wanted) return value.isNull() ? QByteArrayView("", 0) : value;
+    }
+    return {};
+}
+
+QString XmlScanner::attribute(QByteArrayView name) const {
+    return decode(rawAttribute(name));
+}
+
+QString XmlScanner::text() const {
+    return textRefs_ ? decode(text_) : QString::fromUtf8(text_);
+}
+
+QString XmlScanner::decode(QByteArrayView raw) const {
+    if (!raw.contains('&')) return QString::fromUtf8(raw);
+    QByteArray out;
+    out.reserve(raw.size());
+    qsizetype i = 0;
+    while (i < raw.size()) {
+        const char c = raw[i];
+        if (c != '&') {
+            out += c;
+            ++i;
+            continue;
+        }
+        const qsizetype semi = raw.indexOf(';', i);
+        if (semi < 0 || semi - i > 12) fail(QStringLiteral("referencia a entidad no válida"));
+        const QByteArrayView ref = raw.sliced(i + 1, semi - i - 1);
+        if (ref == "lt") out += '<';
+        else if (ref == "gt") out += '>';
+        else if (ref == "amp") out += '&';
+        else if (ref == "quot") out += '"';
+        else if (ref == "apos") out += '\'';
+        else if (ref.startsWith('#')) {
+            uint code = 0;
+            bool ok = false;
+            if (ref.startsWith("#x"))
+                code = ref.sliced(2).toByteArray().toUInt(&ok, 16);
+            else
+                code = ref.sliced(1).toByteArray().toUInt(&ok, 10);
+            if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                fail(QStringLiteral("referencia de carácter no válida"));
+            const char32_t ch = char32_t(code);
+            out += QString::fromUcs4(&ch, 1).toUtf8();
+        } else {
+            fail(QStringLiteral("referencia a entidad no permitida"));
+        }
+        i = semi + 1;
+    }
+    return QString::fromUtf8(out);
+}
+
+QString XmlScanner::elementText() {
+    QString s;
+    const int level = depth();
+    while (next() != EndOfDocument) {
+        if (token_ == Text)
+            s += text();
+        else if (token_ == EndElement && depth() < level)
+            return s;
+    }
+    fail(QStringLiteral("incompleta"));
+}
+
+void XmlScanner::skipElement() {
+    const int level = depth();
+    while (next() != EndOfDocument) {
+        if (token_ == EndElement && depth() < level) return;
+    }
+    fail(QStringLiteral("incompleta"));
+}
+
+} // namespace qd::wb

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <vector>
+
+namespace qd::wb {
+
+// A small pull scanner for the large parts of a workbook (worksheets and the shared-string table),
+// several times faster than QXmlStreamReader there. It works on the UTF-8 bytes in place and is as
+// strict as the readers need: tags must nest and match, nesting is bounded, a document type
+// declaration is refused, and only the five predefined entities and character references are
+// accepted. Element and attribute names are matched by local name (without namespace prefix).
+class XmlScanner {
+public:
+    enum Token { StartElement, EndElement, Text, EndOfDocument };
+
+    XmlScanner(const QByteArray& data, const QString& partName);
+
+    Token next();
+    Token token() const { return token_; }
+    int depth() const { return int(stack_.size()); }
+    QByteArrayView name() const { return name_; } // local name of the current start or end element
+
+    // Attribute of the current start element by local name; raw (entities not decoded). Null if absent.
+    QByteArrayView rawAttribute(QByteArrayView localName) const;
+    QString attribute(QByteArrayView localName) const; // decoded
+
+    QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
+    QString text() const;                             // decoded
+    bool textHasReferences() const { return textRefs_; }
+
+    // Decoded character data up to the end of the current start element.
+    QString elementText();
+    void skipElement();
+
+    [[noreturn]] void fail(const QString& what) const;
+
+    static constexpr int kMaxDepth = 64;
+
+private:
+    QString decode(QByteArrayView raw) const;
+    int lineAt(qsizetype pos) const;
+
+    QByteArray data_;
+    QString part_;
+    const char* p_;
+    const char* end_;
+    Token token_ = EndOfDocument;
+    QByteArrayView name_;
+    QByteArrayView attrs_;
+    QByteArrayView text_;
+    bool textRefs_ = false;
+    bool pendingEnd_ = false;
+    std::vector<QByteArrayView> stack_; // qualified names of the open elements
+};
+
+// Numbers in XML text, locale-independent.
+bool parseXmlDouble(QByteArrayView s, double& out);
+bool parseXmlInt(QByteArrayView s, qint64& out);
+
+} // namespace qd::wb
