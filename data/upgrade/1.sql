@@ -170,6 +170,8 @@ BEGIN
   END
 
   /* Porcentaje del pie que se guardara si no hay lineas: el de la cabecera. */
+  IF (AuxTipoDescuentoComercial = 'P') THEN
+    AuxPorcentajeDescuentoComercial = AuxPorcentajeDescuentoPIE;
 
   /* Descuento de pronto pago en importe, aplicado antes del IVA: el importe de
      la cabecera se convierte en el porcentaje que supone sobre las lineas ya
