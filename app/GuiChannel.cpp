@@ -17,7 +17,9 @@ GuiChannel::~GuiChannel() {
     }
 }
 
-TFormProgreso* GuiChannel::progreso() const { return progreso_.data(); }
+TFormProgreso* GuiChannel::progreso() const {
+    return progreso_.data();
+}
 
 QString GuiChannel::kindTag(qd::MessageKind kind) {
     switch (kind) {
@@ -51,8 +53,15 @@ QString GuiChannel::captionOr(const QString& caption) const {
     return name.isEmpty() ? QStringLiteral("Importación de Excel") : name;
 }
 
+namespace {
+// With QD_MENSAJES_SIN_VENTANA=1 in the environment, message boxes and questions are written to
+// the log only (questions take their default answer, "Sí"): unattended runs and end-to-end checks.
+bool sinVentana() { return qEnvironmentVariableIntValue("QD_MENSAJES_SIN_VENTANA") == 1; }
+} // namespace
+
 void GuiChannel::message(qd::MessageKind kind, const QString& text, const QString& caption) {
     log(kindTag(kind), text);
+    if (sinVentana()) return;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (kind) {
     case qd::MessageKind::Information:
@@ -82,6 +91,10 @@ void GuiChannel::message(qd::MessageKind kind, const QString& text, const QStrin
 
 bool GuiChannel::ask(const QString& text, const QString& caption) {
     log(QStringLiteral("question"), text);
+    if (sinVentana()) {
+        log(QStringLiteral("answer"), QStringLiteral("sí"));
+        return true;
+    }
     QMessageBox box(QMessageBox::Question, captionOr(caption), text, QMessageBox::Yes | QMessageBox::No,
                     parent_);
     box.setObjectName(QStringLiteral("GuiChannelQuestion"));

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDebug>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,7 +14,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "ConstruirSentencias.h"
@@ -23,16 +21,13 @@
 #include "FbError.h"
 #include "ModuleFiles.h"
 #include "TFormAyuda.h"
+#include "TJvFilenameEdit.h"
 #include "TextosAyuda.h"
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
 #include "TsuiCheckListBox.h"
-#include "WorkbookError.h"
-
-#if __has_include("VistaPreviaLibro.h")
 #include "VistaPreviaLibro.h"
-#define QD_VISTA_PREVIA 1
-#endif
+#include "WorkbookError.h"
 
 namespace {
 
@@ -112,6 +107,9 @@ const QString kTextoCancelar = QStringLiteral("Pulse   Ctrl+Alt+C   para cancela
 PaginaArticulos::PaginaArticulos(TDatos& datos, QString& nombreFichero, QWidget* parent)
     : QWidget(parent), datos_(datos), nombreFichero_(nombreFichero), listaCampos_(qd::articleFieldList()) {
     setObjectName(QStringLiteral("PaginaArticulos"));
+    // The page does not hold the main window to its own minimum size (the window is shrunk to a
+    // few pixels while a delivery-note transfer runs).
+    setMinimumSize(1, 1);
     construir();
     modoProceso(false);
 }
@@ -122,15 +120,12 @@ PaginaArticulos::~PaginaArticulos() {
     if (suiCheckListBoxCampos) suiCheckListBoxCampos->setFieldList(nullptr);
 }
 
-QString PaginaArticulos::filtrosFichero() {
-    return QStringLiteral("Ficheros Excel (*.xls);;Libros admitidos (*.xls *.xlsx *.ods *.csv)");
-}
-
 QString PaginaArticulos::textoAyuda() {
     return QStringLiteral(
         "Pasos a seguir:\r\n\r\n1) Seleccione el fichero Excel a importar\r\n\r\n2) Seleccione la Tarifa de "
         "Venta\r\n\r\n3) Marque los campos a tener en cuenta durante el proceso.\r\n\r\n4) Decida si desea "
-        "incorporar todos los artículos o sólo los nuevos, y si desea o no, actualizar el stock.\r\n\r\n5) Pulse "
+        "incorporar todos los artículos o sólo los nuevos, y si desea o no, actualizar el stock.\r\n\r\n5) "
+        "Pulse "
         "el Botón \"Cargar XLS\"");
 }
 
@@ -154,7 +149,10 @@ void PaginaArticulos::construir() {
     TabSheetPrevisualizar->setObjectName(QStringLiteral("TabSheetPrevisualizarArticulos"));
     auto* capaVista = new QVBoxLayout(TabSheetPrevisualizar);
     capaVista->setContentsMargins(0, 0, 0, 0);
-    nuevaVistaPrevia();
+    vistaPrevia_ = new VistaPreviaLibro;
+    vistaPrevia_->setObjectName(QStringLiteral("OleContainerArticulos"));
+    vistaPrevia_->setToolTip(VistaPreviaLibro::hintText());
+    capaVista->addWidget(vistaPrevia_);
     PageControlArticulos->addTab(TabSheetPrevisualizar, QStringLiteral("Previsualizar Excel"));
     connect(PageControlArticulos, &QTabWidget::currentChanged, this, &PaginaArticulos::cambioPaginaInterna);
 
@@ -212,22 +210,16 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     auto* capa = new QVBoxLayout(pagina);
 
     // Workbook selector: typing a path does not choose it; only the dialog does.
-    JvFilenameEditHojaExcel = new QWidget;
+    JvFilenameEditHojaExcel = new TJvFilenameEdit;
     JvFilenameEditHojaExcel->setObjectName(QStringLiteral("JvFilenameEditHojaExcel"));
-    auto* capaFichero = new QHBoxLayout(JvFilenameEditHojaExcel);
-    capaFichero->setContentsMargins(0, 0, 0, 0);
-    editFichero_ = new QLineEdit;
-    editFichero_->setObjectName(QStringLiteral("JvFilenameEditHojaExcelTexto"));
-    botonFichero_ = new QToolButton;
-    botonFichero_->setObjectName(QStringLiteral("JvFilenameEditHojaExcelBoton"));
-    botonFichero_->setText(QStringLiteral("..."));
-    capaFichero->addWidget(editFichero_, 1);
-    capaFichero->addWidget(botonFichero_);
-    connect(botonFichero_, &QToolButton::clicked, this, &PaginaArticulos::JvFilenameEditHojaExcelButtonClick);
+    connect(JvFilenameEditHojaExcel, &TJvFilenameEdit::ficheroElegido, this, [this](const QString& path) {
+        nombreFichero_ = path;
+        alCambiarFichero();
+    });
     auto* filaFichero = new QHBoxLayout;
     auto* etiquetaFichero = new QLabel(QStringLiteral("1º Paso :   Fichero Excel"));
     etiquetaFichero->setObjectName(QStringLiteral("LabelFicheroExcel"));
-    etiquetaFichero->setBuddy(editFichero_);
+    etiquetaFichero->setBuddy(JvFilenameEditHojaExcel->edit());
     filaFichero->addWidget(etiquetaFichero);
     filaFichero->addWidget(JvFilenameEditHojaExcel, 1);
     capa->addLayout(filaFichero);
@@ -263,7 +255,8 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     auto* capaAlta = new QVBoxLayout(PanelAlta);
     capaAlta->addWidget(new QLabel(QStringLiteral("Se darán de alta los artículos que no existan.")));
 
-    PanelActualizacion = panel(QStringLiteral("PanelActualizacion"), QStringLiteral("Actualización de Campos"));
+    PanelActualizacion =
+        panel(QStringLiteral("PanelActualizacion"), QStringLiteral("Actualización de Campos"));
     auto* capaAct = new QVBoxLayout(PanelActualizacion);
     rbPorCodigo = new QRadioButton(QStringLiteral("Por código de Artículos"));
     rbPorCodigo->setObjectName(QStringLiteral("rbPorCodigo"));
@@ -329,26 +322,30 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     capaStock->addWidget(kvrdgrpStock, 1, 0, 1, 3);
     capaStock->addWidget(chkActualizarPMCInicial, 2, 0, 1, 3);
 
-    for (QGroupBox* g : {PanelAlta, PanelActualizacion, PanelPVP, PanelStock}) derecha->addWidget(g);
+    for (QGroupBox* g : {PanelAlta, PanelActualizacion, PanelPVP, PanelStock})
+        derecha->addWidget(g);
     derecha->addStretch(1);
 
     // Options the writer reads, derived from the mode buttons; never shown.
-    suiCBSoloNuevosArticulos =
-        casillaOculta(pagina, QStringLiteral("suiCBSoloNuevosArticulos"), QStringLiteral("Incorporar sólo los nuevos artículos"));
-    suiCbSoloActualizar =
-        casillaOculta(pagina, QStringLiteral("suiCbSoloActualizar"), QStringLiteral("Solo actualizar artículos"));
-    suiCBActualizarPVP = casillaOculta(pagina, QStringLiteral("suiCBActualizarPVP"), QStringLiteral("Actualizar PVP"));
+    suiCBSoloNuevosArticulos = casillaOculta(pagina, QStringLiteral("suiCBSoloNuevosArticulos"),
+                                             QStringLiteral("Incorporar sólo los nuevos artículos"));
+    suiCbSoloActualizar = casillaOculta(pagina, QStringLiteral("suiCbSoloActualizar"),
+                                        QStringLiteral("Solo actualizar artículos"));
+    suiCBActualizarPVP =
+        casillaOculta(pagina, QStringLiteral("suiCBActualizarPVP"), QStringLiteral("Actualizar PVP"));
     suiCBActualizarStock =
         casillaOculta(pagina, QStringLiteral("suiCBActualizarStock"), QStringLiteral("Actualizar Stock"));
-    suiCBSoloPvpStock =
-        casillaOculta(pagina, QStringLiteral("suiCBSoloPvpStock"), QStringLiteral("Sólo Actualizar PVP o Stock"));
+    suiCBSoloPvpStock = casillaOculta(pagina, QStringLiteral("suiCBSoloPvpStock"),
+                                      QStringLiteral("Sólo Actualizar PVP o Stock"));
 
     // Lookups: price list and warehouse of the launch company group.
     const auto opcionesLookup = TkvDBEditLookup::TOpciones(TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas);
     kvDBEditLookupTarifas->setDataBase(&datos_.IBDatabase, &datos_.IBTransaction1);
-    kvDBEditLookupTarifas->setSQL({QStringLiteral("SELECT CODIGO, NOMBRE, IDTARIFAS"), QStringLiteral("FROM TARIFAS")});
+    kvDBEditLookupTarifas->setSQL(
+        {QStringLiteral("SELECT CODIGO, NOMBRE, IDTARIFAS"), QStringLiteral("FROM TARIFAS")});
     kvDBEditLookupTarifas->setOpcionesBusqueda(opcionesLookup);
-    kvDBEditLookupTarifas->FormatoCampos = {QStringLiteral("CODIGO@4@Código"), QStringLiteral("NOMBRE@30@Nombre")};
+    kvDBEditLookupTarifas->FormatoCampos = {QStringLiteral("CODIGO@4@Código"),
+                                            QStringLiteral("NOMBRE@30@Nombre")};
     kvDBEditLookupTarifas->Caption_Ventana = QStringLiteral("Tarifas de Venta");
     kvDBEditLookupTarifas->Etiqueta = true;
     kvDBEditLookupTarifas->setEtiqueta1(etiquetaTarifa);
@@ -360,7 +357,8 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     kvDBEditLookupAlmacen->setSQL(
         {QStringLiteral("SELECT CODIGO, NOMBRE, IDALMACENES"), QStringLiteral("FROM ALMACENES")});
     kvDBEditLookupAlmacen->setOpcionesBusqueda(opcionesLookup);
-    kvDBEditLookupAlmacen->FormatoCampos = {QStringLiteral("CODIGO@4@Código"), QStringLiteral("NOMBRE@30@Nombre")};
+    kvDBEditLookupAlmacen->FormatoCampos = {QStringLiteral("CODIGO@4@Código"),
+                                            QStringLiteral("NOMBRE@30@Nombre")};
     kvDBEditLookupAlmacen->Caption_Ventana = QStringLiteral("Almacenes");
     kvDBEditLookupAlmacen->Etiqueta = true;
     kvDBEditLookupAlmacen->setEtiqueta1(etiquetaAlmacen);
@@ -377,7 +375,8 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     ButtonCargarXLSArticulos->setEnabled(false);
     filaCarga->addWidget(ButtonCargarXLSArticulos);
     capa->addLayout(filaCarga);
-    connect(ButtonCargarXLSArticulos, &QPushButton::clicked, this, &PaginaArticulos::ButtonCargarXLSArticulosClick);
+    connect(ButtonCargarXLSArticulos, &QPushButton::clicked, this,
+            &PaginaArticulos::ButtonCargarXLSArticulosClick);
 
     return pagina;
 }
@@ -412,14 +411,17 @@ void PaginaArticulos::Estado(const QString& texto) {
     PanelTexto->repaint();
 }
 
-QString PaginaArticulos::textoEstado() const { return PanelTexto->text(); }
+QString PaginaArticulos::textoEstado() const {
+    return PanelTexto->text();
+}
 
 void PaginaArticulos::plegarOpciones(bool plegar) {
     if (plegar == plegadas_) return;
     if (plegar) {
         tamanosSplitter_ = SplitterArticulos->sizes();
         int total = 0;
-        for (int t : tamanosSplitter_) total += t;
+        for (int t : tamanosSplitter_)
+            total += t;
         SplitterArticulos->setSizes({0, qMax(total, 1)});
     } else if (!tamanosSplitter_.isEmpty()) {
         SplitterArticulos->setSizes(tamanosSplitter_);
@@ -509,7 +511,8 @@ void PaginaArticulos::cargarTicks() {
 
 void PaginaArticulos::guardarTicks() const {
     QString error;
-    if (!qd::ExcelIni::saveArticleTicks(listaCampos_, qd::moduleFilePath(QStringLiteral("Excel.ini")), &error))
+    if (!qd::ExcelIni::saveArticleTicks(listaCampos_, qd::moduleFilePath(QStringLiteral("Excel.ini")),
+                                        &error))
         qWarning().noquote() << error;
 }
 
@@ -558,27 +561,7 @@ TDatos::OpcionesArticulos PaginaArticulos::opciones(bool* ok) const {
 // Workbook selector and preview.
 
 void PaginaArticulos::JvFilenameEditHojaExcelButtonClick() {
-    const QString elegido = dialogoFichero ? dialogoFichero()
-                                           : QFileDialog::getOpenFileName(this, QString(), editFichero_->text(),
-                                                                          filtrosFichero());
-    if (elegido.isEmpty()) return;
-    editFichero_->setText(elegido);
-    nombreFichero_ = elegido;
-    alCambiarFichero();
-}
-
-void PaginaArticulos::nuevaVistaPrevia() {
-    // A new, empty preview replaces the one shown, which goes with the workbook it held.
-    delete vistaPrevia_;
-#ifdef QD_VISTA_PREVIA
-    vistaPrevia_ = new VistaPreviaLibro;
-#else
-    vistaPrevia_ = new QWidget;
-#endif
-    vistaPrevia_->setObjectName(QStringLiteral("OleContainerArticulos"));
-    vistaPrevia_->setToolTip(QStringLiteral(
-        "Previsualización del fichero Excel seleccionado.\r\nHaga doble click para modificar el fichero Excel."));
-    TabSheetPrevisualizar->layout()->addWidget(vistaPrevia_);
+    JvFilenameEditHojaExcel->abrirDialogo();
 }
 
 void PaginaArticulos::cambioPaginaInterna(int indice) {
@@ -589,16 +572,10 @@ void PaginaArticulos::cambioPaginaInterna(int indice) {
         datos_.Destruir_Excel();
         if (nombreFichero_.isEmpty()) JvFilenameEditHojaExcelButtonClick();
         if (!nombreFichero_.isEmpty()) {
-#ifdef QD_VISTA_PREVIA
-            try {
-                static_cast<VistaPreviaLibro*>(vistaPrevia_)->loadFile(nombreFichero_);
-            } catch (const std::exception& e) {
-                mostrarError(e);
-            }
-#endif
+            vistaPrevia_->loadFile(nombreFichero_); // a file it cannot read shows its error in place
         }
     } else if (anterior != 0 && indice == 0) {
-        nuevaVistaPrevia();
+        vistaPrevia_->clear();
     }
 }
 
@@ -640,8 +617,9 @@ void PaginaArticulos::kvBotonConfirmarClick() {
     bool ok = false;
     const TDatos::OpcionesArticulos o = opciones(&ok);
     if (!ok) {
-        datos_.canal().message(qd::MessageKind::Error,
-                               QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
+        datos_.canal().message(
+            qd::MessageKind::Error,
+            QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
         return;
     }
     try {
@@ -672,7 +650,9 @@ void PaginaArticulos::kvBotonAtrasClick() {
     datos_.Destruir_Excel();
 }
 
-void PaginaArticulos::kvBotonAyudaArticulosClick() { datos_.canal().message(qd::MessageKind::Information, textoAyuda()); }
+void PaginaArticulos::kvBotonAyudaArticulosClick() {
+    datos_.canal().message(qd::MessageKind::Information, textoAyuda());
+}
 
 void PaginaArticulos::kvBotonAyudaAmpliadaClick() {
     if (mostrarAyudaAmpliada) {

@@ -34,10 +34,11 @@ class QRadioButton;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
-class QToolButton;
 class TkvDBEditLookup;
 class TkvDBGrid;
+class TJvFilenameEdit;
 class TsuiCheckListBox;
+class VistaPreviaLibro;
 
 class PaginaArticulos : public QWidget {
     Q_OBJECT
@@ -53,9 +54,6 @@ public:
     // and do the same to the other pages. Unset: only this page changes state.
     std::function<void()> Modo_Proceso;
     std::function<void()> Modo_Configuracion;
-    // The file dialog of the selector; returns the chosen path or an empty text when cancelled.
-    // Unset: a file-open dialog.
-    std::function<QString()> dialogoFichero;
     // The extended help window (unset: TFormAyuda, modal).
     std::function<void()> mostrarAyudaAmpliada;
 
@@ -90,8 +88,8 @@ public:
     QString textoEstado() const;
     bool opcionesPlegadas() const { return plegadas_; }
 
-    // File filters of the selector's dialog.
-    static QString filtrosFichero();
+    // The workbook selector (its `dialogo` can be replaced, e.g. by tests).
+    TJvFilenameEdit* selector() const { return JvFilenameEditHojaExcel; }
     // The info text of the help button.
     static QString textoAyuda();
 
@@ -109,7 +107,6 @@ private:
     void plegarOpciones(bool plegar);
     void cambioPaginaInterna(int indice);
     void alCambiarFichero();
-    void nuevaVistaPrevia();
 
     TDatos& datos_;
     QString& nombreFichero_;
@@ -118,12 +115,10 @@ private:
     QTabWidget* PageControlArticulos = nullptr;
     QWidget* TabSheetConfiguracion = nullptr;
     QWidget* TabSheetPrevisualizar = nullptr;
-    QWidget* vistaPrevia_ = nullptr; // the workbook preview of the preview page
+    VistaPreviaLibro* vistaPrevia_ = nullptr;
     QSplitter* SplitterArticulos = nullptr;
 
-    QWidget* JvFilenameEditHojaExcel = nullptr;
-    QLineEdit* editFichero_ = nullptr;
-    QToolButton* botonFichero_ = nullptr;
+    TJvFilenameEdit* JvFilenameEditHojaExcel = nullptr;
     TsuiCheckListBox* suiCheckListBoxCampos = nullptr;
 
     QPushButton* kvBotonAlta = nullptr;

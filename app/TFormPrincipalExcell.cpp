@@ -17,7 +17,9 @@
 #include "GuiChannel.h"
 #include "MostrarIncidencias.h"
 #include "PaginaArticulos.h"
+#include "PaginaImportacion.h"
 #include "RtfReader.h"
+#include "TsuiCheckListBox.h"
 #include "TDatos.h"
 #include "TFormMensajeTraspasoLAVC.h"
 #include "TextosAyuda.h"
@@ -142,6 +144,36 @@ void TFormPrincipalExcell::crearPaginas() {
             &TFormPrincipalExcell::JvPageControlGeneralChange);
     for (int i = 0; i < JvPageControlGeneral->count(); ++i) JvPageControlGeneral->tabBar()->setTabData(i, 1);
 
+    // The client, address, contact, supplier and bank-account pages, and the file selectors of
+    // the DLR and price-list pages.
+    const struct {
+        int pagina;
+        PaginaImportacion::Definicion definicion;
+    } importaciones[] = {
+        {1,
+         {"jvpgcntrlOpcsClientes", "JvFilenameEditHojaExcelClientes", "OleContainerClientes",
+          "suiCheckListBoxClientes", &qd::clientFieldList, true}},
+        {3,
+         {"jvpgcntrlDirClientes", "JvFilenameEditHojaExcelDirClientes", "OleContainerDirClientes",
+          "suiCheckListBoxDirecciones", &qd::addressFieldList, true}},
+        {4,
+         {"jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes", "OleContainerContactosCli",
+          "suiCheckListBoxContactos", &qd::contactFieldList, true}},
+        {5,
+         {"JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1", "suiCheckListBoxProveedores",
+          &qd::supplierFieldList, false}},
+        {6,
+         {"JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",
+          "suiCheckListBoxDomiciliosCobro", &qd::domicileFieldList, false}},
+        {8, {"JvPageControl3", "JvFilenameEditHojaAlbaranesDLR", nullptr, nullptr, nullptr, false}},
+        {9, {"JvPageControl4", "JvFilenameEditHojaTarifas", nullptr, nullptr, nullptr, false}},
+    };
+    for (const auto& imp : importaciones) {
+        auto* p = new PaginaImportacion(datos_, Nombre_Fichero, imp.definicion);
+        pagina(imp.pagina)->layout()->addWidget(p);
+        paginasImportacion_[imp.pagina] = p;
+    }
+
     // Help panels of the article, client, delivery-address and contact pages, with their
     // built-in texts; the show handler replaces them with the help files when present.
     const struct {
@@ -211,11 +243,19 @@ void TFormPrincipalExcell::showEvent(QShowEvent* event) {
 }
 
 void TFormPrincipalExcell::FormShow() {
-    cargarPanelesAyuda(QCoreApplication::applicationDirPath());
-    // --- articles page: ticks from Excel.ini, the initial ticks, the lookups' first records ---
+    // --- articles page: ticks from Excel.ini ---
     paginaArticulos_->cargarTicks();
+    // Every item of the client, address, contact and supplier lists, and items 0 to 3 of the
+    // bank-account list, ticked.
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) {
+        if (p->listaCampos() == nullptr) continue;
+        p->listaCampos()->setInitialTicks();
+        p->cajaCampos()->refresh();
+    }
+    // --- articles page: the initial ticks, the lookups' first records ---
     paginaArticulos_->ticksIniciales();
     paginaArticulos_->precargarLookups();
+    cargarPanelesAyuda(QCoreApplication::applicationDirPath());
 }
 
 void TFormPrincipalExcell::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
@@ -227,8 +267,10 @@ void TFormPrincipalExcell::Mostrar_Incidencias() {
 
 void TFormPrincipalExcell::Modo_Proceso() {
     if (paginaArticulos_) paginaArticulos_->modoProceso(true); // articles page
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) p->modoProceso(true);
 }
 
 void TFormPrincipalExcell::Modo_Configuracion() {
     if (paginaArticulos_) paginaArticulos_->modoProceso(false); // articles page
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) p->modoProceso(false);
 }

@@ -12,6 +12,7 @@ class QAction;
 class QTextBrowser;
 class TDatos;
 class GuiChannel;
+class PaginaImportacion;
 class PaginaArticulos; // articles page
 
 class TFormPrincipalExcell : public QMainWindow {
@@ -59,6 +60,8 @@ public:
 
     // Help panel of page 0, 1, 3 or 4, and the loading of the help files from a folder.
     QTextBrowser* panelAyuda(int pagina) const;
+    // The frame of page 1, 3, 4, 5, 6, 8 or 9 (null for the others).
+    PaginaImportacion* paginaImportacion(int pagina) const { return paginasImportacion_.value(pagina); }
     // The content of page 0, "Artículos".
     PaginaArticulos* paginaArticulos() const { return paginaArticulos_; }
     void cargarPanelesAyuda(const QString& carpeta);
@@ -77,6 +80,7 @@ private:
     QTabWidget* JvPageControlGeneral = nullptr;
     QAction* accionCancelar_ = nullptr;
     QHash<int, QTextBrowser*> panelesAyuda_;
+    QHash<int, PaginaImportacion*> paginasImportacion_;
     PaginaArticulos* paginaArticulos_ = nullptr; // articles page
     bool terminar_ = false;
     bool mostrada_ = false;

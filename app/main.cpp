@@ -8,6 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("QuendaSQL"));
     QApplication::setApplicationName(QStringLiteral("ModuloImpExcelQDSQL"));
     TDatos datos;
     QStringList args = QApplication::arguments();

@@ -37,7 +37,9 @@ public:
 
 protected:
     void processEvents() override {
-        ConsoleChannel::processEvents();
+        // The importer has no window, timers or sockets: there is nothing to dispatch, and asking
+        // the event loop once per row would cost more than the row's own work. Ctrl+C is the
+        // only thing a row has to look at.
         if (interrumpido) *cancelar_ = true;
     }
 
@@ -288,12 +290,14 @@ int main(int argc, char** argv) {
     CanalConsola canal(opcionesCanal, &datos.Abortar_Proceso);
     qd::UserChannel::setCurrent(&canal);
     datos.setCanal(&canal);
-    std::signal(SIGINT, alInterrumpir);
 
     datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario,
                   p.value(QStringLiteral("usuario")), p.value(QStringLiteral("clave")),
                   p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")), albaran, almacenLav);
     if (!datos.Conectar()) return kFallo;
+    // After the connection: the embedded engine sets its own handler when it starts, and its
+    // handler would end the connection instead of letting the row in progress finish.
+    std::signal(SIGINT, alInterrumpir);
     // The administrator's start-up installs the module's own database objects, as the window does.
     if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();
 

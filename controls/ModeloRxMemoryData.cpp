@@ -7,7 +7,9 @@ namespace {
 
 using FieldType = TkvRxMemoryData::FieldType;
 
-bool esFlotante(FieldType t) { return t == FieldType::Float || t == FieldType::Currency; }
+bool esFlotante(FieldType t) {
+    return t == FieldType::Float || t == FieldType::Currency;
+}
 
 // Decimals and grouping of a display format such as "#,##0.00"; -1 decimals: none given.
 void leerFormato(const QString& formato, int& decimales, bool& grupos) {
@@ -21,8 +23,8 @@ void leerFormato(const QString& formato, int& decimales, bool& grupos) {
         return;
     }
     decimales = 0;
-    for (auto i = punto + 1; i < formato.size() && (formato[i] == QLatin1Char('0') || formato[i] == QLatin1Char('#'));
-         ++i)
+    for (auto i = punto + 1;
+         i < formato.size() && (formato[i] == QLatin1Char('0') || formato[i] == QLatin1Char('#')); ++i)
         ++decimales;
 }
 
@@ -35,13 +37,16 @@ ModeloRxMemoryData::ModeloRxMemoryData(QObject* parent) : QAbstractTableModel(pa
 }
 
 void ModeloRxMemoryData::setTabla(TkvRxMemoryData* tabla) {
-    for (const auto& c : conexiones_) disconnect(c);
+    for (const auto& c : conexiones_)
+        disconnect(c);
     conexiones_.clear();
     tabla_ = tabla;
     if (tabla_) {
         conexiones_ << connect(tabla_, &TkvRxMemoryData::reset, this, &ModeloRxMemoryData::reiniciar);
-        conexiones_ << connect(tabla_, &TkvRxMemoryData::rowInserted, this, &ModeloRxMemoryData::alInsertarFila);
-        conexiones_ << connect(tabla_, &TkvRxMemoryData::rowChanged, this, &ModeloRxMemoryData::alCambiarFila);
+        conexiones_ << connect(tabla_, &TkvRxMemoryData::rowInserted, this,
+                               &ModeloRxMemoryData::alInsertarFila);
+        conexiones_ << connect(tabla_, &TkvRxMemoryData::rowChanged, this,
+                               &ModeloRxMemoryData::alCambiarFila);
         conexiones_ << connect(tabla_, &TkvRxMemoryData::rowRemoved, this, &ModeloRxMemoryData::alQuitarFila);
         conexiones_ << connect(tabla_, &QObject::destroyed, this, [this] {
             beginResetModel();
@@ -71,7 +76,8 @@ void ModeloRxMemoryData::recalcularCampos() {
             if (defs[i].visible) campos_ << i;
         return;
     }
-    for (const auto& c : columnas_) campos_ << tabla_->fieldIndex(c.campo);
+    for (const auto& c : columnas_)
+        campos_ << tabla_->fieldIndex(c.campo);
 }
 
 void ModeloRxMemoryData::reiniciar() {
@@ -123,7 +129,9 @@ void ModeloRxMemoryData::alQuitarFila(int fila) {
     sincronizar();
 }
 
-int ModeloRxMemoryData::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : filas_; }
+int ModeloRxMemoryData::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : filas_;
+}
 
 int ModeloRxMemoryData::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(campos_.size());

@@ -25,9 +25,9 @@ class ModeloRxMemoryData : public QAbstractTableModel {
     Q_OBJECT
 public:
     struct Columna {
-        QString campo;         // field name of the staging table
-        QString titulo;        // column title (empty: the field's label, or its name)
-        bool casilla = false;  // drawn as a check box: 1 ticked, 0 clear
+        QString campo;        // field name of the staging table
+        QString titulo;       // column title (empty: the field's label, or its name)
+        bool casilla = false; // drawn as a check box: 1 ticked, 0 clear
     };
 
     explicit ModeloRxMemoryData(QObject* parent = nullptr);

@@ -49,9 +49,20 @@ struct Caracter {
     bool operator==(const Caracter&) const = default;
 };
 
+// Paragraph formatting (reset by \pard). Distances in twips (1/20 point).
+struct Parrafo {
+    Qt::Alignment align = Qt::AlignLeft;
+    int izquierda = 0;     // \li
+    int derecha = 0;       // \ri
+    int primera = 0;       // \fi, relative to \li (negative: hanging indent)
+    int antes = 0;         // \sb
+    int despues = 0;       // \sa
+    std::vector<int> tabs; // \tx
+};
+
 struct Estado {
     Caracter car;
-    Qt::Alignment align = Qt::AlignLeft;
+    Parrafo par;
     int uc = 1;        // characters to skip after \uN
     bool skip = false; // inside a destination that holds no body text
 };
@@ -349,15 +360,27 @@ private:
         }
         // Paragraph formatting.
         else if (w == "pard") {
-            st_.align = Qt::AlignLeft;
+            st_.par = Parrafo{};
         } else if (w == "ql") {
-            st_.align = Qt::AlignLeft;
+            st_.par.align = Qt::AlignLeft;
         } else if (w == "qc") {
-            st_.align = Qt::AlignHCenter;
+            st_.par.align = Qt::AlignHCenter;
         } else if (w == "qr") {
-            st_.align = Qt::AlignRight;
+            st_.par.align = Qt::AlignRight;
         } else if (w == "qj") {
-            st_.align = Qt::AlignJustify;
+            st_.par.align = Qt::AlignJustify;
+        } else if (w == "li") {
+            st_.par.izquierda = twips(p(0));
+        } else if (w == "ri") {
+            st_.par.derecha = twips(p(0));
+        } else if (w == "fi") {
+            st_.par.primera = twips(p(0));
+        } else if (w == "sb") {
+            st_.par.antes = twips(p(0));
+        } else if (w == "sa") {
+            st_.par.despues = twips(p(0));
+        } else if (w == "tx") {
+            if (st_.par.tabs.size() < 64) st_.par.tabs.push_back(twips(p(0)));
         }
         // Text.
         else if (saltarCaracterUnicode()) {
@@ -452,9 +475,29 @@ private:
         tramo_.clear();
     }
 
+    // Twips within a page's reach (about 55 cm either way).
+    static int twips(long long v) { return int(std::clamp<long long>(v, -31680, 31680)); }
+    // Twips to the document's pixels (96 per inch).
+    static qreal pixeles(int tw) { return tw / 15.0; }
+
     void formatoParrafo() {
+        const Parrafo& p = st_.par;
         QTextBlockFormat bf = cursor_.blockFormat();
-        bf.setAlignment(st_.align);
+        bf.setAlignment(p.align);
+        bf.setLeftMargin(pixeles(std::max(p.izquierda, 0)));
+        bf.setRightMargin(pixeles(std::max(p.derecha, 0)));
+        bf.setTextIndent(pixeles(p.primera));
+        bf.setTopMargin(pixeles(std::max(p.antes, 0)));
+        bf.setBottomMargin(pixeles(std::max(p.despues, 0)));
+        // A hanging indent works as a tab stop at the left indent, as word processors do, so
+        // "bullet, tab, text" lines up the text. Tab positions count from the first line's start.
+        const int inicio = std::max(p.izquierda + p.primera, 0);
+        QList<QTextOption::Tab> tabs;
+        if (p.primera < 0 && p.izquierda > 0)
+            tabs.append(QTextOption::Tab(pixeles(p.izquierda - inicio), QTextOption::LeftTab));
+        for (const int t : p.tabs)
+            if (t > inicio) tabs.append(QTextOption::Tab(pixeles(t - inicio), QTextOption::LeftTab));
+        bf.setTabPositions(tabs);
         cursor_.setBlockFormat(bf);
     }
 

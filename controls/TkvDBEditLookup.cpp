@@ -21,7 +21,9 @@ const QString kParMinusculas = QStringLiteral("KVTEXTOBUSQUEDAMIN");
 const QString kParGrupo = QStringLiteral("KVVALORGRUPOEMPRESAS");
 
 // A LIKE pattern travels as a long text, so a pattern longer than the column is no error.
-QString patron(const QString& parametro) { return QStringLiteral("CAST(:%1 AS VARCHAR(1024))").arg(parametro); }
+QString patron(const QString& parametro) {
+    return QStringLiteral("CAST(:%1 AS VARCHAR(1024))").arg(parametro);
+}
 
 QString textoError(const std::exception& e) {
     if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e)) return fb->message();
@@ -30,7 +32,8 @@ QString textoError(const std::exception& e) {
 }
 
 QString recortarDerecha(QString s) {
-    while (!s.isEmpty() && s.back() == QLatin1Char(' ')) s.chop(1);
+    while (!s.isEmpty() && s.back() == QLatin1Char(' '))
+        s.chop(1);
     return s;
 }
 
@@ -56,7 +59,9 @@ TkvRxMemoryData::FieldType tipoDeValor(const QVariant& v) {
     }
 }
 
-bool esTeclaFuncion(int tecla) { return tecla >= Qt::Key_F1 && tecla <= Qt::Key_F12; }
+bool esTeclaFuncion(int tecla) {
+    return tecla >= Qt::Key_F1 && tecla <= Qt::Key_F12;
+}
 
 } // namespace
 
@@ -69,7 +74,8 @@ TkvDBEditLookup::TkvDBEditLookup(QWidget* parent)
     boton_->setAutoRaise(false);
     connect(boton_, &QToolButton::clicked, this, [this] {
         setFocus(Qt::OtherFocusReason);
-        if (baseConectada() && !sql_.isEmpty() && !isReadOnly() && abrirVentanaBusqueda) abrirVentanaBusqueda(*this, 0);
+        if (baseConectada() && !sql_.isEmpty() && !isReadOnly() && abrirVentanaBusqueda)
+            abrirVentanaBusqueda(*this, 0);
         if (OnButtonClick) OnButtonClick(*this);
         setFocus(Qt::OtherFocusReason);
     });
@@ -77,14 +83,18 @@ TkvDBEditLookup::TkvDBEditLookup(QWidget* parent)
     colocarBoton();
 }
 
-TkvDBEditLookup::~TkvDBEditLookup() { resaltarEtiquetas(false); }
+TkvDBEditLookup::~TkvDBEditLookup() {
+    resaltarEtiquetas(false);
+}
 
 void TkvDBEditLookup::setDataBase(qd::fb::Attachment* db, qd::fb::Transaction* tr) {
     db_ = db;
     tr_ = tr;
 }
 
-bool TkvDBEditLookup::baseConectada() const { return db_ != nullptr && tr_ != nullptr && db_->connected(); }
+bool TkvDBEditLookup::baseConectada() const {
+    return db_ != nullptr && tr_ != nullptr && db_->connected();
+}
 
 void TkvDBEditLookup::setSQL(const QStringList& lineas) {
     if (lineas == sql_) return;
@@ -94,7 +104,8 @@ void TkvDBEditLookup::setSQL(const QStringList& lineas) {
 QVariant* TkvDBEditLookup::ParamByName(const QString& Valor) {
     for (auto it = parametros_.begin(); it != parametros_.end(); ++it)
         if (it.key().compare(Valor, Qt::CaseInsensitive) == 0) return &it.value();
-    avisar(QStringLiteral("Error en ParamByName\r\n") + QStringLiteral("Parameter '%1' not found").arg(Valor));
+    avisar(QStringLiteral("Error en ParamByName\r\n") +
+           QStringLiteral("Parameter '%1' not found").arg(Valor));
     return nullptr;
 }
 
@@ -109,7 +120,9 @@ void TkvDBEditLookup::setOpcionesBusqueda(TOpciones opciones) {
 void TkvDBEditLookup::setEtiqueta1(QLabel* etiqueta) {
     etiqueta1_ = etiqueta;
     if (etiqueta)
-        connect(etiqueta, &QObject::destroyed, this, [this] {
+        connect(etiqueta, &QObject::destroyed, this, [this](QObject* ido) {
+            if (etiqueta1_ == ido) etiqueta1_ = nullptr;
+            if (etiqueta2_ == ido) etiqueta2_ = nullptr;
             if (!etiqueta1_ && !etiqueta2_) Etiqueta = false;
         });
 }
@@ -117,7 +130,9 @@ void TkvDBEditLookup::setEtiqueta1(QLabel* etiqueta) {
 void TkvDBEditLookup::setEtiqueta2(QLabel* etiqueta) {
     etiqueta2_ = etiqueta;
     if (etiqueta)
-        connect(etiqueta, &QObject::destroyed, this, [this] {
+        connect(etiqueta, &QObject::destroyed, this, [this](QObject* ido) {
+            if (etiqueta1_ == ido) etiqueta1_ = nullptr;
+            if (etiqueta2_ == ido) etiqueta2_ = nullptr;
             if (!etiqueta1_ && !etiqueta2_) Etiqueta = false;
         });
 }
@@ -206,18 +221,20 @@ TkvDBEditLookup::Sentencia TkvDBEditLookup::construirSentencia() const {
 
     if (!codigo.contains(QLatin1String("MIN("), Qt::CaseInsensitive) &&
         !codigo.contains(QLatin1String("MAX("), Qt::CaseInsensitive)) {
-        const bool hayWhere = lineas.join(QLatin1Char('\n')).contains(QLatin1String("WHERE"), Qt::CaseInsensitive);
+        const bool hayWhere =
+            lineas.join(QLatin1Char('\n')).contains(QLatin1String("WHERE"), Qt::CaseInsensitive);
         QString filtro = hayWhere ? QStringLiteral("AND ( (") : QStringLiteral("WHERE ( (");
-        filtro += codigo + QStringLiteral(" LIKE ") + patron(kParTexto) + QStringLiteral(") OR (UPPER(") + codigo +
-                  QStringLiteral(") LIKE ") + patron(kParMayusculas) + QStringLiteral(") OR (") + codigo +
-                  QStringLiteral(" LIKE ") + patron(kParMinusculas) + QStringLiteral(") )");
+        filtro += codigo + QStringLiteral(" LIKE ") + patron(kParTexto) + QStringLiteral(") OR (UPPER(") +
+                  codigo + QStringLiteral(") LIKE ") + patron(kParMayusculas) + QStringLiteral(") OR (") +
+                  codigo + QStringLiteral(" LIKE ") + patron(kParMinusculas) + QStringLiteral(") )");
         s.conFiltro = true;
         if (opciones_.testFlag(Filtrar_por_Empresa)) {
-            filtro += QStringLiteral("AND (") + tabla + QStringLiteral(".Empresa = :") + kParGrupo + QLatin1Char(')');
+            filtro += QStringLiteral("AND (") + tabla + QStringLiteral(".Empresa = :") + kParGrupo +
+                      QLatin1Char(')');
             s.conGrupo = true;
         } else if (opciones_.testFlag(Filtrar_por_Grupo_de_Empresas)) {
-            filtro +=
-                QStringLiteral("AND (") + tabla + QStringLiteral(".GrupoEmpresas = :") + kParGrupo + QLatin1Char(')');
+            filtro += QStringLiteral("AND (") + tabla + QStringLiteral(".GrupoEmpresas = :") + kParGrupo +
+                      QLatin1Char(')');
             s.conGrupo = true;
         }
         lineas << filtro;
@@ -227,19 +244,22 @@ TkvDBEditLookup::Sentencia TkvDBEditLookup::construirSentencia() const {
     return s;
 }
 
-QString TkvDBEditLookup::sentenciaResolucion() const { return construirSentencia().texto; }
+QString TkvDBEditLookup::sentenciaResolucion() const {
+    return construirSentencia().texto;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Resolution without window, copying a row, confirming.
 
-void TkvDBEditLookup::CargarDataSetResultadoSinVentana(const QString& TextoBusqueda, bool Ejecutar_ConfirmarCambios,
-                                                       bool Primero, bool Ultimo) {
+void TkvDBEditLookup::CargarDataSetResultadoSinVentana(const QString& TextoBusqueda,
+                                                       bool Ejecutar_ConfirmarCambios, bool Primero,
+                                                       bool Ultimo) {
     if (!baseConectada()) return;
     resolver(TextoBusqueda, false, Ejecutar_ConfirmarCambios, Primero, Ultimo);
 }
 
-bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar_ConfirmarCambios, bool Primero,
-                               bool Ultimo) {
+bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar_ConfirmarCambios,
+                               bool Primero, bool Ultimo) {
     if (!baseConectada() || sql_.isEmpty()) return false;
     cargado_ = false;
     bool encontrado = false;
@@ -263,7 +283,8 @@ bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar
         if (Primero && !consulta.eof()) buscado = consulta.field(0).asString();
         if (Ultimo && !consulta.eof()) {
             QString ultimo;
-            for (consulta.first(); !consulta.eof(); consulta.next()) ultimo = consulta.field(0).asString();
+            for (consulta.first(); !consulta.eof(); consulta.next())
+                ultimo = consulta.field(0).asString();
             buscado = ultimo;
         }
 
@@ -271,8 +292,9 @@ bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar
         // first code that begins with it).
         for (consulta.first(); !consulta.eof(); consulta.next()) {
             const QString codigo = recortarDerecha(consulta.field(0).asString());
-            const bool coincide = parcial ? codigo.startsWith(buscado, Qt::CaseInsensitive)
-                                          : codigo.compare(recortarDerecha(buscado), Qt::CaseInsensitive) == 0;
+            const bool coincide = parcial
+                                      ? codigo.startsWith(buscado, Qt::CaseInsensitive)
+                                      : codigo.compare(recortarDerecha(buscado), Qt::CaseInsensitive) == 0;
             if (!coincide) continue;
             copiarFila(consulta);
             encontrado = cargado_;
@@ -318,7 +340,8 @@ void TkvDBEditLookup::copiarFila(const TkvIBQuery& consulta) {
         cargado_ = true;
         const QString codigo = consulta.fieldCount() > 0 ? consulta.field(0).asString() : QString();
         if (tablaCampo_ && tablaCampo_->active() && !campo_.isEmpty()) {
-            if (tablaCampo_->state() == TkvRxMemoryData::State::Browse && !tablaCampo_->isEmpty()) tablaCampo_->edit();
+            if (tablaCampo_->state() == TkvRxMemoryData::State::Browse && !tablaCampo_->isEmpty())
+                tablaCampo_->edit();
             if (tablaCampo_->state() == TkvRxMemoryData::State::Edit ||
                 tablaCampo_->state() == TkvRxMemoryData::State::Insert)
                 setText(codigo);
@@ -332,12 +355,14 @@ void TkvDBEditLookup::copiarFila(const TkvIBQuery& consulta) {
 
 void TkvDBEditLookup::ConfirmarCambios() {
     try {
-        if (!cargado_) resolver(text(), false, false, false, false);
+        // A row already confirmed once has been released: the text is resolved again, so a second
+        // confirmation never hands the handler an empty result.
+        if (!cargado_ || !resultado_->active()) resolver(text(), false, false, false, false);
         if (tablaCampo_ && tablaCampo_->active() && !campo_.isEmpty() && !text().isEmpty() &&
             (tablaCampo_->state() == TkvRxMemoryData::State::Edit ||
              tablaCampo_->state() == TkvRxMemoryData::State::Insert))
             tablaCampo_->setValue(campo_, text());
-        if (cargado_) {
+        if (cargado_ && resultado_->active()) {
             if (OnConfirmarCambios) OnConfirmarCambios(*this);
             emit confirmarCambios();
         }

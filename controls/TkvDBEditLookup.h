@@ -135,8 +135,8 @@ public:
     std::function<void(TkvDBEditLookup&, int tipoOrden)> abrirVentanaBusqueda;
 
     // Resolves a code without window (empty text with Primero: the first row).
-    void CargarDataSetResultadoSinVentana(const QString& TextoBusqueda, bool Ejecutar_ConfirmarCambios, bool Primero,
-                                          bool Ultimo);
+    void CargarDataSetResultadoSinVentana(const QString& TextoBusqueda, bool Ejecutar_ConfirmarCambios,
+                                          bool Primero, bool Ultimo);
     // Confirms the current text (what leaving the control does).
     void ConfirmarCambios();
 
@@ -164,7 +164,8 @@ private:
     Sentencia construirSentencia() const;
     QString columnaCodigo() const;
     QString calificador() const;
-    bool resolver(const QString& texto, bool parcial, bool Ejecutar_ConfirmarCambios, bool Primero, bool Ultimo);
+    bool resolver(const QString& texto, bool parcial, bool Ejecutar_ConfirmarCambios, bool Primero,
+                  bool Ultimo);
     void copiarFila(const TkvIBQuery& consulta);
     void salir();
     void completar();

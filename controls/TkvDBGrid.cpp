@@ -16,9 +16,13 @@ TkvDBGrid::TkvDBGrid(QWidget* parent) : QTableView(parent), modelo_(new ModeloRx
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 }
 
-void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) { modelo_->setTabla(tabla); }
+void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) {
+    modelo_->setTabla(tabla);
+}
 
-void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) { modelo_->setColumnas(columnas); }
+void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) {
+    modelo_->setColumnas(columnas);
+}
 
 void TkvDBGrid::setReadOnly(bool on) {
     soloLectura_ = on;
@@ -81,6 +85,12 @@ void TkvDBGrid::keyPressEvent(QKeyEvent* event) {
     if (onKeyDown) onKeyDown(event);
     const int tecla = event->key();
     const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (state() == QAbstractItemView::EditingState && (tecla == Qt::Key_Return || tecla == Qt::Key_Enter)) {
+        // An Enter the cell editor let through: its delegate commits and closes the editor, and
+        // closeEditor() moves on from there.
+        event->accept();
+        return;
+    }
     if (EnterToTab) {
         if ((tecla == Qt::Key_Return || tecla == Qt::Key_Enter || tecla == Qt::Key_Tab) && !shift) {
             moverColumna(true);
@@ -135,8 +145,9 @@ bool TkvDBGrid::eventFilter(QObject* watched, QEvent* event) {
 void TkvDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     // Enter in a cell editor commits and, as Tab does, moves on to the next column; Tab and
     // Shift+Tab follow the same column and row rules as outside the editor.
-    if (EnterToTab && (hint == QAbstractItemDelegate::SubmitModelCache || hint == QAbstractItemDelegate::EditNextItem ||
-                       hint == QAbstractItemDelegate::EditPreviousItem)) {
+    if (EnterToTab &&
+        (hint == QAbstractItemDelegate::SubmitModelCache || hint == QAbstractItemDelegate::EditNextItem ||
+         hint == QAbstractItemDelegate::EditPreviousItem)) {
         QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
         moverColumna(hint != QAbstractItemDelegate::EditPreviousItem);
         return;

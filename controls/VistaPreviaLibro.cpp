@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 
 VistaPreviaLibro::VistaPreviaLibro(QWidget* parent)
-    : QWidget(parent), view_(new QTableView(this)), message_(new QLabel(this)), model_(new WorkbookSheetModel(this)),
+    : QWidget(parent), view_(new QTableView(this)), message_(new QLabel(this)),
+      model_(new WorkbookSheetModel(this)),
       openHandler_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -32,8 +33,9 @@ VistaPreviaLibro::VistaPreviaLibro(QWidget* parent)
 }
 
 QString VistaPreviaLibro::hintText() {
-    return QStringLiteral("Previsualización del fichero Excel seleccionado.\nHaga doble click para modificar el "
-                          "fichero Excel.");
+    return QStringLiteral(
+        "Previsualización del fichero Excel seleccionado.\nHaga doble click para modificar el "
+        "fichero Excel.");
 }
 
 bool VistaPreviaLibro::loadFile(const QString& path) {
@@ -63,7 +65,8 @@ void VistaPreviaLibro::clear() {
 }
 
 bool VistaPreviaLibro::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick && (watched == view_->viewport() || watched == message_)) {
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == view_->viewport() || watched == message_)) {
         openInSpreadsheetProgram();
         return true;
     }

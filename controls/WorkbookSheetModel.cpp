@@ -34,7 +34,8 @@ QVariant WorkbookSheetModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return qd::wb::cellText(cell, QLocale());
     case Qt::ToolTipRole:
-        return cell.type == qd::wb::CellType::Text && cell.text.size() > 40 ? QVariant(cell.text) : QVariant();
+        return cell.type == qd::wb::CellType::Text && cell.text.size() > 40 ? QVariant(cell.text)
+                                                                            : QVariant();
     case Qt::TextAlignmentRole:
         if (cell.type == qd::wb::CellType::Number || cell.type == qd::wb::CellType::Date)
             return int(Qt::AlignRight | Qt::AlignVCenter);

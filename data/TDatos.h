@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "FbAttachment.h"
 #include "FbStatement.h"
@@ -105,18 +106,29 @@ public:
     // Stores a cell of the held sheet in a staging field as the field takes it: text fields get
     // the cell's text, number fields its number (an empty cell stores empty text or 0, never
     // null). A value the field cannot take stores 0 in float fields and null in the others.
-    void Poner_Celda_Staging(TkvRxMemoryData& tabla, const QString& campo, int fila, int columna);
+    // `campo` is the field's index in the table (fieldIndex()); -1 stores nothing.
+    void Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna);
     // Stores a value in a staging field with the same fallback (0 in float fields, else null).
-    static void Poner_Valor_Staging(TkvRxMemoryData& tabla, const QString& campo, const QVariant& valor);
+    static void Poner_Valor_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& valor);
     // The ID a lookup statement ("SELECT <id> as ID FROM <table>", completed here with
     // " WHERE (CODIGO = :ParCodigo)") gives for a code, on Consulta; null when nothing is found
     // or on any database error.
     QVariant Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo);
     // Runs one statement with its parameters bound by name, in the shared transaction.
     void Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros);
-    // Binds a statement parameter from a staged value (null binds null). False when the statement
-    // has no parameter of that name.
-    static bool Enlazar_Parametro(qd::fb::Statement& sentencia, const QString& nombre, const QVariant& valor);
+    // Binds the parameters of a statement from the current record of a staging table, in the
+    // order of `nombres`, each from the staged field of the same name (null binds null). A name
+    // that is not a parameter of the statement (its field-list item is unticked) is skipped and
+    // told to `sinParametro`. A value that cannot be bound asks `sustituto` for the value to bind
+    // instead; without one the error goes on to the caller (a parameter never keeps a value from
+    // an earlier row).
+    static void
+    Enlazar_Desde_Staging(qd::fb::Statement& sentencia, const TkvRxMemoryData& tabla,
+                          const QStringList& nombres,
+                          const std::function<void(const QString& nombre)>& sinParametro,
+                          const std::function<std::optional<QVariant>(const QString& nombre)>& sustituto);
+    // The client's own text for a parameter the statement does not have.
+    static QString Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QString& nombre);
     // The text of an error as the user sees it: the database's own message, the dataset's or
     // the reader's text.
     static QString Texto_Error(const std::exception& e);

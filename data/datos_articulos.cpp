@@ -392,20 +392,36 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
     std::array<bool, 3> visto{false, false, false}; // AFECTASTOCK, USOCOMPRA, USOVENTA seen
     const QString& campoBusqueda = OpcionBusqueda ? kCodigo : kReferencia;
 
+    // What each column's header means (the same for every row): the staging field it fills,
+    // the lookup it goes through, the flag it marks.
+    struct Columna {
+        int campo = -1, busqueda = -1, indicador = -1;
+    };
+    QHash<int, Columna> columnas;
+    auto columnaDe = [&](int columna, const QString& cabecera) -> const Columna& {
+        auto it = columnas.constFind(columna);
+        if (it != columnas.constEnd()) return it.value();
+        Columna c;
+        const QString nombre = cabecera.toUpper();
+        for (size_t i = 0; i < kCabecerasBusqueda.size(); ++i)
+            if (kCabecerasBusqueda[i] == nombre) c.busqueda = int(i);
+        for (size_t i = 0; i < kIndicadores.size(); ++i)
+            if (kIndicadores[i] == nombre) c.indicador = int(i);
+        c.campo = t.fieldIndex(cabecera); // EsCampoValido: the name without regard to case
+        return columnas.insert(columna, c).value();
+    };
+
     Leer_Filas_Excel(
         t,
         [&](int fila, int columna, const QString& cabecera) {
-            const QString nombre = cabecera.toUpper();
-            int indice = -1;
-            for (size_t i = 0; i < kCabecerasBusqueda.size(); ++i)
-                if (kCabecerasBusqueda[i] == nombre) indice = int(i);
-            for (size_t i = 0; i < kIndicadores.size(); ++i)
-                if (kIndicadores[i] == nombre) visto[i] = true;
-            if (!t.EsCampoValido(cabecera)) return;
-            if (indice >= 0)
-                Poner_Valor_Staging(t, cabecera, BuscarID_Articulos(indice, hojaExcel().text(fila, columna)));
+            const Columna& c = columnaDe(columna, cabecera);
+            if (c.indicador >= 0) visto[size_t(c.indicador)] = true;
+            if (c.campo < 0) return;
+            if (c.busqueda >= 0)
+                Poner_Valor_Staging(t, c.campo,
+                                    BuscarID_Articulos(c.busqueda, hojaExcel().text(fila, columna)));
             else
-                Poner_Celda_Staging(t, cabecera, fila, columna);
+                Poner_Celda_Staging(t, c.campo, fila, columna);
         },
         [&] {
             // A sheet without one of the three flag columns marks the article for it.
@@ -456,32 +472,24 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
                     Statement& sentencia = nuevo ? insertar : actualizar;
                     if (!sentencia.prepared()) sentencia.prepare();
 
-                    for (const QString& nombre : kParametrosArticulo) {
-                        if (!sentencia.hasParam(nombre)) {
+                    Enlazar_Desde_Staging(
+                        sentencia, t, kParametrosArticulo,
+                        [&](const QString& nombre) {
                             // Unticked columns are skipped; the match column is missed aloud,
                             // once per row, and the row goes on.
                             if (nombre == campoBusqueda && !avisadoBusqueda) {
                                 avisadoBusqueda = true;
-                                try {
-                                    sentencia.paramByName(nombre);
-                                } catch (const qd::fb::Error& e) {
-                                    canal().message(qd::MessageKind::Plain, e.message());
-                                }
+                                canal().message(qd::MessageKind::Plain,
+                                                Texto_Falta_Parametro(sentencia, nombre));
                             }
-                            continue;
-                        }
-                        try {
-                            sentencia.paramByName(nombre).setVariant(t.value(nombre));
-                        } catch (const qd::fb::Error&) {
-                            if (nombre == kGrupoEmpresas)
-                                sentencia.paramByName(nombre).setInt(IdGrupoEmpresas);
-                            else if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
-                                     nombre == kIndicadores[2])
-                                sentencia.paramByName(nombre).setInt(1);
-                            else
-                                throw; // never write a value left over from an earlier row
-                        }
-                    }
+                        },
+                        [this](const QString& nombre) -> std::optional<QVariant> {
+                            if (nombre == kGrupoEmpresas) return QVariant(IdGrupoEmpresas);
+                            if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
+                                nombre == kIndicadores[2])
+                                return QVariant(1);
+                            return std::nullopt;
+                        });
 
                     if (!o.SoloPvpStock) {
                         if (id == 0 && !o.SoloActualizar) {

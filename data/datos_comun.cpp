@@ -48,9 +48,9 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
     return leidas;
 }
 
-void TDatos::Poner_Valor_Staging(TkvRxMemoryData& tabla, const QString& campo, const QVariant& valor) {
-    const int i = tabla.fieldIndex(campo);
-    if (i < 0) return;
+void TDatos::Poner_Valor_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& valor) {
+    const int i = campo;
+    if (i < 0 || i >= tabla.fieldCount()) return;
     try {
         tabla.setValue(i, valor);
     } catch (const qd::DataSetError&) {
@@ -61,9 +61,9 @@ void TDatos::Poner_Valor_Staging(TkvRxMemoryData& tabla, const QString& campo, c
     }
 }
 
-void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, const QString& campo, int fila, int columna) {
-    const int i = tabla.fieldIndex(campo);
-    if (i < 0) return;
+void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna) {
+    const int i = campo;
+    if (i < 0 || i >= tabla.fieldCount()) return;
     const qd::wb::Sheet& hoja = hojaExcel();
     const qd::wb::Cell& celda = hoja.cell(fila, columna);
     using T = TkvRxMemoryData::FieldType;
@@ -135,10 +135,33 @@ void TDatos::Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, Q
     sentencia.execute();
 }
 
-bool TDatos::Enlazar_Parametro(qd::fb::Statement& sentencia, const QString& nombre, const QVariant& valor) {
-    if (!sentencia.hasParam(nombre)) return false;
-    sentencia.paramByName(nombre).setVariant(valor);
-    return true;
+void TDatos::Enlazar_Desde_Staging(
+    qd::fb::Statement& sentencia, const TkvRxMemoryData& tabla, const QStringList& nombres,
+    const std::function<void(const QString& nombre)>& sinParametro,
+    const std::function<std::optional<QVariant>(const QString& nombre)>& sustituto) {
+    for (const QString& nombre : nombres) {
+        if (!sentencia.hasParam(nombre)) {
+            if (sinParametro) sinParametro(nombre);
+            continue;
+        }
+        qd::fb::Param& parametro = sentencia.paramByName(nombre);
+        try {
+            parametro.setVariant(tabla.value(nombre));
+        } catch (const qd::fb::Error&) {
+            const std::optional<QVariant> otro = sustituto ? sustituto(nombre) : std::nullopt;
+            if (!otro) throw;
+            parametro.setVariant(*otro);
+        }
+    }
+}
+
+QString TDatos::Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QString& nombre) {
+    try {
+        sentencia.paramByName(nombre);
+    } catch (const qd::fb::Error& e) {
+        return e.message();
+    }
+    return {};
 }
 
 bool TDatos::Fin_Fila_Escritura() {

@@ -7,7 +7,6 @@ namespace qd::wb {
 
 namespace {
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
-constexpr quint32 kFree = 0xFFFFFFFF;
 constexpr quint32 kNoStream = 0xFFFFFFFF;
 constexpr quint32 kMaxRegular = 0xFFFFFFFA;
 } // namespace
@@ -27,9 +26,11 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
 
     // The FAT sectors: 109 listed in the header, the rest in the DIFAT chain.
     const quint32 fatSectors = b.u32(0x2C);
-    if (fatSectors > sectorCount_) throwDamaged(QStringLiteral("la tabla de sectores es mayor que el fichero"));
+    if (fatSectors > sectorCount_)
+        throwDamaged(QStringLiteral("la tabla de sectores es mayor que el fichero"));
     std::vector<quint32> fatList;
-    for (int i = 0; i < 109 && fatList.size() < fatSectors; ++i) fatList.push_back(b.u32(0x4C + 4 * i));
+    for (int i = 0; i < 109 && fatList.size() < fatSectors; ++i)
+        fatList.push_back(b.u32(0x4C + 4 * i));
     quint32 difat = b.u32(0x44);
     quint32 difatSteps = 0;
     const qint64 perDifat = ss / 4 - 1;
@@ -38,7 +39,8 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
             throwDamaged(QStringLiteral("la cadena de la tabla de sectores no es válida"));
         const qint64 at = (qint64(difat) + 1) * ss;
         if (!b.inBounds(at, ss)) throwDamaged(QStringLiteral("la tabla de sectores sobrepasa el fichero"));
-        for (qint64 i = 0; i < perDifat && fatList.size() < fatSectors; ++i) fatList.push_back(b.u32(at + 4 * i));
+        for (qint64 i = 0; i < perDifat && fatList.size() < fatSectors; ++i)
+            fatList.push_back(b.u32(at + 4 * i));
         difat = b.u32(at + 4 * perDifat);
     }
     fat_.reserve(size_t(fatSectors) * size_t(ss / 4));
@@ -46,7 +48,8 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
         if (s >= sectorCount_) throwDamaged(QStringLiteral("sector de la tabla fuera del fichero"));
         const qint64 at = (qint64(s) + 1) * ss;
         if (!b.inBounds(at, ss)) throwDamaged(QStringLiteral("sector de la tabla fuera del fichero"));
-        for (qint64 i = 0; i < ss / 4; ++i) fat_.push_back(b.u32(at + 4 * i));
+        for (qint64 i = 0; i < ss / 4; ++i)
+            fat_.push_back(b.u32(at + 4 * i));
     }
 
     // Directory.
@@ -57,7 +60,8 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
         const int nameBytes = std::min<int>(d.u16(at + 64), 64);
         const int chars = nameBytes >= 2 ? nameBytes / 2 - 1 : 0;
         e.name.resize(chars);
-        for (int i = 0; i < chars; ++i) e.name[i] = QChar(d.u16(at + 2 * i));
+        for (int i = 0; i < chars; ++i)
+            e.name[i] = QChar(d.u16(at + 2 * i));
         e.type = d.u8(at + 66);
         e.left = d.u32(at + 68);
         e.right = d.u32(at + 72);
@@ -66,7 +70,8 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
         e.size = d.u32(at + 120);
         if (major == 4) e.size |= quint64(d.u32(at + 124)) << 32;
         dir_.push_back(e);
-        if (dir_.size() > 1000000) throwTooLarge(QStringLiteral("directorio del contenedor demasiado grande"));
+        if (dir_.size() > 1000000)
+            throwTooLarge(QStringLiteral("directorio del contenedor demasiado grande"));
     }
     if (dir_.empty() || dir_[0].type != 5) throwDamaged(QStringLiteral("falta la raíz del contenedor"));
 
@@ -77,7 +82,8 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
     while (!stack.empty()) {
         const quint32 i = stack.back();
         stack.pop_back();
-        if (i >= dir_.size() || seen[i]) throwDamaged(QStringLiteral("el directorio del contenedor no es válido"));
+        if (i >= dir_.size() || seen[i])
+            throwDamaged(QStringLiteral("el directorio del contenedor no es válido"));
         seen[i] = true;
         rootChildren_.push_back(i);
         if (dir_[i].left != kNoStream) stack.push_back(dir_[i].left);
@@ -87,19 +93,23 @@ CompoundFile::CompoundFile(const QByteArray& data) : data_(data) {
     // Mini stream (held by the root entry) and its table.
     const quint32 miniFatStart = b.u32(0x3C);
     const quint32 miniFatSectors = b.u32(0x40);
-    if (miniFatSectors > sectorCount_) throwDamaged(QStringLiteral("la tabla de sectores cortos no es válida"));
+    if (miniFatSectors > sectorCount_)
+        throwDamaged(QStringLiteral("la tabla de sectores cortos no es válida"));
     if (miniFatSectors > 0 && miniFatStart != kEndOfChain) {
         const QByteArray mf = chain(fat_, miniFatStart, quint64(miniFatSectors) * quint64(ss), false);
         ByteReader m(mf);
-        for (qint64 at = 0; at + 4 <= m.size(); at += 4) miniFat_.push_back(m.u32(at));
+        for (qint64 at = 0; at + 4 <= m.size(); at += 4)
+            miniFat_.push_back(m.u32(at));
     }
     if (dir_[0].size > 0) {
-        if (dir_[0].size > quint64(b.size())) throwDamaged(QStringLiteral("el flujo de sectores cortos no es válido"));
+        if (dir_[0].size > quint64(b.size()))
+            throwDamaged(QStringLiteral("el flujo de sectores cortos no es válido"));
         miniStream_ = chain(fat_, dir_[0].start, dir_[0].size, false);
     }
 }
 
-QByteArray CompoundFile::chain(const std::vector<quint32>& table, quint32 start, quint64 size, bool mini) const {
+QByteArray CompoundFile::chain(const std::vector<quint32>& table, quint32 start, quint64 size,
+                               bool mini) const {
     // size 0: read the whole chain (the directory has no declared size).
     const qint64 ss = mini ? 64 : (qint64(1) << sectorShift_);
     const QByteArray& src = mini ? miniStream_ : data_;
@@ -121,7 +131,8 @@ QByteArray CompoundFile::chain(const std::vector<quint32>& table, quint32 start,
         s = table[s];
     }
     if (size) {
-        if (quint64(out.size()) < size) throwDamaged(QStringLiteral("un flujo está incompleto (¿fichero truncado?)"));
+        if (quint64(out.size()) < size)
+            throwDamaged(QStringLiteral("un flujo está incompleto (¿fichero truncado?)"));
         out.truncate(qsizetype(size));
     }
     return out;

@@ -34,10 +34,14 @@ QChar detectSeparator(const QString& text) {
     int semi = 0, comma = 0;
     bool quoted = false;
     for (const QChar c : text) {
-        if (c == u'"') quoted = !quoted;
-        else if (!quoted && (c == u'\n' || c == u'\r')) break;
-        else if (!quoted && c == u';') ++semi;
-        else if (!quoted && c == u',') ++comma;
+        if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && (c == u'\n' || c == u'\r'))
+            break;
+        else if (!quoted && c == u';')
+            ++semi;
+        else if (!quoted && c == u',')
+            ++comma;
     }
     return semi >= comma && semi > 0 ? u';' : (comma > 0 ? u',' : u';');
 }
@@ -48,13 +52,15 @@ bool parseNumber(const QString& field, QChar decimal, double& out) {
     qsizetype i = 0;
     if (i < n && (field[i] == u'-' || field[i] == u'+')) ++i;
     const qsizetype intStart = i;
-    while (i < n && field[i].isDigit() && field[i].unicode() < 128) ++i;
+    while (i < n && field[i].isDigit() && field[i].unicode() < 128)
+        ++i;
     const qsizetype intLen = i - intStart;
     if (intLen == 0 || (intLen > 1 && field[intStart] == u'0')) return false;
     if (i < n && field[i] == decimal) {
         ++i;
         const qsizetype fracStart = i;
-        while (i < n && field[i].isDigit() && field[i].unicode() < 128) ++i;
+        while (i < n && field[i].isDigit() && field[i].unicode() < 128)
+            ++i;
         if (i == fracStart) return false;
     }
     if (i != n) return false;
@@ -81,7 +87,8 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
     bool quotedField = false;
     auto flush = [&] {
         if (column > Workbook::kMaxColumns)
-            throwTooLarge(QStringLiteral("la fila %1 tiene más de %2 columnas").arg(row).arg(Workbook::kMaxColumns));
+            throwTooLarge(
+                QStringLiteral("la fila %1 tiene más de %2 columnas").arg(row).arg(Workbook::kMaxColumns));
         if (field.size() > Workbook::kMaxCellChars)
             throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
         if (!field.isEmpty()) {
@@ -122,7 +129,8 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
                 }
                 field += text[i++];
                 if (field.size() > Workbook::kMaxCellChars)
-                    throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+                    throwTooLarge(
+                        QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
             }
             lineHasContent = true;
             continue;
@@ -145,7 +153,8 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
             lineHasContent = true;
             ++i;
             if (field.size() > Workbook::kMaxCellChars)
-                throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+                throwTooLarge(
+                    QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
         }
     }
     if (lineHasContent || !field.isEmpty()) flush();

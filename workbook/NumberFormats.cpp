@@ -3,8 +3,8 @@
 namespace qd::wb {
 
 bool NumberFormats::isBuiltInDate(int id) {
-    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58) ||
-           (id >= 71 && id <= 81);
+    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+           (id >= 50 && id <= 58) || (id >= 71 && id <= 81);
 }
 
 bool NumberFormats::isDateCode(const QString& code) {

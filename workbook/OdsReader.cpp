@@ -19,10 +19,10 @@ constexpr qint64 kMaxMaterialisedCells = 30000000;
 constexpr int kEdgeColumns = 1024;
 
 struct PendingCell {
-    int column;   // first column
-    int repeat;   // columns
-    Cell cell;    // Empty when the cell holds no value
-    bool styled;  // has its own cell style
+    int column;  // first column
+    int repeat;  // columns
+    Cell cell;   // Empty when the cell holds no value
+    bool styled; // has its own cell style
 };
 
 QString paragraphText(XmlInput& x) {
@@ -102,7 +102,8 @@ private:
         }
     }
 
-    Cell readCellValue(const QXmlStreamAttributes& a, int& repeat, bool& styled, bool& hasTextValue, QString& stringValue) {
+    Cell readCellValue(const QXmlStreamAttributes& a, int& repeat, bool& styled, bool& hasTextValue,
+                       QString& stringValue) {
         Cell cell;
         QStringView type, calcType, value, dateValue, timeValue, boolValue;
         repeat = 1;
@@ -146,13 +147,15 @@ private:
             cell.type = CellType::Number;
         } else if (type == "date"_L1) {
             QDateTime dt = QDateTime::fromString(dateValue.toString(), Qt::ISODateWithMs);
-            if (!dt.isValid()) dt = QDateTime(QDate::fromString(dateValue.toString(), Qt::ISODate), QTime(0, 0));
+            if (!dt.isValid())
+                dt = QDateTime(QDate::fromString(dateValue.toString(), Qt::ISODate), QTime(0, 0));
             if (!dt.isValid()) x_.fail(QStringLiteral("fecha «%1» no válida").arg(dateValue.toString()));
             cell.type = CellType::Date;
             cell.number = dateTimeToSerial(dt);
         } else if (type == "time"_L1) {
             double days = 0;
-            if (!parseDuration(timeValue, days)) x_.fail(QStringLiteral("hora «%1» no válida").arg(timeValue.toString()));
+            if (!parseDuration(timeValue, days))
+                x_.fail(QStringLiteral("hora «%1» no válida").arg(timeValue.toString()));
             cell.type = CellType::Date;
             cell.number = days;
         } else if (type == "boolean"_L1) {
@@ -192,7 +195,8 @@ private:
                                 if (paragraphs++) text += u'\n';
                                 text += paragraphText(x_);
                                 if (text.size() > Workbook::kMaxCellChars)
-                                    throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+                                    throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres")
+                                                      .arg(Workbook::kMaxCellChars));
                             } else {
                                 x_.skipElement();
                             }
@@ -202,7 +206,8 @@ private:
                     }
                     if (cell.type == CellType::Text || cell.type == CellType::Error)
                         cell.text = hasTextValue && cell.type == CellType::Text ? stringValue : text;
-                    if (column <= Workbook::kMaxColumns) cells.push_back({column, repeat, std::move(cell), styled});
+                    if (column <= Workbook::kMaxColumns)
+                        cells.push_back({column, repeat, std::move(cell), styled});
                     column += repeat;
                 } else {
                     x_.skipElement();
@@ -216,20 +221,26 @@ private:
         const qint64 lastRow64 = qint64(row_) + rowRepeat - 1;
         row_ = int(std::min<qint64>(lastRow64 + 1, qint64(Workbook::kMaxRows) + 1));
         for (const PendingCell& p : cells) {
-            const int lastColumn = int(std::min<qint64>(qint64(p.column) + p.repeat - 1, Workbook::kMaxColumns));
+            const int lastColumn =
+                int(std::min<qint64>(qint64(p.column) + p.repeat - 1, Workbook::kMaxColumns));
             if (p.cell.isEmpty()) {
                 // A formatted empty area counts as used, unless it is the run that reaches the edge
                 // of the sheet.
-                if (p.styled && lastColumn < kEdgeColumns && lastRow64 < Workbook::kMaxRows && rowRepeat < 65536)
+                if (p.styled && lastColumn < kEdgeColumns && lastRow64 < Workbook::kMaxRows &&
+                    rowRepeat < 65536)
                     sheet.extendUsedRange(int(lastRow64), lastColumn);
                 continue;
             }
             if (lastRow64 > Workbook::kMaxRows)
-                throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 filas").arg(sheet.name()).arg(Workbook::kMaxRows));
+                throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 filas")
+                                  .arg(sheet.name())
+                                  .arg(Workbook::kMaxRows));
             materialised_ += qint64(lastColumn - p.column + 1) * rowRepeat;
-            if (materialised_ > kMaxMaterialisedCells) throwTooLarge(QStringLiteral("demasiadas celdas repetidas"));
+            if (materialised_ > kMaxMaterialisedCells)
+                throwTooLarge(QStringLiteral("demasiadas celdas repetidas"));
             for (int r = firstRow; r <= int(lastRow64); ++r)
-                for (int c = p.column; c <= lastColumn; ++c) sheet.setCell(r, c, p.cell);
+                for (int c = p.column; c <= lastColumn; ++c)
+                    sheet.setCell(r, c, p.cell);
         }
     }
 
@@ -243,7 +254,8 @@ QString activeTableName(const ZipArchive& zip) {
     if (!zip.contains(u"settings.xml"_s)) return QString();
     XmlInput x(zip.read(u"settings.xml"_s), u"settings.xml"_s);
     while (x.next()) {
-        if (x.isStart() && x.name() == "config-item"_L1 && attributeValue(x.attributes(), "name"_L1) == "ActiveTable"_L1)
+        if (x.isStart() && x.name() == "config-item"_L1 &&
+            attributeValue(x.attributes(), "name"_L1) == "ActiveTable"_L1)
             return x.elementText();
     }
     return QString();
@@ -252,7 +264,8 @@ QString activeTableName(const ZipArchive& zip) {
 } // namespace
 
 std::unique_ptr<Workbook> OdsReader::read(const ZipArchive& zip) {
-    if (zip.contains(u"META-INF/manifest.xml"_s) && zip.read(u"META-INF/manifest.xml"_s).contains("encryption-data"))
+    if (zip.contains(u"META-INF/manifest.xml"_s) &&
+        zip.read(u"META-INF/manifest.xml"_s).contains("encryption-data"))
         throw ReadFailure{Error::Kind::Protected, QString()};
     auto wb = std::make_unique<Workbook>(Workbook::Format::Ods);
     {

@@ -1,5 +1,6 @@
 #include "Sheet.h"
 
+#include "ReadFailure.h"
 #include "Workbook.h"
 
 #include <QLocale>
@@ -70,6 +71,8 @@ Cell* Sheet::slot(int row, int column) {
     // Keep a row dense while it fills from the left; a lone cell far to the right goes to the hash
     // so that a crafted file cannot make every row 16,384 cells wide.
     if (column <= 256 || column <= 2 * size) {
+        // rows of a sheet are usually as wide as each other: size a new row like the widest so far
+        if (r.capacity() == 0) r.reserve(std::max(column, std::min(lastColumn_, 256)));
         r.resize(column);
         return &r[column - 1];
     }
@@ -91,7 +94,12 @@ void Sheet::setCell(int row, int column, Cell cell) {
         return;
     }
     Cell* s = slot(row, column);
-    if (s->isEmpty()) ++valueCount_;
+    if (s->isEmpty()) {
+        if (++valueCount_ > Workbook::kMaxValueCells)
+            throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 celdas con valor")
+                              .arg(name_)
+                              .arg(Workbook::kMaxValueCells));
+    }
     *s = std::move(cell);
 }
 
@@ -113,8 +121,10 @@ QString numberText(double value, const QLocale& locale) {
             ++p;
             if (p < res.ptr && *p == '-') out += QLatin1Char('-');
             if (p < res.ptr && (*p == '-' || *p == '+')) ++p;
-            while (p + 1 < res.ptr && *p == '0') ++p;
-            for (; p < res.ptr; ++p) out += QLatin1Char(*p);
+            while (p + 1 < res.ptr && *p == '0')
+                ++p;
+            for (; p < res.ptr; ++p)
+                out += QLatin1Char(*p);
             break;
         } else {
             out += QLatin1Char(ch);
@@ -138,7 +148,8 @@ QString cellText(const Cell& cell, const QLocale& locale) {
         QDateTime dt = cell.date();
         if (!dt.isValid()) return numberText(cell.number, locale);
         QString s = locale.toString(dt.date(), shortDateFormat(locale));
-        if (dt.time().msecsSinceStartOfDay() != 0) s += QLatin1Char(' ') + locale.toString(dt.time(), timeFormat(locale));
+        if (dt.time().msecsSinceStartOfDay() != 0)
+            s += QLatin1Char(' ') + locale.toString(dt.time(), timeFormat(locale));
         return s;
     }
     }

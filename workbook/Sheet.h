@@ -29,7 +29,8 @@ public:
     QString text(int row, int column) const;
 
     // Filling the sheet (used by the readers). Cells outside the limits are refused by the readers
-    // before they get here; setCell() also widens the used range.
+    // before they get here; setCell() also widens the used range, and throws (TooLarge) past
+    // Workbook::kMaxValueCells cells with a value.
     void setCell(int row, int column, Cell cell);
     void extendUsedRange(int row, int column);
     void setName(const QString& name) { name_ = name; }

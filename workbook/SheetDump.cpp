@@ -38,7 +38,8 @@ QString SheetDump::valueText(const Cell& cell) {
         if (!dt.isValid()) return QStringLiteral("?");
         const QTime t = dt.time();
         if (t.msecsSinceStartOfDay() == 0) return dt.date().toString(Qt::ISODate);
-        return dt.toString(t.msec() ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz") : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+        return dt.toString(t.msec() ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                    : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
     }
     case CellType::Boolean:
         return cell.boolean ? QStringLiteral("true") : QStringLiteral("false");
@@ -72,7 +73,10 @@ QString SheetDump::valueText(const Cell& cell) {
 
 QString SheetDump::dump(const Sheet& sheet) {
     QString out;
-    out += QStringLiteral("sheet\t%1\nlastRow\t%2\nlastColumn\t%3\n").arg(sheet.name()).arg(sheet.lastRow()).arg(sheet.lastColumn());
+    out += QStringLiteral("sheet\t%1\nlastRow\t%2\nlastColumn\t%3\n")
+               .arg(sheet.name())
+               .arg(sheet.lastRow())
+               .arg(sheet.lastColumn());
     for (int r = 1; r <= sheet.lastRow(); ++r) {
         for (int c = 1; c <= sheet.lastColumn(); ++c) {
             const Cell& cell = sheet.cell(r, c);

@@ -29,12 +29,18 @@ std::unique_ptr<Workbook> readZip(const QByteArray& data) {
         return OdsReader::read(zip);
     }
     if (zip.contains(QStringLiteral("xl/workbook.xml")) || zip.contains(QStringLiteral("_rels/.rels"))) {
-        if (!zip.contains(QStringLiteral("xl/workbook.xml")) && !zip.contains(QStringLiteral("[Content_Types].xml")))
+        if (!zip.contains(QStringLiteral("xl/workbook.xml")) &&
+            !zip.contains(QStringLiteral("[Content_Types].xml")))
             throw ReadFailure{Kind::NotAWorkbook, QString()};
         // Word and presentation documents share the package format but have no workbook part.
         const bool hasBook = std::any_of(zip.names().cbegin(), zip.names().cend(), [](const QString& n) {
             return n.endsWith(QLatin1String("workbook.xml"), Qt::CaseInsensitive);
         });
+        if (!hasBook && std::any_of(zip.names().cbegin(), zip.names().cend(), [](const QString& n) {
+                return n.endsWith(QLatin1String("workbook.bin"), Qt::CaseInsensitive);
+            }))
+            throw ReadFailure{Kind::Unsupported,
+                              QStringLiteral("es un libro binario (.xlsb); guárdelo como .xlsx o .xls")};
         if (!hasBook) {
             // A spreadsheet package without its workbook part is a damaged workbook; anything
             // else (a text document, a presentation) is not a workbook at all.
@@ -52,7 +58,8 @@ std::unique_ptr<Workbook> readCompound(const QByteArray& data) {
     CompoundFile cf(data);
     if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo")))
         throw ReadFailure{Kind::Protected, QString()};
-    if (cf.hasStream(QStringLiteral("Workbook"))) return XlsReader::read(cf.stream(QStringLiteral("Workbook")));
+    if (cf.hasStream(QStringLiteral("Workbook")))
+        return XlsReader::read(cf.stream(QStringLiteral("Workbook")));
     if (cf.hasStream(QStringLiteral("Book")))
         throw ReadFailure{Kind::Unsupported,
                           QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls "
@@ -64,7 +71,8 @@ bool looksLikeText(const QByteArray& data) {
     const qsizetype n = std::min<qsizetype>(data.size(), 4096);
     for (qsizetype i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(data.at(i));
-        if (c == 0 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != 0x0C && c != 0x1A)) return false;
+        if (c == 0 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != 0x0C && c != 0x1A))
+            return false;
     }
     return true;
 }
@@ -122,7 +130,8 @@ void Workbook::setActiveSheetIndex(int i) {
 }
 
 QStringList Workbook::supportedSuffixes() {
-    return {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.ods"), QStringLiteral("*.csv")};
+    return {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"),
+            QStringLiteral("*.ods"), QStringLiteral("*.csv")};
 }
 
 } // namespace qd::wb

@@ -29,11 +29,11 @@ public:
     const Sheet& activeSheet() const { return sheet(active_); }
     Format format() const { return format_; }
 
-    // Suffixes the readers accept, for file dialogs: "*.xls *.xlsx *.ods *.csv".
+    // Suffixes the readers accept, for file dialogs: "*.xls", "*.xlsx", "*.xlsm", "*.ods", "*.csv".
     static QStringList supportedSuffixes();
 
     // Building (used by the readers).
-    Workbook(Format format) : format_(format) {}
+    explicit Workbook(Format format) : format_(format) {}
     Sheet& addSheet(const QString& name);
     void setActiveSheetIndex(int i);
 
@@ -42,6 +42,7 @@ public:
     static constexpr int kMaxColumns = 16384;
     static constexpr int kMaxCellChars = 32767;
     static constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+    static constexpr qint64 kMaxValueCells = 30000000; // per sheet: about 1.5 GB in memory
 
 private:
     Format format_;

@@ -13,12 +13,14 @@ QString composeMessage(Error::Kind kind, const QString& file, const QString& det
     case Error::Kind::Empty:
         return QStringLiteral("El fichero %1 está vacío.").arg(f);
     case Error::Kind::NotAWorkbook:
-        return QStringLiteral("El fichero %1 no es un libro de cálculo que se pueda leer (.xls, .xlsx, .ods o "
-                              ".csv).")
+        return QStringLiteral(
+                   "El fichero %1 no es un libro de cálculo que se pueda leer (.xls, .xlsx, .ods o "
+                   ".csv).")
             .arg(f);
     case Error::Kind::Protected:
-        return QStringLiteral("El fichero %1 está protegido con contraseña. Guárdelo sin contraseña y vuelva a "
-                              "intentarlo.")
+        return QStringLiteral(
+                   "El fichero %1 está protegido con contraseña. Guárdelo sin contraseña y vuelva a "
+                   "intentarlo.")
             .arg(f);
     case Error::Kind::Unsupported:
         return QStringLiteral("El fichero %1 no se puede leer: %2.").arg(f, detail);

@@ -11,14 +11,14 @@ namespace qd::wb {
 class Error : public std::runtime_error {
 public:
     enum class Kind {
-        Missing,       // the file does not exist
-        Unreadable,    // the file exists but cannot be read
-        Empty,         // zero bytes
-        NotAWorkbook,  // none of the supported formats
-        Protected,     // encrypted / password-protected
-        Unsupported,   // a workbook, but a variant this reader does not handle
-        Damaged,       // truncated or inconsistent
-        TooLarge       // beyond the limits (size, cells, decompression)
+        Missing,      // the file does not exist
+        Unreadable,   // the file exists but cannot be read
+        Empty,        // zero bytes
+        NotAWorkbook, // none of the supported formats
+        Protected,    // encrypted / password-protected
+        Unsupported,  // a workbook, but a variant this reader does not handle
+        Damaged,      // truncated or inconsistent
+        TooLarge      // beyond the limits (size, cells, decompression)
     };
 
     Error(Kind kind, const QString& fileName, const QString& detail);

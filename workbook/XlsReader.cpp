@@ -64,8 +64,11 @@ public:
         r.length = b_.u16(pos_ + 2);
         r.offset = pos_ + 4;
         if (r.length > kMaxRecordLength)
-            throwDamaged(QStringLiteral("registro 0x%1 de longitud %2 no válida").arg(r.type, 4, 16, QLatin1Char('0')).arg(r.length));
-        if (!b_.inBounds(r.offset, r.length)) throwDamaged(QStringLiteral("registro truncado (¿fichero truncado?)"));
+            throwDamaged(QStringLiteral("registro 0x%1 de longitud %2 no válida")
+                             .arg(r.type, 4, 16, QLatin1Char('0'))
+                             .arg(r.length));
+        if (!b_.inBounds(r.offset, r.length))
+            throwDamaged(QStringLiteral("registro truncado (¿fichero truncado?)"));
         pos_ = r.offset + r.length;
         return true;
     }
@@ -144,9 +147,11 @@ public:
             const int take = int(std::min<qint64>(count - done, avail));
             const qsizetype base = at();
             if (high) {
-                for (int k = 0; k < take; ++k) out[done + k] = QChar(b_.u16(base + 2 * k));
+                for (int k = 0; k < take; ++k)
+                    out[done + k] = QChar(b_.u16(base + 2 * k));
             } else {
-                for (int k = 0; k < take; ++k) out[done + k] = QChar(b_.u8(base + k));
+                for (int k = 0; k < take; ++k)
+                    out[done + k] = QChar(b_.u8(base + k));
             }
             done += take;
             pos_ += qsizetype(take) * width;
@@ -222,7 +227,9 @@ public:
 
     void check(int row, int col) const {
         if (row >= kMaxXlsRows || col >= kMaxXlsColumns)
-            throwDamaged(QStringLiteral("celda fuera de los límites de la hoja (fila %1, columna %2)").arg(row + 1).arg(col + 1));
+            throwDamaged(QStringLiteral("celda fuera de los límites de la hoja (fila %1, columna %2)")
+                             .arg(row + 1)
+                             .arg(col + 1));
     }
     void number(int row, int col, int xf, double v) {
         check(row, col);
@@ -277,7 +284,8 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
     const ByteReader& b = rs.bytes();
     rs.seek(offset);
     Record r;
-    if (!rs.next(r) || r.type != kBof) throwDamaged(QStringLiteral("la hoja «%1» no empieza donde indica el libro").arg(sheet.name()));
+    if (!rs.next(r) || r.type != kBof)
+        throwDamaged(QStringLiteral("la hoja «%1» no empieza donde indica el libro").arg(sheet.name()));
     SheetBuilder out(sheet, g);
     int nested = 0;
     int pendingRow = -1, pendingCol = -1; // a formula whose string result follows in a STRING record
@@ -299,7 +307,8 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
                 const quint32 rowEnd = b.u32(o + 4);
                 const quint16 colEnd = b.u16(o + 10);
                 if (rowEnd > 0 && colEnd > 0)
-                    sheet.extendUsedRange(int(std::min<quint32>(rowEnd, kMaxXlsRows)), std::min<int>(colEnd, kMaxXlsColumns));
+                    sheet.extendUsedRange(int(std::min<quint32>(rowEnd, kMaxXlsRows)),
+                                          std::min<int>(colEnd, kMaxXlsColumns));
                 break;
             }
             case kNumber:
@@ -322,7 +331,9 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
                 requireLength(r, 10);
                 const quint32 i = b.u32(o + 6);
                 if (i >= g.strings.size())
-                    throwDamaged(QStringLiteral("índice de texto %1 fuera de la tabla (%2 textos)").arg(i).arg(g.strings.size()));
+                    throwDamaged(QStringLiteral("índice de texto %1 fuera de la tabla (%2 textos)")
+                                     .arg(i)
+                                     .arg(g.strings.size()));
                 out.text(b.u16(o), b.u16(o + 2), g.strings[i]);
                 break;
             }
@@ -346,7 +357,8 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
                 requireLength(r, 6);
                 const int row = b.u16(o), first = b.u16(o + 2);
                 const int n = int((r.length - 6) / 2);
-                for (int i = 0; i < n; ++i) out.blank(row, first + i);
+                for (int i = 0; i < n; ++i)
+                    out.blank(row, first + i);
                 break;
             }
             case kFormula: {
@@ -379,7 +391,8 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
                 if (pendingRow < 0) break;
                 SegmentReader sr(b, [&] {
                     std::vector<Record> segs{r};
-                    for (const Record& c : rs.continues()) segs.push_back(c);
+                    for (const Record& c : rs.continues())
+                        segs.push_back(c);
                     return segs;
                 }());
                 out.text(pendingRow, pendingCol, readUnicodeString(sr, true));
@@ -400,12 +413,14 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
     RecordStream rs(stream);
     const ByteReader& b = rs.bytes();
     Record r;
-    if (!rs.next(r) || r.type != kBof || r.length < 4) throwDamaged(QStringLiteral("el libro no empieza por un registro BOF"));
+    if (!rs.next(r) || r.type != kBof || r.length < 4)
+        throwDamaged(QStringLiteral("el libro no empieza por un registro BOF"));
     const quint16 version = b.u16(r.offset);
     if (version != 0x0600)
-        throw ReadFailure{Error::Kind::Unsupported,
-                          QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls actual "
-                                         "o .xlsx")};
+        throw ReadFailure{
+            Error::Kind::Unsupported,
+            QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls actual "
+                           "o .xlsx")};
 
     Globals g;
     struct SheetRef {
@@ -460,15 +475,19 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
             requireLength(r, 8);
             const quint32 unique = b.u32(o + 4);
             std::vector<Record> segs{Record{r.type, o + 8, r.length - 8}};
-            for (const Record& c : rs.continues()) segs.push_back(c);
+            for (const Record& c : rs.continues())
+                segs.push_back(c);
             qint64 totalBytes = 0;
-            for (const Record& s : segs) totalBytes += s.length;
+            for (const Record& s : segs)
+                totalBytes += s.length;
             // every string takes at least 3 bytes, so a count beyond that is a lie
             if (qint64(unique) > totalBytes / 3 + 1)
-                throwDamaged(QStringLiteral("la tabla de textos declara %1 textos que no contiene").arg(unique));
+                throwDamaged(
+                    QStringLiteral("la tabla de textos declara %1 textos que no contiene").arg(unique));
             g.strings.reserve(unique);
             SegmentReader sr(b, std::move(segs));
-            for (quint32 i = 0; i < unique; ++i) g.strings.push_back(readUnicodeString(sr, true));
+            for (quint32 i = 0; i < unique; ++i)
+                g.strings.push_back(readUnicodeString(sr, true));
             break;
         }
         default:

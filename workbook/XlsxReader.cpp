@@ -158,8 +158,7 @@ std::vector<bool> readDateStyles(const ZipArchive& zip, const QString& part) {
 }
 
 // "BC12" -> row 12, column 55. Returns false when the reference is not a cell reference in range.
-template <typename View>
-bool parseCellRef(View ref, int& row, int& column) {
+template <typename View> bool parseCellRef(View ref, int& row, int& column) {
     qsizetype i = 0;
     int c = 0, r = 0;
     const qsizetype n = ref.size();
@@ -169,7 +168,8 @@ bool parseCellRef(View ref, int& row, int& column) {
         else
             return char16_t(static_cast<unsigned char>(ref[k]));
     };
-    while (i < n && at(i) == u'$') ++i;
+    while (i < n && at(i) == u'$')
+        ++i;
     const qsizetype letters = i;
     while (i < n) {
         const char16_t ch = at(i);
@@ -270,13 +270,14 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
                     cell.type = CellType::Text;
                     cell.text = hasIs ? v : decodeEscapes(valueText());
                 }
-            } else if (!hasV) {
+            } else if (!hasV || (!vDecoded && rawV.isEmpty() && (type.isEmpty() || type == "n"))) {
                 // no value: a formatted blank cell, it only counts for the used range
             } else if (type == "s") {
                 qint64 i = -1;
                 const bool ok = vDecoded ? (i = v.trimmed().toLongLong(), true) : parseXmlInt(rawV, i);
                 if (!ok || i < 0 || i >= qint64(book.strings->size()))
-                    x.fail(QStringLiteral("índice de texto compartido %1 fuera de rango en %2").arg(valueText(), refName(r, c)));
+                    x.fail(QStringLiteral("índice de texto compartido %1 fuera de rango en %2")
+                               .arg(valueText(), refName(r, c)));
                 cell.type = CellType::Text;
                 cell.text = (*book.strings)[size_t(i)];
             } else if (type == "str") {
@@ -304,8 +305,8 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
                 cell.type = CellType::Number;
                 cell.number = d;
                 qint64 s = -1;
-                if (!style.isEmpty() && parseXmlInt(style, s) && s >= 0 && s < qint64(book.dateStyles->size()) &&
-                    (*book.dateStyles)[size_t(s)]) {
+                if (!style.isEmpty() && parseXmlInt(style, s) && s >= 0 &&
+                    s < qint64(book.dateStyles->size()) && (*book.dateStyles)[size_t(s)]) {
                     const double serial = book.date1904 ? d + 1462 : d;
                     if (serial >= 0 && serial < 2958466) {
                         cell.type = CellType::Date;

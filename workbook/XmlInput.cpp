@@ -9,7 +9,8 @@ XmlInput::XmlInput(const QByteArray& data, const QString& partName) : xml_(data)
 }
 
 void XmlInput::fail(const QString& what) const {
-    throwDamaged(QStringLiteral("la parte «%1» no es válida (%2, línea %3)").arg(part_, what).arg(xml_.lineNumber()));
+    throwDamaged(
+        QStringLiteral("la parte «%1» no es válida (%2, línea %3)").arg(part_, what).arg(xml_.lineNumber()));
 }
 
 bool XmlInput::next() {
@@ -31,7 +32,8 @@ bool XmlInput::next() {
         case QXmlStreamReader::EndDocument:
             return false;
         case QXmlStreamReader::Invalid:
-            if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError) fail(QStringLiteral("incompleta"));
+            if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+                fail(QStringLiteral("incompleta"));
             fail(xml_.errorString());
         default:
             break; // declarations, comments, processing instructions

@@ -19,8 +19,10 @@ QByteArrayView localName(QByteArrayView qualified) {
 }
 
 QByteArrayView trimmed(QByteArrayView s) {
-    while (!s.isEmpty() && isSpace(s.front())) s = s.sliced(1);
-    while (!s.isEmpty() && isSpace(s.back())) s.chop(1);
+    while (!s.isEmpty() && isSpace(s.front()))
+        s = s.sliced(1);
+    while (!s.isEmpty() && isSpace(s.back()))
+        s.chop(1);
     return s;
 }
 
@@ -125,7 +127,8 @@ XmlScanner::Token XmlScanner::next() {
         // start tag: name, attributes (quoted values may hold '>'), optional '/'
         const char* q = p_ + 1;
         const char* nameStart = q;
-        while (q < end_ && !isSpace(*q) && *q != '>' && *q != '/') ++q;
+        while (q < end_ && !isSpace(*q) && *q != '>' && *q != '/')
+            ++q;
         if (q == nameStart || q >= end_) fail(QStringLiteral("etiqueta no válida"));
         const QByteArrayView qname(nameStart, q - nameStart);
         const char* attrStart = q;
@@ -133,8 +136,10 @@ XmlScanner::Token XmlScanner::next() {
         while (q < end_) {
             const char c = *q;
             if (quote) {
-                if (c == quote) quote = 0;
-                else if (c == '<') fail(QStringLiteral("«<» dentro de un atributo"));
+                if (c == quote)
+                    quote = 0;
+                else if (c == '<')
+                    fail(QStringLiteral("«<» dentro de un atributo"));
             } else if (c == '"' || c == '\'') {
                 quote = c;
             } else if (c == '>') {
@@ -158,22 +163,28 @@ QByteArrayView XmlScanner::rawAttribute(QByteArrayView wanted) const {
     const char* q = attrs_.data();
     const char* e = q + attrs_.size();
     while (q < e) {
-        while (q < e && isSpace(*q)) ++q;
+        while (q < e && isSpace(*q))
+            ++q;
         const char* n = q;
-        while (q < e && *q != '=' && !isSpace(*q)) ++q;
+        while (q < e && *q != '=' && !isSpace(*q))
+            ++q;
         const QByteArrayView qname(n, q - n);
-        while (q < e && isSpace(*q)) ++q;
+        while (q < e && isSpace(*q))
+            ++q;
         if (q >= e || *q != '=') return {};
         ++q;
-        while (q < e && isSpace(*q)) ++q;
+        while (q < e && isSpace(*q))
+            ++q;
         if (q >= e || (*q != '"' && *q != '\'')) return {};
         const char quote = *q++;
         const char* v = q;
-        while (q < e && *q != quote) ++q;
+        while (q < e && *q != quote)
+            ++q;
         if (q >= e) return {};
         const QByteArrayView value(v, q - v);
         ++q;
-        if (!qname.startsWith("xmlns") && localName(qname) == wanted) return value.isNull() ? QByteArrayView("", 0) : value;
+        if (!qname.startsWith("xmlns") && localName(qname) == wanted)
+            return value.isNull() ? QByteArrayView("", 0) : value;
     }
     return {};
 }
@@ -201,11 +212,16 @@ QString XmlScanner::decode(QByteArrayView raw) const {
         const qsizetype semi = raw.indexOf(';', i);
         if (semi < 0 || semi - i > 12) fail(QStringLiteral("referencia a entidad no válida"));
         const QByteArrayView ref = raw.sliced(i + 1, semi - i - 1);
-        if (ref == "lt") out += '<';
-        else if (ref == "gt") out += '>';
-        else if (ref == "amp") out += '&';
-        else if (ref == "quot") out += '"';
-        else if (ref == "apos") out += '\'';
+        if (ref == "lt")
+            out += '<';
+        else if (ref == "gt")
+            out += '>';
+        else if (ref == "amp")
+            out += '&';
+        else if (ref == "quot")
+            out += '"';
+        else if (ref == "apos")
+            out += '\'';
         else if (ref.startsWith('#')) {
             uint code = 0;
             bool ok = false;

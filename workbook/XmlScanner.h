@@ -29,7 +29,7 @@ public:
     QString attribute(QByteArrayView localName) const; // decoded
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
-    QString text() const;                             // decoded
+    QString text() const;                            // decoded
     bool textHasReferences() const { return textRefs_; }
 
     // Decoded character data up to the end of the current start element.

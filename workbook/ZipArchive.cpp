@@ -18,7 +18,8 @@ constexpr int kMaxEntries = 100000;
 
 QString ZipArchive::key(const QString& name) {
     QString k = name.toLower();
-    while (k.startsWith(QLatin1Char('/'))) k.remove(0, 1);
+    while (k.startsWith(QLatin1Char('/')))
+        k.remove(0, 1);
     return k;
 }
 
@@ -35,7 +36,8 @@ ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
             break;
         }
     }
-    if (eocd < 0) throwDamaged(QStringLiteral("falta el directorio del archivo comprimido (¿fichero truncado?)"));
+    if (eocd < 0)
+        throwDamaged(QStringLiteral("falta el directorio del archivo comprimido (¿fichero truncado?)"));
 
     qint64 count = b.u16(eocd + 10);
     qint64 cdSize = b.u32(eocd + 12);
@@ -131,7 +133,8 @@ QByteArray ZipArchive::read(const QString& name) const {
 
     QByteArray out;
     if (e.method == 0) {
-        if (e.compressedSize != e.size) throwDamaged(QStringLiteral("tamaños incoherentes en «%1»").arg(name));
+        if (e.compressedSize != e.size)
+            throwDamaged(QStringLiteral("tamaños incoherentes en «%1»").arg(name));
         out = data_.mid(dataAt, e.size);
     } else if (e.method == 8) {
         out.resize(e.size);

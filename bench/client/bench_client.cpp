@@ -6,7 +6,8 @@
 //   3. commit retaining.
 // "layer" runs it through TkvIBQuery and qd::fb::Statement; "bare" runs the same statements
 // with the same values through the ISC API directly (prepared once, XSQLDA filled by hand).
-// Each round alternates the two on tables of the same shape; rows/s are the best round.
+// The two sides run on tables of the same shape in alternating blocks of 100 rows; rows/s of
+// each round and of the best round are printed.
 // With "nosync" the database is created with forced writes off, so commits do not wait for the
 // disk and the cost of the layer itself is not hidden behind the disk's flushes.
 
@@ -29,47 +30,60 @@ void check(const ISC_STATUS* status) {
     if (status[0] == 1 && status[1]) throw Error::fromStatus(status);
 }
 
+constexpr int kBlock = 100;
+
 QString code(int i) {
     return QStringLiteral("ART%1").arg(i, 6, 10, QLatin1Char('0'));
 }
 
 // --- through the layer -------------------------------------------------------------------------
 
-double runLayer(Attachment& db, Transaction& tr, const QString& table, int n, bool update) {
-    TkvIBQuery lookup(&db, &tr, false);
-    lookup.setSql("SELECT ID FROM " + table + " WHERE CODIGO = :CODIGO");
-    Statement ins(&db, &tr);
-    ins.setSql("INSERT INTO " + table +
-               " (ID, CODIGO, NOMBRE, PRECIO) VALUES (:ID, :CODIGO, :NOMBRE, :PRECIO)");
-    Statement upd(&db, &tr);
-    upd.setSql("UPDATE " + table + " SET NOMBRE = :NOMBRE, PRECIO = :PRECIO WHERE ID = :OLD_ID");
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < n; ++i) {
-        const QString c = code(i);
-        lookup.close();
-        lookup.paramByName("CODIGO").setString(c);
-        lookup.open();
-        const bool found = !lookup.eof();
-        const qint64 id = found ? lookup.fieldByName("ID").asInt() : -1;
-        if (found != update) throw Error("unexpected lookup result for " + c);
-        if (!found) {
-            ins.paramByName("ID").setInt(i + 1);
-            ins.paramByName("CODIGO").setString(c);
-            ins.paramByName("NOMBRE").setString("Artículo " + c);
-            ins.paramByName("PRECIO").setFloat(i * 1.25);
-            ins.execute();
-        } else {
-            upd.paramByName("OLD_ID").setInt(id);
-            upd.paramByName("NOMBRE").setString("Artículo cambiado " + c);
-            upd.paramByName("PRECIO").setFloat(i * 2.5);
-            upd.execute();
-        }
-        tr.commitRetaining();
+class LayerRunner {
+public:
+    LayerRunner(Attachment& db, Transaction& tr, const QString& table)
+        : tr_(tr), lookup_(&db, &tr, false), ins_(&db, &tr), upd_(&db, &tr) {
+        lookup_.setSql("SELECT ID FROM " + table + " WHERE CODIGO = :CODIGO");
+        ins_.setSql("INSERT INTO " + table +
+                    " (ID, CODIGO, NOMBRE, PRECIO) VALUES (:ID, :CODIGO, :NOMBRE, :PRECIO)");
+        upd_.setSql("UPDATE " + table + " SET NOMBRE = :NOMBRE, PRECIO = :PRECIO WHERE ID = :OLD_ID");
     }
-    lookup.close();
-    return double(n) * 1000.0 / double(std::max<qint64>(t.elapsed(), 1));
-}
+
+    // Rows [from, to); returns the elapsed nanoseconds.
+    qint64 run(int from, int to, bool update) {
+        QElapsedTimer t;
+        t.start();
+        for (int i = from; i < to; ++i) {
+            const QString c = code(i);
+            lookup_.close();
+            lookup_.paramByName("CODIGO").setString(c);
+            lookup_.open();
+            const bool found = !lookup_.eof();
+            const qint64 id = found ? lookup_.fieldByName("ID").asInt() : -1;
+            if (found != update) throw Error("unexpected lookup result for " + c);
+            if (!found) {
+                ins_.paramByName("ID").setInt(i + 1);
+                ins_.paramByName("CODIGO").setString(c);
+                ins_.paramByName("NOMBRE").setString("Artículo " + c);
+                ins_.paramByName("PRECIO").setFloat(i * 1.25);
+                ins_.execute();
+            } else {
+                upd_.paramByName("OLD_ID").setInt(id);
+                upd_.paramByName("NOMBRE").setString("Artículo cambiado " + c);
+                upd_.paramByName("PRECIO").setFloat(i * 2.5);
+                upd_.execute();
+            }
+            tr_.commitRetaining();
+        }
+        lookup_.close();
+        return t.nsecsElapsed();
+    }
+
+private:
+    Transaction& tr_;
+    TkvIBQuery lookup_;
+    Statement ins_;
+    Statement upd_;
+};
 
 // --- bare ISC API ------------------------------------------------------------------------------
 
@@ -141,55 +155,66 @@ void setDouble(XSQLVAR& v, double x) {
     std::memcpy(v.sqldata, &x, 8);
 }
 
-double runBare(Attachment& db, Transaction& tr, const QString& table, int n, bool update) {
-    auto* dbh = static_cast<isc_db_handle*>(db.handle());
-    if (!tr.active()) tr.start();
-    auto* trh = static_cast<isc_tr_handle*>(tr.handle());
-    BareStatement sel, ins, upd;
-    prepareBare(dbh, trh, sel, ("SELECT ID FROM " + table + " WHERE CODIGO = ?").toLatin1(), 1, 1);
-    prepareBare(dbh, trh, ins,
-                ("INSERT INTO " + table + " (ID, CODIGO, NOMBRE, PRECIO) VALUES (?, ?, ?, ?)").toLatin1(), 4,
-                0);
-    prepareBare(dbh, trh, upd, ("UPDATE " + table + " SET NOMBRE = ?, PRECIO = ? WHERE ID = ?").toLatin1(), 3,
-                0);
-    ISC_STATUS_ARRAY status;
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < n; ++i) {
-        const QByteArray c = code(i).toLatin1();
-        isc_commit_retaining(status, trh); // what the query's open does first
-        check(status);
-        setText(sel.in->sqlvar[0], c);
-        isc_dsql_execute(status, trh, &sel.handle, 1, sel.in);
-        check(status);
-        const ISC_STATUS rc = isc_dsql_fetch(status, &sel.handle, 1, sel.out);
-        if (rc && rc != 100) check(status);
-        const bool found = rc == 0;
-        const ISC_LONG id = found ? *reinterpret_cast<ISC_LONG*>(sel.out->sqlvar[0].sqldata) : -1;
-        isc_dsql_free_statement(status, &sel.handle, DSQL_close);
-        check(status);
-        if (found != update) throw Error("unexpected lookup result");
-        if (!found) {
-            setLong(ins.in->sqlvar[0], i + 1);
-            setText(ins.in->sqlvar[1], c);
-            setText(ins.in->sqlvar[2], QString("Artículo " + code(i)).toLatin1());
-            setDouble(ins.in->sqlvar[3], i * 1.25);
-            isc_dsql_execute(status, trh, &ins.handle, 1, ins.in);
-        } else {
-            setText(upd.in->sqlvar[0], QString("Artículo cambiado " + code(i)).toLatin1());
-            setDouble(upd.in->sqlvar[1], i * 2.5);
-            setLong(upd.in->sqlvar[2], id);
-            isc_dsql_execute(status, trh, &upd.handle, 1, upd.in);
-        }
-        check(status);
-        isc_commit_retaining(status, trh);
-        check(status);
+class BareRunner {
+public:
+    BareRunner(Attachment& db, Transaction& tr, const QString& table) {
+        auto* dbh = static_cast<isc_db_handle*>(db.handle());
+        if (!tr.active()) tr.start();
+        trh_ = static_cast<isc_tr_handle*>(tr.handle());
+        prepareBare(dbh, trh_, sel_, ("SELECT ID FROM " + table + " WHERE CODIGO = ?").toLatin1(), 1, 1);
+        prepareBare(dbh, trh_, ins_,
+                    ("INSERT INTO " + table + " (ID, CODIGO, NOMBRE, PRECIO) VALUES (?, ?, ?, ?)").toLatin1(),
+                    4, 0);
+        prepareBare(dbh, trh_, upd_,
+                    ("UPDATE " + table + " SET NOMBRE = ?, PRECIO = ? WHERE ID = ?").toLatin1(), 3, 0);
     }
-    const double rate = double(n) * 1000.0 / double(std::max<qint64>(t.elapsed(), 1));
-    for (BareStatement* s : {&sel, &ins, &upd})
-        isc_dsql_free_statement(status, &s->handle, DSQL_drop);
-    return rate;
-}
+    ~BareRunner() {
+        ISC_STATUS_ARRAY status;
+        for (BareStatement* s : {&sel_, &ins_, &upd_})
+            isc_dsql_free_statement(status, &s->handle, DSQL_drop);
+    }
+
+    qint64 run(int from, int to, bool update) {
+        ISC_STATUS_ARRAY status;
+        QElapsedTimer t;
+        t.start();
+        for (int i = from; i < to; ++i) {
+            const QByteArray c = code(i).toLatin1();
+            isc_commit_retaining(status, trh_); // what the query's open does first
+            check(status);
+            setText(sel_.in->sqlvar[0], c);
+            isc_dsql_execute(status, trh_, &sel_.handle, 1, sel_.in);
+            check(status);
+            const ISC_STATUS rc = isc_dsql_fetch(status, &sel_.handle, 1, sel_.out);
+            if (rc && rc != 100) check(status);
+            const bool found = rc == 0;
+            const ISC_LONG id = found ? *reinterpret_cast<ISC_LONG*>(sel_.out->sqlvar[0].sqldata) : -1;
+            isc_dsql_free_statement(status, &sel_.handle, DSQL_close);
+            check(status);
+            if (found != update) throw Error("unexpected lookup result");
+            if (!found) {
+                setLong(ins_.in->sqlvar[0], i + 1);
+                setText(ins_.in->sqlvar[1], c);
+                setText(ins_.in->sqlvar[2], QString("Artículo " + code(i)).toLatin1());
+                setDouble(ins_.in->sqlvar[3], i * 1.25);
+                isc_dsql_execute(status, trh_, &ins_.handle, 1, ins_.in);
+            } else {
+                setText(upd_.in->sqlvar[0], QString("Artículo cambiado " + code(i)).toLatin1());
+                setDouble(upd_.in->sqlvar[1], i * 2.5);
+                setLong(upd_.in->sqlvar[2], id);
+                isc_dsql_execute(status, trh_, &upd_.handle, 1, upd_.in);
+            }
+            check(status);
+            isc_commit_retaining(status, trh_);
+            check(status);
+        }
+        return t.nsecsElapsed();
+    }
+
+private:
+    isc_tr_handle* trh_ = nullptr;
+    BareStatement sel_, ins_, upd_;
+};
 
 } // namespace
 
@@ -218,17 +243,23 @@ int main(int argc, char** argv) {
                 ddl.execute();
                 tr.commit();
             }
+            LayerRunner layerRunner(db, tr, a);
+            BareRunner bareRunner(db, tr, b);
             for (int pass = 0; pass < 2; ++pass) {
-                // Alternate which side goes first so that neither always meets a warmer cache.
-                const bool layerFirst = (r + pass) % 2 == 0;
-                double layer = 0, bare = 0;
-                if (layerFirst) {
-                    layer = runLayer(db, tr, a, n, pass == 1);
-                    bare = runBare(db, tr, b, n, pass == 1);
-                } else {
-                    bare = runBare(db, tr, b, n, pass == 1);
-                    layer = runLayer(db, tr, a, n, pass == 1);
+                // Small blocks, alternating sides, so that a change of machine load hits both alike.
+                qint64 layerNs = 0, bareNs = 0;
+                for (int from = 0; from < n; from += kBlock) {
+                    const int to = std::min(n, from + kBlock);
+                    if ((from / kBlock + r) % 2 == 0) {
+                        layerNs += layerRunner.run(from, to, pass == 1);
+                        bareNs += bareRunner.run(from, to, pass == 1);
+                    } else {
+                        bareNs += bareRunner.run(from, to, pass == 1);
+                        layerNs += layerRunner.run(from, to, pass == 1);
+                    }
                 }
+                const double layer = double(n) * 1e9 / double(std::max<qint64>(layerNs, 1));
+                const double bare = double(n) * 1e9 / double(std::max<qint64>(bareNs, 1));
                 best[0][pass] = std::max(best[0][pass], layer);
                 best[1][pass] = std::max(best[1][pass], bare);
                 std::printf("round %d %-6s layer %8.0f rows/s   bare %8.0f rows/s   layer/bare %.3f\n", r + 1,

@@ -3,7 +3,8 @@
 # module's reader and with SheetJS, and prints time and peak memory side by side.
 #   bench/workbook/run.sh BUILD_DIR [ROWS]     (default 100000 rows; .xls holds at most 65535)
 # Needs: python3, node/npm (installs the "xlsx" package into a temporary folder), soffice for the
-# .xls (LibreOffice Calc), /usr/bin/time.
+# .xls (LibreOffice Calc), /usr/bin/time. CPU time (user + system) is the figure to compare on a
+# busy machine; wall time is printed too.
 set -eu
 build=$(cd "$1" && pwd)
 rows=${2:-100000}
@@ -24,9 +25,11 @@ fi
 measure() { # label command...
     label=$1
     shift
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" > "$work/out.txt"
-    read -r secs kb < "$work/time.txt"
-    printf '%-8s %-40s %8.2f s %8d MiB   %s\n' "$label" "$(basename "$file")" "$secs" $((kb / 1024)) "$(cat "$work/out.txt")"
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" > "$work/out.txt"
+    read -r secs user sys kb < "$work/time.txt"
+    cpu=$(echo "$user $sys" | awk '{ printf "%.2f", $1 + $2 }')
+    printf '%-8s %-24s wall %7.2f s  cpu %7s s  peak %6d MiB   %s\n' "$label" "$(basename "$file")" "$secs" "$cpu" \
+        $((kb / 1024)) "$(cat "$work/out.txt")"
 }
 for file in "$work/articulos_$rows.xlsx" "$work/articulos_$xlsrows.xls"; do
     measure qd "$build/bin/wbbench" "$file"

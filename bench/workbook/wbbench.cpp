@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
                     sum += cell.number;
             }
         }
-        std::printf("qd: rows=%d cols=%d cells=%lld chars=%lld sum=%.2f open_ms=%lld total_ms=%lld\n", s.lastRow(),
-                    s.lastColumn(), cells, chars, sum, openMs, timer.elapsed());
+        std::printf("qd: rows=%d cols=%d cells=%lld chars=%lld sum=%.2f open_ms=%lld total_ms=%lld\n",
+                    s.lastRow(), s.lastColumn(), cells, chars, sum, openMs, timer.elapsed());
     } catch (const qd::wb::Error& e) {
         std::fprintf(stderr, "%s\n", e.message().toUtf8().constData());
         return 1;

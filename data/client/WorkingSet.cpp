@@ -14,7 +14,7 @@ void trimWorkingSet() {
     using Clock = std::chrono::steady_clock;
     static Clock::time_point last;
     const Clock::time_point now = Clock::now();
-    if (last != Clock::time_point() && now - last < std::chrono::seconds(5)) return;
+    if (last != Clock::time_point() && now - last < std::chrono::seconds(60)) return;
     last = now;
     malloc_trim(0);
 #endif

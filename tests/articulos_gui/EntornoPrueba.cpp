@@ -21,7 +21,8 @@ Entorno::~Entorno() {
 
 namespace {
 void enlazar(qd::fb::Statement& s, const QVariantList& valores) {
-    for (int i = 0; i < valores.size(); ++i) s.paramByName(QStringLiteral("P%1").arg(i)).setVariant(valores[i]);
+    for (int i = 0; i < valores.size(); ++i)
+        s.paramByName(QStringLiteral("P%1").arg(i)).setVariant(valores[i]);
 }
 } // namespace
 
@@ -60,7 +61,8 @@ QStringList volcarTabla(const QString& rutaBd, const QString& tabla, const QStri
             for (int i = 0; i < s.fieldCount(); ++i) {
                 const QString nombre = s.field(i).name();
                 bool fuera = false;
-                for (const QString& o : omitir) fuera = fuera || nombre.startsWith(o, Qt::CaseInsensitive);
+                for (const QString& o : omitir)
+                    fuera = fuera || nombre.startsWith(o, Qt::CaseInsensitive);
                 if (fuera) continue;
                 const QVariant v = s.field(i).asVariant();
                 partes << nombre + QLatin1Char('=') + (v.isNull() ? QStringLiteral("<null>") : v.toString());

@@ -14,6 +14,7 @@
 #include "EntornoPrueba.h"
 #include "ModuleFiles.h"
 #include "PaginaArticulos.h"
+#include "TJvFilenameEdit.h"
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
 
@@ -22,9 +23,10 @@ namespace {
 const QString kLibro = QStringLiteral(QD_DATOS_ARTGUI "/articulos.csv");
 
 // Tables an article import writes; server-stamped dates are left out of the comparison.
-const QStringList kTablas = {QStringLiteral("ARTICULOS"),        QStringLiteral("ARTICULOSALMACEN"),
-                             QStringLiteral("TARIFASARTICULOS"), QStringLiteral("INTERVALOSTARIFASARTICULOS"),
-                             QStringLiteral("FAMILIASARTICULOS"), QStringLiteral("MARCAS")};
+const QStringList kTablas = {
+    QStringLiteral("ARTICULOS"),         QStringLiteral("ARTICULOSALMACEN"),
+    QStringLiteral("TARIFASARTICULOS"),  QStringLiteral("INTERVALOSTARIFASARTICULOS"),
+    QStringLiteral("FAMILIASARTICULOS"), QStringLiteral("MARCAS")};
 const QStringList kOmitir = {QStringLiteral("FECHA")};
 
 class AceptacionTest : public ::testing::Test {
@@ -52,8 +54,11 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
         pagina.ticksIniciales();
         pagina.precargarLookups();
 
-        auto boton = [&pagina](const char* n) { return pagina.findChild<QPushButton*>(QString::fromLatin1(n)); };
-        for (const char* modo : {"kvBotonAlta", "kvBotonCostes", "kvBotonPVP", "kvBotonStock"}) boton(modo)->click();
+        auto boton = [&pagina](const char* n) {
+            return pagina.findChild<QPushButton*>(QString::fromLatin1(n));
+        };
+        for (const char* modo : {"kvBotonAlta", "kvBotonCostes", "kvBotonPVP", "kvBotonStock"})
+            boton(modo)->click();
         pagina.findChild<QCheckBox*>(QStringLiteral("suiCBActualizarIntervalos"))->click();
         pagina.findChild<QCheckBox*>(QStringLiteral("chkActualizarPMCInicial"))->click();
         auto* tarifas = pagina.findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupTarifas"));
@@ -65,11 +70,13 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
         ASSERT_EQ(pagina.idTarifa(), 2);
         ASSERT_EQ(pagina.idAlmacen(), 2);
 
-        pagina.dialogoFichero = [] { return kLibro; };
+        pagina.selector()->dialogo = [] { return kLibro; };
         boton("ButtonCargarXLSArticulos")->click(); // no file yet: the dialog chooses it, then it loads
         EXPECT_EQ(nombreFichero, kLibro);
-        EXPECT_EQ(pagina.textoEstado(),
-                  QStringLiteral("Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+        EXPECT_EQ(
+            pagina.textoEstado(),
+            QStringLiteral(
+                "Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
         auto* grid = pagina.findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"));
         EXPECT_TRUE(grid->isVisible());
         EXPECT_EQ(grid->model()->rowCount(), 5);
@@ -83,13 +90,16 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
         EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
     }
     const QStringList mensajes = gui.canal.messages();
-    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Information).size(), 1) << mensajes.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Information).size(), 1)
+        << mensajes.join(QLatin1Char('\n')).toStdString();
     const QString resumen = gui.canal.messages(qd::MessageKind::Information).first();
     EXPECT_TRUE(resumen.startsWith(QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n")));
     EXPECT_TRUE(resumen.contains(QStringLiteral("Nuevos: 3\r\n"))) << resumen.toStdString();
     EXPECT_TRUE(resumen.contains(QStringLiteral("Actualizados: 2\r\n"))) << resumen.toStdString();
-    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).isEmpty()) << mensajes.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS")).toInt(), articulosAntes.toInt() + 3);
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).isEmpty())
+        << mensajes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS")).toInt(),
+              articulosAntes.toInt() + 3);
     const QString rutaGui = gui.db.path();
 
     // Through the headless importer, on a fresh copy of the same database.
@@ -98,10 +108,11 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(QStringLiteral(QD_QDIMPORT),
             {QStringLiteral("--database"), cli.path(), QStringLiteral("--kind"), QStringLiteral("articulos"),
-             QStringLiteral("--create"), QStringLiteral("--update"), QStringLiteral("--pvp"), QStringLiteral("--stock"),
-             QStringLiteral("--tarifa"), QStringLiteral("MAY"), QStringLiteral("--almacen"), QStringLiteral("TDA"),
-             QStringLiteral("--intervalos"), QStringLiteral("3"), QStringLiteral("--pmc-inicial"),
-             QStringLiteral("--excel-ini"), QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")), kLibro});
+             QStringLiteral("--create"), QStringLiteral("--update"), QStringLiteral("--pvp"),
+             QStringLiteral("--stock"), QStringLiteral("--tarifa"), QStringLiteral("MAY"),
+             QStringLiteral("--almacen"), QStringLiteral("TDA"), QStringLiteral("--intervalos"),
+             QStringLiteral("3"), QStringLiteral("--pmc-inicial"), QStringLiteral("--excel-ini"),
+             QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")), kLibro});
     ASSERT_TRUE(p.waitForFinished(120000));
     const QString salida = QString::fromUtf8(p.readAll());
     ASSERT_EQ(p.exitCode(), 0) << salida.toStdString();
@@ -126,7 +137,8 @@ TEST_F(AceptacionTest, EngineErrorsAreShownAndThePageStaysBusy) {
     pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
     pagina.findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
     ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1);
-    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
+    EXPECT_TRUE(
+        gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
     EXPECT_EQ(pagina.textoEstado(), QStringLiteral("Cargando datos del fichero Excel"));
     EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAtras"))->isVisibleTo(&pagina));
     pagina.kvBotonAtrasClick();
@@ -142,12 +154,16 @@ TEST_F(AceptacionTest, EngineErrorsAreShownAndThePageStaysBusy) {
     gui.ejecutar(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = :P0 WHERE CODIGO = '10005'"),
                  {QStringLiteral("BAYETAS MICROFIBRA «HOGAR»")});
     pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->click();
-    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1) << gui.canal.log().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("UQ_PRUEBA_NOMBRE")));
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1)
+        << gui.canal.log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(
+        gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("UQ_PRUEBA_NOMBRE")));
     EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Information).isEmpty()) << "no summary after a failure";
     EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->isVisibleTo(&pagina));
     // The rows before the failing one stay written.
-    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO IN ('ZN001', 'ZN002')")).toInt(), 2);
+    EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO IN ('ZN001', 'ZN002')"))
+                  .toInt(),
+              2);
 }
 
 } // namespace

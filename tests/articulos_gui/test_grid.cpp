@@ -18,14 +18,15 @@ class GridTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tabla.addField({QStringLiteral("CODIGO"), FT::String, 18, QStringLiteral("Código")});
-        tabla.addField({QStringLiteral("PRECIO"), FT::Float, 0, QStringLiteral("Precio"), QStringLiteral("#,##0.00")});
+        tabla.addField(
+            {QStringLiteral("PRECIO"), FT::Float, 0, QStringLiteral("Precio"), QStringLiteral("#,##0.00")});
         tabla.addField({QStringLiteral("AFECTASTOCK"), FT::SmallInt, 0, QStringLiteral("Control de Stock")});
         tabla.addField({QStringLiteral("NOTA"), FT::String, 20});
         tabla.open();
         for (int i = 0; i < 3; ++i) {
             tabla.append();
             tabla.setValue(QStringLiteral("CODIGO"), QStringLiteral("A%1").arg(i));
-            tabla.setValue(QStringLiteral("PRECIO"), 1234.5 * (i + 1));
+            tabla.setValue(QStringLiteral("PRECIO"), 12345.5 * (i + 1));
             tabla.setValue(QStringLiteral("AFECTASTOCK"), i % 2);
             tabla.post();
         }
@@ -54,7 +55,7 @@ TEST_F(GridTest, TitlesCheckBoxesAndFormats) {
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Cód."));
     EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Precio")); // the field's label
     EXPECT_EQ(m->headerData(3, Qt::Horizontal).toString(), QStringLiteral("NOTA"));   // no label: the name
-    EXPECT_EQ(m->data(m->index(1, 1)).toString(), QStringLiteral("2.469,00"));
+    EXPECT_EQ(m->data(m->index(1, 1)).toString(), QStringLiteral("24.691,00"));
     EXPECT_EQ(m->data(m->index(0, 2), Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
     EXPECT_EQ(m->data(m->index(1, 2), Qt::CheckStateRole).toInt(), int(Qt::Checked));
     EXPECT_TRUE(m->data(m->index(1, 2), Qt::DisplayRole).isNull()); // a check box, no text
@@ -97,7 +98,8 @@ TEST_F(GridTest, EnterAndTabMoveAcrossColumnsAndRows) {
         {"Tab moves right", true, 0, 1, Qt::Key_Tab, Qt::NoModifier, 0, 2},
         {"Shift+Tab moves left", true, 1, 2, Qt::Key_Backtab, Qt::ShiftModifier, 1, 1},
         {"Enter at last column goes to next row", true, 0, 3, Qt::Key_Return, Qt::NoModifier, 1, 0},
-        {"Shift+Tab at first column goes to previous row", true, 1, 0, Qt::Key_Backtab, Qt::ShiftModifier, 0, 3},
+        {"Shift+Tab at first column goes to previous row", true, 1, 0, Qt::Key_Backtab, Qt::ShiftModifier, 0,
+         3},
         {"Enter at last column stays without MoveByRow", false, 0, 3, Qt::Key_Return, Qt::NoModifier, 0, 3},
         {"Down is kept without MoveByRow", false, 0, 1, Qt::Key_Down, Qt::NoModifier, 0, 1},
         {"PageDown is kept without MoveByRow", false, 0, 1, Qt::Key_PageDown, Qt::NoModifier, 0, 1},

@@ -27,11 +27,13 @@ TEST(LookupStatement, FilterOrderAndCompanyGroup) {
          {QStringLiteral("SELECT CODIGO, NOMBRE, IDTARIFAS"), QStringLiteral("FROM TARIFAS")},
          TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas,
          {QStringLiteral("WHERE ( (") + like, QStringLiteral("UPPER(CODIGO) LIKE"),
-          QStringLiteral("AND (TARIFAS.GrupoEmpresas = :KVVALORGRUPOEMPRESAS)"), QStringLiteral("ORDER BY CODIGO")},
+          QStringLiteral("AND (TARIFAS.GrupoEmpresas = :KVVALORGRUPOEMPRESAS)"),
+          QStringLiteral("ORDER BY CODIGO")},
          {QStringLiteral("AND ( (")}},
         {"alias and own WHERE and ORDER BY",
-         {QStringLiteral("SELECT RI.CODIGO, RI.NOMBRE, RI.IDREGIMENESIVA"), QStringLiteral("FROM REGIMENESIVA RI"),
-          QStringLiteral("WHERE RI.IDREGIMENESIVA > 0"), QStringLiteral("ORDER BY RI.NOMBRE")},
+         {QStringLiteral("SELECT RI.CODIGO, RI.NOMBRE, RI.IDREGIMENESIVA"),
+          QStringLiteral("FROM REGIMENESIVA RI"), QStringLiteral("WHERE RI.IDREGIMENESIVA > 0"),
+          QStringLiteral("ORDER BY RI.NOMBRE")},
          TkvDBEditLookup::Filtrar_por_Empresa,
          {QStringLiteral("AND ( (RI.CODIGO LIKE"), QStringLiteral("AND (RI.Empresa = :KVVALORGRUPOEMPRESAS)"),
           QStringLiteral("ORDER BY RI.NOMBRE")},
@@ -49,16 +51,18 @@ TEST(LookupStatement, FilterOrderAndCompanyGroup) {
         l.setSQL(c.sql);
         l.setOpcionesBusqueda(c.opciones);
         const QString s = l.sentenciaResolucion();
-        for (const auto& t : c.contiene) EXPECT_TRUE(s.contains(t)) << s.toStdString() << "\n lacks " << t.toStdString();
-        for (const auto& t : c.noContiene) EXPECT_FALSE(s.contains(t)) << s.toStdString();
+        for (const auto& t : c.contiene)
+            EXPECT_TRUE(s.contains(t)) << s.toStdString() << "\n lacks " << t.toStdString();
+        for (const auto& t : c.noContiene)
+            EXPECT_FALSE(s.contains(t)) << s.toStdString();
     }
 }
 
 TEST(LookupStatement, OptionsThatExcludeEachOtherCancel) {
     TkvDBEditLookup l;
-    l.setOpcionesBusqueda(TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas | TkvDBEditLookup::Filtrar_por_Empresa |
-                          TkvDBEditLookup::Es_Tabla_Articulos | TkvDBEditLookup::Es_Tabla_Clientes |
-                          TkvDBEditLookup::Es_Compras);
+    l.setOpcionesBusqueda(TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas |
+                          TkvDBEditLookup::Filtrar_por_Empresa | TkvDBEditLookup::Es_Tabla_Articulos |
+                          TkvDBEditLookup::Es_Tabla_Clientes | TkvDBEditLookup::Es_Compras);
     EXPECT_EQ(l.OpcionesBusqueda(), TkvDBEditLookup::TOpciones(TkvDBEditLookup::Es_Compras));
 }
 
@@ -116,16 +120,16 @@ protected:
 TEST_F(LookupTest, ResolvesTypedCodes) {
     struct Caso {
         const char* texto;
-        int id;          // 0: nothing resolved, no event
+        int id;            // 0: nothing resolved, no event
         const char* queda; // the text the edit shows afterwards
     };
     const Caso casos[] = {
         {"ZT01", 901, "ZT01"},
-        {"zt02", 902, "ZT02"},           // case-insensitive
-        {"ZT0", 0, "ZT0"},               // the whole code is needed
-        {"ZG01", 0, "ZG01"},             // another company group
-        {"ZT%", 0, "ZT%"},               // a wildcard passes the filter, but no code equals it
-        {"ZT01\"", 0, "ZT01\""},         // quotes travel as data: no error, nothing found
+        {"zt02", 902, "ZT02"},   // case-insensitive
+        {"ZT0", 0, "ZT0"},       // the whole code is needed
+        {"ZG01", 0, "ZG01"},     // another company group
+        {"ZT%", 0, "ZT%"},       // a wildcard passes the filter, but no code equals it
+        {"ZT01\"", 0, "ZT01\""}, // quotes travel as data: no error, nothing found
         {"Z'T01", 0, "Z'T01"},
         {"ZT01') OR (1=1", 0, "ZT01') OR (1=1"},
         {"CODIGOMUYLARGO", 0, "CODIGOMUYLARGO"}, // longer than the column: no truncation error
@@ -137,7 +141,8 @@ TEST_F(LookupTest, ResolvesTypedCodes) {
         EXPECT_EQ(id, c.id);
         EXPECT_EQ(confirmaciones, c.id ? 1 : 0);
         EXPECT_EQ(lookup->text(), QString::fromUtf8(c.queda));
-        EXPECT_TRUE(e->canal.messages().isEmpty()) << e->canal.messages().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(e->canal.messages().isEmpty())
+            << e->canal.messages().join(QLatin1Char('\n')).toStdString();
     }
     resolver(QStringLiteral("zt01"));
     EXPECT_EQ(nombre, QStringLiteral("ZETA UNO"));
@@ -147,8 +152,9 @@ TEST_F(LookupTest, ResolvesTypedCodes) {
 }
 
 TEST_F(LookupTest, PreloadsTheFirstRecordOfTheGroup) {
-    const QVariant primero = e->valor(QStringLiteral("SELECT MIN(IDTARIFAS) FROM TARIFAS WHERE GRUPOEMPRESAS = 1 AND "
-                                                     "CODIGO = (SELECT MIN(CODIGO) FROM TARIFAS WHERE GRUPOEMPRESAS = 1)"));
+    const QVariant primero =
+        e->valor(QStringLiteral("SELECT MIN(IDTARIFAS) FROM TARIFAS WHERE GRUPOEMPRESAS = 1 AND "
+                                "CODIGO = (SELECT MIN(CODIGO) FROM TARIFAS WHERE GRUPOEMPRESAS = 1)"));
     lookup->CargarDataSetResultadoSinVentana(QString(), true, true, false);
     EXPECT_EQ(confirmaciones, 1);
     EXPECT_EQ(id, primero.toInt());

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -14,7 +16,9 @@
 #include "FieldList.h"
 #include "PaginaArticulos.h"
 #include "RecordingChannel.h"
+#include "TJvFilenameEdit.h"
 #include "TkvDBGrid.h"
+#include "VistaPreviaLibro.h"
 
 namespace {
 
@@ -49,7 +53,8 @@ TEST_F(PaginaTest, ModeButtonsDeriveTheHiddenOptions) {
     // Every combination of the four modes.
     for (int m = 0; m < 16; ++m) {
         const Caso k{bool(m & 1), bool(m & 2), bool(m & 4), bool(m & 8)};
-        SCOPED_TRACE(testing::Message() << "alta=" << k.a << " campos=" << k.c << " pvp=" << k.p << " stock=" << k.s);
+        SCOPED_TRACE(testing::Message()
+                     << "alta=" << k.a << " campos=" << k.c << " pvp=" << k.p << " stock=" << k.s);
         const char* nombres[] = {"kvBotonAlta", "kvBotonCostes", "kvBotonPVP", "kvBotonStock"};
         const bool quiero[] = {k.a, k.c, k.p, k.s};
         for (int i = 0; i < 4; ++i)
@@ -62,10 +67,18 @@ TEST_F(PaginaTest, ModeButtonsDeriveTheHiddenOptions) {
         EXPECT_EQ(marcada("suiCBActualizarPVP"), k.p);
         EXPECT_EQ(marcada("suiCBActualizarStock"), k.s);
         // The table of resulting options.
-        if (k.a && !k.c) EXPECT_TRUE(esperado.SoloNuevos && !esperado.SoloActualizar && !esperado.SoloPvpStock);
-        if (k.c && !k.a) EXPECT_TRUE(!esperado.SoloNuevos && esperado.SoloActualizar && !esperado.SoloPvpStock);
-        if (k.a && k.c) EXPECT_TRUE(!esperado.SoloNuevos && !esperado.SoloActualizar && !esperado.SoloPvpStock);
-        if (!k.a && !k.c && (k.p || k.s)) EXPECT_TRUE(esperado.SoloPvpStock);
+        if (k.a && !k.c) {
+            EXPECT_TRUE(esperado.SoloNuevos && !esperado.SoloActualizar && !esperado.SoloPvpStock);
+        }
+        if (k.c && !k.a) {
+            EXPECT_TRUE(!esperado.SoloNuevos && esperado.SoloActualizar && !esperado.SoloPvpStock);
+        }
+        if (k.a && k.c) {
+            EXPECT_TRUE(!esperado.SoloNuevos && !esperado.SoloActualizar && !esperado.SoloPvpStock);
+        }
+        if (!k.a && !k.c && (k.p || k.s)) {
+            EXPECT_TRUE(esperado.SoloPvpStock);
+        }
 
         const auto o = pagina.opciones();
         EXPECT_EQ(o.SoloNuevos, esperado.SoloNuevos);
@@ -116,12 +129,15 @@ TEST_F(PaginaTest, MatchBySupplierReferenceForbidsCreating) {
 TEST_F(PaginaTest, FieldListFollowsTheModes) {
     auto& lista = pagina.listaCampos();
     // Initial ticks: CODIGO ticked, 21 to 25 unticked.
-    for (int pos : {21, 22, 23, 24, 25}) EXPECT_FALSE(tick(pos)) << pos;
+    for (int pos : {21, 22, 23, 24, 25})
+        EXPECT_FALSE(tick(pos)) << pos;
     EXPECT_TRUE(tick(qd::FieldList::kCodigo));
 
-    for (int pos : {12, 17, 18, 19}) lista.setChecked(pos, false);
+    for (int pos : {12, 17, 18, 19})
+        lista.setChecked(pos, false);
     pulsar("kvBotonAlta");
-    for (int pos : {12, 17, 18, 19}) EXPECT_TRUE(tick(pos)) << pos;
+    for (int pos : {12, 17, 18, 19})
+        EXPECT_TRUE(tick(pos)) << pos;
 
     pulsar("kvBotonPVP");
     EXPECT_TRUE(tick(qd::FieldList::kPvp));
@@ -136,13 +152,17 @@ TEST_F(PaginaTest, FieldListFollowsTheModes) {
     EXPECT_FALSE(tick(qd::FieldList::kStock));
 
     // The statements come from the ticks.
-    for (int i = 0; i < lista.count(); ++i) lista.setChecked(i, false);
+    for (int i = 0; i < lista.count(); ++i)
+        lista.setChecked(i, false);
     lista.setChecked(qd::FieldList::kGrupoEmpresas, true);
     pagina.Preparar_Sentencias_Articulos();
-    EXPECT_EQ(datos.InsertArticulos,
-              QStringLiteral("INSERT INTO ARTICULOS (\r\nGRUPOEMPRESAS, CONCEPTO)\r\nVALUES (\r\n:GRUPOEMPRESAS, 1);\r\n"));
-    EXPECT_EQ(datos.UpdateArticulos, QStringLiteral("UPDATE ARTICULOS SET \r\nGRUPOEMPRESAS= :GRUPOEMPRESAS\r\n"
-                                                    "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n"));
+    EXPECT_EQ(
+        datos.InsertArticulos,
+        QStringLiteral(
+            "INSERT INTO ARTICULOS (\r\nGRUPOEMPRESAS, CONCEPTO)\r\nVALUES (\r\n:GRUPOEMPRESAS, 1);\r\n"));
+    EXPECT_EQ(datos.UpdateArticulos,
+              QStringLiteral("UPDATE ARTICULOS SET \r\nGRUPOEMPRESAS= :GRUPOEMPRESAS\r\n"
+                             "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n"));
 }
 
 TEST_F(PaginaTest, IntervalOptionsAndStates) {
@@ -198,10 +218,10 @@ TEST_F(PaginaTest, IntervalOptionsAndStates) {
 
 TEST_F(PaginaTest, FileSelectorHelpAndGridColumns) {
     // Typing a path does not choose it; the dialog does.
-    w<QLineEdit>("JvFilenameEditHojaExcelTexto")->setText(QStringLiteral("/tmp/a_mano.xls"));
+    pagina.selector()->setText(QStringLiteral("/tmp/a_mano.xls"));
     EXPECT_TRUE(nombreFichero.isEmpty());
     int dialogos = 0;
-    pagina.dialogoFichero = [&dialogos] {
+    pagina.selector()->dialogo = [&dialogos] {
         ++dialogos;
         return QString();
     };
@@ -212,17 +232,15 @@ TEST_F(PaginaTest, FileSelectorHelpAndGridColumns) {
     EXPECT_TRUE(nombreFichero.isEmpty());
     EXPECT_FALSE(w<QWidget>("kvDBGridArticulos")->isVisibleTo(&pagina)) << "still configuring";
 
-    pagina.dialogoFichero = [] { return QStringLiteral("/tmp/elegido.xlsx"); };
-    w<QWidget>("JvFilenameEditHojaExcelBoton")->metaObject(); // exists
-    pagina.JvFilenameEditHojaExcelButtonClick();
+    pagina.selector()->dialogo = [] { return QStringLiteral("/tmp/elegido.xlsx"); };
+    pagina.selector()->boton()->click();
     EXPECT_EQ(nombreFichero, QStringLiteral("/tmp/elegido.xlsx"));
-    EXPECT_TRUE(PaginaArticulos::filtrosFichero().startsWith(QStringLiteral("Ficheros Excel (*.xls);;")));
-    EXPECT_TRUE(PaginaArticulos::filtrosFichero().contains(QStringLiteral("*.xls *.xlsx *.ods *.csv")));
 
     pulsar("kvBotonAyudaArticulos");
     ASSERT_EQ(canal.messages(qd::MessageKind::Information).size(), 1);
     EXPECT_EQ(canal.messages(qd::MessageKind::Information).first(), PaginaArticulos::textoAyuda());
-    EXPECT_TRUE(PaginaArticulos::textoAyuda().startsWith(QStringLiteral("Pasos a seguir:\r\n\r\n1) Seleccione")));
+    EXPECT_TRUE(
+        PaginaArticulos::textoAyuda().startsWith(QStringLiteral("Pasos a seguir:\r\n\r\n1) Seleccione")));
     EXPECT_TRUE(PaginaArticulos::textoAyuda().endsWith(QStringLiteral("5) Pulse el Botón \"Cargar XLS\"")));
 
     auto* grid = w<TkvDBGrid>("kvDBGridArticulos");
@@ -233,6 +251,32 @@ TEST_F(PaginaTest, FileSelectorHelpAndGridColumns) {
     EXPECT_EQ(m->headerData(29, Qt::Horizontal).toString(), QStringLiteral("Tope Int. 2"));
     EXPECT_TRUE(grid->modelo()->esColumnaCasilla(grid->modelo()->columnaDeCampo(QStringLiteral("USOVENTA"))));
     EXPECT_FALSE(grid->modelo()->esColumnaCasilla(grid->modelo()->columnaDeCampo(QStringLiteral("PVP"))));
+}
+
+TEST_F(PaginaTest, PreviewPageShowsTheChosenWorkbook) {
+    auto* paginas = w<QTabWidget>("PageControlArticulos");
+    auto* vista = w<VistaPreviaLibro>("OleContainerArticulos");
+    ASSERT_EQ(paginas->count(), 2);
+    EXPECT_EQ(paginas->tabText(1), QStringLiteral("Previsualizar Excel"));
+
+    // No workbook chosen: the selector's dialog opens first; cancelled, nothing is shown.
+    int dialogos = 0;
+    pagina.selector()->dialogo = [&dialogos] {
+        ++dialogos;
+        return QString();
+    };
+    paginas->setCurrentIndex(1);
+    EXPECT_EQ(dialogos, 1);
+    EXPECT_TRUE(vista->fileName().isEmpty());
+    paginas->setCurrentIndex(0);
+
+    nombreFichero = QStringLiteral(QD_DATOS_ARTGUI "/articulos.csv");
+    paginas->setCurrentIndex(1);
+    EXPECT_EQ(dialogos, 1);
+    EXPECT_EQ(vista->fileName(), nombreFichero);
+    EXPECT_TRUE(vista->lastError().isEmpty()) << vista->lastError().toStdString();
+    paginas->setCurrentIndex(0); // leaving the preview empties it
+    EXPECT_TRUE(vista->fileName().isEmpty());
 }
 
 } // namespace

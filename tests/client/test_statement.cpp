@@ -126,6 +126,20 @@ TEST_F(ClientTest, TypedValuesAndNulls) {
     sel.next();
     EXPECT_TRUE(sel.eof());
     EXPECT_THROW(sel.fieldByName("NO_EXISTE"), Error);
+
+    // A text blob longer than one segment, written and read in pieces.
+    QString notas;
+    for (int i = 0; notas.size() < 70000; ++i)
+        notas += QString("línea %1 \"ñ\"\r\n").arg(i);
+    Statement upd(db.get(), tr.get());
+    upd.setSql("UPDATE T SET NOTAS = :NOTAS WHERE ID = :ID");
+    upd.paramByName("NOTAS").setString(notas);
+    upd.paramByName("ID").setInt(3);
+    upd.execute();
+    sel.setSql("SELECT NOTAS FROM T WHERE ID = :ID");
+    sel.paramByName("ID").setInt(3);
+    sel.execute();
+    EXPECT_EQ(sel.fieldByName("NOTAS").asString(), notas);
 }
 
 TEST_F(ClientTest, TextOutsideLatin1IsRefusedNamingTheValue) {
@@ -166,6 +180,16 @@ TEST_F(ClientTest, DatabaseErrorsCarryTheirCodesAndStatement) {
     } catch (const Error& e) {
         EXPECT_EQ(e.sqlState(), "23000"); // not null constraint
         EXPECT_TRUE(e.message().contains("ID"));
+    }
+    // A text longer than its column is refused by the server, never cut silently.
+    st.setSql("INSERT INTO T (ID, CODIGO) VALUES (:ID, :CODIGO)");
+    st.paramByName("ID").setInt(1);
+    st.paramByName("CODIGO").setString(QString(21, QChar('x')));
+    try {
+        st.execute();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.sqlState(), "22001") << e.message().toStdString(); // string data, right truncation
     }
 }
 

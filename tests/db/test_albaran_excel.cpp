@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "BdPrueba.h"
@@ -31,6 +32,10 @@ struct Caso {
     QStringList preparacion; // statements run before the note is created
     QVariantMap esperado;    // header column → value after the recalculation
 };
+
+void PrintTo(const Caso& c, std::ostream* os) {
+    *os << c.nombre;
+}
 
 // Company 1 of the demo: carriage VAT type 21 % / 5.2 %, financing VAT type the same, financial
 // VAT off. Client 1 has no footer discount, client 2 has 5 %. Payment method 2 has no advance,

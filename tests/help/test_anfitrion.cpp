@@ -224,16 +224,28 @@ TEST_F(Anfitrion, WithoutAHostWindowNothingIsSent) {
     EXPECT_FALSE(recibir(m));
 }
 
-TEST_F(Anfitrion, WithoutADisplayNothingHappens) {
+TEST_F(Anfitrion, WithoutADisplayTheHostIsNotReached) {
     ventana(DefaultRootWindow(dpy_), qd::kClaseVentanaAnfitrion);
+    unsetenv("DISPLAY");
+    EXPECT_FALSE(qd::notificarAnfitrion());
+    XClientMessageEvent m{};
+    EXPECT_FALSE(recibir(m));
+}
+
+// Runs with or without Xvfb: no usable display is never an error.
+TEST(AnfitrionSinServidor, NoUsableDisplayReturnsFalse) {
+    const char* anterior = std::getenv("DISPLAY");
+    const std::string guardado = anterior ? anterior : "";
     unsetenv("DISPLAY");
     EXPECT_FALSE(qd::notificarAnfitrion());
     setenv("DISPLAY", "", 1);
     EXPECT_FALSE(qd::notificarAnfitrion());
     setenv("DISPLAY", ":9876", 1); // no server there
     EXPECT_FALSE(qd::notificarAnfitrion());
-    XClientMessageEvent m{};
-    EXPECT_FALSE(recibir(m));
+    if (anterior)
+        setenv("DISPLAY", guardado.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
 
 #else

@@ -128,6 +128,17 @@ TEST(RtfReader, ParagraphAlignmentAndSize) {
     EXPECT_EQ(doc.findBlockByNumber(2).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_DOUBLE_EQ(formatoEn(doc, "Titulo").fontPointSize(), 18.0);
     EXPECT_DOUBLE_EQ(formatoEn(doc, "Izquierda").fontPointSize(), 10.0);
+
+    // Indents in twips (15 to the pixel); \pard resets them.
+    RtfReader::read(R"({\rtf1\li360\fi-240\sb150 \bullet\tab x\par\pard y})", &doc);
+    ASSERT_EQ(doc.blockCount(), 2);
+    const QTextBlockFormat sangrado = doc.firstBlock().blockFormat();
+    EXPECT_DOUBLE_EQ(sangrado.leftMargin(), 24.0);
+    EXPECT_DOUBLE_EQ(sangrado.textIndent(), -16.0);
+    EXPECT_DOUBLE_EQ(sangrado.topMargin(), 10.0);
+    EXPECT_EQ(sangrado.tabPositions().size(), 1);
+    EXPECT_DOUBLE_EQ(doc.lastBlock().blockFormat().leftMargin(), 0.0);
+    EXPECT_DOUBLE_EQ(doc.lastBlock().blockFormat().textIndent(), 0.0);
 }
 
 TEST(RtfReader, ReadReplacesTheDocumentAndPlainTextPassesThrough) {

@@ -18,9 +18,9 @@ TEST(CellText, NumbersKeep15DigitsAndTheLocaleDecimalSeparator) {
         const char* spanish;
         const char* plain;
     } const cases[] = {
-        {1001, "1001", "1001"},        // integral: no decimals, no group separator
+        {1001, "1001", "1001"}, // integral: no decimals, no group separator
         {1234567.5, "1234567,5", "1234567.5"},
-        {0.1 + 0.2, "0,3", "0.3"},     // 15 significant digits
+        {0.1 + 0.2, "0,3", "0.3"}, // 15 significant digits
         {-2.5, "-2,5", "-2.5"},
         {1e-7, "1E-7", "1E-7"},
         {123456789012345678.0, "1,23456789012346E17", "1.23456789012346E17"},
@@ -56,8 +56,8 @@ TEST(DateSerial, SpreadsheetCountIncludingTheFictitiousLeapDay) {
         double serial;
         QDate date;
     } const cases[] = {
-        {1, QDate(1900, 1, 1)},   {59, QDate(1900, 2, 28)}, {60, QDate(1900, 2, 28)},
-        {61, QDate(1900, 3, 1)},  {36526, QDate(2000, 1, 1)}, {45351, QDate(2024, 2, 29)},
+        {1, QDate(1900, 1, 1)},  {59, QDate(1900, 2, 28)},   {60, QDate(1900, 2, 28)},
+        {61, QDate(1900, 3, 1)}, {36526, QDate(2000, 1, 1)}, {45351, QDate(2024, 2, 29)},
     };
     for (const Case& k : cases) {
         EXPECT_EQ(serialToDateTime(k.serial).date(), k.date) << k.serial;

@@ -36,6 +36,10 @@ struct Fixture {
     int sheets;
 };
 
+void PrintTo(const Fixture& f, std::ostream* os) {
+    *os << f.name;
+}
+
 class SameContentInEveryFormat : public ::testing::TestWithParam<Fixture> {};
 
 TEST_P(SameContentInEveryFormat, CellsTypesAndUsedRangeMatch) {
@@ -51,7 +55,11 @@ TEST_P(SameContentInEveryFormat, CellsTypesAndUsedRangeMatch) {
         const Sheet& a = xlsx->sheet(s);
         for (const Workbook* wb : {xls.get(), ods.get()}) {
             const Sheet& b = wb->sheet(s);
-            SCOPED_TRACE(QStringLiteral("%1 sheet %2 format %3").arg(QLatin1String(f.name)).arg(s).arg(int(wb->format())).toStdString());
+            SCOPED_TRACE(QStringLiteral("%1 sheet %2 format %3")
+                             .arg(QLatin1String(f.name))
+                             .arg(s)
+                             .arg(int(wb->format()))
+                             .toStdString());
             EXPECT_EQ(a.name(), b.name());
             EXPECT_EQ(a.lastRow(), b.lastRow());
             EXPECT_EQ(a.lastColumn(), b.lastColumn());
@@ -96,11 +104,11 @@ TEST_P(TypedCells, ValuesAndTypes) {
     EXPECT_EQ(s.value(2, 6).toDateTime(), QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
     EXPECT_EQ(s.cell(2, 7).type, CellType::Date); // a time of day
     EXPECT_EQ(s.value(2, 7).toDateTime().time(), QTime(12, 30));
-    EXPECT_EQ(s.cell(2, 9).number, 2002); // a formula's cached number
+    EXPECT_EQ(s.cell(2, 9).number, 2002);                          // a formula's cached number
     EXPECT_EQ(s.value(2, 10), QVariant(QStringLiteral("A001-x"))); // a formula's cached text
     EXPECT_EQ(s.cell(2, 11).type, CellType::Error);
     EXPECT_EQ(s.text(2, 11), QStringLiteral("#DIV/0!"));
-    EXPECT_DOUBLE_EQ(s.cell(2, 12).number, 0.125); // percentage
+    EXPECT_DOUBLE_EQ(s.cell(2, 12).number, 0.125);              // percentage
     EXPECT_EQ(s.value(3, 1), QVariant(QStringLiteral("0012"))); // text that looks like a number
     EXPECT_EQ(s.text(3, 2), QStringLiteral("línea1\nlínea2"));
     EXPECT_EQ(s.value(3, 3), QVariant(-2.5));
@@ -180,9 +188,11 @@ TEST(Errors, EachFailureNamesTheFile) {
         QString name;
     };
     const Case cases[] = {
-        {dir.filePath(QStringLiteral("no_existe.xlsx")), Error::Kind::Missing, QStringLiteral("no_existe.xlsx")},
+        {dir.filePath(QStringLiteral("no_existe.xlsx")), Error::Kind::Missing,
+         QStringLiteral("no_existe.xlsx")},
         {write(QStringLiteral("vacio.xls"), QByteArray()), Error::Kind::Empty, QStringLiteral("vacio.xls")},
-        {write(QStringLiteral("nota.xlsx"), "hola\n"), Error::Kind::NotAWorkbook, QStringLiteral("nota.xlsx")},
+        {write(QStringLiteral("nota.xlsx"), "hola\n"), Error::Kind::NotAWorkbook,
+         QStringLiteral("nota.xlsx")},
         {dir.path(), Error::Kind::Unreadable, QDir(dir.path()).dirName()},
     };
     for (const Case& c : cases) {
@@ -191,7 +201,8 @@ TEST(Errors, EachFailureNamesTheFile) {
             ADD_FAILURE() << "no error for " << c.path.toStdString();
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), c.kind) << c.path.toStdString();
-            EXPECT_TRUE(e.message().contains(QStringLiteral("«%1»").arg(c.name))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("«%1»").arg(c.name)))
+                << e.message().toStdString();
         }
     }
 }

@@ -16,11 +16,14 @@ using namespace qd::wb;
 namespace {
 
 QMap<QString, Error::Kind> expectedKinds() {
-    const QMap<QString, Error::Kind> byName{
-        {QStringLiteral("Missing"), Error::Kind::Missing},         {QStringLiteral("Unreadable"), Error::Kind::Unreadable},
-        {QStringLiteral("Empty"), Error::Kind::Empty},             {QStringLiteral("NotAWorkbook"), Error::Kind::NotAWorkbook},
-        {QStringLiteral("Protected"), Error::Kind::Protected},     {QStringLiteral("Unsupported"), Error::Kind::Unsupported},
-        {QStringLiteral("Damaged"), Error::Kind::Damaged},         {QStringLiteral("TooLarge"), Error::Kind::TooLarge}};
+    const QMap<QString, Error::Kind> byName{{QStringLiteral("Missing"), Error::Kind::Missing},
+                                            {QStringLiteral("Unreadable"), Error::Kind::Unreadable},
+                                            {QStringLiteral("Empty"), Error::Kind::Empty},
+                                            {QStringLiteral("NotAWorkbook"), Error::Kind::NotAWorkbook},
+                                            {QStringLiteral("Protected"), Error::Kind::Protected},
+                                            {QStringLiteral("Unsupported"), Error::Kind::Unsupported},
+                                            {QStringLiteral("Damaged"), Error::Kind::Damaged},
+                                            {QStringLiteral("TooLarge"), Error::Kind::TooLarge}};
     QMap<QString, Error::Kind> out;
     QFile f(QStringLiteral(QD_WB_MALFORMED "/expected.txt"));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -45,7 +48,8 @@ TEST(Malformed, EveryFileGivesItsErrorQuickly) {
             Workbook::open(path);
             ADD_FAILURE() << "read without error: " << it.key().toStdString();
         } catch (const Error& e) {
-            EXPECT_EQ(int(e.kind()), int(it.value())) << it.key().toStdString() << ": " << e.message().toStdString();
+            EXPECT_EQ(int(e.kind()), int(it.value()))
+                << it.key().toStdString() << ": " << e.message().toStdString();
             EXPECT_TRUE(e.message().contains(it.key())) << e.message().toStdString();
         }
         EXPECT_LT(timer.elapsed(), 5000) << it.key().toStdString();
@@ -69,7 +73,8 @@ TEST(Malformed, SeedsAndTheirTruncationsNeverCrash) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray data = f.readAll();
-        for (qsizetype cut : {data.size(), data.size() - 1, data.size() * 3 / 4, data.size() / 2, qsizetype(600)}) {
+        for (qsizetype cut :
+             {data.size(), data.size() - 1, data.size() * 3 / 4, data.size() / 2, qsizetype(600)}) {
             if (cut < 0 || cut > data.size()) continue;
             try {
                 const auto wb = Workbook::fromMemory(data.left(cut), QFileInfo(path).fileName());

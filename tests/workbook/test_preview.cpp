@@ -28,7 +28,8 @@ private slots:
         m->setWorkbook(m->workbook(), 0); // the other sheet: wider used range, right-aligned numbers
         QCOMPARE(m->columnCount(), 13);
         QCOMPARE(m->headerData(12, Qt::Horizontal).toString(), QStringLiteral("M"));
-        QCOMPARE(m->data(m->index(1, 2), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(m->data(m->index(1, 2), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
     }
 
     void unreadableFileShowsItsMessage() {

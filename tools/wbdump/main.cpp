@@ -16,8 +16,8 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    bool all = false;
+    const QStringList args = app.arguments().mid(1);
+    bool all = false, usage = false;
     int sheetIndex = -1;
     QString path;
     for (int i = 0; i < args.size(); ++i) {
@@ -27,16 +27,14 @@ int main(int argc, char** argv) {
         } else if (a == QLatin1String("--sheet") && i + 1 < args.size()) {
             bool ok = false;
             sheetIndex = args[++i].toInt(&ok) - 1;
-            if (!ok || sheetIndex < 0) path.clear(), sheetIndex = -2;
+            usage |= !ok || sheetIndex < 0;
         } else if (a.startsWith(QLatin1String("--")) || !path.isEmpty()) {
-            path.clear();
-            sheetIndex = -2;
-            break;
+            usage = true;
         } else {
             path = a;
         }
     }
-    if (path.isEmpty() || sheetIndex == -2) {
+    if (path.isEmpty() || usage) {
         std::fprintf(stderr, "uso: wbdump [--all | --sheet N] FICHERO\n");
         return 2;
     }

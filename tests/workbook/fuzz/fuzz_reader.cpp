@@ -2,8 +2,8 @@
 // give a workbook or a qd::wb::Error; anything else (a crash, a sanitizer report, another exception)
 // is a finding.
 
-#include "Workbook.h"
 #include "ReadFailure.h"
+#include "Workbook.h"
 #include "XlsReader.h"
 
 #include <QByteArray>
@@ -16,7 +16,7 @@
 namespace {
 
 // A zip archive with stored (uncompressed) entries, so that mutations reach the XML.
-QByteArray storedZip(const std::initializer_list<std::pair<const char*, QByteArray>>& entries) {
+[[maybe_unused]] QByteArray storedZip(const std::initializer_list<std::pair<const char*, QByteArray>>& entries) {
     QByteArray body, dir;
     auto u16 = [](QByteArray& a, quint16 v) { a.append(char(v & 0xFF)).append(char(v >> 8)); };
     auto u32 = [&](QByteArray& a, quint32 v) {
@@ -25,7 +25,8 @@ QByteArray storedZip(const std::initializer_list<std::pair<const char*, QByteArr
     };
     int count = 0;
     for (const auto& [name, data] : entries) {
-        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
+        const quint32 crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
         const quint32 offset = quint32(body.size());
         const quint16 nameLen = quint16(qstrlen(name));
         u32(body, 0x04034b50);
@@ -71,14 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // the input is the first worksheet's XML (the shared strings come after a NUL byte)
         const qsizetype split = input.indexOf('\0');
         const QByteArray sheet = split < 0 ? input : input.left(split);
-        const QByteArray strings = split < 0 ? QByteArray("<sst><si><t>a</t></si></sst>") : input.mid(split + 1);
+        const QByteArray strings =
+            split < 0 ? QByteArray("<sst><si><t>a</t></si></sst>") : input.mid(split + 1);
         qd::wb::Workbook::fromMemory(
             storedZip({{"_rels/.rels", "<Relationships><Relationship Id=\"r\" Type=\"x/officeDocument\" "
                                        "Target=\"xl/workbook.xml\"/></Relationships>"},
                        {"xl/workbook.xml", "<workbook><sheets><sheet name=\"H\" r:id=\"r1\" "
                                            "xmlns:r=\"urn:r\"/></sheets></workbook>"},
                        {"xl/_rels/workbook.xml.rels",
-                        "<Relationships><Relationship Id=\"r1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                        "<Relationships><Relationship Id=\"r1\" Type=\"x/worksheet\" "
+                        "Target=\"worksheets/sheet1.xml\"/>"
                         "<Relationship Id=\"r2\" Type=\"x/sharedStrings\" Target=\"sharedStrings.xml\"/>"
                         "</Relationships>"},
                        {"xl/worksheets/sheet1.xml", sheet},
@@ -86,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QStringLiteral("f.xlsx"));
 #elif defined(QD_FUZZ_MODE_ods_content)
         qd::wb::Workbook::fromMemory(
-            storedZip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", input}}),
+            storedZip(
+                {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", input}}),
             QStringLiteral("f.ods"));
 #else
 #error "QD_FUZZ_MODE_<mode> not set"

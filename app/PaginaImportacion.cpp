@@ -1,0 +1,72 @@
+#include "PaginaImportacion.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "TDatos.h"
+#include "TJvFilenameEdit.h"
+#include "TsuiCheckListBox.h"
+#include "VistaPreviaLibro.h"
+
+PaginaImportacion::PaginaImportacion(TDatos& datos, QString& nombreFichero, const Definicion& definicion,
+                                     QWidget* parent)
+    : QWidget(parent), datos_(datos), nombreFichero_(nombreFichero), definicion_(definicion) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    paginas_ = new QTabWidget(this);
+    paginas_->setObjectName(QString::fromLatin1(definicion.paginas));
+    layout->addWidget(paginas_);
+
+    configuracion_ = new QWidget;
+    configuracion_->setObjectName(QStringLiteral("TabSheetConfiguracion"));
+    auto* conf = new QVBoxLayout(configuracion_);
+    conf->addWidget(new QLabel(QStringLiteral("Fichero Excel a importar:")));
+    selector_ = new TJvFilenameEdit;
+    selector_->setObjectName(QString::fromLatin1(definicion.selector));
+    conf->addWidget(selector_);
+    // The shared workbook path changes only when a selector's dialog closes.
+    connect(selector_, &TJvFilenameEdit::ficheroElegido, this, [this](const QString& path) { nombreFichero_ = path; });
+
+    if (definicion.listaCampos != nullptr && definicion.crearLista != nullptr) {
+        lista_ = std::make_unique<qd::FieldList>(definicion.crearLista());
+        caja_ = new TsuiCheckListBox;
+        caja_->setObjectName(QString::fromLatin1(definicion.listaCampos));
+        caja_->setFieldList(lista_.get());
+        conf->addWidget(new QLabel(QStringLiteral("Campos a tener en cuenta:")));
+        conf->addWidget(caja_, 1);
+    } else {
+        conf->addStretch(1);
+    }
+    paginas_->addTab(configuracion_, QStringLiteral("Configuración"));
+
+    if (definicion.vistaPrevia != nullptr) {
+        vistaPrevia_ = new VistaPreviaLibro;
+        vistaPrevia_->setObjectName(QString::fromLatin1(definicion.vistaPrevia));
+        paginas_->addTab(vistaPrevia_, QStringLiteral("Previsualizar Excel"));
+        connect(paginas_, &QTabWidget::currentChanged, this, &PaginaImportacion::cambioPaginaInterna);
+    }
+}
+
+PaginaImportacion::~PaginaImportacion() {
+    if (caja_ != nullptr) caja_->setFieldList(nullptr);
+}
+
+void PaginaImportacion::cambioPaginaInterna(int indice) {
+    const int anterior = paginaInterna_;
+    paginaInterna_ = indice;
+    if (anterior == 0 && indice != 0) {
+        // The workbook of the import is not held open while it is previewed.
+        datos_.Destruir_Excel();
+        if (nombreFichero_.isEmpty()) selector_->abrirDialogo();
+        if (!nombreFichero_.isEmpty()) vistaPrevia_->loadFile(nombreFichero_);
+    } else if (anterior != 0 && indice == 0) {
+        vistaPrevia_->clear();
+    }
+}
+
+void PaginaImportacion::modoProceso(bool ocupado) {
+    if (!definicion_.bloqueaEnProceso) return;
+    paginas_->setEnabled(!ocupado);
+    selector_->setEnabled(!ocupado);
+}
