@@ -56,7 +56,9 @@ QString GuiChannel::captionOr(const QString& caption) const {
 namespace {
 // With QD_MENSAJES_SIN_VENTANA=1 in the environment, message boxes and questions are written to
 // the log only (questions take their default answer, "Sí"): unattended runs and end-to-end checks.
-bool sinVentana() { return qEnvironmentVariableIntValue("QD_MENSAJES_SIN_VENTANA") == 1; }
+bool sinVentana() {
+    return qEnvironmentVariableIntValue("QD_MENSAJES_SIN_VENTANA") == 1;
+}
 } // namespace
 
 void GuiChannel::message(qd::MessageKind kind, const QString& text, const QString& caption) {

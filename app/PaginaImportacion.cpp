@@ -26,7 +26,8 @@ PaginaImportacion::PaginaImportacion(TDatos& datos, QString& nombreFichero, cons
     selector_->setObjectName(QString::fromLatin1(definicion.selector));
     conf->addWidget(selector_);
     // The shared workbook path changes only when a selector's dialog closes.
-    connect(selector_, &TJvFilenameEdit::ficheroElegido, this, [this](const QString& path) { nombreFichero_ = path; });
+    connect(selector_, &TJvFilenameEdit::ficheroElegido, this,
+            [this](const QString& path) { nombreFichero_ = path; });
 
     if (definicion.listaCampos != nullptr && definicion.crearLista != nullptr) {
         lista_ = std::make_unique<qd::FieldList>(definicion.crearLista());

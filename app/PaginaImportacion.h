@@ -21,12 +21,12 @@ class PaginaImportacion : public QWidget {
     Q_OBJECT
 public:
     struct Definicion {
-        const char* paginas = nullptr;      // the inner page control
-        const char* selector = nullptr;     // the file selector
-        const char* vistaPrevia = nullptr;  // the preview container; null: no preview page
-        const char* listaCampos = nullptr;  // the field list; null: none
+        const char* paginas = nullptr;     // the inner page control
+        const char* selector = nullptr;    // the file selector
+        const char* vistaPrevia = nullptr; // the preview container; null: no preview page
+        const char* listaCampos = nullptr; // the field list; null: none
         qd::FieldList (*crearLista)() = nullptr;
-        bool bloqueaEnProceso = false;      // disabled by Modo_Proceso (pages 1, 3 and 4)
+        bool bloqueaEnProceso = false; // disabled by Modo_Proceso (pages 1, 3 and 4)
     };
 
     PaginaImportacion(TDatos& datos, QString& nombreFichero, const Definicion& definicion,

@@ -19,10 +19,10 @@
 #include "PaginaArticulos.h"
 #include "PaginaImportacion.h"
 #include "RtfReader.h"
-#include "TsuiCheckListBox.h"
 #include "TDatos.h"
 #include "TFormMensajeTraspasoLAVC.h"
 #include "TextosAyuda.h"
+#include "TsuiCheckListBox.h"
 
 namespace {
 
@@ -93,7 +93,8 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     // --- end articles page ---
 
     if (args.isEmpty()) {
-        canal_->message(qd::MessageKind::Error, QStringLiteral("Este módulo sólo puede ejecutarse desde Quenda SQL."));
+        canal_->message(qd::MessageKind::Error,
+                        QStringLiteral("Este módulo sólo puede ejecutarse desde Quenda SQL."));
         terminar_ = true;
         return;
     }
@@ -142,7 +143,8 @@ void TFormPrincipalExcell::crearPaginas() {
     setCentralWidget(JvPageControlGeneral);
     connect(JvPageControlGeneral, &QTabWidget::currentChanged, this,
             &TFormPrincipalExcell::JvPageControlGeneralChange);
-    for (int i = 0; i < JvPageControlGeneral->count(); ++i) JvPageControlGeneral->tabBar()->setTabData(i, 1);
+    for (int i = 0; i < JvPageControlGeneral->count(); ++i)
+        JvPageControlGeneral->tabBar()->setTabData(i, 1);
 
     // The client, address, contact, supplier and bank-account pages, and the file selectors of
     // the DLR and price-list pages.
@@ -160,8 +162,8 @@ void TFormPrincipalExcell::crearPaginas() {
          {"jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes", "OleContainerContactosCli",
           "suiCheckListBoxContactos", &qd::contactFieldList, true}},
         {5,
-         {"JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1", "suiCheckListBoxProveedores",
-          &qd::supplierFieldList, false}},
+         {"JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
+          "suiCheckListBoxProveedores", &qd::supplierFieldList, false}},
         {6,
          {"JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",
           "suiCheckListBoxDomiciliosCobro", &qd::domicileFieldList, false}},
@@ -197,7 +199,9 @@ void TFormPrincipalExcell::crearPaginas() {
     }
 }
 
-QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const { return panelesAyuda_.value(pagina); }
+QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const {
+    return panelesAyuda_.value(pagina);
+}
 
 void TFormPrincipalExcell::cargarPanelesAyuda(const QString& carpeta) {
     // The article file is optional; the other three share one guard: the first one missing ends
@@ -208,7 +212,9 @@ void TFormPrincipalExcell::cargarPanelesAyuda(const QString& carpeta) {
     const struct {
         int pagina;
         const char* fichero;
-    } resto[] = {{1, "Ayuda_Excel_Clientes.rtf"}, {3, "Ayuda_Excel_DirClientes.rtf"}, {4, "Ayuda_Excel_ContClientes.rtf"}};
+    } resto[] = {{1, "Ayuda_Excel_Clientes.rtf"},
+                 {3, "Ayuda_Excel_DirClientes.rtf"},
+                 {4, "Ayuda_Excel_ContClientes.rtf"}};
     for (const auto& r : resto) {
         QTextDocument doc;
         if (!qd::RtfReader::readFile(QDir(carpeta).filePath(QString::fromLatin1(r.fichero)), &doc)) return;
@@ -216,7 +222,9 @@ void TFormPrincipalExcell::cargarPanelesAyuda(const QString& carpeta) {
     }
 }
 
-QWidget* TFormPrincipalExcell::pagina(int indice) const { return JvPageControlGeneral->widget(indice); }
+QWidget* TFormPrincipalExcell::pagina(int indice) const {
+    return JvPageControlGeneral->widget(indice);
+}
 
 int TFormPrincipalExcell::indiceImagen(int pagina) const {
     return JvPageControlGeneral->tabBar()->tabData(pagina).toInt();
@@ -258,7 +266,9 @@ void TFormPrincipalExcell::FormShow() {
     cargarPanelesAyuda(QCoreApplication::applicationDirPath());
 }
 
-void TFormPrincipalExcell::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
+void TFormPrincipalExcell::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+}
 
 void TFormPrincipalExcell::Mostrar_Incidencias() {
     if (!HayIncidenciasFichero) return;
@@ -267,10 +277,12 @@ void TFormPrincipalExcell::Mostrar_Incidencias() {
 
 void TFormPrincipalExcell::Modo_Proceso() {
     if (paginaArticulos_) paginaArticulos_->modoProceso(true); // articles page
-    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) p->modoProceso(true);
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_))
+        p->modoProceso(true);
 }
 
 void TFormPrincipalExcell::Modo_Configuracion() {
     if (paginaArticulos_) paginaArticulos_->modoProceso(false); // articles page
-    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) p->modoProceso(false);
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_))
+        p->modoProceso(false);
 }

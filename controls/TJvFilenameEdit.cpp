@@ -25,12 +25,17 @@ QString TJvFilenameEdit::filtros() {
                           "Texto separado por comas (*.csv)");
 }
 
-QString TJvFilenameEdit::text() const { return edit_->text(); }
+QString TJvFilenameEdit::text() const {
+    return edit_->text();
+}
 
-void TJvFilenameEdit::setText(const QString& text) { edit_->setText(text); }
+void TJvFilenameEdit::setText(const QString& text) {
+    edit_->setText(text);
+}
 
 void TJvFilenameEdit::abrirDialogo() {
-    const QString elegido = dialogo ? dialogo() : QFileDialog::getOpenFileName(this, QString(), edit_->text(), filtros());
+    const QString elegido =
+        dialogo ? dialogo() : QFileDialog::getOpenFileName(this, QString(), edit_->text(), filtros());
     if (elegido.isEmpty()) return;
     edit_->setText(elegido);
     emit ficheroElegido(elegido);

@@ -32,8 +32,8 @@ const QStringList kParametrosTransaccion{"read_committed", "rec_version", "nowai
 } // namespace
 
 TDatos::TDatos()
-    : IBTransaction1(&IBDatabase, kParametrosTransaccion), IBTActualizarBD(&IBDatabase, kParametrosTransaccion),
-      IBSQLActualizarBD(&IBDatabase, &IBTActualizarBD) {
+    : IBTransaction1(&IBDatabase, kParametrosTransaccion),
+      IBTActualizarBD(&IBDatabase, kParametrosTransaccion), IBSQLActualizarBD(&IBDatabase, &IBTActualizarBD) {
     Q_INIT_RESOURCE(upgrade);
     IBSQLActualizarBD.setParamCheck(false);
     IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
@@ -41,9 +41,13 @@ TDatos::TDatos()
     DataModuleCreate();
 }
 
-TDatos::~TDatos() { Destruir_Excel(); }
+TDatos::~TDatos() {
+    Destruir_Excel();
+}
 
-void TDatos::DataModuleCreate() { Abortar_Proceso = false; }
+void TDatos::DataModuleCreate() {
+    Abortar_Proceso = false;
+}
 
 void TDatos::setCanal(qd::UserChannel* canal) {
     canal_ = canal ? canal : &canalMudo;
@@ -91,7 +95,9 @@ bool TDatos::AbrirBaseDeDatos(const QString& BD, const QString& Usuario_, const 
     return false;
 }
 
-bool TDatos::Conectar() { return AbrirBaseDeDatos(RutaBD, Usuario, Clave); }
+bool TDatos::Conectar() {
+    return AbrirBaseDeDatos(RutaBD, Usuario, Clave);
+}
 
 void TDatos::Actualizacion_BD(const QString& CodigoSQL) {
     try {
@@ -112,7 +118,8 @@ QStringList TDatos::sentenciasActualizacion() {
         if (!f.open(QIODevice::ReadOnly)) continue;
         QString texto = QString::fromUtf8(f.readAll());
         texto.remove(QLatin1Char('\r'));
-        while (texto.endsWith(QLatin1Char('\n'))) texto.chop(1);
+        while (texto.endsWith(QLatin1Char('\n')))
+            texto.chop(1);
         sentencias << texto.split(QLatin1Char('\n')).join(QStringLiteral("\r\n"));
     }
     return sentencias;
@@ -122,20 +129,31 @@ void TDatos::actualizarEsquema() {
     // With the connection down every statement would try to connect again and show its own
     // error box; one box (from the start-up connect) says all there is to say.
     if (!IBDatabase.connected()) return;
-    for (const QString& s : sentenciasActualizacion()) Actualizacion_BD(s);
+    for (const QString& s : sentenciasActualizacion())
+        Actualizacion_BD(s);
 }
 
-void TDatos::Msg_QuendaSQL() { qd::notificarAnfitrion(); }
+void TDatos::Msg_QuendaSQL() {
+    qd::notificarAnfitrion();
+}
 
 void TDatos::CargarExcel(const QString& Fichero) {
     Destruir_Excel();
     ExcelApp = qd::wb::Workbook::open(Fichero);
 }
 
-int TDatos::Ultima_Fila_Excel() const { return ExcelApp ? ExcelApp->activeSheet().lastRow() : 0; }
+int TDatos::Ultima_Fila_Excel() const {
+    return ExcelApp ? ExcelApp->activeSheet().lastRow() : 0;
+}
 
-int TDatos::Ultima_Columna_Excel() const { return ExcelApp ? ExcelApp->activeSheet().lastColumn() : 0; }
+int TDatos::Ultima_Columna_Excel() const {
+    return ExcelApp ? ExcelApp->activeSheet().lastColumn() : 0;
+}
 
-void TDatos::Destruir_Excel() { ExcelApp.reset(); }
+void TDatos::Destruir_Excel() {
+    ExcelApp.reset();
+}
 
-const qd::wb::Sheet& TDatos::hojaExcel() const { return ExcelApp->activeSheet(); }
+const qd::wb::Sheet& TDatos::hojaExcel() const {
+    return ExcelApp->activeSheet();
+}

@@ -3,10 +3,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,11 +18,11 @@
 #include "GuiChannel.h"
 #include "ModalCloser.h"
 #include "PaginaImportacion.h"
-#include "TJvFilenameEdit.h"
-#include "VistaPreviaLibro.h"
 #include "TDatos.h"
 #include "TFormPrincipalExcell.h"
+#include "TJvFilenameEdit.h"
 #include "TempDatabase.h"
+#include "VistaPreviaLibro.h"
 
 namespace {
 
@@ -36,10 +36,11 @@ int objetosPropios(const QString& bd) {
     db.open();
     qd::fb::Transaction tr(&db);
     qd::fb::Statement st(&db, &tr);
-    st.setSql("SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN "
-              "('PRCALCULOALBARANVENTA_EXCEL', 'PR_ASIGNAR_DIRENVIO_CLI', 'PRLIMPIARESPACIOSENREFERECIAS')) + "
-              "(SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'ARTICULOS_REF_A_VERIFICAR') "
-              "AS N FROM RDB$DATABASE");
+    st.setSql(
+        "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN "
+        "('PRCALCULOALBARANVENTA_EXCEL', 'PR_ASIGNAR_DIRENVIO_CLI', 'PRLIMPIARESPACIOSENREFERECIAS')) + "
+        "(SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'ARTICULOS_REF_A_VERIFICAR') "
+        "AS N FROM RDB$DATABASE");
     st.execute();
     return static_cast<int>(st.fieldByName("N").asInt());
 }
@@ -55,12 +56,13 @@ TEST(Arranque, TenPagesWithTheirCaptionsAndAScreenshot) {
     ventana.show();
     QApplication::processEvents();
     EXPECT_TRUE(cerrar.textos.isEmpty()) << cerrar.textos.join('\n').toStdString();
-    const QStringList esperadas{"Artículos",         "Clientes",          "Líneas de Albarán", "Direcciones Clientes",
-                                "Contactos Clientes", "Proveedores",       "Clientes - Bancos", "Tarifas Proveedor",
-                                "Albaranes DLR",      "Tarifas"};
+    const QStringList esperadas{
+        "Artículos",   "Clientes",          "Líneas de Albarán", "Direcciones Clientes", "Contactos Clientes",
+        "Proveedores", "Clientes - Bancos", "Tarifas Proveedor", "Albaranes DLR",        "Tarifas"};
     QTabWidget* paginas = ventana.paginas();
     ASSERT_EQ(paginas->count(), esperadas.size());
-    for (int i = 0; i < esperadas.size(); ++i) EXPECT_EQ(paginas->tabText(i), esperadas[i]) << i;
+    for (int i = 0; i < esperadas.size(); ++i)
+        EXPECT_EQ(paginas->tabText(i), esperadas[i]) << i;
     EXPECT_EQ(paginas->widget(0)->objectName(), "TabSheetImportacionArticulos");
     EXPECT_EQ(paginas->widget(8)->objectName(), "TabSheetAlbaranesDLR");
     EXPECT_EQ(ventana.windowTitle(), " Importación de datos MSExcel a Quenda SQL");
@@ -76,7 +78,7 @@ TEST(Arranque, OperationCodeChoosesThePage) {
         const char* codigo;
         int pagina;
     };
-    const Caso casos[] = {{"ART", 0}, {"art", 0}, {"ART ", 0}, {"", 0},    {"CLI", 1},      {"DIR", 3},
+    const Caso casos[] = {{"ART", 0}, {"art", 0}, {"ART ", 0}, {"", 0},    {"CLI", 1},   {"DIR", 3},
                           {"CON", 4}, {"PRO", 5}, {"CTA", 6},  {"XYZ", 0}, {"LAVDLR", 8}};
     ModalCloser cerrar;
     for (const Caso& c : casos) {
@@ -95,7 +97,8 @@ TEST(Arranque, ParametersAreConvertedAndMissingOnesReadEmpty) {
     qd::test::TempDatabase bd;
     ModalCloser cerrar;
     TDatos datos;
-    TFormPrincipalExcell ventana(datos, {"x1", "2", bd.path(), "abc", "sysdba", "masterkey", "", "CTA", "12a", " 7"});
+    TFormPrincipalExcell ventana(
+        datos, {"x1", "2", bd.path(), "abc", "sysdba", "masterkey", "", "CTA", "12a", " 7"});
     EXPECT_EQ(datos.IdEmpresa, 0);
     EXPECT_EQ(datos.IdGrupoEmpresas, 2);
     EXPECT_EQ(datos.IdUsuario, 0);
@@ -157,7 +160,8 @@ TEST(Arranque, UpgradeStatementsAreSentWithoutParameterParsing) {
     EXPECT_EQ(s[1], "GRANT EXECUTE ON PROCEDURE PRCALCULOALBARANVENTA_EXCEL TO PUBLIC;");
     EXPECT_TRUE(s[2].contains("  INTO :AUXCLIENTE\r\n"));
     EXPECT_EQ(s[7], "GRANT ALL ON ARTICULOS_REF_A_VERIFICAR TO PUBLIC WITH GRANT OPTION;");
-    for (const QString& t : s) EXPECT_FALSE(t.contains(QRegularExpression("[^\\r]\\n"))) << t.left(60).toStdString();
+    for (const QString& t : s)
+        EXPECT_FALSE(t.contains(QRegularExpression("[^\\r]\\n"))) << t.left(60).toStdString();
 }
 
 TEST(Arranque, AWrongDatabaseShowsOneConnectionErrorAndTheWindowStillOpens) {
@@ -170,7 +174,8 @@ TEST(Arranque, AWrongDatabaseShowsOneConnectionErrorAndTheWindowStillOpens) {
     EXPECT_EQ(ventana.paginas()->currentIndex(), 1);
     // One box, not one per upgrade statement: the upgrade is skipped while there is no connection.
     ASSERT_EQ(cerrar.textos.size(), 1);
-    EXPECT_TRUE(cerrar.textos[0].startsWith("Error al conectar con " + ruta + "\r\n")) << cerrar.textos[0].toStdString();
+    EXPECT_TRUE(cerrar.textos[0].startsWith("Error al conectar con " + ruta + "\r\n"))
+        << cerrar.textos[0].toStdString();
     EXPECT_GT(cerrar.textos[0].size(), QString("Error al conectar con " + ruta + "\r\n").size());
 }
 
@@ -236,10 +241,13 @@ TEST(Ventana, BusyStateLocksTheOptionsOfTheFirstPagesOnly) {
     TFormPrincipalExcell ventana(datos, parametros(bd.path(), "sysdba", "ART"));
     ventana.show();
     ventana.Modo_Proceso();
-    for (int p : {1, 3, 4}) EXPECT_FALSE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
-    for (int p : {5, 6}) EXPECT_TRUE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
+    for (int p : {1, 3, 4})
+        EXPECT_FALSE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
+    for (int p : {5, 6})
+        EXPECT_TRUE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
     ventana.Modo_Configuracion();
-    for (int p : {1, 3, 4, 5, 6}) EXPECT_TRUE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
+    for (int p : {1, 3, 4, 5, 6})
+        EXPECT_TRUE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
 }
 
 TEST(Ventana, TheWorkbookPathChangesOnlyThroughASelectorsDialog) {
@@ -258,7 +266,7 @@ TEST(Ventana, TheWorkbookPathChangesOnlyThroughASelectorsDialog) {
     bancos->dialogo = [] { return QString("/tmp/elegido.xlsx"); };
     bancos->boton()->click();
     EXPECT_EQ(ventana.Nombre_Fichero, "/tmp/elegido.xlsx"); // one path for the whole window
-    bancos->dialogo = [] { return QString(); };           // a cancelled dialog changes nothing
+    bancos->dialogo = [] { return QString(); };             // a cancelled dialog changes nothing
     bancos->boton()->click();
     EXPECT_EQ(ventana.Nombre_Fichero, "/tmp/elegido.xlsx");
 }

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "EntornoPrueba.h"
 #include "ModuleFiles.h"
 #include "PaginaArticulos.h"
+#include "TFormPrincipalExcell.h"
 #include "TJvFilenameEdit.h"
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
@@ -164,6 +166,100 @@ TEST_F(AceptacionTest, EngineErrorsAreShownAndThePageStaysBusy) {
     EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO IN ('ZN001', 'ZN002')"))
                   .toInt(),
               2);
+}
+
+TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
+    qd::test::TempDatabase bd;
+    TDatos datos;
+    {
+        TFormPrincipalExcell ventana(datos, {QStringLiteral("1"), QStringLiteral("1"), bd.path(),
+                                             QStringLiteral("1"), QStringLiteral("SYSDBA"),
+                                             QStringLiteral("masterkey"), QString(), QStringLiteral("ART"),
+                                             QStringLiteral("0"), QStringLiteral("0")});
+        PaginaArticulos* pagina = ventana.paginaArticulos();
+        ASSERT_NE(pagina, nullptr);
+        EXPECT_TRUE(ventana.pagina(0)->isAncestorOf(pagina));
+        ventana.show(); // first show: Excel.ini ticks, initial ticks, lookups preloaded
+
+        // The first price list and warehouse of the group, by code.
+        EXPECT_EQ(pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupTarifas"))->text(),
+                  QStringLiteral("MAY"));
+        EXPECT_EQ(pagina->idTarifa(), 2);
+        EXPECT_EQ(pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"))->text(),
+                  QStringLiteral("CEN"));
+        EXPECT_EQ(pagina->idAlmacen(), 1);
+        EXPECT_TRUE(pagina->listaCampos().isChecked(qd::FieldList::kPartNumber)); // no Excel.ini: ticked
+
+        auto* grid = pagina->findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"));
+        ventana.Modo_Proceso();
+        EXPECT_TRUE(grid->isVisible());
+        ventana.Modo_Configuracion();
+        EXPECT_FALSE(grid->isVisible());
+
+        pagina->listaCampos().userSetChecked(qd::FieldList::kPartNumber, false);
+    }
+    // Destroying the window writes the ticks.
+    QFile ini(QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("PrecioMedioCoste=0"));
+}
+
+// A recorder that lets a test act while a loop lets window messages through, as a user clicking
+// in the window during a load or a write would.
+class CanalConAcciones : public qd::RecordingChannel {
+public:
+    std::function<void(int)> alProcesar; // receives the number of the processEvents() call
+
+protected:
+    void processEvents() override {
+        qd::RecordingChannel::processEvents();
+        if (alProcesar) alProcesar(eventsCount());
+    }
+};
+
+TEST_F(AceptacionTest, ButtonsPressedWhileALoopRunsAreRefusedAndCancelStopsTheLoad) {
+    prueba::Entorno gui;
+    CanalConAcciones canal;
+    gui.datos.setCanal(&canal);
+    QString nombreFichero = kLibro;
+    PaginaArticulos pagina(gui.datos, nombreFichero);
+    pagina.ticksIniciales();
+    auto boton = [&pagina](const char* n) { return pagina.findChild<QPushButton*>(QString::fromLatin1(n)); };
+    boton("kvBotonAlta")->click();
+
+    // Ctrl+Alt+C during the load: it stops after the current row; the rows staged stay.
+    canal.cancelAfterEvents(2, &gui.datos.Abortar_Proceso);
+    boton("ButtonCargarXLSArticulos")->click();
+    EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 2);
+    EXPECT_EQ(pagina.findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"))->model()->rowCount(), 2);
+    pagina.kvBotonAtrasClick();
+
+    // The next load clears the flag and reads everything.
+    boton("ButtonCargarXLSArticulos")->click();
+    ASSERT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 5);
+
+    // "Atrás", "Confirmar" and the load button pressed while the writer runs do nothing: the
+    // staging table stays under the writer and every row is written once.
+    int intentos = 0;
+    canal.alProcesar = [&](int) {
+        ++intentos;
+        boton("kvBotonAtras")->click();
+        boton("kvBotonConfirmar")->click();
+        pagina.ButtonCargarXLSArticulosClick();
+    };
+    canal.clear();
+    boton("kvBotonConfirmar")->click();
+    canal.alProcesar = nullptr;
+    EXPECT_GT(intentos, 0);
+    ASSERT_EQ(canal.messages(qd::MessageKind::Information).size(), 1)
+        << canal.log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(
+        canal.messages(qd::MessageKind::Information).first().contains(QStringLiteral("Nuevos: 3\r\n")));
+    EXPECT_EQ(
+        gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO STARTING WITH 'ZN'")).toInt(),
+        3);
+    EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0) << "the confirmation's own \"Atrás\" still runs";
+    gui.datos.setCanal(&gui.canal);
 }
 
 } // namespace

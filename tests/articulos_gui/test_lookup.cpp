@@ -195,6 +195,18 @@ TEST_F(LookupTest, FocusLabelsAndEnter) {
     EXPECT_EQ(etiqueta->palette().color(QPalette::WindowText), antes);
     EXPECT_FALSE(etiqueta->font().bold());
 
+    // F2, F4 and F5 ask for the search window with their order; Esc, Up and Down go to the parent.
+    QList<int> ordenes;
+    lookup->abrirVentanaBusqueda = [&ordenes](TkvDBEditLookup&, int orden) { ordenes << orden; };
+    lookup->setFocus(Qt::TabFocusReason);
+    for (Qt::Key k : {Qt::Key_F2, Qt::Key_F4, Qt::Key_F5})
+        QTest::keyClick(lookup, k);
+    EXPECT_EQ(ordenes, (QList<int>{0, 1, 2}));
+    QTest::keyClick(lookup, Qt::Key_Down);
+    EXPECT_FALSE(lookup->hasFocus());
+    EXPECT_EQ(confirmaciones, 2) << "entering and leaving again resolves the code again";
+    EXPECT_EQ(id, 902);
+
     // The label going away clears the highlighting option.
     delete etiqueta;
     etiqueta = nullptr;

@@ -16,7 +16,8 @@
 namespace {
 
 // A zip archive with stored (uncompressed) entries, so that mutations reach the XML.
-[[maybe_unused]] QByteArray storedZip(const std::initializer_list<std::pair<const char*, QByteArray>>& entries) {
+[[maybe_unused]] QByteArray
+storedZip(const std::initializer_list<std::pair<const char*, QByteArray>>& entries) {
     QByteArray body, dir;
     auto u16 = [](QByteArray& a, quint16 v) { a.append(char(v & 0xFF)).append(char(v >> 8)); };
     auto u32 = [&](QByteArray& a, quint32 v) {
