@@ -4,5 +4,9 @@ set -euo pipefail
 fmt=$1
 root=$2
 cd "$root"
-git ls-files -co --exclude-standard -- '*.cpp' '*.h' 2>/dev/null | grep -v -E '^(build|third_party)' \
-  | xargs -r "$fmt" --dry-run --Werror
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  files=$(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+else
+  files=$(find app forms controls data workbook db cli tools tests bench -name '*.cpp' -o -name '*.h')
+fi
+printf '%s\n' $files | grep -v -E '^(build|third_party)' | xargs -r "$fmt" --dry-run --Werror
