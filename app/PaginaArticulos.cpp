@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "CambioVistaPrevia.h"
 #include "ConstruirSentencias.h"
 #include "ExcelIni.h"
 #include "FbError.h"
@@ -567,16 +568,8 @@ void PaginaArticulos::JvFilenameEditHojaExcelButtonClick() {
 void PaginaArticulos::cambioPaginaInterna(int indice) {
     const int anterior = paginaInterna_;
     paginaInterna_ = indice;
-    if (anterior == 0 && indice != 0) {
-        // The workbook is not held open while it is shown.
-        datos_.Destruir_Excel();
-        if (nombreFichero_.isEmpty()) JvFilenameEditHojaExcelButtonClick();
-        if (!nombreFichero_.isEmpty()) {
-            vistaPrevia_->loadFile(nombreFichero_); // a file it cannot read shows its error in place
-        }
-    } else if (anterior != 0 && indice == 0) {
-        vistaPrevia_->clear();
-    }
+    qd::gui::cambiarPaginaVistaPrevia(datos_, nombreFichero_, *JvFilenameEditHojaExcel, *vistaPrevia_,
+                                      anterior, indice);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,7 +4,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "TDatos.h"
+#include "CambioVistaPrevia.h"
 #include "TJvFilenameEdit.h"
 #include "TsuiCheckListBox.h"
 #include "VistaPreviaLibro.h"
@@ -56,14 +56,7 @@ PaginaImportacion::~PaginaImportacion() {
 void PaginaImportacion::cambioPaginaInterna(int indice) {
     const int anterior = paginaInterna_;
     paginaInterna_ = indice;
-    if (anterior == 0 && indice != 0) {
-        // The workbook of the import is not held open while it is previewed.
-        datos_.Destruir_Excel();
-        if (nombreFichero_.isEmpty()) selector_->abrirDialogo();
-        if (!nombreFichero_.isEmpty()) vistaPrevia_->loadFile(nombreFichero_);
-    } else if (anterior != 0 && indice == 0) {
-        vistaPrevia_->clear();
-    }
+    qd::gui::cambiarPaginaVistaPrevia(datos_, nombreFichero_, *selector_, *vistaPrevia_, anterior, indice);
 }
 
 void PaginaImportacion::modoProceso(bool ocupado) {

@@ -1,6 +1,7 @@
 // The recorder and console channels, driven by a small writer loop of the kind the imports run.
 
 #include "ConsoleChannel.h"
+#include "LeerFlujo.h"
 #include "RecordingChannel.h"
 
 #include <QStringList>
@@ -33,16 +34,7 @@ int fakeWriter(qd::UserChannel& channel, const QStringList& rows) {
     return done;
 }
 
-QString readStream(std::FILE* f) {
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[512];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, static_cast<qsizetype>(n));
-    return QString::fromLocal8Bit(bytes);
-}
+using qd::test::readStream;
 
 } // namespace
 

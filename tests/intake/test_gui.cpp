@@ -3,6 +3,7 @@
 
 #include "FieldList.h"
 #include "GuiChannel.h"
+#include "LeerFlujo.h"
 #include "MostrarIncidencias.h"
 #include "TFormAyudaRapida.h"
 #include "TFormFinProceso.h"
@@ -50,16 +51,7 @@ void onNextModal(std::function<void(QWidget*)> action) {
     timer->start(10);
 }
 
-QString readStream(std::FILE* f) {
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[512];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, static_cast<qsizetype>(n));
-    return QString::fromLocal8Bit(bytes);
-}
+using qd::test::readStream;
 
 } // namespace
 
