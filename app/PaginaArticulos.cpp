@@ -32,18 +32,6 @@
 
 namespace {
 
-// Marks the page busy for the length of a handler, and frees it again however the handler ends.
-class Ocupacion {
-public:
-    explicit Ocupacion(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Ocupacion() { flag_ = false; }
-    Ocupacion(const Ocupacion&) = delete;
-    Ocupacion& operator=(const Ocupacion&) = delete;
-
-private:
-    bool& flag_;
-};
-
 QPushButton* botonModo(const QString& nombre, const QString& titulo) {
     auto* b = new QPushButton(titulo);
     b->setObjectName(nombre);
@@ -101,24 +89,55 @@ QList<ModeloRxMemoryData::Columna> columnasGrid() {
     };
 }
 
-const QString kTextoCancelar = QStringLiteral("Pulse   Ctrl+Alt+C   para cancelar el proceso en curso   ");
+} // namespace
+
+namespace {
+
+const PaginaImportacion::Definicion& definicionArticulos() {
+    static const PaginaImportacion::Definicion d = [] {
+        PaginaImportacion::Definicion x;
+        x.paginas = "PageControlArticulos";
+        x.selector = "JvFilenameEditHojaExcel";
+        x.vistaPrevia = "OleContainerArticulos";
+        x.listaCampos = "suiCheckListBoxCampos";
+        x.crearLista = &qd::articleFieldList;
+        x.bloqueaEnProceso = true;
+        x.grid = "kvDBGridArticulos";
+        x.splitter = "SplitterArticulos";
+        x.panelBotones = "PanelBotonesArticulos";
+        x.etiquetaPanel = "LabelPanelBotonesArticulos";
+        x.hojaConfiguracion = "TabSheetConfiguracionArticulos";
+        x.hojaVistaPrevia = "TabSheetPrevisualizarArticulos";
+        x.etiquetaFichero = "1º Paso :   Fichero Excel";
+        x.objetoEtiquetaFichero = "LabelFicheroExcel";
+        x.grupoCampos = "GroupBoxCampos";
+        x.tituloCampos = "Campos";
+        return x;
+    }();
+    return d;
+}
 
 } // namespace
 
 PaginaArticulos::PaginaArticulos(TDatos& datos, QString& nombreFichero, QWidget* parent)
-    : QWidget(parent), datos_(datos), nombreFichero_(nombreFichero), listaCampos_(qd::articleFieldList()) {
+    : PaginaImportacion(datos, nombreFichero, definicionArticulos(), parent) {
     setObjectName(QStringLiteral("PaginaArticulos"));
-    // The page does not hold the main window to its own minimum size (the window is shrunk to a
-    // few pixels while a delivery-note transfer runs).
-    setMinimumSize(1, 1);
-    construir();
-    modoProceso(false);
-}
+    grid()->setTabla(&datos.kvRxMDArticulos);
+    grid()->setColumnas(columnasGrid());
 
-PaginaArticulos::~PaginaArticulos() {
-    // The check-list box is a child widget and goes after this body; unbind it from the list
-    // that is about to go.
-    if (suiCheckListBoxCampos) suiCheckListBoxCampos->setFieldList(nullptr);
+    // Help buttons at the left of the button panel.
+    kvBotonAyudaArticulos = new QPushButton(QStringLiteral("?"));
+    kvBotonAyudaArticulos->setObjectName(QStringLiteral("kvBotonAyudaArticulos"));
+    kvBotonAyudaArticulos->setToolTip(QStringLiteral("Ayuda"));
+    kvBotonAyudaAmpliada = new QPushButton(QStringLiteral("Ayuda Ampliada"));
+    kvBotonAyudaAmpliada->setObjectName(QStringLiteral("kvBotonAyudaAmpliada"));
+    auto* capaBotones = static_cast<QHBoxLayout*>(panelBotones()->layout());
+    capaBotones->insertWidget(0, kvBotonAyudaArticulos);
+    capaBotones->insertWidget(1, kvBotonAyudaAmpliada);
+    connect(kvBotonAyudaArticulos, &QPushButton::clicked, this, &PaginaArticulos::kvBotonAyudaArticulosClick);
+    connect(kvBotonAyudaAmpliada, &QPushButton::clicked, this, &PaginaArticulos::kvBotonAyudaAmpliadaClick);
+
+    construirOpciones();
 }
 
 QString PaginaArticulos::textoAyuda() {
@@ -131,116 +150,11 @@ QString PaginaArticulos::textoAyuda() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Building the page.
+// Building the options.
 
-void PaginaArticulos::construir() {
-    auto* principal = new QVBoxLayout(this);
-    principal->setContentsMargins(0, 0, 0, 0);
-
-    SplitterArticulos = new QSplitter(Qt::Vertical, this);
-    SplitterArticulos->setObjectName(QStringLiteral("SplitterArticulos"));
-    SplitterArticulos->setChildrenCollapsible(true);
-
-    PageControlArticulos = new QTabWidget;
-    PageControlArticulos->setObjectName(QStringLiteral("PageControlArticulos"));
-    TabSheetConfiguracion = construirConfiguracion();
-    PageControlArticulos->addTab(TabSheetConfiguracion, QStringLiteral("Configuración"));
-
-    TabSheetPrevisualizar = new QWidget;
-    TabSheetPrevisualizar->setObjectName(QStringLiteral("TabSheetPrevisualizarArticulos"));
-    auto* capaVista = new QVBoxLayout(TabSheetPrevisualizar);
-    capaVista->setContentsMargins(0, 0, 0, 0);
-    vistaPrevia_ = new VistaPreviaLibro;
-    vistaPrevia_->setObjectName(QStringLiteral("OleContainerArticulos"));
-    vistaPrevia_->setToolTip(VistaPreviaLibro::hintText());
-    capaVista->addWidget(vistaPrevia_);
-    PageControlArticulos->addTab(TabSheetPrevisualizar, QStringLiteral("Previsualizar Excel"));
-    connect(PageControlArticulos, &QTabWidget::currentChanged, this, &PaginaArticulos::cambioPaginaInterna);
-
-    SplitterArticulos->addWidget(PageControlArticulos);
-    construirGrid();
-    SplitterArticulos->addWidget(kvDBGridArticulos);
-    SplitterArticulos->setStretchFactor(0, 1);
-    SplitterArticulos->setStretchFactor(1, 3);
-    principal->addWidget(SplitterArticulos, 1);
-
-    // Button panel: the cancel hint, help, "Atrás" and "Confirmar".
-    PanelBotonesArticulos = new QWidget;
-    PanelBotonesArticulos->setObjectName(QStringLiteral("PanelBotonesArticulos"));
-    auto* capaBotones = new QHBoxLayout(PanelBotonesArticulos);
-    capaBotones->setContentsMargins(4, 2, 4, 2);
-    kvBotonAyudaArticulos = new QPushButton(QStringLiteral("?"));
-    kvBotonAyudaArticulos->setObjectName(QStringLiteral("kvBotonAyudaArticulos"));
-    kvBotonAyudaArticulos->setToolTip(QStringLiteral("Ayuda"));
-    kvBotonAyudaAmpliada = new QPushButton(QStringLiteral("Ayuda Ampliada"));
-    kvBotonAyudaAmpliada->setObjectName(QStringLiteral("kvBotonAyudaAmpliada"));
-    LabelPanelBotones = new QLabel;
-    LabelPanelBotones->setObjectName(QStringLiteral("LabelPanelBotonesArticulos"));
-    kvBotonAtras = new QPushButton(QStringLiteral("Atrás"));
-    kvBotonAtras->setObjectName(QStringLiteral("kvBotonAtras"));
-    kvBotonConfirmar = new QPushButton(QStringLiteral("Confirmar"));
-    kvBotonConfirmar->setObjectName(QStringLiteral("kvBotonConfirmar"));
-    capaBotones->addWidget(kvBotonAyudaArticulos);
-    capaBotones->addWidget(kvBotonAyudaAmpliada);
-    capaBotones->addWidget(LabelPanelBotones, 1);
-    capaBotones->addWidget(kvBotonAtras);
-    capaBotones->addWidget(kvBotonConfirmar);
-    principal->addWidget(PanelBotonesArticulos);
-
-    suiStatusBar1 = new QStatusBar;
-    suiStatusBar1->setObjectName(QStringLiteral("suiStatusBar1"));
-    suiStatusBar1->setSizeGripEnabled(false);
-    PanelTexto = new QLabel;
-    PanelTexto->setObjectName(QStringLiteral("PanelTexto"));
-    PanelFichero = new QLabel;
-    PanelFichero->setObjectName(QStringLiteral("PanelFichero"));
-    suiStatusBar1->addWidget(PanelTexto, 1);
-    suiStatusBar1->addPermanentWidget(PanelFichero);
-    principal->addWidget(suiStatusBar1);
-
-    connect(kvBotonAyudaArticulos, &QPushButton::clicked, this, &PaginaArticulos::kvBotonAyudaArticulosClick);
-    connect(kvBotonAyudaAmpliada, &QPushButton::clicked, this, &PaginaArticulos::kvBotonAyudaAmpliadaClick);
-    connect(kvBotonAtras, &QPushButton::clicked, this, &PaginaArticulos::kvBotonAtrasClick);
-    connect(kvBotonConfirmar, &QPushButton::clicked, this, &PaginaArticulos::kvBotonConfirmarClick);
-    alCambiarFichero();
-}
-
-QWidget* PaginaArticulos::construirConfiguracion() {
-    auto* pagina = new QWidget;
-    pagina->setObjectName(QStringLiteral("TabSheetConfiguracionArticulos"));
-    auto* capa = new QVBoxLayout(pagina);
-
-    // Workbook selector: typing a path does not choose it; only the dialog does.
-    JvFilenameEditHojaExcel = new TJvFilenameEdit;
-    JvFilenameEditHojaExcel->setObjectName(QStringLiteral("JvFilenameEditHojaExcel"));
-    connect(JvFilenameEditHojaExcel, &TJvFilenameEdit::ficheroElegido, this, [this](const QString& path) {
-        nombreFichero_ = path;
-        alCambiarFichero();
-    });
-    auto* filaFichero = new QHBoxLayout;
-    auto* etiquetaFichero = new QLabel(QStringLiteral("1º Paso :   Fichero Excel"));
-    etiquetaFichero->setObjectName(QStringLiteral("LabelFicheroExcel"));
-    etiquetaFichero->setBuddy(JvFilenameEditHojaExcel->edit());
-    filaFichero->addWidget(etiquetaFichero);
-    filaFichero->addWidget(JvFilenameEditHojaExcel, 1);
-    capa->addLayout(filaFichero);
-
-    auto* cuerpo = new QHBoxLayout;
-    capa->addLayout(cuerpo, 1);
-
-    // Field list.
-    auto* grupoCampos = new QGroupBox(QStringLiteral("Campos"));
-    grupoCampos->setObjectName(QStringLiteral("GroupBoxCampos"));
-    auto* capaCampos = new QVBoxLayout(grupoCampos);
-    suiCheckListBoxCampos = new TsuiCheckListBox;
-    suiCheckListBoxCampos->setObjectName(QStringLiteral("suiCheckListBoxCampos"));
-    suiCheckListBoxCampos->setFieldList(&listaCampos_);
-    capaCampos->addWidget(suiCheckListBoxCampos);
-    cuerpo->addWidget(grupoCampos);
-
+void PaginaArticulos::construirOpciones() {
     // Modes and their panels.
-    auto* derecha = new QVBoxLayout;
-    cuerpo->addLayout(derecha, 1);
+    auto* derecha = static_cast<QVBoxLayout*>(areaOpciones()->layout());
     auto* filaModos = new QHBoxLayout;
     kvBotonAlta = botonModo(QStringLiteral("kvBotonAlta"), QStringLiteral("Dar de Alta"));
     kvBotonCostes = botonModo(QStringLiteral("kvBotonCostes"), QStringLiteral("Actualizar Campos"));
@@ -325,23 +239,22 @@ QWidget* PaginaArticulos::construirConfiguracion() {
 
     for (QGroupBox* g : {PanelAlta, PanelActualizacion, PanelPVP, PanelStock})
         derecha->addWidget(g);
-    derecha->addStretch(1);
 
     // Options the writer reads, derived from the mode buttons; never shown.
-    suiCBSoloNuevosArticulos = casillaOculta(pagina, QStringLiteral("suiCBSoloNuevosArticulos"),
+    suiCBSoloNuevosArticulos = casillaOculta(areaOpciones(), QStringLiteral("suiCBSoloNuevosArticulos"),
                                              QStringLiteral("Incorporar sólo los nuevos artículos"));
-    suiCbSoloActualizar = casillaOculta(pagina, QStringLiteral("suiCbSoloActualizar"),
+    suiCbSoloActualizar = casillaOculta(areaOpciones(), QStringLiteral("suiCbSoloActualizar"),
                                         QStringLiteral("Solo actualizar artículos"));
     suiCBActualizarPVP =
-        casillaOculta(pagina, QStringLiteral("suiCBActualizarPVP"), QStringLiteral("Actualizar PVP"));
+        casillaOculta(areaOpciones(), QStringLiteral("suiCBActualizarPVP"), QStringLiteral("Actualizar PVP"));
     suiCBActualizarStock =
-        casillaOculta(pagina, QStringLiteral("suiCBActualizarStock"), QStringLiteral("Actualizar Stock"));
-    suiCBSoloPvpStock = casillaOculta(pagina, QStringLiteral("suiCBSoloPvpStock"),
+        casillaOculta(areaOpciones(), QStringLiteral("suiCBActualizarStock"), QStringLiteral("Actualizar Stock"));
+    suiCBSoloPvpStock = casillaOculta(areaOpciones(), QStringLiteral("suiCBSoloPvpStock"),
                                       QStringLiteral("Sólo Actualizar PVP o Stock"));
 
     // Lookups: price list and warehouse of the launch company group.
     const auto opcionesLookup = TkvDBEditLookup::TOpciones(TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas);
-    kvDBEditLookupTarifas->setDataBase(&datos_.IBDatabase, &datos_.IBTransaction1);
+    kvDBEditLookupTarifas->setDataBase(&datos().IBDatabase, &datos().IBTransaction1);
     kvDBEditLookupTarifas->setSQL(
         {QStringLiteral("SELECT CODIGO, NOMBRE, IDTARIFAS"), QStringLiteral("FROM TARIFAS")});
     kvDBEditLookupTarifas->setOpcionesBusqueda(opcionesLookup);
@@ -354,7 +267,7 @@ QWidget* PaginaArticulos::construirConfiguracion() {
         idTarifa_ = l.DataSetResultado().value(QStringLiteral("IDTARIFAS")).toInt();
         LabelNombreTarifa->setText(l.DataSetResultado().value(QStringLiteral("NOMBRE")).toString());
     };
-    kvDBEditLookupAlmacen->setDataBase(&datos_.IBDatabase, &datos_.IBTransaction1);
+    kvDBEditLookupAlmacen->setDataBase(&datos().IBDatabase, &datos().IBTransaction1);
     kvDBEditLookupAlmacen->setSQL(
         {QStringLiteral("SELECT CODIGO, NOMBRE, IDALMACENES"), QStringLiteral("FROM ALMACENES")});
     kvDBEditLookupAlmacen->setOpcionesBusqueda(opcionesLookup);
@@ -375,68 +288,11 @@ QWidget* PaginaArticulos::construirConfiguracion() {
     ButtonCargarXLSArticulos->setObjectName(QStringLiteral("ButtonCargarXLSArticulos"));
     ButtonCargarXLSArticulos->setEnabled(false);
     filaCarga->addWidget(ButtonCargarXLSArticulos);
-    capa->addLayout(filaCarga);
+    derecha->addLayout(filaCarga);
+    derecha->addStretch(1);
     connect(ButtonCargarXLSArticulos, &QPushButton::clicked, this,
             &PaginaArticulos::ButtonCargarXLSArticulosClick);
 
-    return pagina;
-}
-
-void PaginaArticulos::construirGrid() {
-    kvDBGridArticulos = new TkvDBGrid;
-    kvDBGridArticulos->setObjectName(QStringLiteral("kvDBGridArticulos"));
-    kvDBGridArticulos->EnterToTab = true;
-    kvDBGridArticulos->MoveByRow = true;
-    kvDBGridArticulos->setTabla(&datos_.kvRxMDArticulos);
-    kvDBGridArticulos->setColumnas(columnasGrid());
-    kvDBGridArticulos->setReadOnly(true);
-    kvDBGridArticulos->setVisible(false);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Page states.
-
-void PaginaArticulos::modoProceso(bool busy) {
-    PageControlArticulos->setEnabled(!busy);
-    JvFilenameEditHojaExcel->setEnabled(!busy);
-    if (!busy) kvDBGridArticulos->setReadOnly(true);
-    kvDBGridArticulos->setVisible(busy);
-    PanelFichero->setVisible(!busy); // busy: the status bar is one text panel
-    kvBotonAtras->setVisible(busy);
-    kvBotonConfirmar->setVisible(busy);
-    LabelPanelBotones->setText(busy ? kTextoCancelar : QString());
-}
-
-void PaginaArticulos::Estado(const QString& texto) {
-    PanelTexto->setText(texto);
-    PanelTexto->repaint();
-}
-
-QString PaginaArticulos::textoEstado() const {
-    return PanelTexto->text();
-}
-
-void PaginaArticulos::plegarOpciones(bool plegar) {
-    if (plegar == plegadas_) return;
-    if (plegar) {
-        tamanosSplitter_ = SplitterArticulos->sizes();
-        int total = 0;
-        for (int t : tamanosSplitter_)
-            total += t;
-        SplitterArticulos->setSizes({0, qMax(total, 1)});
-    } else if (!tamanosSplitter_.isEmpty()) {
-        SplitterArticulos->setSizes(tamanosSplitter_);
-    }
-    plegadas_ = plegar;
-}
-
-void PaginaArticulos::mostrarError(const std::exception& e) {
-    datos_.canal().message(qd::MessageKind::Error, TDatos::Texto_Error(e));
-}
-
-void PaginaArticulos::alCambiarFichero() {
-    PanelFichero->setText(nombreFichero_.isEmpty() ? QString() : QFileInfo(nombreFichero_).fileName());
-    PanelFichero->setToolTip(nombreFichero_);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -458,15 +314,13 @@ void PaginaArticulos::derivarOpciones() {
     const bool c = kvBotonCostes->isChecked();
     const bool p = kvBotonPVP->isChecked();
     const bool s = kvBotonStock->isChecked();
-    suiCBActualizarPVP->setChecked(p);
-    suiCBSoloPvpStock->setChecked((p || s) && !(a || c));
-    suiCBSoloNuevosArticulos->setChecked(a);
-    suiCbSoloActualizar->setChecked(c);
-    suiCBActualizarStock->setChecked(s);
-    if (a && c) {
-        suiCBSoloNuevosArticulos->setChecked(false);
-        suiCbSoloActualizar->setChecked(false);
-    }
+    // The options come from one rule; the hidden boxes show what it gave.
+    const auto o = TDatos::OpcionesArticulos::desdeModos(a, c, p, s);
+    suiCBActualizarPVP->setChecked(o.ActualizarPVPs);
+    suiCBSoloPvpStock->setChecked(o.SoloPvpStock);
+    suiCBSoloNuevosArticulos->setChecked(o.SoloNuevos);
+    suiCbSoloActualizar->setChecked(o.SoloActualizar);
+    suiCBActualizarStock->setChecked(o.ActualizarStock);
     PanelAlta->setVisible(a);
     PanelActualizacion->setVisible(c);
     PanelPVP->setVisible(p);
@@ -500,57 +354,60 @@ void PaginaArticulos::actualizarControlesLista() {
     controles.alta = kvBotonAlta->isChecked();
     controles.pvp = kvBotonPVP->isChecked();
     controles.stock = kvBotonStock->isChecked();
-    if (!(controles == listaCampos_.articleControls())) listaCampos_.setArticleControls(controles);
+    if (!(controles == qd::articleControls(listaCampos()))) qd::setArticleControls(listaCampos(), controles);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Field ticks, statements, lookups.
 
 void PaginaArticulos::cargarTicks() {
-    qd::ExcelIni::loadArticleTicks(listaCampos_, qd::moduleFilePath(QStringLiteral("Excel.ini")));
+    qd::ExcelIni::loadArticleTicks(listaCampos(), qd::moduleFilePath(QStringLiteral("Excel.ini")));
 }
 
 void PaginaArticulos::guardarTicks() const {
     QString error;
-    if (!qd::ExcelIni::saveArticleTicks(listaCampos_, qd::moduleFilePath(QStringLiteral("Excel.ini")),
-                                        &error))
+    if (!qd::ExcelIni::saveArticleTicks(*PaginaImportacion::listaCampos(),
+                                        qd::moduleFilePath(QStringLiteral("Excel.ini")), &error))
         qWarning().noquote() << error;
 }
 
 void PaginaArticulos::ticksIniciales() {
-    listaCampos_.setInitialTicks();
+    listaCampos().setInitialTicks();
     // The page's controls hold their state: the ticks that follow them are applied again.
-    listaCampos_.setArticleControls(listaCampos_.articleControls());
-    listaCampos_.applyRules();
+    qd::setArticleControls(listaCampos(), qd::articleControls(listaCampos()));
+    listaCampos().applyRules();
 }
 
 void PaginaArticulos::precargarLookups() {
+    // Without a connection the lookups stay empty, without a message each.
+    if (!datos().IBDatabase.connected()) return;
     for (TkvDBEditLookup* l : {kvDBEditLookupTarifas, kvDBEditLookupAlmacen}) {
-        l->ValorGrupoEmpresas = datos_.IdGrupoEmpresas;
+        l->ValorGrupoEmpresas = datos().IdGrupoEmpresas;
         l->CargarDataSetResultadoSinVentana(QString(), true, true, false);
     }
 }
 
-void PaginaArticulos::Preparar_Sentencias_Articulos() {
-    const qd::SentenciasSql s = qd::prepararSentenciasArticulos(listaCampos_);
-    datos_.InsertArticulos = s.insert;
-    datos_.UpdateArticulos = s.update;
+void PaginaArticulos::alMostrarPrimeraVez() {
+    cargarTicks();
+    ticksIniciales();
+    precargarLookups();
+}
+
+qd::SentenciasSql PaginaArticulos::Preparar_Sentencias_Articulos() const {
+    return qd::prepararSentenciasArticulos(*PaginaImportacion::listaCampos());
 }
 
 TDatos::OpcionesArticulos PaginaArticulos::opciones(bool* ok) const {
-    TDatos::OpcionesArticulos o;
+    TDatos::OpcionesArticulos o =
+        TDatos::OpcionesArticulos::desdeModos(kvBotonAlta->isChecked(), kvBotonCostes->isChecked(),
+                                              kvBotonPVP->isChecked(), kvBotonStock->isChecked());
     o.Tarifa_Ventas = idTarifa_;
     o.Almacen = idAlmacen_;
     bool entero = false;
     o.NumeroIntervalos = ENumIntervalos->text().trimmed().toInt(&entero);
     if (!entero) o.NumeroIntervalos = 0;
     if (ok) *ok = entero;
-    o.ActualizarPVPs = suiCBActualizarPVP->isChecked();
-    o.SoloNuevos = suiCBSoloNuevosArticulos->isChecked();
-    o.ActualizarStock = suiCBActualizarStock->isChecked();
     o.Intervalos = suiCBActualizarIntervalos->isChecked();
-    o.SoloActualizar = suiCbSoloActualizar->isChecked();
-    o.SoloPvpStock = suiCBSoloPvpStock->isChecked();
     o.OpcionBusqueda = rbPorCodigo->isChecked();
     o.PonerStockActual = rbStockActual->isChecked();
     o.UsarTopeIntervalo = chkTopesIntervalos->isChecked();
@@ -559,92 +416,35 @@ TDatos::OpcionesArticulos PaginaArticulos::opciones(bool* ok) const {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Workbook selector and preview.
+// The import's steps, help.
 
 void PaginaArticulos::JvFilenameEditHojaExcelButtonClick() {
-    JvFilenameEditHojaExcel->abrirDialogo();
+    selector()->abrirDialogo();
 }
 
-void PaginaArticulos::cambioPaginaInterna(int indice) {
-    const int anterior = paginaInterna_;
-    paginaInterna_ = indice;
-    qd::gui::cambiarPaginaVistaPrevia(datos_, nombreFichero_, *JvFilenameEditHojaExcel, *vistaPrevia_,
-                                      anterior, indice);
+void PaginaArticulos::cargar(const QString& fichero) {
+    datos().cargarArticulos(fichero, opciones());
 }
 
-// ---------------------------------------------------------------------------------------------
-// Load, confirm, back, help.
-
-void PaginaArticulos::ButtonCargarXLSArticulosClick() {
-    if (ocupado_) return;
-    datos_.Abortar_Proceso = false;
-    if (nombreFichero_.isEmpty()) JvFilenameEditHojaExcelButtonClick();
-    if (nombreFichero_.isEmpty()) return;
-    Ocupacion ocupacion(ocupado_);
-    if (Modo_Proceso)
-        Modo_Proceso();
-    else
-        modoProceso(true);
-    try {
-        Estado(QStringLiteral("Cargando datos del fichero Excel"));
-        datos_.CargarExcel(nombreFichero_);
-        Estado(QStringLiteral("Incorporando datos del fichero Excel a tabla temporal"));
-        plegarOpciones(true);
-        datos_.CargarRxArticulos(rbPorCodigo->isChecked(), chkTopesIntervalos->isChecked());
-        kvDBGridArticulos->modelo()->sincronizar();
-        Estado(QStringLiteral(
-            "Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
-    } catch (const std::exception& e) {
-        // What was staged stays in the grid; "Atrás" returns to the options.
-        kvDBGridArticulos->modelo()->sincronizar();
-        mostrarError(e);
-    }
-}
-
-void PaginaArticulos::kvBotonConfirmarClick() {
-    if (ocupado_) return;
-    Ocupacion ocupacion(ocupado_);
-    Estado(QStringLiteral("Construyendo sentencias SQL de Inserción y Actualización"));
-    Preparar_Sentencias_Articulos();
-    Estado(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
+bool PaginaArticulos::validarConfirmacion() {
     bool ok = false;
-    const TDatos::OpcionesArticulos o = opciones(&ok);
-    if (!ok) {
-        datos_.canal().message(
-            qd::MessageKind::Error,
-            QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
-        return;
-    }
-    try {
-        datos_.Insertar_Articulos(o); // shows its own summary
-    } catch (const std::exception& e) {
-        // The rows written before the failure stay written; the page stays busy until "Atrás".
-        mostrarError(e);
-        return;
-    }
-    Estado(QStringLiteral("Proceso terminado."));
-    if (Modo_Configuracion)
-        Modo_Configuracion();
-    else
-        modoProceso(false);
-    ocupado_ = false;
-    kvBotonAtrasClick();
+    opciones(&ok);
+    if (!ok)
+        datos().canal().message(qd::MessageKind::Error,
+                                QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
+    return ok;
 }
 
-void PaginaArticulos::kvBotonAtrasClick() {
-    if (ocupado_) return;
-    datos_.kvRxMDArticulos.close();
-    plegarOpciones(false);
-    if (Modo_Configuracion)
-        Modo_Configuracion();
-    else
-        modoProceso(false);
-    Estado(QString());
-    datos_.Destruir_Excel();
+void PaginaArticulos::confirmar() {
+    datos().confirmarArticulos(opciones(), listaCampos()); // shows its own summary
+}
+
+void PaginaArticulos::vaciarStaging() {
+    datos().kvRxMDArticulos.close();
 }
 
 void PaginaArticulos::kvBotonAyudaArticulosClick() {
-    datos_.canal().message(qd::MessageKind::Information, textoAyuda());
+    datos().canal().message(qd::MessageKind::Information, textoAyuda());
 }
 
 void PaginaArticulos::kvBotonAyudaAmpliadaClick() {

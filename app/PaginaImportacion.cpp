@@ -1,56 +1,245 @@
 #include "PaginaImportacion.h"
 
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "CambioVistaPrevia.h"
+#include "CanalPagina.h"
+#include "TDatos.h"
 #include "TJvFilenameEdit.h"
+#include "TkvDBGrid.h"
 #include "TsuiCheckListBox.h"
 #include "VistaPreviaLibro.h"
+
+namespace {
+
+// Marks the page busy for the length of a step, and frees it again however the step ends.
+class Ocupacion {
+public:
+    explicit Ocupacion(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Ocupacion() { flag_ = false; }
+    Ocupacion(const Ocupacion&) = delete;
+    Ocupacion& operator=(const Ocupacion&) = delete;
+
+private:
+    bool& flag_;
+};
+
+const QString kTextoCancelar = QStringLiteral("Pulse   Ctrl+Alt+C   para cancelar el proceso en curso   ");
+
+QString nombre(const char* texto) {
+    return QString::fromLatin1(texto);
+}
+
+} // namespace
 
 PaginaImportacion::PaginaImportacion(TDatos& datos, QString& nombreFichero, const Definicion& definicion,
                                      QWidget* parent)
     : QWidget(parent), datos_(datos), nombreFichero_(nombreFichero), definicion_(definicion) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    paginas_ = new QTabWidget(this);
-    paginas_->setObjectName(QString::fromLatin1(definicion.paginas));
-    layout->addWidget(paginas_);
+    // The page does not hold the main window to its own minimum size (the window is shrunk to a
+    // few pixels while a delivery-note transfer runs).
+    setMinimumSize(1, 1);
+    auto* principal = new QVBoxLayout(this);
+    principal->setContentsMargins(0, 0, 0, 0);
+    paginas_ = new QTabWidget;
+    paginas_->setObjectName(nombre(definicion.paginas));
 
+    // The configuration page: the workbook selector over the field list and the kind's options.
     configuracion_ = new QWidget;
-    configuracion_->setObjectName(QStringLiteral("TabSheetConfiguracion"));
+    configuracion_->setObjectName(nombre(definicion.hojaConfiguracion));
     auto* conf = new QVBoxLayout(configuracion_);
-    conf->addWidget(new QLabel(QStringLiteral("Fichero Excel a importar:")));
     selector_ = new TJvFilenameEdit;
-    selector_->setObjectName(QString::fromLatin1(definicion.selector));
-    conf->addWidget(selector_);
-    // The shared workbook path changes only when a selector's dialog closes.
-    connect(selector_, &TJvFilenameEdit::ficheroElegido, this,
-            [this](const QString& path) { nombreFichero_ = path; });
+    selector_->setObjectName(nombre(definicion.selector));
+    auto* filaFichero = new QHBoxLayout;
+    auto* etiquetaFichero = new QLabel(QString::fromUtf8(definicion.etiquetaFichero));
+    if (definicion.objetoEtiquetaFichero) etiquetaFichero->setObjectName(nombre(definicion.objetoEtiquetaFichero));
+    etiquetaFichero->setBuddy(selector_->edit());
+    filaFichero->addWidget(etiquetaFichero);
+    filaFichero->addWidget(selector_, 1);
+    conf->addLayout(filaFichero);
+    // The shared workbook path follows the selector.
+    connect(selector_, &TJvFilenameEdit::ficheroElegido, this, [this](const QString& path) {
+        nombreFichero_ = path;
+        alCambiarFichero();
+    });
 
+    auto* cuerpo = new QHBoxLayout;
+    conf->addLayout(cuerpo, 1);
     if (definicion.listaCampos != nullptr && definicion.crearLista != nullptr) {
         lista_ = std::make_unique<qd::FieldList>(definicion.crearLista());
         caja_ = new TsuiCheckListBox;
-        caja_->setObjectName(QString::fromLatin1(definicion.listaCampos));
+        caja_->setObjectName(nombre(definicion.listaCampos));
         caja_->setFieldList(lista_.get());
-        conf->addWidget(new QLabel(QStringLiteral("Campos a tener en cuenta:")));
-        conf->addWidget(caja_, 1);
-    } else {
-        conf->addStretch(1);
+        if (definicion.grupoCampos) {
+            auto* grupo = new QGroupBox(QString::fromUtf8(definicion.tituloCampos));
+            grupo->setObjectName(nombre(definicion.grupoCampos));
+            auto* capa = new QVBoxLayout(grupo);
+            capa->addWidget(caja_);
+            cuerpo->addWidget(grupo);
+        } else {
+            auto* columna = new QVBoxLayout;
+            columna->addWidget(new QLabel(QString::fromUtf8(definicion.tituloCampos)));
+            columna->addWidget(caja_, 1);
+            cuerpo->addLayout(columna);
+        }
     }
+    // The kind's options scroll rather than crush when the window is small.
+    opciones_ = new QWidget;
+    opciones_->setObjectName(QStringLiteral("AreaOpciones"));
+    auto* capaOpciones = new QVBoxLayout(opciones_);
+    capaOpciones->setContentsMargins(0, 0, 0, 0);
+    auto* desplazable = new QScrollArea;
+    desplazable->setObjectName(QStringLiteral("ScrollOpciones"));
+    desplazable->setWidgetResizable(true);
+    desplazable->setFrameShape(QFrame::NoFrame);
+    desplazable->setWidget(opciones_);
+    cuerpo->addWidget(desplazable, 1);
     paginas_->addTab(configuracion_, QStringLiteral("Configuración"));
 
     if (definicion.vistaPrevia != nullptr) {
         vistaPrevia_ = new VistaPreviaLibro;
-        vistaPrevia_->setObjectName(QString::fromLatin1(definicion.vistaPrevia));
-        paginas_->addTab(vistaPrevia_, QStringLiteral("Previsualizar Excel"));
+        vistaPrevia_->setObjectName(nombre(definicion.vistaPrevia));
+        vistaPrevia_->setToolTip(VistaPreviaLibro::hintText());
+        QWidget* hoja = vistaPrevia_;
+        if (definicion.hojaVistaPrevia) {
+            hoja = new QWidget;
+            hoja->setObjectName(nombre(definicion.hojaVistaPrevia));
+            auto* capa = new QVBoxLayout(hoja);
+            capa->setContentsMargins(0, 0, 0, 0);
+            capa->addWidget(vistaPrevia_);
+        }
+        paginas_->addTab(hoja, QStringLiteral("Previsualizar Excel"));
         connect(paginas_, &QTabWidget::currentChanged, this, &PaginaImportacion::cambioPaginaInterna);
     }
+
+    if (definicion.grid != nullptr)
+        construirRevision(principal);
+    else
+        principal->addWidget(paginas_);
+    modoProceso(false);
 }
 
 PaginaImportacion::~PaginaImportacion() {
     if (caja_ != nullptr) caja_->setFieldList(nullptr);
+}
+
+void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
+    splitter_ = new QSplitter(Qt::Vertical);
+    splitter_->setObjectName(nombre(definicion_.splitter));
+    splitter_->setChildrenCollapsible(true);
+    splitter_->addWidget(paginas_);
+    grid_ = new TkvDBGrid;
+    grid_->setObjectName(nombre(definicion_.grid));
+    grid_->EnterToTab = true;
+    grid_->MoveByRow = true;
+    grid_->setReadOnly(true);
+    grid_->setVisible(false);
+    splitter_->addWidget(grid_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 3);
+    principal->addWidget(splitter_, 1);
+
+    // Button panel: the kind's own buttons at the left, the cancel hint, "Atrás" and "Confirmar".
+    panelBotones_ = new QWidget;
+    panelBotones_->setObjectName(nombre(definicion_.panelBotones));
+    auto* capaBotones = new QHBoxLayout(panelBotones_);
+    capaBotones->setContentsMargins(4, 2, 4, 2);
+    etiquetaPanel_ = new QLabel;
+    etiquetaPanel_->setObjectName(nombre(definicion_.etiquetaPanel));
+    botonAtras_ = new QPushButton(QStringLiteral("Atrás"));
+    botonAtras_->setObjectName(QStringLiteral("kvBotonAtras"));
+    botonConfirmar_ = new QPushButton(QStringLiteral("Confirmar"));
+    botonConfirmar_->setObjectName(QStringLiteral("kvBotonConfirmar"));
+    capaBotones->addWidget(etiquetaPanel_, 1);
+    capaBotones->addWidget(botonAtras_);
+    capaBotones->addWidget(botonConfirmar_);
+    principal->addWidget(panelBotones_);
+
+    barraEstado_ = new QStatusBar;
+    barraEstado_->setObjectName(QStringLiteral("suiStatusBar1"));
+    barraEstado_->setSizeGripEnabled(false);
+    panelTexto_ = new QLabel;
+    panelTexto_->setObjectName(QStringLiteral("PanelTexto"));
+    panelFichero_ = new QLabel;
+    panelFichero_->setObjectName(QStringLiteral("PanelFichero"));
+    barraEstado_->addWidget(panelTexto_, 1);
+    barraEstado_->addPermanentWidget(panelFichero_);
+    principal->addWidget(barraEstado_);
+
+    // Through the virtual entry points, so a kind may add its own checks first.
+    connect(botonAtras_, &QPushButton::clicked, this, [this] { pulsarAtras(); });
+    connect(botonConfirmar_, &QPushButton::clicked, this, [this] { pulsarConfirmar(); });
+    alCambiarFichero();
+}
+
+// ---------------------------------------------------------------------------------------------
+// States.
+
+void PaginaImportacion::modoProceso(bool ocupado) {
+    if (definicion_.bloqueaEnProceso) {
+        paginas_->setEnabled(!ocupado);
+        selector_->setEnabled(!ocupado);
+    }
+    if (grid_ != nullptr) {
+        if (!ocupado) grid_->setReadOnly(true);
+        grid_->setVisible(ocupado);
+        panelFichero_->setVisible(!ocupado); // busy: the status bar is one text panel
+        botonAtras_->setVisible(ocupado);
+        botonConfirmar_->setVisible(ocupado);
+        botonConfirmar_->setEnabled(cargado_);
+        etiquetaPanel_->setText(ocupado ? kTextoCancelar : QString());
+    }
+    alCambiarModo(ocupado);
+}
+
+void PaginaImportacion::ponerModo(bool ocupado) {
+    if (cambiarModoVentana)
+        cambiarModoVentana(ocupado);
+    else
+        modoProceso(ocupado);
+}
+
+void PaginaImportacion::Estado(const QString& texto) {
+    if (panelTexto_ == nullptr) return;
+    panelTexto_->setText(texto);
+    panelTexto_->repaint();
+}
+
+QString PaginaImportacion::textoEstado() const {
+    return panelTexto_ ? panelTexto_->text() : QString();
+}
+
+void PaginaImportacion::plegarOpciones(bool plegar) {
+    if (splitter_ == nullptr || plegar == plegadas_) return;
+    if (plegar) {
+        tamanosSplitter_ = splitter_->sizes();
+        int total = 0;
+        for (int t : tamanosSplitter_)
+            total += t;
+        splitter_->setSizes({0, qMax(total, 1)});
+    } else if (!tamanosSplitter_.isEmpty()) {
+        splitter_->setSizes(tamanosSplitter_);
+    }
+    plegadas_ = plegar;
+}
+
+void PaginaImportacion::mostrarError(const std::exception& e) {
+    datos_.canal().message(qd::MessageKind::Error, TDatos::Texto_Error(e));
+}
+
+void PaginaImportacion::alCambiarFichero() {
+    if (panelFichero_ == nullptr) return;
+    panelFichero_->setText(nombreFichero_.isEmpty() ? QString() : QFileInfo(nombreFichero_).fileName());
+    panelFichero_->setToolTip(nombreFichero_);
 }
 
 void PaginaImportacion::cambioPaginaInterna(int indice) {
@@ -59,8 +248,73 @@ void PaginaImportacion::cambioPaginaInterna(int indice) {
     qd::gui::cambiarPaginaVistaPrevia(datos_, nombreFichero_, *selector_, *vistaPrevia_, anterior, indice);
 }
 
-void PaginaImportacion::modoProceso(bool ocupado) {
-    if (!definicion_.bloqueaEnProceso) return;
-    paginas_->setEnabled(!ocupado);
-    selector_->setEnabled(!ocupado);
+void PaginaImportacion::alMostrarPrimeraVez() {
+    if (lista_ == nullptr) return;
+    lista_->setInitialTicks();
+    caja_->refresh();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The road of an import.
+
+bool PaginaImportacion::conectadoOAviso() {
+    if (datos_.IBDatabase.connected()) return true;
+    datos_.canal().message(qd::MessageKind::Error, TDatos::textoSinConexion());
+    return false;
+}
+
+void PaginaImportacion::pulsarCargar() {
+    if (ocupado_) return;
+    datos_.Abortar_Proceso = false;
+    if (!conectadoOAviso()) return;
+    if (nombreFichero_.isEmpty()) selector_->abrirDialogo();
+    if (nombreFichero_.isEmpty()) return;
+    bool fallo = false;
+    {
+        Ocupacion ocupacion(ocupado_);
+        CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
+        cargado_ = false;
+        ponerModo(true);
+        plegarOpciones(true);
+        try {
+            cargar(nombreFichero_);
+            cargado_ = true;
+        } catch (const std::exception& e) {
+            fallo = true;
+            mostrarError(e);
+        }
+        if (grid_) grid_->modelo()->sincronizar();
+    }
+    // A load that failed leaves nothing to confirm: back to the configuration.
+    if (fallo)
+        pulsarAtras();
+    else if (botonConfirmar_)
+        botonConfirmar_->setEnabled(true);
+}
+
+void PaginaImportacion::pulsarConfirmar() {
+    if (ocupado_ || !validarConfirmacion() || !cargado_) return;
+    if (!conectadoOAviso()) return;
+    {
+        Ocupacion ocupacion(ocupado_);
+        CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
+        try {
+            confirmar();
+        } catch (const std::exception& e) {
+            // What was written before the error stays written; the run is over either way.
+            mostrarError(e);
+        }
+    }
+    pulsarAtras();
+}
+
+void PaginaImportacion::pulsarAtras() {
+    if (ocupado_) return;
+    vaciarStaging();
+    cargado_ = false;
+    if (grid_) grid_->modelo()->sincronizar();
+    plegarOpciones(false);
+    ponerModo(false);
+    Estado(QString());
+    datos_.Destruir_Excel();
 }

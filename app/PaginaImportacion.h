@@ -1,32 +1,65 @@
 #pragma once
-// The frame shared by the client, delivery-address, contact, supplier and bank-account pages
-// (and the file selectors of the DLR and price-list pages): an inner page control with the
-// "Configuración" page (file selector, field list, the page's options) and, where the page has
-// one, the "Previsualizar Excel" page that shows the chosen workbook.
+// What every import page has, and the road of an import through it.
 //
-// The import of each kind adds its options and buttons to configuracion().
+// The frame: an inner page control with the "Configuración" page (the workbook selector, the
+// field list and an options area the kind fills) and, where the page has one, the
+// "Previsualizar Excel" page that shows the chosen workbook. A page that stages rows for review
+// also has, behind a splitter, the grid over its staging table, the panel with "Atrás" and
+// "Confirmar" (and the cancel hint while busy) and its own status bar.
+//
+// The road: the load button calls pulsarCargar(), which gathers the workbook, refuses when the
+// module is not connected, puts the pages in the busy state and runs the kind's cargar() hook;
+// "Confirmar" calls pulsarConfirmar(), which runs the kind's confirmar() hook and always ends
+// with "Atrás" (back to the configuration state, staging table emptied). A failed load ends the
+// same way. While a hook runs (the loops let window messages through) the page refuses a second
+// load, confirmation or "Atrás", and the data module's status texts are shown on the page.
+//
+// A kind derives from this class, fills areaOpciones() with its controls and implements the hooks;
+// the main window only calls the public hooks of every page in turn.
 
+#include <QList>
+#include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "FieldList.h"
 
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
 class QTabWidget;
+class QVBoxLayout;
 class TDatos;
 class TJvFilenameEdit;
+class TkvDBGrid;
 class TsuiCheckListBox;
 class VistaPreviaLibro;
 
 class PaginaImportacion : public QWidget {
     Q_OBJECT
 public:
+    // Object names and texts of the frame's parts; a null name leaves the part out.
     struct Definicion {
         const char* paginas = nullptr;     // the inner page control
         const char* selector = nullptr;    // the file selector
         const char* vistaPrevia = nullptr; // the preview container; null: no preview page
         const char* listaCampos = nullptr; // the field list; null: none
         qd::FieldList (*crearLista)() = nullptr;
-        bool bloqueaEnProceso = false; // disabled by Modo_Proceso (pages 1, 3 and 4)
+        bool bloqueaEnProceso = false; // the configuration is disabled while busy
+        // Pages that stage rows for review.
+        const char* grid = nullptr; // the staging grid; null: no grid, button panel or status bar
+        const char* splitter = nullptr;
+        const char* panelBotones = nullptr;
+        const char* etiquetaPanel = nullptr;
+        // Names and captions of the configuration page.
+        const char* hojaConfiguracion = "TabSheetConfiguracion";
+        const char* hojaVistaPrevia = nullptr; // a sheet around the preview; null: the preview itself
+        const char* etiquetaFichero = "Fichero Excel a importar:";
+        const char* objetoEtiquetaFichero = nullptr;
+        const char* grupoCampos = nullptr; // a titled group around the field list; null: a label
+        const char* tituloCampos = "Campos a tener en cuenta:";
     };
 
     PaginaImportacion(TDatos& datos, QString& nombreFichero, const Definicion& definicion,
@@ -35,25 +68,86 @@ public:
 
     QTabWidget* paginas() const { return paginas_; }
     QWidget* configuracion() const { return configuracion_; }
+    // The area beside the field list where the kind puts its options (scrolls when too small).
+    QWidget* areaOpciones() const { return opciones_; }
     TJvFilenameEdit* selector() const { return selector_; }
     VistaPreviaLibro* vistaPrevia() const { return vistaPrevia_; }
     qd::FieldList* listaCampos() const { return lista_.get(); }
     TsuiCheckListBox* cajaCampos() const { return caja_; }
+    TkvDBGrid* grid() const { return grid_; }
+    QWidget* panelBotones() const { return panelBotones_; }
+    QPushButton* botonAtras() const { return botonAtras_; }
+    QPushButton* botonConfirmar() const { return botonConfirmar_; }
 
-    // Busy (true) or configuration (false) state of the page.
+    // Busy (true) or configuration (false) state of this page.
     void modoProceso(bool ocupado);
+    // The main window's Modo_Proceso / Modo_Configuracion, which set every page's state. Unset:
+    // only this page changes state.
+    std::function<void(bool ocupado)> cambiarModoVentana;
+
+    // The road of an import (see above).
+    void pulsarCargar();
+    void pulsarConfirmar();
+    void pulsarAtras();
+
+    bool ocupado() const { return ocupado_; }
+    bool cargado() const { return cargado_; }
+    // Text of the status bar's text panel.
+    QString textoEstado() const;
+    bool opcionesPlegadas() const { return plegadas_; }
+
+    // Hooks the main window calls on every page: first show (after the connection), and the
+    // window going away (only after a first show).
+    virtual void alMostrarPrimeraVez();
+    virtual void alCerrar() {}
+
+protected:
+    // The kind's steps. They report through the data module's channel and throw what stops them.
+    virtual void cargar(const QString& fichero) { (void)fichero; }
+    virtual void confirmar() {}
+    // Checks the kind's options before "Confirmar" does anything (shows its own message and
+    // returns false to refuse).
+    virtual bool validarConfirmacion() { return true; }
+    // Empties the kind's staging table ("Atrás").
+    virtual void vaciarStaging() {}
+    // What the kind's own controls do in the busy (true) or configuration (false) state.
+    virtual void alCambiarModo(bool ocupado) { (void)ocupado; }
+
+    void Estado(const QString& texto);
+    void mostrarError(const std::exception& e);
+    TDatos& datos() const { return datos_; }
+    QString& nombreFichero() const { return nombreFichero_; }
 
 private:
+    void construirRevision(QVBoxLayout* principal);
     void cambioPaginaInterna(int indice);
+    void ponerModo(bool ocupado);
+    void plegarOpciones(bool plegar);
+    void alCambiarFichero();
+    bool conectadoOAviso();
 
     TDatos& datos_;
     QString& nombreFichero_;
     Definicion definicion_;
     QTabWidget* paginas_ = nullptr;
     QWidget* configuracion_ = nullptr;
+    QWidget* opciones_ = nullptr;
     TJvFilenameEdit* selector_ = nullptr;
     VistaPreviaLibro* vistaPrevia_ = nullptr;
     std::unique_ptr<qd::FieldList> lista_;
     TsuiCheckListBox* caja_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    TkvDBGrid* grid_ = nullptr;
+    QWidget* panelBotones_ = nullptr;
+    QLabel* etiquetaPanel_ = nullptr;
+    QPushButton* botonAtras_ = nullptr;
+    QPushButton* botonConfirmar_ = nullptr;
+    QStatusBar* barraEstado_ = nullptr;
+    QLabel* panelTexto_ = nullptr;
+    QLabel* panelFichero_ = nullptr;
     int paginaInterna_ = 0;
+    bool ocupado_ = false;
+    bool cargado_ = false;
+    bool plegadas_ = false;
+    QList<int> tamanosSplitter_;
 };

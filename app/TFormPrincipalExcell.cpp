@@ -16,8 +16,8 @@
 
 #include "GuiChannel.h"
 #include "MostrarIncidencias.h"
-#include "PaginaArticulos.h"
 #include "PaginaImportacion.h"
+#include "Paginas.h"
 #include "RtfReader.h"
 #include "TDatos.h"
 #include "TFormMensajeTraspasoLAVC.h"
@@ -57,7 +57,7 @@ int TFormPrincipalExcell::indiceOpcion(const QString& opcion) {
 TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& args, QWidget* parent)
     : QMainWindow(parent), datos_(datos) {
     setObjectName(QStringLiteral("FormPrincipalExcell"));
-    setWindowTitle(QStringLiteral(" Importación de datos MSExcel a Quenda SQL"));
+    setWindowTitle(QStringLiteral("Importación de datos MSExcel a Quenda SQL"));
 
     // State used by the supplier price-list page, and the empty incidence list.
     IdProveedor = 0;
@@ -84,13 +84,6 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     connect(accionCancelar_, &QAction::triggered, this, [this] { datos_.Abortar_Proceso = true; });
 
     crearPaginas();
-
-    // --- articles page: the content of page 0, above its help panel ---
-    paginaArticulos_ = new PaginaArticulos(datos_, Nombre_Fichero);
-    paginaArticulos_->Modo_Proceso = [this] { Modo_Proceso(); };
-    paginaArticulos_->Modo_Configuracion = [this] { Modo_Configuracion(); };
-    static_cast<QVBoxLayout*>(pagina(0)->layout())->insertWidget(0, paginaArticulos_, 1);
-    // --- end articles page ---
 
     if (args.isEmpty()) {
         canal_->message(qd::MessageKind::Error,
@@ -124,7 +117,9 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
 }
 
 TFormPrincipalExcell::~TFormPrincipalExcell() {
-    if (paginaArticulos_ && mostrada_) paginaArticulos_->guardarTicks(); // articles page: Excel.ini
+    if (mostrada_)
+        for (PaginaImportacion* p : std::as_const(paginasImportacion_))
+            p->alCerrar();
     datos_.Destruir_Excel();
     if (qd::UserChannel::current() == canal_.get()) qd::UserChannel::setCurrent(nullptr);
     datos_.setCanal(nullptr);
@@ -146,35 +141,8 @@ void TFormPrincipalExcell::crearPaginas() {
     for (int i = 0; i < JvPageControlGeneral->count(); ++i)
         JvPageControlGeneral->tabBar()->setTabData(i, 1);
 
-    // The client, address, contact, supplier and bank-account pages, and the file selectors of
-    // the DLR and price-list pages.
-    const struct {
-        int pagina;
-        PaginaImportacion::Definicion definicion;
-    } importaciones[] = {
-        {1,
-         {"jvpgcntrlOpcsClientes", "JvFilenameEditHojaExcelClientes", "OleContainerClientes",
-          "suiCheckListBoxClientes", &qd::clientFieldList, true}},
-        {3,
-         {"jvpgcntrlDirClientes", "JvFilenameEditHojaExcelDirClientes", "OleContainerDirClientes",
-          "suiCheckListBoxDirecciones", &qd::addressFieldList, true}},
-        {4,
-         {"jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes", "OleContainerContactosCli",
-          "suiCheckListBoxContactos", &qd::contactFieldList, true}},
-        {5,
-         {"JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
-          "suiCheckListBoxProveedores", &qd::supplierFieldList, false}},
-        {6,
-         {"JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",
-          "suiCheckListBoxDomiciliosCobro", &qd::domicileFieldList, false}},
-        {8, {"JvPageControl3", "JvFilenameEditHojaAlbaranesDLR", nullptr, nullptr, nullptr, false}},
-        {9, {"JvPageControl4", "JvFilenameEditHojaTarifas", nullptr, nullptr, nullptr, false}},
-    };
-    for (const auto& imp : importaciones) {
-        auto* p = new PaginaImportacion(datos_, Nombre_Fichero, imp.definicion);
-        pagina(imp.pagina)->layout()->addWidget(p);
-        paginasImportacion_[imp.pagina] = p;
-    }
+    for (const PaginaRegistrada& r : crearPaginasImportacion(datos_, Nombre_Fichero))
+        anadirPagina(r.pestana, r.pagina);
 
     // Help panels of the article, client, delivery-address and contact pages, with their
     // built-in texts; the show handler replaces them with the help files when present.
@@ -197,6 +165,17 @@ void TFormPrincipalExcell::crearPaginas() {
         pagina(a.pagina)->layout()->addWidget(panel);
         panelesAyuda_[a.pagina] = panel;
     }
+}
+
+void TFormPrincipalExcell::anadirPagina(int pestana, PaginaImportacion* p) {
+    static_cast<QVBoxLayout*>(pagina(pestana)->layout())->insertWidget(0, p, 1);
+    p->cambiarModoVentana = [this](bool ocupado) {
+        if (ocupado)
+            Modo_Proceso();
+        else
+            Modo_Configuracion();
+    };
+    paginasImportacion_[pestana] = p;
 }
 
 QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const {
@@ -251,18 +230,9 @@ void TFormPrincipalExcell::showEvent(QShowEvent* event) {
 }
 
 void TFormPrincipalExcell::FormShow() {
-    // --- articles page: ticks from Excel.ini ---
-    paginaArticulos_->cargarTicks();
-    // Every item of the client, address, contact and supplier lists, and items 0 to 3 of the
-    // bank-account list, ticked.
-    for (PaginaImportacion* p : std::as_const(paginasImportacion_)) {
-        if (p->listaCampos() == nullptr) continue;
-        p->listaCampos()->setInitialTicks();
-        p->cajaCampos()->refresh();
-    }
-    // --- articles page: the initial ticks, the lookups' first records ---
-    paginaArticulos_->ticksIniciales();
-    paginaArticulos_->precargarLookups();
+    // Each page's first-show work: ticks (Excel.ini for the articles), initial ticks, lookups.
+    for (PaginaImportacion* p : std::as_const(paginasImportacion_))
+        p->alMostrarPrimeraVez();
     cargarPanelesAyuda(QCoreApplication::applicationDirPath());
 }
 
@@ -276,13 +246,11 @@ void TFormPrincipalExcell::Mostrar_Incidencias() {
 }
 
 void TFormPrincipalExcell::Modo_Proceso() {
-    if (paginaArticulos_) paginaArticulos_->modoProceso(true); // articles page
     for (PaginaImportacion* p : std::as_const(paginasImportacion_))
         p->modoProceso(true);
 }
 
 void TFormPrincipalExcell::Modo_Configuracion() {
-    if (paginaArticulos_) paginaArticulos_->modoProceso(false); // articles page
     for (PaginaImportacion* p : std::as_const(paginasImportacion_))
         p->modoProceso(false);
 }

@@ -13,7 +13,6 @@ class QTextBrowser;
 class TDatos;
 class GuiChannel;
 class PaginaImportacion;
-class PaginaArticulos; // articles page
 
 class TFormPrincipalExcell : public QMainWindow {
     Q_OBJECT
@@ -60,10 +59,11 @@ public:
 
     // Help panel of page 0, 1, 3 or 4, and the loading of the help files from a folder.
     QTextBrowser* panelAyuda(int pagina) const;
-    // The frame of page 1, 3, 4, 5, 6, 8 or 9 (null for the others).
+    // The import page of a tab (null for the tabs without one).
     PaginaImportacion* paginaImportacion(int pagina) const { return paginasImportacion_.value(pagina); }
-    // The content of page 0, "Artículos".
-    PaginaArticulos* paginaArticulos() const { return paginaArticulos_; }
+    // Places an import page at the top of a tab and lets it take part in the window's states and
+    // hooks (the pages of crearPaginasImportacion() are placed this way).
+    void anadirPagina(int pestana, PaginaImportacion* pagina);
     void cargarPanelesAyuda(const QString& carpeta);
 
 protected:
@@ -81,7 +81,6 @@ private:
     QAction* accionCancelar_ = nullptr;
     QHash<int, QTextBrowser*> panelesAyuda_;
     QHash<int, PaginaImportacion*> paginasImportacion_;
-    PaginaArticulos* paginaArticulos_ = nullptr; // articles page
     bool terminar_ = false;
     bool mostrada_ = false;
 };

@@ -1,6 +1,6 @@
 #include "ConstruirSentencias.h"
 
-#include "FieldList.h"
+#include "CamposArticulos.h"
 
 #include <algorithm>
 

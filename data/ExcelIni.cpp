@@ -1,6 +1,6 @@
 #include "ExcelIni.h"
 
-#include "FieldList.h"
+#include "CamposArticulos.h"
 
 #include <QFile>
 #include <QSaveFile>

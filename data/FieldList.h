@@ -3,11 +3,10 @@
 //
 // A list holds its item texts (the column and parameter names), one tick per item and the hint
 // shown over the box. Only ticked items enter the INSERT and UPDATE statements the page builds
-// when the user confirms an import. Two kinds of list exist:
-//   - the article list, whose ticks partly follow the article page's mode buttons and search
-//     radios (see ArticleControls), and whose positions 0 to 20 persist in Excel.ini;
-//   - the key-column lists (clients, delivery addresses, contacts, suppliers, collection
-//     domiciles), whose positions 0 and 1 hold the import's key columns and are always ticked.
+// when the user confirms an import. What ticks follow from what (the rules applied after every
+// user tick, and the ticks a run starts with) belongs to the kind: each kind's factory hands its
+// list a FieldRules object. The key-column rules (positions 0 and 1 hold the import's key
+// columns and are always ticked; a run starts with every item ticked) are shared here.
 //
 // The model knows nothing of widgets; TsuiCheckListBox shows it and forwards the user's ticks.
 
@@ -16,49 +15,41 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace qd {
 
-// State of the article page's controls that the article list's ticks depend on.
-struct ArticleControls {
-    bool porCodigo = true; // rbPorCodigo selected (false: rbPorReferencia)
-    bool alta = false;     // kvBotonAlta down
-    bool pvp = false;      // kvBotonPVP down
-    bool stock = false;    // kvBotonStock down
+// A kind's tick rules. Rules may keep state of their own (the page controls a kind's ticks
+// follow); a list copies its rules with it.
+class FieldRules {
+public:
+    virtual ~FieldRules() = default;
+    virtual std::unique_ptr<FieldRules> clone() const = 0;
+    // Applied after every user tick change.
+    virtual void apply(QList<bool>& ticks) const = 0;
+    // The ticks a run starts with.
+    virtual void initial(QList<bool>& ticks) const = 0;
+};
 
-    friend bool operator==(const ArticleControls&, const ArticleControls&) = default;
+// Positions 0 and 1 are the key columns, always ticked; a run starts with every item ticked.
+class KeyColumnRules final : public FieldRules {
+public:
+    std::unique_ptr<FieldRules> clone() const override { return std::make_unique<KeyColumnRules>(*this); }
+    void apply(QList<bool>& ticks) const override;
+    void initial(QList<bool>& ticks) const override;
 };
 
 class FieldList {
 public:
-    enum class Kind { Articles, KeyColumns };
-
-    // Positions of the article list that the rules name.
-    enum ArticlePos {
-        kGrupoEmpresas = 0,
-        kCodigo = 1,
-        kPartNumber = 4,
-        kReferenciaProveedor = 7,
-        kIva = 12,
-        kAfectaStock = 17,
-        kUsoCompra = 18,
-        kUsoVenta = 19,
-        kPrecioMedioCosteEstandard = 21,
-        kSeparador = 22,
-        kPvp = 23,
-        kPvpConIva = 24,
-        kStock = 25,
-    };
-
     FieldList() = default;
-    FieldList(Kind kind, QStringList items, QString hint);
-    // A copy never takes the change listener with it: a listener belongs to one bound list.
+    FieldList(QStringList items, QString hint, std::unique_ptr<FieldRules> rules = nullptr);
+    // A copy takes a copy of the rules but never the change listener: a listener belongs to one
+    // bound list.
     FieldList(const FieldList& other);
     FieldList& operator=(const FieldList& other);
     FieldList(FieldList&&) = default;
     FieldList& operator=(FieldList&&) = default;
 
-    Kind kind() const { return kind_; }
     int count() const { return static_cast<int>(items_.size()); }
     const QStringList& items() const { return items_; }
     QString item(int pos) const { return items_.value(pos); }
@@ -71,26 +62,20 @@ public:
     // Sets one tick as it is, without applying any rule (loading, initial ticks, tests).
     void setChecked(int pos, bool on);
     void setAllChecked(bool on);
+    // Replaces every tick at once (a kind's rules reacting to its page's controls).
+    void setTicks(const QList<bool>& ticks);
     QList<int> checkedPositions() const;
 
     // The user ticked or unticked an item: set it, then apply the list's rules.
     void userSetChecked(int pos, bool on);
-    // The rules applied after every user tick change (article rules 1 to 6, or the re-tick of
-    // positions 0 and 1 of the key-column lists).
+    // The kind's rules after a user tick change.
     void applyRules();
-
-    // Article list: the page's controls changed. Applies what each change does to the ticks:
-    // selecting "Por código" ticks CODIGO; selecting "Por Referencia" unticks CODIGO and ticks
-    // REFERENCIAPROVEEDOR; pressing "Dar de Alta" down ticks IVA, AFECTASTOCK, USOCOMPRA and
-    // USOVENTA; "Actualizar PVP" sets PVP and PVPCONIVA, "Actualizar Stock" sets STOCK, to the
-    // new state of the button. The state is kept for the rules of later user ticks.
-    void setArticleControls(const ArticleControls& controls);
-    const ArticleControls& articleControls() const { return controls_; }
-
-    // The ticks a list starts a run with. Article list: CODIGO ticked, positions 21 to 25
-    // unticked, the other positions left as they are (Excel.ini set 0 to 20 before this).
-    // Key-column lists: every item ticked.
+    // The ticks the kind's list starts a run with.
     void setInitialTicks();
+
+    // The kind's rules (null: none), for the kind's own code.
+    FieldRules* rules() const { return rules_.get(); }
+    template <typename R> R* rulesAs() const { return dynamic_cast<R*>(rules_.get()); }
 
     // Called after any change of the ticks (the check-list box refreshes itself).
     void setOnChanged(std::function<void()> listener) { onChanged_ = std::move(listener); }
@@ -98,16 +83,17 @@ public:
 private:
     void changed() const;
 
-    Kind kind_ = Kind::KeyColumns;
     QStringList items_;
     QList<bool> ticks_;
     QString hint_;
-    ArticleControls controls_;
+    std::unique_ptr<FieldRules> rules_;
     std::function<void()> onChanged_;
 };
 
-// The six lists of the main window, with their items in order and their hints, initial ticks set.
-FieldList articleFieldList();  // suiCheckListBoxCampos
+// A list with the key-column rules and its initial ticks set.
+FieldList keyColumnFieldList(QStringList items, const QString& hint);
+
+// The lists of the kinds still to be built, with their items in order and their hints.
 FieldList clientFieldList();   // suiCheckListBoxClientes
 FieldList addressFieldList();  // suiCheckListBoxDirecciones
 FieldList contactFieldList();  // suiCheckListBoxContactos

@@ -14,9 +14,12 @@
 #include <memory>
 #include <optional>
 
+#include "ConstruirSentencias.h"
 #include "FbAttachment.h"
 #include "FbStatement.h"
 #include "FbTransaction.h"
+#include "FieldList.h"
+#include "OpcionesArticulos.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
 #include "UserChannel.h"
@@ -135,10 +138,39 @@ public:
     // Ends a writer's row: commits retaining when the transaction is active, lets pending
     // messages through and answers whether the user asked to cancel.
     bool Fin_Fila_Escritura();
+    // Ends a writer's run however its loop ends: the shared transaction is committed, so what
+    // the rows wrote stays written. A normal end calls terminar(), whose errors reach the
+    // caller; an end by an exception commits quietly and lets that exception go on.
+    class FinEscritura {
+    public:
+        explicit FinEscritura(qd::fb::Transaction& t) : t_(t) {}
+        ~FinEscritura();
+        FinEscritura(const FinEscritura&) = delete;
+        FinEscritura& operator=(const FinEscritura&) = delete;
+        void terminar();
+
+    private:
+        qd::fb::Transaction& t_;
+        bool terminado_ = false;
+    };
+
+    // Refuses (ErrorImportacion) an action that needs the database while the module is not
+    // connected; the text tells the user to start the module again from the suite.
+    void Exigir_Conexion() const;
+    static QString textoSinConexion();
 
     // --- articles (datos_articulos.cpp) -----------------------------------------------------------
+    using OpcionesArticulos = qd::OpcionesArticulos;
+    using ResumenArticulos = qd::ResumenArticulos;
     TkvRxMemoryData kvRxMDArticulos; // staging table of the article import
-    QString InsertArticulos, UpdateArticulos;
+
+    // The import's two steps, as the page, the headless importer and the tests run them; both
+    // report through the channel (status texts, messages) and throw what stops them.
+    // Load: opens `fichero` and stages its rows; returns the rows read.
+    int cargarArticulos(const QString& fichero, const OpcionesArticulos& o);
+    // Confirm: builds the statements from the ticked fields and runs the writer.
+    ResumenArticulos confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos);
+
     // Stages the rows of the held workbook. OpcionBusqueda: true matches articles by code, false
     // by supplier reference (the field a row must have to stay). UsarTopeIntervalo changes nothing
     // here; it is kept for the caller's symmetry with the writer.
@@ -147,30 +179,14 @@ public:
     // 3 range, 4 manufacturer, 5 supplier, 6 company group), creating missing families, brands,
     // ranges and manufacturers; null when nothing is found (the launch group for 6).
     QVariant BuscarID_Articulos(int Tabla_Busqueda, const QString& Codigo_Busqueda);
-    struct OpcionesArticulos { // the writer's options, named as the writer's arguments
-        int Tarifa_Ventas = 0;
-        int Almacen = 0;
-        int NumeroIntervalos = 3;
-        bool ActualizarPVPs = false, SoloNuevos = false, ActualizarStock = false, Intervalos = false,
-             SoloActualizar = false, SoloPvpStock = false, OpcionBusqueda = true, PonerStockActual = true,
-             UsarTopeIntervalo = false, ActualizarCosteInical = false;
-        // The four mode buttons (create, update, prices, stock) → options, as the page derives them.
-        static OpcionesArticulos desdeModos(bool alta, bool actualizar, bool pvp, bool stock);
-    };
-    struct ResumenArticulos {
-        int Nuevos = 0, Actualizados = 0, PVPModificados = 0, IntervalosModificados = 0, StockModificado = 0;
-        int TotalRegistros = 0; // the staged record the loop stood on when it ended
-        QString texto;          // the summary shown at the end
-    };
-    // Writes the staged articles with InsertArticulos / UpdateArticulos. Errors of the insert, the
+    // Writes the staged articles with the given INSERT and UPDATE. Errors of the insert, the
     // update or the initial cost stop the loop and reach the caller (what was written stays
     // written); stock and price errors are warnings and the loop goes on. Shows the summary.
-    ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o);
+    ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o, const qd::SentenciasSql& sentencias);
 
 private:
-    // Declares the fields of kvRxMDArticulos; runs while the data module is built (below).
-    bool Definir_kvRxMDArticulos();
-    [[maybe_unused]] bool articulosDefinidos_ = Definir_kvRxMDArticulos();
+    // Each kind declares the fields of its staging table (called once, from the constructor).
+    void Definir_kvRxMDArticulos();
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
 
     qd::UserChannel* canal_ = nullptr;

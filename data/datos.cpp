@@ -38,6 +38,7 @@ TDatos::TDatos()
     IBSQLActualizarBD.setParamCheck(false);
     IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
     setCanal(nullptr);
+    Definir_kvRxMDArticulos();
     DataModuleCreate();
 }
 

@@ -287,7 +287,7 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
 
 } // namespace
 
-bool TDatos::Definir_kvRxMDArticulos() {
+void TDatos::Definir_kvRxMDArticulos() {
     auto& t = kvRxMDArticulos;
     t.name = QStringLiteral("kvRxMDArticulos");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta,
@@ -337,10 +337,9 @@ bool TDatos::Definir_kvRxMDArticulos() {
     // New records belong to the launch company group; the table then zeroes the float and
     // small-integer fields.
     t.onNewRecord = [this](TkvRxMemoryData& tabla) { tabla.setValue(kGrupoEmpresas, IdGrupoEmpresas); };
-    return true;
 }
 
-TDatos::OpcionesArticulos TDatos::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp,
+qd::OpcionesArticulos qd::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp,
                                                                 bool stock) {
     OpcionesArticulos o;
     o.SoloPvpStock = (pvp || stock) && !(alta || actualizar);
@@ -432,7 +431,29 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
     cacheBusquedas_.clear();
 }
 
-TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) {
+int TDatos::cargarArticulos(const QString& fichero, const OpcionesArticulos& o) {
+    Exigir_Conexion();
+    canal().status(QStringLiteral("Cargando datos del fichero Excel"));
+    CargarExcel(fichero);
+    canal().status(QStringLiteral("Incorporando datos del fichero Excel a tabla temporal"));
+    CargarRxArticulos(o.OpcionBusqueda, o.UsarTopeIntervalo);
+    canal().status(
+        QStringLiteral("Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+    return kvRxMDArticulos.recordCount();
+}
+
+TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos) {
+    Exigir_Conexion();
+    canal().status(QStringLiteral("Construyendo sentencias SQL de Inserción y Actualización"));
+    const qd::SentenciasSql sentencias = qd::prepararSentenciasArticulos(campos);
+    canal().status(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
+    ResumenArticulos r = Insertar_Articulos(o, sentencias);
+    canal().status(QStringLiteral("Proceso terminado."));
+    return r;
+}
+
+TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
+                                                    const qd::SentenciasSql& sentencias) {
     ResumenArticulos r;
     TkvRxMemoryData& t = kvRxMDArticulos;
 
@@ -447,17 +468,14 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
     buscarCodigo.setSql(kBuscarPorCodigo);
     // Prepared once for the whole run (on first use) and executed with new values for every
     // match.
-    insertar.setSql(InsertArticulos);
-    actualizar.setSql(UpdateArticulos);
+    insertar.setSql(sentencias.insert);
+    actualizar.setSql(sentencias.update);
     stocks.setSql(o.PonerStockActual ? kStockActual : kStockInicial);
     coste.setSql(kCosteInicial);
     const QString& campoBusqueda = o.OpcionBusqueda ? kCodigo : kReferencia;
 
-    auto terminar = [this] {
-        if (IBTransaction1.active()) IBTransaction1.commit();
-    };
-
-    try {
+    FinEscritura fin(IBTransaction1);
+    {
         if (t.active() && !t.isEmpty()) {
             t.first();
             while (!t.eof()) {
@@ -548,15 +566,8 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o) 
                 if (Fin_Fila_Escritura()) break;
             }
         }
-    } catch (...) {
-        try {
-            terminar();
-        } catch (const std::exception&) {
-            // The error that stopped the loop is the one the caller must see.
-        }
-        throw;
     }
-    terminar();
+    fin.terminar();
 
     r.TotalRegistros = t.active() ? t.recNo() : 0;
     r.texto =

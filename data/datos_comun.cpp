@@ -2,6 +2,7 @@
 // cells in staging fields, code lookups, binding, the end of a written row).
 #include "TDatos.h"
 
+#include "ErrorImportacion.h"
 #include "FbError.h"
 #include "Sheet.h"
 #include "WorkbookError.h"
@@ -9,6 +10,7 @@
 #include <vector>
 
 QString TDatos::Texto_Error(const std::exception& e) {
+    if (const auto* im = dynamic_cast<const qd::ErrorImportacion*>(&e)) return im->texto();
     if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e)) return fb->message();
     if (const auto* ds = dynamic_cast<const qd::DataSetError*>(&e)) return ds->text();
     if (const auto* wb = dynamic_cast<const qd::wb::Error*>(&e)) return wb->message();
@@ -167,4 +169,27 @@ QString TDatos::Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QStrin
 bool TDatos::Fin_Fila_Escritura() {
     if (IBTransaction1.active()) IBTransaction1.commitRetaining();
     return canal().processEventsAndCancelled();
+}
+
+TDatos::FinEscritura::~FinEscritura() {
+    if (terminado_) return;
+    try {
+        if (t_.active()) t_.commit();
+    } catch (const std::exception&) {
+        // The error that stopped the loop is the one the caller must see.
+    }
+}
+
+void TDatos::FinEscritura::terminar() {
+    terminado_ = true;
+    if (t_.active()) t_.commit();
+}
+
+QString TDatos::textoSinConexion() {
+    return QStringLiteral("El módulo no está conectado a la base de datos. Ciérrelo y vuelva a abrirlo "
+                          "desde Quenda SQL.");
+}
+
+void TDatos::Exigir_Conexion() const {
+    if (!IBDatabase.connected()) throw qd::ErrorImportacion(textoSinConexion());
 }

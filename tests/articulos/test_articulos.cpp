@@ -29,7 +29,7 @@
 
 #include "ConstruirSentencias.h"
 #include "FbError.h"
-#include "FieldList.h"
+#include "CamposArticulos.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -133,9 +133,9 @@ qd::FieldList listaCampos(const QJsonObject& escribir, const qd::ArticleControls
     for (int i = 0; i <= 20; ++i)
         campos.setChecked(i, true);
     campos.setInitialTicks();
-    campos.setArticleControls(controles);
+    qd::setArticleControls(campos, controles);
     if (escribir.contains(QStringLiteral("campos"))) {
-        for (int i = 0; i <= qd::FieldList::kPrecioMedioCosteEstandard; ++i)
+        for (int i = 0; i <= qd::ArticleFields::kPrecioMedioCosteEstandard; ++i)
             campos.setChecked(i, false);
         for (const auto& c : escribir.value(QStringLiteral("campos")).toArray())
             campos.setChecked(campos.indexOf(c.toString()), true);
@@ -166,6 +166,33 @@ TEST_P(Articulos, Caso) {
     const QJsonObject escribir = caso.value(QStringLiteral("escribir")).toObject();
     const bool topes = escribir.value(QStringLiteral("topes")).toBool(false);
 
+    // The options of the load and of the write, as the page would give them.
+    QStringList modos;
+    for (const auto& m : escribir.value(QStringLiteral("modos")).toArray())
+        modos << m.toString();
+    auto o = TDatos::OpcionesArticulos::desdeModos(
+        modos.contains(QStringLiteral("alta")), modos.contains(QStringLiteral("actualizar")),
+        modos.contains(QStringLiteral("pvp")), modos.contains(QStringLiteral("stock")));
+    o.OpcionBusqueda = porCodigo;
+    o.UsarTopeIntervalo = topes;
+    o.PonerStockActual = !escribir.value(QStringLiteral("stockInicial")).toBool(false);
+    o.ActualizarCosteInical = escribir.value(QStringLiteral("pmcInicial")).toBool(false);
+    if (escribir.contains(QStringLiteral("intervalos"))) {
+        o.Intervalos = true;
+        o.NumeroIntervalos = escribir.value(QStringLiteral("intervalos")).toInt();
+    }
+    if (escribir.contains(QStringLiteral("numeroIntervalos")))
+        o.NumeroIntervalos = escribir.value(QStringLiteral("numeroIntervalos")).toInt();
+    {
+        auto a = db.attach();
+        if (escribir.contains(QStringLiteral("tarifa")))
+            o.Tarifa_Ventas =
+                idPorCodigo(*a, QStringLiteral("TARIFAS"), escribir.value(QStringLiteral("tarifa")).toString());
+        if (escribir.contains(QStringLiteral("almacen")))
+            o.Almacen =
+                idPorCodigo(*a, QStringLiteral("ALMACENES"), escribir.value(QStringLiteral("almacen")).toString());
+    }
+
     qd::RecordingChannel canal;
     {
         TDatos d;
@@ -178,8 +205,7 @@ TEST_P(Articulos, Caso) {
         const int cargas = caso.value(QStringLiteral("cargas")).toInt(1);
         for (int i = 0; i < cargas; ++i) {
             d.Abortar_Proceso = false;
-            d.CargarExcel(dir + QStringLiteral("/libro.xlsx"));
-            d.CargarRxArticulos(porCodigo, topes);
+            d.cargarArticulos(dir + QStringLiteral("/libro.xlsx"), o);
         }
 
         // The staged rows.
@@ -203,38 +229,10 @@ TEST_P(Articulos, Caso) {
 
         // The write.
         if (!escribir.isEmpty()) {
-            QStringList modos;
-            for (const auto& m : escribir.value(QStringLiteral("modos")).toArray())
-                modos << m.toString();
             const qd::ArticleControls controles{porCodigo, modos.contains(QStringLiteral("alta")),
                                                 modos.contains(QStringLiteral("pvp")),
                                                 modos.contains(QStringLiteral("stock"))};
-            const auto s = qd::prepararSentenciasArticulos(listaCampos(escribir, controles));
-            d.InsertArticulos = s.insert;
-            d.UpdateArticulos = s.update;
-
-            auto o = TDatos::OpcionesArticulos::desdeModos(
-                modos.contains(QStringLiteral("alta")), modos.contains(QStringLiteral("actualizar")),
-                modos.contains(QStringLiteral("pvp")), modos.contains(QStringLiteral("stock")));
-            o.OpcionBusqueda = porCodigo;
-            o.UsarTopeIntervalo = topes;
-            o.PonerStockActual = !escribir.value(QStringLiteral("stockInicial")).toBool(false);
-            o.ActualizarCosteInical = escribir.value(QStringLiteral("pmcInicial")).toBool(false);
-            if (escribir.contains(QStringLiteral("intervalos"))) {
-                o.Intervalos = true;
-                o.NumeroIntervalos = escribir.value(QStringLiteral("intervalos")).toInt();
-            }
-            if (escribir.contains(QStringLiteral("numeroIntervalos")))
-                o.NumeroIntervalos = escribir.value(QStringLiteral("numeroIntervalos")).toInt();
-            {
-                auto a = db.attach();
-                if (escribir.contains(QStringLiteral("tarifa")))
-                    o.Tarifa_Ventas = idPorCodigo(*a, QStringLiteral("TARIFAS"),
-                                                  escribir.value(QStringLiteral("tarifa")).toString());
-                if (escribir.contains(QStringLiteral("almacen")))
-                    o.Almacen = idPorCodigo(*a, QStringLiteral("ALMACENES"),
-                                            escribir.value(QStringLiteral("almacen")).toString());
-            }
+            const qd::FieldList campos = listaCampos(escribir, controles);
 
             d.Abortar_Proceso = false;
             if (escribir.contains(QStringLiteral("cancelarTras")))
@@ -244,7 +242,7 @@ TEST_P(Articulos, Caso) {
             if (caso.contains(QStringLiteral("error"))) {
                 QString mensaje;
                 try {
-                    d.Insertar_Articulos(o);
+                    d.confirmarArticulos(o, campos);
                 } catch (const std::exception& e) {
                     mensaje = TDatos::Texto_Error(e);
                 }
@@ -253,7 +251,7 @@ TEST_P(Articulos, Caso) {
                 EXPECT_TRUE(canal.messages(qd::MessageKind::Information).isEmpty())
                     << "no summary after an error";
             } else {
-                const TDatos::ResumenArticulos r = d.Insertar_Articulos(o);
+                const TDatos::ResumenArticulos r = d.confirmarArticulos(o, campos);
                 const QJsonObject esperado = caso.value(QStringLiteral("resumen")).toObject();
                 const std::pair<const char*, int> contadores[] = {
                     {"Nuevos", r.Nuevos},

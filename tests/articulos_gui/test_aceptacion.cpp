@@ -176,7 +176,7 @@ TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
                                              QStringLiteral("1"), QStringLiteral("SYSDBA"),
                                              QStringLiteral("masterkey"), QString(), QStringLiteral("ART"),
                                              QStringLiteral("0"), QStringLiteral("0")});
-        PaginaArticulos* pagina = ventana.paginaArticulos();
+        auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
         ASSERT_NE(pagina, nullptr);
         EXPECT_TRUE(ventana.pagina(0)->isAncestorOf(pagina));
         ventana.show(); // first show: Excel.ini ticks, initial ticks, lookups preloaded
@@ -188,7 +188,7 @@ TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
         EXPECT_EQ(pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"))->text(),
                   QStringLiteral("CEN"));
         EXPECT_EQ(pagina->idAlmacen(), 1);
-        EXPECT_TRUE(pagina->listaCampos().isChecked(qd::FieldList::kPartNumber)); // no Excel.ini: ticked
+        EXPECT_TRUE(pagina->listaCampos().isChecked(qd::ArticleFields::kPartNumber)); // no Excel.ini: ticked
 
         auto* grid = pagina->findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"));
         ventana.Modo_Proceso();
@@ -196,7 +196,7 @@ TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
         ventana.Modo_Configuracion();
         EXPECT_FALSE(grid->isVisible());
 
-        pagina->listaCampos().userSetChecked(qd::FieldList::kPartNumber, false);
+        pagina->listaCampos().userSetChecked(qd::ArticleFields::kPartNumber, false);
     }
     // Destroying the window writes the ticks.
     QFile ini(QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")));

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldList.h"
+#include "CamposArticulos.h"
 #include "PaginaArticulos.h"
 #include "RecordingChannel.h"
 #include "TJvFilenameEdit.h"
@@ -114,15 +114,15 @@ TEST_F(PaginaTest, MatchBySupplierReferenceForbidsCreating) {
     EXPECT_FALSE(b("kvBotonAlta")->isChecked()) << "the create mode goes off";
     EXPECT_FALSE(w<QGroupBox>("PanelAlta")->isVisibleTo(&pagina));
     EXPECT_TRUE(marcada("suiCbSoloActualizar")) << "update alone now";
-    EXPECT_FALSE(tick(qd::FieldList::kCodigo));
-    EXPECT_TRUE(tick(qd::FieldList::kReferenciaProveedor));
+    EXPECT_FALSE(tick(qd::ArticleFields::kCodigo));
+    EXPECT_TRUE(tick(qd::ArticleFields::kReferenciaProveedor));
     EXPECT_FALSE(pagina.opciones().OpcionBusqueda);
 
     // Switching "Actualizar Campos" off selects the match by code again.
     pulsar("kvBotonCostes");
     EXPECT_TRUE(porCodigo->isChecked());
     EXPECT_TRUE(b("kvBotonAlta")->isEnabled());
-    EXPECT_TRUE(tick(qd::FieldList::kCodigo));
+    EXPECT_TRUE(tick(qd::ArticleFields::kCodigo));
     EXPECT_TRUE(pagina.opciones().OpcionBusqueda);
 }
 
@@ -131,7 +131,7 @@ TEST_F(PaginaTest, FieldListFollowsTheModes) {
     // Initial ticks: CODIGO ticked, 21 to 25 unticked.
     for (int pos : {21, 22, 23, 24, 25})
         EXPECT_FALSE(tick(pos)) << pos;
-    EXPECT_TRUE(tick(qd::FieldList::kCodigo));
+    EXPECT_TRUE(tick(qd::ArticleFields::kCodigo));
 
     for (int pos : {12, 17, 18, 19})
         lista.setChecked(pos, false);
@@ -140,27 +140,27 @@ TEST_F(PaginaTest, FieldListFollowsTheModes) {
         EXPECT_TRUE(tick(pos)) << pos;
 
     pulsar("kvBotonPVP");
-    EXPECT_TRUE(tick(qd::FieldList::kPvp));
-    EXPECT_TRUE(tick(qd::FieldList::kPvpConIva));
-    EXPECT_FALSE(tick(qd::FieldList::kSeparador));
+    EXPECT_TRUE(tick(qd::ArticleFields::kPvp));
+    EXPECT_TRUE(tick(qd::ArticleFields::kPvpConIva));
+    EXPECT_FALSE(tick(qd::ArticleFields::kSeparador));
     pulsar("kvBotonStock");
-    EXPECT_TRUE(tick(qd::FieldList::kStock));
+    EXPECT_TRUE(tick(qd::ArticleFields::kStock));
     pulsar("kvBotonPVP");
-    EXPECT_FALSE(tick(qd::FieldList::kPvp));
-    EXPECT_FALSE(tick(qd::FieldList::kPvpConIva));
+    EXPECT_FALSE(tick(qd::ArticleFields::kPvp));
+    EXPECT_FALSE(tick(qd::ArticleFields::kPvpConIva));
     pulsar("kvBotonStock");
-    EXPECT_FALSE(tick(qd::FieldList::kStock));
+    EXPECT_FALSE(tick(qd::ArticleFields::kStock));
 
     // The statements come from the ticks.
     for (int i = 0; i < lista.count(); ++i)
         lista.setChecked(i, false);
-    lista.setChecked(qd::FieldList::kGrupoEmpresas, true);
-    pagina.Preparar_Sentencias_Articulos();
+    lista.setChecked(qd::ArticleFields::kGrupoEmpresas, true);
+    const qd::SentenciasSql sentencias = pagina.Preparar_Sentencias_Articulos();
     EXPECT_EQ(
-        datos.InsertArticulos,
+        sentencias.insert,
         QStringLiteral(
             "INSERT INTO ARTICULOS (\r\nGRUPOEMPRESAS, CONCEPTO)\r\nVALUES (\r\n:GRUPOEMPRESAS, 1);\r\n"));
-    EXPECT_EQ(datos.UpdateArticulos,
+    EXPECT_EQ(sentencias.update,
               QStringLiteral("UPDATE ARTICULOS SET \r\nGRUPOEMPRESAS= :GRUPOEMPRESAS\r\n"
                              "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n"));
 }

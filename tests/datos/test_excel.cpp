@@ -23,9 +23,7 @@ protected:
     }
     // Opens a fixture and stages it as the article load does (matching by code).
     int stage(const char* name) {
-        datos.CargarExcel(fixture(QString("%1.%2").arg(name, GetParam())));
-        datos.CargarRxArticulos(true, false);
-        return datos.kvRxMDArticulos.recordCount();
+        return datos.cargarArticulos(fixture(QString("%1.%2").arg(name, GetParam())), {});
     }
     qd::test::TempDatabase bd;
     qd::RecordingChannel canal;

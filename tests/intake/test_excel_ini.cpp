@@ -1,7 +1,7 @@
 // Excel.ini: the article ticks between runs.
 
 #include "ExcelIni.h"
-#include "FieldList.h"
+#include "CamposArticulos.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +52,7 @@ TEST_F(ExcelIniTest, FirstRunWithoutTheFile) {
 
 TEST_F(ExcelIniTest, NewFileHasTheSectionAndTheShiftedKeys) {
     FieldList list = startRun(path());
-    list.userSetChecked(FieldList::kPartNumber, false);
+    list.userSetChecked(qd::ArticleFields::kPartNumber, false);
     ASSERT_TRUE(ExcelIni::saveArticleTicks(list, path()));
     EXPECT_EQ(readAll(path()),
               "[Articulos]\r\nGrupoEmpresas=1\r\nCodigo=1\r\nNombre=1\r\nCodigoEAN=1\r\n"
@@ -64,16 +64,16 @@ TEST_F(ExcelIniTest, NewFileHasTheSectionAndTheShiftedKeys) {
 
 TEST_F(ExcelIniTest, TicksSurviveToTheNextRunByPosition) {
     FieldList first = startRun(path());
-    first.userSetChecked(FieldList::kPartNumber, false);
-    first.userSetChecked(FieldList::kPrecioMedioCosteEstandard, true); // has no key
+    first.userSetChecked(qd::ArticleFields::kPartNumber, false);
+    first.userSetChecked(qd::ArticleFields::kPrecioMedioCosteEstandard, true); // has no key
     first.userSetChecked(20, false);                                   // PALET_EURO_CAJAS
     ASSERT_TRUE(ExcelIni::saveArticleTicks(first, path()));
 
     const FieldList next = startRun(path());
-    EXPECT_FALSE(next.isChecked(FieldList::kPartNumber));
+    EXPECT_FALSE(next.isChecked(qd::ArticleFields::kPartNumber));
     EXPECT_TRUE(next.isChecked(5)); // PRECIOMEDIOCOSTE, from "PrecioUltimaCompra"
     EXPECT_FALSE(next.isChecked(20));
-    EXPECT_FALSE(next.isChecked(FieldList::kPrecioMedioCosteEstandard));
+    EXPECT_FALSE(next.isChecked(qd::ArticleFields::kPrecioMedioCosteEstandard));
     EXPECT_TRUE(readAll(path()).contains("\r\nPrecioMedioCosteEstandard=0\r\n"));
 
     // The key "PrecioUltimaCompra" holds PRECIOMEDIOCOSTE's tick, not PRECIOULTIMACOMPRA's.
@@ -86,8 +86,8 @@ TEST_F(ExcelIniTest, TicksSurviveToTheNextRunByPosition) {
 TEST_F(ExcelIniTest, CodigoStartsTickedWhateverTheFileSays) {
     writeAll(path(), "[Articulos]\r\nCodigo=0\r\nGrupoEmpresas=0\r\n");
     const FieldList list = startRun(path());
-    EXPECT_TRUE(list.isChecked(FieldList::kCodigo));
-    EXPECT_FALSE(list.isChecked(FieldList::kGrupoEmpresas)); // until the first tick change
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kCodigo));
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kGrupoEmpresas)); // until the first tick change
 }
 
 TEST(ExcelIniValues, ValuesReadAsTicks) {

@@ -2,7 +2,7 @@
 // built from the ticks.
 
 #include "ConstruirSentencias.h"
-#include "FieldList.h"
+#include "CamposArticulos.h"
 
 #include <gtest/gtest.h>
 
@@ -82,78 +82,78 @@ TEST(FieldLists, ArticleRulesOnEveryUserTick) {
     FieldList list = qd::articleFieldList();
 
     // Rule 1: GRUPOEMPRESAS ticks itself again.
-    list.userSetChecked(FieldList::kGrupoEmpresas, false);
-    EXPECT_TRUE(list.isChecked(FieldList::kGrupoEmpresas));
+    list.userSetChecked(qd::ArticleFields::kGrupoEmpresas, false);
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kGrupoEmpresas));
 
     // An ordinary item keeps the user's choice; the separator never stays ticked; the
     // display-only items follow the mode buttons, not the user.
-    list.userSetChecked(FieldList::kPartNumber, false);
-    EXPECT_FALSE(list.isChecked(FieldList::kPartNumber));
-    list.userSetChecked(FieldList::kPrecioMedioCosteEstandard, true);
-    EXPECT_TRUE(list.isChecked(FieldList::kPrecioMedioCosteEstandard));
-    list.userSetChecked(FieldList::kSeparador, true);
-    EXPECT_FALSE(list.isChecked(FieldList::kSeparador));
-    list.userSetChecked(FieldList::kPvp, true);
-    EXPECT_FALSE(list.isChecked(FieldList::kPvp));
-    list.userSetChecked(FieldList::kStock, true);
-    EXPECT_FALSE(list.isChecked(FieldList::kStock));
+    list.userSetChecked(qd::ArticleFields::kPartNumber, false);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kPartNumber));
+    list.userSetChecked(qd::ArticleFields::kPrecioMedioCosteEstandard, true);
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kPrecioMedioCosteEstandard));
+    list.userSetChecked(qd::ArticleFields::kSeparador, true);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kSeparador));
+    list.userSetChecked(qd::ArticleFields::kPvp, true);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kPvp));
+    list.userSetChecked(qd::ArticleFields::kStock, true);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kStock));
 
     // Rule 2 with search by code: CODIGO ticks itself again.
-    list.userSetChecked(FieldList::kCodigo, false);
-    EXPECT_TRUE(list.isChecked(FieldList::kCodigo));
+    list.userSetChecked(qd::ArticleFields::kCodigo, false);
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kCodigo));
 
     // Rules 2 and 3 by supplier reference; rules 4 and 5 with the PVP and stock buttons down.
-    list.setArticleControls({.porCodigo = false, .alta = false, .pvp = true, .stock = true});
-    list.setChecked(FieldList::kIva, false);
-    list.userSetChecked(FieldList::kCodigo, true);
-    EXPECT_FALSE(list.isChecked(FieldList::kCodigo));
-    EXPECT_TRUE(list.isChecked(FieldList::kIva));
-    list.userSetChecked(FieldList::kPvpConIva, false);
-    EXPECT_TRUE(list.isChecked(FieldList::kPvpConIva));
-    list.userSetChecked(FieldList::kStock, false);
-    EXPECT_TRUE(list.isChecked(FieldList::kStock));
+    qd::setArticleControls(list, {.porCodigo = false, .alta = false, .pvp = true, .stock = true});
+    list.setChecked(qd::ArticleFields::kIva, false);
+    list.userSetChecked(qd::ArticleFields::kCodigo, true);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kCodigo));
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kIva));
+    list.userSetChecked(qd::ArticleFields::kPvpConIva, false);
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kPvpConIva));
+    list.userSetChecked(qd::ArticleFields::kStock, false);
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kStock));
 
     // Rule 6: with "Dar de Alta" down IVA, AFECTASTOCK, USOCOMPRA and USOVENTA stay ticked.
-    list.setArticleControls({.porCodigo = true, .alta = true, .pvp = false, .stock = false});
+    qd::setArticleControls(list, {.porCodigo = true, .alta = true, .pvp = false, .stock = false});
     for (int p : {12, 17, 18, 19}) {
         list.userSetChecked(p, false);
         EXPECT_TRUE(list.isChecked(p)) << p;
     }
     // Without it they can be unticked.
-    list.setArticleControls({.porCodigo = true, .alta = false, .pvp = false, .stock = false});
-    list.userSetChecked(FieldList::kAfectaStock, false);
-    EXPECT_FALSE(list.isChecked(FieldList::kAfectaStock));
+    qd::setArticleControls(list, {.porCodigo = true, .alta = false, .pvp = false, .stock = false});
+    list.userSetChecked(qd::ArticleFields::kAfectaStock, false);
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kAfectaStock));
 }
 
 TEST(FieldLists, ArticlePageControlsSetTicks) {
     FieldList list = qd::articleFieldList();
-    list.setChecked(FieldList::kReferenciaProveedor, false);
+    list.setChecked(qd::ArticleFields::kReferenciaProveedor, false);
     for (int p : {12, 17, 18, 19})
         list.setChecked(p, false);
 
-    list.setArticleControls({.porCodigo = false});
-    EXPECT_FALSE(list.isChecked(FieldList::kCodigo));
-    EXPECT_TRUE(list.isChecked(FieldList::kReferenciaProveedor));
+    qd::setArticleControls(list, {.porCodigo = false});
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kCodigo));
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kReferenciaProveedor));
 
-    list.setArticleControls({.porCodigo = true});
-    EXPECT_TRUE(list.isChecked(FieldList::kCodigo));
+    qd::setArticleControls(list, {.porCodigo = true});
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kCodigo));
 
-    list.setArticleControls({.porCodigo = true, .alta = true});
+    qd::setArticleControls(list, {.porCodigo = true, .alta = true});
     for (int p : {12, 17, 18, 19})
         EXPECT_TRUE(list.isChecked(p)) << p;
 
     // Releasing "Dar de Alta" leaves the ticks as they are.
-    list.setArticleControls({.porCodigo = true, .alta = false});
-    EXPECT_TRUE(list.isChecked(FieldList::kUsoVenta));
+    qd::setArticleControls(list, {.porCodigo = true, .alta = false});
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kUsoVenta));
 
-    list.setArticleControls({.pvp = true});
-    EXPECT_TRUE(list.isChecked(FieldList::kPvp));
-    EXPECT_TRUE(list.isChecked(FieldList::kPvpConIva));
-    EXPECT_FALSE(list.isChecked(FieldList::kStock));
-    list.setArticleControls({.pvp = false, .stock = true});
-    EXPECT_FALSE(list.isChecked(FieldList::kPvp));
-    EXPECT_FALSE(list.isChecked(FieldList::kPvpConIva));
-    EXPECT_TRUE(list.isChecked(FieldList::kStock));
+    qd::setArticleControls(list, {.pvp = true});
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kPvp));
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kPvpConIva));
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kStock));
+    qd::setArticleControls(list, {.pvp = false, .stock = true});
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kPvp));
+    EXPECT_FALSE(list.isChecked(qd::ArticleFields::kPvpConIva));
+    EXPECT_TRUE(list.isChecked(qd::ArticleFields::kStock));
 }
 
 TEST(FieldLists, KeyColumnListsTickPositionsZeroAndOneAgain) {

@@ -1,7 +1,7 @@
 // The GUI pieces under the offscreen platform: the Qt channel, the progress and end windows,
 // the check-list box and the incidence window.
 
-#include "FieldList.h"
+#include "CamposArticulos.h"
 #include "GuiChannel.h"
 #include "LeerFlujo.h"
 #include "MostrarIncidencias.h"
@@ -211,8 +211,8 @@ TEST(CheckListBox, UserTicksGoThroughTheListRules) {
     qd::FieldList articles = qd::articleFieldList();
     box.setFieldList(&articles);
     ASSERT_EQ(box.count(), 26);
-    articles.setArticleControls({.porCodigo = true, .alta = false, .pvp = true, .stock = false});
-    EXPECT_EQ(box.item(qd::FieldList::kPvp)->checkState(), Qt::Checked);
+    qd::setArticleControls(articles, {.porCodigo = true, .alta = false, .pvp = true, .stock = false});
+    EXPECT_EQ(box.item(qd::ArticleFields::kPvp)->checkState(), Qt::Checked);
     box.item(0)->setCheckState(Qt::Unchecked); // GRUPOEMPRESAS comes back
     EXPECT_EQ(box.item(0)->checkState(), Qt::Checked);
 }

@@ -1,0 +1,47 @@
+#include "Paginas.h"
+
+#include "CamposArticulos.h"
+#include "PaginaArticulos.h"
+#include "PaginaImportacion.h"
+
+namespace {
+
+// The frames of the kinds still to be built: file selector, preview and field list.
+PaginaImportacion::Definicion marco(const char* paginas, const char* selector, const char* vistaPrevia,
+                                    const char* listaCampos, qd::FieldList (*crearLista)(), bool bloquea) {
+    PaginaImportacion::Definicion d;
+    d.paginas = paginas;
+    d.selector = selector;
+    d.vistaPrevia = vistaPrevia;
+    d.listaCampos = listaCampos;
+    d.crearLista = crearLista;
+    d.bloqueaEnProceso = bloquea;
+    return d;
+}
+
+} // namespace
+
+QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFichero) {
+    QList<PaginaRegistrada> paginas;
+    paginas.append({0, new PaginaArticulos(datos, nombreFichero)});
+    const struct {
+        int pestana;
+        PaginaImportacion::Definicion definicion;
+    } marcos[] = {
+        {1, marco("jvpgcntrlOpcsClientes", "JvFilenameEditHojaExcelClientes", "OleContainerClientes",
+                  "suiCheckListBoxClientes", &qd::clientFieldList, true)},
+        {3, marco("jvpgcntrlDirClientes", "JvFilenameEditHojaExcelDirClientes", "OleContainerDirClientes",
+                  "suiCheckListBoxDirecciones", &qd::addressFieldList, true)},
+        {4, marco("jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes",
+                  "OleContainerContactosCli", "suiCheckListBoxContactos", &qd::contactFieldList, true)},
+        {5, marco("JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
+                  "suiCheckListBoxProveedores", &qd::supplierFieldList, false)},
+        {6, marco("JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",
+                  "suiCheckListBoxDomiciliosCobro", &qd::domicileFieldList, false)},
+        {8, marco("JvPageControl3", "JvFilenameEditHojaAlbaranesDLR", nullptr, nullptr, nullptr, false)},
+        {9, marco("JvPageControl4", "JvFilenameEditHojaTarifas", nullptr, nullptr, nullptr, false)},
+    };
+    for (const auto& m : marcos)
+        paginas.append({m.pestana, new PaginaImportacion(datos, nombreFichero, m.definicion)});
+    return paginas;
+}

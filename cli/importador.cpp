@@ -1,0 +1,216 @@
+// The headless importer: runs an import kind's load and confirm steps on a workbook with the
+// options of its page, through the console implementation of the user channel, and exits with 0
+// when the import ran to its end, 1 when it was cancelled (Ctrl+C) and 2 when it failed.
+#include <QElapsedTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+#include "ConsoleChannel.h"
+#include "TDatos.h"
+#include "TipoImportacion.h"
+
+namespace qd::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interrumpido = 0;
+
+extern "C" void alInterrumpir(int) {
+    // The first Ctrl+C asks the running loop to stop after its row; the second one ends at once.
+    if (interrumpido) std::_Exit(kCancelado);
+    interrumpido = 1;
+}
+
+// The console channel whose per-row message processing turns Ctrl+C into the cancel flag.
+class CanalConsola final : public qd::ConsoleChannel {
+public:
+    CanalConsola(Options opciones, bool* cancelar) : ConsoleChannel(opciones), cancelar_(cancelar) {}
+
+protected:
+    void processEvents() override {
+        // The importer has no window, timers or sockets: there is nothing to dispatch, and asking
+        // the event loop once per row would cost more than the row's own work. Ctrl+C is the
+        // only thing a row has to look at.
+        if (interrumpido) *cancelar_ = true;
+    }
+
+private:
+    bool* cancelar_;
+};
+
+QString listaTipos(const QList<TipoImportacion>& tipos) {
+    QStringList nombres;
+    for (const TipoImportacion& t : tipos)
+        nombres << t.nombre;
+    return nombres.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+void error(const QString& texto) {
+    std::fprintf(stderr, "qdimport: %s\n", texto.toLocal8Bit().constData());
+}
+
+int entero(const QCommandLineParser& p, const QString& opcion, int porDefecto) {
+    if (!p.isSet(opcion)) return porDefecto;
+    bool bien = false;
+    const int valor = p.value(opcion).trimmed().toInt(&bien);
+    if (!bien) throw ErrorOpciones(QStringLiteral("--%1 espera un número entero: «%2»").arg(opcion, p.value(opcion)));
+    return valor;
+}
+
+int idPorCodigo(TDatos& d, const QString& tabla, const QString& codigo) {
+    // Table and column names come from this program, never from the command line; the code is
+    // a bound parameter.
+    qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
+    s.setSql(
+        QStringLiteral("SELECT ID%1 FROM %1 WHERE CODIGO = :Codigo AND GRUPOEMPRESAS = :Grupo").arg(tabla));
+    s.paramByName(QStringLiteral("Codigo")).setString(codigo);
+    s.paramByName(QStringLiteral("Grupo")).setInt(d.IdGrupoEmpresas);
+    s.execute();
+    const int id = s.eof() ? -1 : static_cast<int>(s.field(0).asInt());
+    s.close();
+    return id;
+}
+
+int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos) {
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Importa un libro (.xls, .xlsx, .ods, .csv) en la base de datos sin ventana, con el mismo proceso\n"
+        "que la página de la importación y las mismas opciones. Muestra los textos de estado, los avisos\n"
+        "y el resumen final. Ctrl+C cancela tras la fila en curso.\n"
+        "Salida: 0 importación terminada, 1 cancelada, 2 error.\n\n"
+        "Ejemplo:\n"
+        "  qdimport --database demo.fdb --kind articulos --create --update --pvp --stock \\\n"
+        "           --tarifa TAR1 --almacen ALM1 articulos.xlsx"));
+    p.addHelpOption();
+    const auto opcion = [&p](const QString& nombre, const QString& texto, const QString& valor = {},
+                             const QString& porDefecto = {}) {
+        p.addOption(QCommandLineOption(nombre, texto, valor, porDefecto));
+    };
+    // The launch values of the module.
+    opcion(QStringLiteral("database"), QStringLiteral("Base de datos (ruta del fichero o servidor:ruta)."),
+           QStringLiteral("ruta"));
+    opcion(QStringLiteral("empresa"), QStringLiteral("Empresa (por defecto 1)."), QStringLiteral("id"),
+           QStringLiteral("1"));
+    opcion(QStringLiteral("grupo"), QStringLiteral("Grupo de empresas (por defecto 1)."),
+           QStringLiteral("id"), QStringLiteral("1"));
+    opcion(QStringLiteral("id-usuario"), QStringLiteral("Id. del usuario conectado (por defecto 1)."),
+           QStringLiteral("id"), QStringLiteral("1"));
+    opcion(QStringLiteral("usuario"), QStringLiteral("Usuario de la base de datos (por defecto SYSDBA)."),
+           QStringLiteral("usuario"), QStringLiteral("SYSDBA"));
+    opcion(QStringLiteral("clave"), QStringLiteral("Clave del usuario (por defecto masterkey)."),
+           QStringLiteral("clave"), QStringLiteral("masterkey"));
+    opcion(QStringLiteral("texto"), QStringLiteral("Texto libre del lanzamiento (no se usa)."),
+           QStringLiteral("texto"));
+    opcion(QStringLiteral("opcion"), QStringLiteral("Código de operación del lanzamiento (por defecto ART)."),
+           QStringLiteral("codigo"), QStringLiteral("ART"));
+    opcion(QStringLiteral("albaran"), QStringLiteral("Albarán del lanzamiento (por defecto 0)."),
+           QStringLiteral("id"), QStringLiteral("0"));
+    opcion(QStringLiteral("almacen-lav"), QStringLiteral("Almacén del lanzamiento (por defecto 0)."),
+           QStringLiteral("id"), QStringLiteral("0"));
+    // The import.
+    opcion(QStringLiteral("kind"), QStringLiteral("Tipo de importación: %1.").arg(listaTipos(tipos)),
+           QStringLiteral("tipo"), tipos.isEmpty() ? QString() : tipos.first().nombre);
+    for (const TipoImportacion& t : tipos)
+        for (const QCommandLineOption& o : t.opciones)
+            p.addOption(o);
+    opcion(QStringLiteral("tiempos"),
+           QStringLiteral("Mostrar al final las filas y los segundos de la carga (abrir, leer y pasar a la tabla "
+                          "temporal) y de la escritura."));
+    opcion(QStringLiteral("yes"), QStringLiteral("Responder «sí» a las preguntas."));
+    opcion(QStringLiteral("no"), QStringLiteral("Responder «no» a las preguntas (por defecto)."));
+    p.addPositionalArgument(QStringLiteral("libro"), QStringLiteral("El libro a importar."));
+    p.process(QStringList{QStringLiteral("qdimport")} + argumentos);
+
+    const QStringList posicionales = p.positionalArguments();
+    if (!p.isSet(QStringLiteral("database")) || posicionales.size() != 1) {
+        error(QStringLiteral("faltan la base de datos (--database) o el libro; vea --help"));
+        return kFallo;
+    }
+    if (p.isSet(QStringLiteral("yes")) && p.isSet(QStringLiteral("no"))) {
+        error(QStringLiteral("--yes y --no se excluyen"));
+        return kFallo;
+    }
+    const QString nombreTipo = p.value(QStringLiteral("kind")).toLower();
+    const TipoImportacion* tipo = nullptr;
+    for (const TipoImportacion& t : tipos)
+        if (t.nombre == nombreTipo) tipo = &t;
+    if (tipo == nullptr) {
+        error(QStringLiteral("tipo de importación desconocido: «%1» (disponibles: %2)")
+                  .arg(nombreTipo, listaTipos(tipos)));
+        return kFallo;
+    }
+    const QString libro = posicionales.first();
+
+    int empresa = 0, grupo = 0, idUsuario = 0, albaran = 0, almacenLav = 0;
+    try {
+        empresa = entero(p, QStringLiteral("empresa"), 1);
+        grupo = entero(p, QStringLiteral("grupo"), 1);
+        idUsuario = entero(p, QStringLiteral("id-usuario"), 1);
+        albaran = entero(p, QStringLiteral("albaran"), 0);
+        almacenLav = entero(p, QStringLiteral("almacen-lav"), 0);
+    } catch (const ErrorOpciones& e) {
+        error(e.texto());
+        return kFallo;
+    }
+
+    TDatos datos;
+    qd::ConsoleChannel::Options opcionesCanal;
+    opcionesCanal.answerYes = p.isSet(QStringLiteral("yes"));
+    CanalConsola canal(opcionesCanal, &datos.Abortar_Proceso);
+    qd::UserChannel::setCurrent(&canal);
+    datos.setCanal(&canal);
+    struct Soltar {
+        TDatos& d;
+        ~Soltar() {
+            qd::UserChannel::setCurrent(nullptr);
+            d.setCanal(nullptr);
+        }
+    } soltar{datos};
+
+    datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario,
+                  p.value(QStringLiteral("usuario")), p.value(QStringLiteral("clave")),
+                  p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")), albaran, almacenLav);
+    if (!datos.Conectar()) return kFallo;
+    // After the connection: the embedded engine sets its own handlers when it starts, and its
+    // handler would end the connection instead of letting the row in progress finish.
+    interrumpido = 0;
+    std::signal(SIGINT, alInterrumpir);
+    std::signal(SIGTERM, alInterrumpir);
+    std::signal(SIGHUP, alInterrumpir);
+    // The administrator's start-up installs the module's own database objects, as the window does.
+    if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();
+
+    try {
+        const Pasos pasos = tipo->preparar(datos, p);
+        QElapsedTimer reloj;
+        reloj.start();
+        datos.Abortar_Proceso = false;
+        const int filas = pasos.cargar(libro);
+        const qint64 carga = reloj.nsecsElapsed();
+        if (datos.Abortar_Proceso) {
+            datos.Destruir_Excel();
+            return kCancelado;
+        }
+        reloj.restart();
+        pasos.confirmar();
+        const qint64 escritura = reloj.nsecsElapsed();
+        if (p.isSet(QStringLiteral("tiempos")))
+            std::fprintf(stderr, "tiempos: filas %d carga %.3f s escritura %.3f s\n", filas, carga / 1e9,
+                         escritura / 1e9);
+        datos.Destruir_Excel();
+        return datos.Abortar_Proceso ? kCancelado : kCorrecto;
+    } catch (const ErrorOpciones& e) {
+        error(e.texto());
+        return kFallo;
+    } catch (const std::exception& e) {
+        // The database's (or the reader's) own words; what was written before the error stays.
+        canal.message(qd::MessageKind::Error, TDatos::Texto_Error(e));
+        return kFallo;
+    }
+}
+
+} // namespace qd::cli
