@@ -5,11 +5,13 @@
 #include "TDatos.h"
 #include "TFormPrincipalExcell.h"
 #include "TFormVerificarReferenciasProveedor.h"
+#include "Traducciones.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QuendaSQL"));
     QApplication::setApplicationName(QStringLiteral("ModuloImpExcelQDSQL"));
+    qd::gui::instalarTraduccionesQt(app); // standard dialogs in Spanish
     TDatos datos;
     QStringList args = QApplication::arguments();
     args.removeFirst();

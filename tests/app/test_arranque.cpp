@@ -250,7 +250,7 @@ TEST(Ventana, BusyStateLocksTheOptionsOfTheFirstPagesOnly) {
         EXPECT_TRUE(ventana.paginaImportacion(p)->paginas()->isEnabled()) << p;
 }
 
-TEST(Ventana, TheWorkbookPathChangesOnlyThroughASelectorsDialog) {
+TEST(Ventana, TheWorkbookPathFollowsASelectorsDialogOrFinishedEdit) {
     qd::test::TempDatabase bd;
     ModalCloser cerrar;
     TDatos datos;
@@ -261,8 +261,10 @@ TEST(Ventana, TheWorkbookPathChangesOnlyThroughASelectorsDialog) {
     ASSERT_NE(clientes, nullptr);
     ASSERT_NE(bancos, nullptr);
     clientes->edit()->setText("/tmp/escrito_a_mano.xls");
-    EXPECT_EQ(ventana.Nombre_Fichero, "");
-    EXPECT_TRUE(TJvFilenameEdit::filtros().startsWith("Ficheros Excel (*.xls);;"));
+    EXPECT_EQ(ventana.Nombre_Fichero, ""); // still typing
+    emit clientes->edit()->editingFinished();
+    EXPECT_EQ(ventana.Nombre_Fichero, "/tmp/escrito_a_mano.xls");
+    EXPECT_TRUE(TJvFilenameEdit::filtros().startsWith("Libros admitidos (*.xls *.xlsx *.ods *.csv);;"));
     bancos->dialogo = [] { return QString("/tmp/elegido.xlsx"); };
     bancos->boton()->click();
     EXPECT_EQ(ventana.Nombre_Fichero, "/tmp/elegido.xlsx"); // one path for the whole window
