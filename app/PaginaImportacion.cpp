@@ -267,8 +267,23 @@ void PaginaImportacion::pulsarCargar() {
     if (ocupado_) return;
     datos_.Abortar_Proceso = false;
     if (!conectadoOAviso()) return;
-    if (nombreFichero_.isEmpty()) selector_->abrirDialogo();
-    if (nombreFichero_.isEmpty()) return;
+    // The file loaded is the one the box shows: a typed path once it names a file; with the box
+    // empty, the window's current workbook (shown in the box) or, without one, the dialog's choice.
+    QString error;
+    QString fichero = selector_->ficheroParaCargar(&error);
+    if (!error.isEmpty()) {
+        datos_.canal().message(qd::MessageKind::Error, error);
+        return;
+    }
+    if (fichero.isEmpty() && !nombreFichero_.isEmpty()) {
+        selector_->setText(nombreFichero_);
+        fichero = nombreFichero_;
+    }
+    if (fichero.isEmpty()) {
+        selector_->abrirDialogo();
+        fichero = selector_->text().isEmpty() ? QString() : nombreFichero_;
+    }
+    if (fichero.isEmpty()) return;
     bool fallo = false;
     {
         Ocupacion ocupacion(ocupado_);
@@ -277,7 +292,7 @@ void PaginaImportacion::pulsarCargar() {
         ponerModo(true);
         plegarOpciones(true);
         try {
-            cargar(nombreFichero_);
+            cargar(fichero);
             cargado_ = true;
         } catch (const std::exception& e) {
             fallo = true;
