@@ -1,0 +1,109 @@
+// Input built by the test: paths that are not regular files, CSV bytes in mixed encodings, .ods repeat
+// counts, and a sheet whose only cell is in the far corner.
+
+#include "SheetDump.h"
+#include "StoredZip.h"
+#include "Workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+using namespace qd::wb;
+
+namespace {
+
+QByteArray odsWithRows(const QByteArray& rows) {
+    const QByteArray content =
+        "<?xml version=\"1.0\"?><office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+        "<table:table table:name=\"H\">" +
+        rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
+    return test::storedZip(
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+}
+
+QByteArray numberCell(int value, const QByteArray& repeat = QByteArray()) {
+    QByteArray cell =
+        "<table:table-cell office:value-type=\"float\" office:value=\"" + QByteArray::number(value) + "\"";
+    if (!repeat.isNull()) cell += " table:number-columns-repeated=\"" + repeat + "\"";
+    return cell + "/>";
+}
+
+QByteArray emptyCells(const QByteArray& repeat) {
+    return "<table:table-cell table:number-columns-repeated=\"" + repeat + "\"/>";
+}
+
+// wbdump on path, given a few seconds: exit code (-1 when it had to be stopped), stdout and stderr.
+struct ToolRun {
+    int exitCode;
+    QString out;
+    QString err;
+};
+ToolRun wbdump(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral(QD_WBDUMP), {path});
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, QString(), QString()};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(SheetStorage, CellsAreVisitedByRowAndColumnWithoutWalkingTheEmptyOnes) {
+    Sheet s(QStringLiteral("H"));
+    s.setCell(Workbook::kMaxRows, Workbook::kMaxColumns, Cell::ofNumber(7));
+    s.setCell(3, 1000, Cell::ofText(QStringLiteral("lejos"))); // apart from the row's dense part
+    for (int c = 2; c <= 1200; ++c) {                          // the dense part then grows past it
+        if (c != 1000) s.setCell(3, c, Cell::ofNumber(c));
+    }
+    s.setCell(3, 5000, Cell::ofNumber(5000));
+    s.setCell(3, 5000, Cell()); // a blank cell clears a far value too
+    std::vector<std::tuple<int, int, QString>> visited;
+    s.forEachCell(
+        [&](int r, int c, const Cell& cell) { visited.emplace_back(r, c, cellText(cell, QLocale::c())); });
+    ASSERT_EQ(visited.size(), size_t(1200));
+    EXPECT_EQ(qsizetype(visited.size()), s.valueCount());
+    EXPECT_EQ(visited.front(), std::make_tuple(3, 2, QStringLiteral("2")));
+    EXPECT_EQ(visited[998], std::make_tuple(3, 1000, QStringLiteral("lejos")));
+    EXPECT_EQ(visited.back(),
+              std::make_tuple(Workbook::kMaxRows, Workbook::kMaxColumns, QStringLiteral("7")));
+    EXPECT_TRUE(std::is_sorted(visited.cbegin(), visited.cend()));
+    EXPECT_TRUE(s.cell(3, 5000).isEmpty());
+}
+
+TEST(SheetStorage, WbdumpOfALoneCellInTheFarCornerPrintsOnlyThatCell) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("esquina.ods"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(odsWithRows("<table:table-row table:number-rows-repeated=\"1048575\">" + emptyCells("16384") +
+                        "</table:table-row><table:table-row>" + emptyCells("16383") + numberCell(7) +
+                        "</table:table-row>"));
+    f.close();
+    const ToolRun r = wbdump(path);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+              QStringLiteral("sheet\tH\nlastRow\t1048576\nlastColumn\t16384\n1048576\t16384\tnumber\t7\n"));
+}
+
+} // namespace
