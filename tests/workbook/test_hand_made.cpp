@@ -68,6 +68,55 @@ ToolRun wbdump(const QString& path) {
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
+TEST(Errors, PathsThatAreNotRegularFilesAreRefusedWithoutReading) {
+#ifndef Q_OS_UNIX
+    GTEST_SKIP() << "FIFOs and /dev/zero are Unix things";
+#else
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("tuberia.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("ceros.xlsx"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), link));
+    const QString folder = dir.filePath(QStringLiteral("carpeta.xls"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct {
+        QString path;
+        QString name;
+        const char* what;
+    } cases[] = {
+        {fifo, QStringLiteral("tuberia.csv"), "tubería"},
+        {QStringLiteral("/dev/zero"), QStringLiteral("zero"), "dispositivo"},
+        {QStringLiteral("/dev/urandom"), QStringLiteral("urandom"), "dispositivo"},
+        {link, QStringLiteral("ceros.xlsx"), "dispositivo"},
+        {folder, QStringLiteral("carpeta.xls"), "carpeta"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            Workbook::open(c.path);
+            ADD_FAILURE() << "read without error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), Error::Kind::Unreadable);
+            EXPECT_TRUE(e.message().contains(QStringLiteral("«%1»").arg(c.name)))
+                << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.what))) << e.message().toStdString();
+        }
+        EXPECT_LT(timer.elapsed(), 1000);
+    }
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        const ToolRun r = wbdump(path);
+        EXPECT_EQ(r.exitCode, 1) << path.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("«%1»").arg(QFileInfo(path).fileName())))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("no un fichero normal"))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+#endif
+}
+
 TEST(SheetStorage, CellsAreVisitedByRowAndColumnWithoutWalkingTheEmptyOnes) {
     Sheet s(QStringLiteral("H"));
     s.setCell(Workbook::kMaxRows, Workbook::kMaxColumns, Cell::ofNumber(7));
