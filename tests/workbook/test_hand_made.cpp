@@ -50,6 +50,10 @@ QByteArray emptyCells(const QByteArray& repeat) {
     return "<table:table-cell table:number-columns-repeated=\"" + repeat + "\"/>";
 }
 
+// Rows closed the way spreadsheet programs close them: an empty run to the edge of the sheet.
+const QByteArray kTrailingRows =
+    "<table:table-row table:number-rows-repeated=\"1048574\">" + emptyCells("16384") + "</table:table-row>";
+
 // wbdump on path, given a few seconds: exit code (-1 when it had to be stopped), stdout and stderr.
 struct ToolRun {
     int exitCode;
@@ -115,6 +119,60 @@ TEST(Errors, PathsThatAreNotRegularFilesAreRefusedWithoutReading) {
         EXPECT_TRUE(r.out.isEmpty());
     }
 #endif
+}
+
+TEST(OdsRepeats, CountsThatAreNotPositiveOrPassTheLimitsNameTheCell) {
+    const struct {
+        QByteArray rows;
+        Error::Kind kind;
+        const char* where;
+    } cases[] = {
+        {"<table:table-row>" + numberCell(1) + numberCell(2, "abc") + "</table:table-row>",
+         Error::Kind::Damaged, "celda B1"},
+        {"<table:table-row>" + numberCell(1) + numberCell(2, "-5") + "</table:table-row>",
+         Error::Kind::Damaged, "celda B1"},
+        {"<table:table-row/><table:table-row>" + numberCell(2, "0") + "</table:table-row>",
+         Error::Kind::Damaged, "celda A2"},
+        {"<table:table-row>" + emptyCells("99999999999") + "</table:table-row>", Error::Kind::Damaged,
+         "celda A1"},
+        {"<table:table-row>" + emptyCells("16385") + "</table:table-row>", Error::Kind::Damaged, "celda A1"},
+        {"<table:table-row table:number-rows-repeated=\"x\">" + numberCell(1) + "</table:table-row>",
+         Error::Kind::Damaged, "fila 1"},
+        {"<table:table-row/><table:table-row table:number-rows-repeated=\"1048577\"/>", Error::Kind::Damaged,
+         "fila 2"},
+        // values past the edge of the sheet, which used to be dropped or cut
+        {"<table:table-row>" + emptyCells("16380") + numberCell(1, "10") + "</table:table-row>",
+         Error::Kind::TooLarge, "celda XFA1"},
+        {"<table:table-row>" + emptyCells("16384") + numberCell(1) + "</table:table-row>",
+         Error::Kind::TooLarge, "celda XFE1"},
+        {"<table:table-row table:number-rows-repeated=\"1048576\"/><table:table-row>" + numberCell(1) +
+             "</table:table-row>",
+         Error::Kind::TooLarge, "celda A1048577"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows.left(200).toStdString());
+        try {
+            Workbook::fromMemory(odsWithRows(c.rows), QStringLiteral("libro.ods"));
+            ADD_FAILURE() << "read without error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), c.kind) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(c.where))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("«H»"))) << e.message().toStdString();
+        }
+    }
+}
+
+TEST(OdsRepeats, EmptyRunsToTheEdgeAreAcceptedAndValuesKeepTheirColumns) {
+    // a value after a repeated run lands after the whole run; empty runs to (and past) the edge, as
+    // programs write them for 1,024 or 16,384 columns, are accepted
+    const QByteArray rows = "<table:table-row>" + numberCell(1) + emptyCells("2") + numberCell(4, "2") +
+                            emptyCells("1019") + "</table:table-row>" + "<table:table-row>" + numberCell(5) +
+                            emptyCells("16384") + "</table:table-row>" + kTrailingRows;
+    const auto wb = Workbook::fromMemory(odsWithRows(rows), QStringLiteral("libro.ods"));
+    const Sheet& s = wb->activeSheet();
+    EXPECT_EQ(SheetDump::dump(s), QStringLiteral("sheet\tH\nlastRow\t2\nlastColumn\t5\n"
+                                                 "1\t1\tnumber\t1\n1\t4\tnumber\t4\n1\t5\tnumber\t4\n"
+                                                 "2\t1\tnumber\t5\n"));
 }
 
 TEST(SheetStorage, CellsAreVisitedByRowAndColumnWithoutWalkingTheEmptyOnes) {
