@@ -121,6 +121,77 @@ TEST(Errors, PathsThatAreNotRegularFilesAreRefusedWithoutReading) {
 #endif
 }
 
+TEST(Csv, EncodingIsFoundForTheFileAndDamagedRowsAreListed) {
+    const QByteArray utf8Row = "A1;Café ñandú\n";
+    const QByteArray latin1Row = "A1;Caf\xE9 \xF1"
+                                 "and\xFA\n";
+    auto rows = [](const QByteArray& first, const QByteArray& others, const QByteArray& row40, int count) {
+        QByteArray out = first;
+        for (int row = 2; row <= count; ++row)
+            out += row == 40 ? row40 : others;
+        return out;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int rows;
+        QString text;   // column 2 of every row but 40
+        QString text40; // column 2 of row 40
+        std::vector<int> damaged;
+    } cases[] = {
+        {"ascii",
+         QByteArray("A1;Cafe\n").repeated(50),
+         50,
+         QStringLiteral("Cafe"),
+         QStringLiteral("Cafe"),
+         {}},
+        {"utf8", utf8Row.repeated(50), 50, QStringLiteral("Café ñandú"), QStringLiteral("Café ñandú"), {}},
+        {"utf8, one Latin-1 byte in row 40",
+         rows(utf8Row, utf8Row, "A1;Caf\xE9 ñandú\n", 50),
+         50,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+        {"windows-1252",
+         rows(latin1Row, latin1Row,
+              "A1;Caf\xE9 \xF1"
+              "and\xFA \x80\n",
+              50),
+         50,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú €"),
+         {}},
+        // a BOM keeps the file UTF-8 however many bytes are not
+        {"BOM, Windows-1252 in row 40",
+         rows("\xEF\xBB\xBF" + utf8Row, utf8Row, latin1Row, 40),
+         40,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+        // a quoted line break does not start a sheet row
+        {"quoted line break before the damage",
+         rows("A1;Café ñandú;\"a\nb\"\n", utf8Row, "A1;Caf\xE9 ñandú\n", 45),
+         45,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto wb = Workbook::fromMemory(c.bytes, QStringLiteral("datos.csv"));
+        const Sheet& s = wb->activeSheet();
+        ASSERT_EQ(s.lastRow(), c.rows);
+        for (int row = 1; row <= s.lastRow(); ++row)
+            EXPECT_EQ(s.text(row, 2), row == 40 ? c.text40 : c.text) << "row " << row;
+        std::vector<int> damaged;
+        for (const DamagedRow& d : s.damagedRows()) {
+            damaged.push_back(d.row);
+            EXPECT_FALSE(d.reason.isEmpty());
+        }
+        EXPECT_EQ(damaged, c.damaged);
+    }
+}
+
 TEST(OdsRepeats, CountsThatAreNotPositiveOrPassTheLimitsNameTheCell) {
     const struct {
         QByteArray rows;
