@@ -4,7 +4,9 @@
 #include "Workbook.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
+
+#include <algorithm>
+#include <vector>
 
 namespace qd::wb {
 
@@ -16,18 +18,86 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decode(const QByteArray& data) {
-    QByteArrayView bytes(data);
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = utf8(bytes);
-    if (!utf8.hasError()) return s;
-    s.resize(data.size());
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(data[i]);
-        s[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+QChar cp1252(unsigned char c) {
+    return (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+}
+
+// Length of the well-formed UTF-8 sequence of two to four bytes at p, or 0 when there is none
+// (overlong forms, surrogates and code points past U+10FFFF are not well formed).
+int multiByteLength(const unsigned char* p, qsizetype left) {
+    const unsigned char c = p[0];
+    auto cont = [&](int i) { return i < left && (p[i] & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (!cont(1) || !cont(2)) return 0;
+        if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return 0;
+        return 3;
     }
-    return s;
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (!cont(1) || !cont(2) || !cont(3)) return 0;
+        if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F)) return 0;
+        return 4;
+    }
+    return 0;
+}
+
+struct DecodedText {
+    QString text;
+    // Positions in text of the bytes that were not UTF-8 in a file read as UTF-8, in order.
+    std::vector<qsizetype> foreign;
+};
+
+// UTF-8 when the file is UTF-8, and also when it is mostly UTF-8: a file with a byte-order mark, or
+// one with at least two well-formed multi-byte sequences for each byte that is not UTF-8 (text in
+// Windows-1252 almost never forms a well-formed sequence by chance, so its accented letters are
+// nearly all invalid). Such stray bytes are read as Windows-1252, one character each, and their
+// positions kept so that the rows can be reported. Anything else is Windows-1252 throughout.
+DecodedText decode(const QByteArray& data) {
+    QByteArrayView bytes(data);
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+    if (bom) bytes = bytes.sliced(3);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype multiByte = 0, invalid = 0;
+    for (qsizetype i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+        } else if (const int len = multiByteLength(p + i, n - i)) {
+            ++multiByte;
+            i += len;
+        } else {
+            ++invalid;
+            ++i;
+        }
+    }
+    DecodedText out;
+    if (invalid == 0) {
+        out.text = QString::fromUtf8(bytes);
+        return out;
+    }
+    if (!bom && multiByte < 2 * invalid) {
+        out.text.resize(n);
+        for (qsizetype i = 0; i < n; ++i)
+            out.text[i] = cp1252(p[i]);
+        return out;
+    }
+    out.text.reserve(n);
+    out.foreign.reserve(size_t(invalid));
+    qsizetype run = 0; // start of the well-formed bytes not yet decoded
+    for (qsizetype i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+        } else if (const int len = multiByteLength(p + i, n - i)) {
+            i += len;
+        } else {
+            out.text += QString::fromUtf8(bytes.sliced(run, i - run));
+            out.foreign.push_back(out.text.size());
+            out.text += cp1252(p[i]);
+            run = ++i;
+        }
+    }
+    out.text += QString::fromUtf8(bytes.sliced(run));
+    return out;
 }
 
 QChar detectSeparator(const QString& text) {
@@ -74,7 +144,8 @@ bool parseNumber(const QString& field, QChar decimal, double& out) {
 } // namespace
 
 std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString& name) {
-    const QString text = decode(data);
+    const DecodedText decoded = decode(data);
+    const QString& text = decoded.text;
     const QChar sep = detectSeparator(text);
     const QChar decimal = sep == u';' ? u',' : u'.';
 
@@ -110,6 +181,7 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
     const qsizetype n = text.size();
     qsizetype i = 0;
     bool lineHasContent = false;
+    std::vector<qsizetype> rowStarts; // where rows 2, 3, ... begin in text, when some row is damaged
     while (i < n) {
         const QChar c = text[i];
         if (c == u'"' && field.isEmpty() && !quotedField) {
@@ -144,6 +216,7 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
             ++i;
             ++row;
+            if (!decoded.foreign.empty()) rowStarts.push_back(i);
             column = 1;
             lineHasContent = false;
             if (row > Workbook::kMaxRows && i < n)
@@ -158,6 +231,15 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
         }
     }
     if (lineHasContent || !field.isEmpty()) flush();
+    int lastDamaged = 0;
+    for (const qsizetype pos : decoded.foreign) {
+        const int damaged =
+            int(std::upper_bound(rowStarts.cbegin(), rowStarts.cend(), pos) - rowStarts.cbegin()) + 1;
+        if (damaged == lastDamaged) continue;
+        sheet.addDamagedRow(damaged,
+                            QStringLiteral("tiene caracteres que no son UTF-8, leídos como Windows-1252"));
+        lastDamaged = damaged;
+    }
     return wb;
 }
 

@@ -25,6 +25,21 @@ struct PendingCell {
     bool styled; // has its own cell style
 };
 
+// A repeat count ("number-columns-repeated", "number-rows-repeated"): a positive integer, at most
+// limit. Gives 0 for anything else (text, zero, a sign, a number past the limit).
+qint64 repeatCount(QStringView v, qint64 limit) {
+    v = v.trimmed();
+    if (v.startsWith(u'+')) v = v.sliced(1);
+    if (v.isEmpty()) return 0;
+    qint64 n = 0;
+    for (const QChar c : v) {
+        if (c < u'0' || c > u'9') return 0;
+        n = n * 10 + (c.unicode() - '0');
+        if (n > limit) return 0;
+    }
+    return n;
+}
+
 QString paragraphText(XmlInput& x) {
     // Inside <text:p>: characters, <text:s c="n"/>, <text:tab/>, <text:line-break/>, spans and links;
     // annotations are not part of the value.
@@ -102,8 +117,13 @@ private:
         }
     }
 
-    Cell readCellValue(const QXmlStreamAttributes& a, int& repeat, bool& styled, bool& hasTextValue,
-                       QString& stringValue) {
+    // "C7": the cell at column of the row being read (or of row).
+    QString cellName(int column, int row = 0) const {
+        return columnLetters(column) + QString::number(row ? row : row_);
+    }
+
+    Cell readCellValue(const QXmlStreamAttributes& a, const Sheet& sheet, int column, int& repeat,
+                       bool& styled, bool& hasTextValue, QString& stringValue) {
         Cell cell;
         QStringView type, calcType, value, dateValue, timeValue, boolValue;
         repeat = 1;
@@ -128,10 +148,12 @@ private:
                 stringValue = at.value().toString();
                 hasTextValue = true;
             } else if (n == "number-columns-repeated"_L1) {
-                bool ok = false;
-                repeat = at.value().toInt(&ok);
-                if (!ok || repeat < 1) repeat = 1;
-                if (repeat > Workbook::kMaxColumns) repeat = Workbook::kMaxColumns;
+                repeat = int(repeatCount(at.value(), Workbook::kMaxColumns));
+                if (repeat == 0)
+                    throwDamaged(
+                        QStringLiteral("la celda %1 de la hoja «%2» tiene un número de repeticiones no "
+                                       "válido («%3»)")
+                            .arg(cellName(column), sheet.name(), at.value().toString()));
             } else if (n == "style-name"_L1) {
                 styled = at.value() != "Default"_L1;
             }
@@ -169,10 +191,15 @@ private:
 
     void readRow(Sheet& sheet) {
         int rowRepeat = 1;
-        {
-            bool ok = false;
-            const int n = attributeValue(x_.attributes(), "number-rows-repeated"_L1).toInt(&ok);
-            if (ok && n > 1) rowRepeat = n;
+        for (const auto& at : x_.attributes()) {
+            if (at.name() != "number-rows-repeated"_L1) continue;
+            rowRepeat = int(repeatCount(at.value(), Workbook::kMaxRows));
+            if (rowRepeat == 0)
+                throwDamaged(
+                    QStringLiteral(
+                        "la fila %1 de la hoja «%2» tiene un número de repeticiones no válido («%3»)")
+                        .arg(row_)
+                        .arg(sheet.name(), at.value().toString()));
         }
         std::vector<PendingCell> cells;
         int column = 1;
@@ -184,7 +211,8 @@ private:
                     int repeat = 1;
                     bool styled = false, hasTextValue = false;
                     QString stringValue;
-                    Cell cell = readCellValue(x_.attributes(), repeat, styled, hasTextValue, stringValue);
+                    Cell cell = readCellValue(x_.attributes(), sheet, column, repeat, styled, hasTextValue,
+                                              stringValue);
                     // paragraphs: the text of string and error cells
                     QString text;
                     int paragraphs = 0;
@@ -206,9 +234,16 @@ private:
                     }
                     if (cell.type == CellType::Text || cell.type == CellType::Error)
                         cell.text = hasTextValue && cell.type == CellType::Text ? stringValue : text;
+                    // Programs close a row with one empty run to the edge of their own sheet, which
+                    // may pass ours: an empty run is cut at the edge, a value past it is refused.
+                    if (!cell.isEmpty() && qint64(column) + repeat - 1 > Workbook::kMaxColumns)
+                        throwTooLarge(
+                            QStringLiteral("la celda %1 de la hoja «%2» pasa de la columna %3")
+                                .arg(cellName(column), sheet.name(), columnLetters(Workbook::kMaxColumns)));
                     if (column <= Workbook::kMaxColumns)
                         cells.push_back({column, repeat, std::move(cell), styled});
-                    column += repeat;
+                    column =
+                        int(std::min<qint64>(qint64(column) + repeat, qint64(Workbook::kMaxColumns) + 1));
                 } else {
                     x_.skipElement();
                 }
@@ -232,8 +267,8 @@ private:
                 continue;
             }
             if (lastRow64 > Workbook::kMaxRows)
-                throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 filas")
-                                  .arg(sheet.name())
+                throwTooLarge(QStringLiteral("la celda %1 de la hoja «%2» pasa de la fila %3")
+                                  .arg(cellName(p.column, firstRow), sheet.name())
                                   .arg(Workbook::kMaxRows));
             materialised_ += qint64(lastColumn - p.column + 1) * rowRepeat;
             if (materialised_ > kMaxMaterialisedCells)

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -47,6 +48,12 @@ const Cell& Sheet::cell(int row, int column) const {
     return kEmptyCell;
 }
 
+std::vector<quint64> Sheet::sparseKeysInOrder() const {
+    std::vector<quint64> keys(sparse_.keyBegin(), sparse_.keyEnd());
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
 QVariant Sheet::value(int row, int column) const {
     return cellValue(cell(row, column));
 }
@@ -74,6 +81,15 @@ Cell* Sheet::slot(int row, int column) {
         // rows of a sheet are usually as wide as each other: size a new row like the widest so far
         if (r.capacity() == 0) r.reserve(std::max(column, std::min(lastColumn_, 256)));
         r.resize(column);
+        // cells of this row kept in the hash now fall in the dense part: move them there
+        if (!sparse_.isEmpty()) {
+            for (int c = size + 1; c <= column; ++c) {
+                auto it = sparse_.find(sparseKey(row, c));
+                if (it == sparse_.end()) continue;
+                r[c - 1] = std::move(*it);
+                sparse_.erase(it);
+            }
+        }
         return &r[column - 1];
     }
     return &sparse_[sparseKey(row, column)];
@@ -86,8 +102,12 @@ void Sheet::setCell(int row, int column, Cell cell) {
         // A blank (formatted) cell only widens the used range; drop a value read before, if any.
         if (row <= static_cast<int>(rows_.size())) {
             auto& r = rows_[row - 1];
-            if (column <= static_cast<int>(r.size()) && !r[column - 1].isEmpty()) {
-                r[column - 1] = Cell();
+            if (column <= static_cast<int>(r.size())) {
+                if (!r[column - 1].isEmpty()) {
+                    r[column - 1] = Cell();
+                    --valueCount_;
+                }
+            } else if (sparse_.remove(sparseKey(row, column))) {
                 --valueCount_;
             }
         }

@@ -77,13 +77,9 @@ QString SheetDump::dump(const Sheet& sheet) {
                .arg(sheet.name())
                .arg(sheet.lastRow())
                .arg(sheet.lastColumn());
-    for (int r = 1; r <= sheet.lastRow(); ++r) {
-        for (int c = 1; c <= sheet.lastColumn(); ++c) {
-            const Cell& cell = sheet.cell(r, c);
-            if (cell.isEmpty()) continue;
-            out += QStringLiteral("%1\t%2\t%3\t%4\n").arg(r).arg(c).arg(typeName(cell), valueText(cell));
-        }
-    }
+    sheet.forEachCell([&](int r, int c, const Cell& cell) {
+        out += QStringLiteral("%1\t%2\t%3\t%4\n").arg(r).arg(c).arg(typeName(cell), valueText(cell));
+    });
     return out;
 }
 

@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace qd::wb {
 
@@ -67,6 +69,30 @@ std::unique_ptr<Workbook> readCompound(const QByteArray& data) {
     throw ReadFailure{Kind::NotAWorkbook, QString()};
 }
 
+// Why a path that exists cannot be read as a workbook, or an empty text for a regular file. Links are
+// followed. Only the file's metadata is looked at: opening a FIFO would wait for a writer, and a
+// device such as /dev/zero never ends.
+QString notARegularFile(const QFileInfo& info) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(info.filesystemFilePath(), ec);
+    switch (st.type()) {
+    case fs::file_type::regular:
+        return QString();
+    case fs::file_type::directory:
+        return QStringLiteral("es una carpeta");
+    case fs::file_type::character:
+    case fs::file_type::block:
+        return QStringLiteral("es un dispositivo, no un fichero normal");
+    case fs::file_type::fifo:
+        return QStringLiteral("es una tubería (FIFO), no un fichero normal");
+    case fs::file_type::socket:
+        return QStringLiteral("es un socket, no un fichero normal");
+    default:
+        return QStringLiteral("no es un fichero normal");
+    }
+}
+
 bool looksLikeText(const QByteArray& data) {
     const qsizetype n = std::min<qsizetype>(data.size(), 4096);
     for (qsizetype i = 0; i < n; ++i) {
@@ -82,7 +108,7 @@ std::unique_ptr<Workbook> Workbook::open(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName().isEmpty() ? path : info.fileName();
     if (!info.exists()) throw Error(Kind::Missing, name, QString());
-    if (info.isDir()) throw Error(Kind::Unreadable, name, QStringLiteral("es una carpeta"));
+    if (const QString why = notARegularFile(info); !why.isEmpty()) throw Error(Kind::Unreadable, name, why);
     if (info.size() > kMaxFileBytes)
         throw Error(Kind::TooLarge, name, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20));
     QFile file(path);

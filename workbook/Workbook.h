@@ -20,6 +20,8 @@ class Workbook {
 public:
     enum class Format { Xlsx, Xls, Ods, Csv };
 
+    // Reads a regular file (links are followed); a folder, device, FIFO or socket is refused
+    // (Unreadable) without being opened.
     static std::unique_ptr<Workbook> open(const QString& path);
     static std::unique_ptr<Workbook> fromMemory(const QByteArray& data, const QString& nameForMessages);
 

@@ -12,7 +12,7 @@ class Error : public std::runtime_error {
 public:
     enum class Kind {
         Missing,      // the file does not exist
-        Unreadable,   // the file exists but cannot be read
+        Unreadable,   // the file exists but cannot be read, or is not a regular file (folder, device...)
         Empty,        // zero bytes
         NotAWorkbook, // none of the supported formats
         Protected,    // encrypted / password-protected

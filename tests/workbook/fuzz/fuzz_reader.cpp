@@ -2,6 +2,7 @@
 // give a workbook or a qd::wb::Error; anything else (a crash, a sanitizer report, another exception)
 // is a finding.
 
+#include "../StoredZip.h"
 #include "ReadFailure.h"
 #include "Workbook.h"
 #include "XlsReader.h"
@@ -9,49 +10,9 @@
 #include <QByteArray>
 #include <QtEndian>
 
-#include <zlib.h>
-
 #include <cstdint>
 
-namespace {
-
-// A zip archive with stored (uncompressed) entries, so that mutations reach the XML.
-[[maybe_unused]] QByteArray
-storedZip(const std::initializer_list<std::pair<const char*, QByteArray>>& entries) {
-    QByteArray body, dir;
-    auto u16 = [](QByteArray& a, quint16 v) { a.append(char(v & 0xFF)).append(char(v >> 8)); };
-    auto u32 = [&](QByteArray& a, quint32 v) {
-        u16(a, quint16(v & 0xFFFF));
-        u16(a, quint16(v >> 16));
-    };
-    int count = 0;
-    for (const auto& [name, data] : entries) {
-        const quint32 crc =
-            quint32(crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size())));
-        const quint32 offset = quint32(body.size());
-        const quint16 nameLen = quint16(qstrlen(name));
-        u32(body, 0x04034b50);
-        u16(body, 20), u16(body, 0), u16(body, 0), u16(body, 0), u16(body, 0);
-        u32(body, crc), u32(body, quint32(data.size())), u32(body, quint32(data.size()));
-        u16(body, nameLen), u16(body, 0);
-        body.append(name).append(data);
-        u32(dir, 0x02014b50);
-        u16(dir, 20), u16(dir, 20), u16(dir, 0), u16(dir, 0), u16(dir, 0), u16(dir, 0);
-        u32(dir, crc), u32(dir, quint32(data.size())), u32(dir, quint32(data.size()));
-        u16(dir, nameLen), u16(dir, 0), u16(dir, 0), u16(dir, 0), u16(dir, 0);
-        u32(dir, 0), u32(dir, offset);
-        dir.append(name);
-        ++count;
-    }
-    QByteArray out = body + dir;
-    u32(out, 0x06054b50);
-    u16(out, 0), u16(out, 0), u16(out, quint16(count)), u16(out, quint16(count));
-    u32(out, quint32(dir.size())), u32(out, quint32(body.size()));
-    u16(out, 0);
-    return out;
-}
-
-} // namespace
+using qd::wb::test::storedZip;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));

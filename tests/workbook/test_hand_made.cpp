@@ -1,0 +1,287 @@
+// Input built by the test: paths that are not regular files, CSV bytes in mixed encodings, .ods repeat
+// counts, and a sheet whose only cell is in the far corner.
+
+#include "SheetDump.h"
+#include "StoredZip.h"
+#include "Workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+using namespace qd::wb;
+
+namespace {
+
+QByteArray odsWithRows(const QByteArray& rows) {
+    const QByteArray content =
+        "<?xml version=\"1.0\"?><office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+        "<table:table table:name=\"H\">" +
+        rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
+    return test::storedZip(
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+}
+
+QByteArray numberCell(int value, const QByteArray& repeat = QByteArray()) {
+    QByteArray cell =
+        "<table:table-cell office:value-type=\"float\" office:value=\"" + QByteArray::number(value) + "\"";
+    if (!repeat.isNull()) cell += " table:number-columns-repeated=\"" + repeat + "\"";
+    return cell + "/>";
+}
+
+QByteArray emptyCells(const QByteArray& repeat) {
+    return "<table:table-cell table:number-columns-repeated=\"" + repeat + "\"/>";
+}
+
+// Rows closed the way spreadsheet programs close them: an empty run to the edge of the sheet.
+const QByteArray kTrailingRows =
+    "<table:table-row table:number-rows-repeated=\"1048574\">" + emptyCells("16384") + "</table:table-row>";
+
+// wbdump on path, given a few seconds: exit code (-1 when it had to be stopped), stdout and stderr.
+struct ToolRun {
+    int exitCode;
+    QString out;
+    QString err;
+};
+ToolRun wbdump(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral(QD_WBDUMP), {path});
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, QString(), QString()};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(Errors, PathsThatAreNotRegularFilesAreRefusedWithoutReading) {
+#ifndef Q_OS_UNIX
+    GTEST_SKIP() << "FIFOs and /dev/zero are Unix things";
+#else
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("tuberia.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("ceros.xlsx"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), link));
+    const QString folder = dir.filePath(QStringLiteral("carpeta.xls"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct {
+        QString path;
+        QString name;
+        const char* what;
+    } cases[] = {
+        {fifo, QStringLiteral("tuberia.csv"), "tubería"},
+        {QStringLiteral("/dev/zero"), QStringLiteral("zero"), "dispositivo"},
+        {QStringLiteral("/dev/urandom"), QStringLiteral("urandom"), "dispositivo"},
+        {link, QStringLiteral("ceros.xlsx"), "dispositivo"},
+        {folder, QStringLiteral("carpeta.xls"), "carpeta"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            Workbook::open(c.path);
+            ADD_FAILURE() << "read without error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), Error::Kind::Unreadable);
+            EXPECT_TRUE(e.message().contains(QStringLiteral("«%1»").arg(c.name)))
+                << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.what))) << e.message().toStdString();
+        }
+        EXPECT_LT(timer.elapsed(), 1000);
+    }
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        const ToolRun r = wbdump(path);
+        EXPECT_EQ(r.exitCode, 1) << path.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("«%1»").arg(QFileInfo(path).fileName())))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("no un fichero normal"))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+#endif
+}
+
+TEST(Csv, EncodingIsFoundForTheFileAndDamagedRowsAreListed) {
+    const QByteArray utf8Row = "A1;Café ñandú\n";
+    const QByteArray latin1Row = "A1;Caf\xE9 \xF1"
+                                 "and\xFA\n";
+    auto rows = [](const QByteArray& first, const QByteArray& others, const QByteArray& row40, int count) {
+        QByteArray out = first;
+        for (int row = 2; row <= count; ++row)
+            out += row == 40 ? row40 : others;
+        return out;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int rows;
+        QString text;   // column 2 of every row but 40
+        QString text40; // column 2 of row 40
+        std::vector<int> damaged;
+    } cases[] = {
+        {"ascii",
+         QByteArray("A1;Cafe\n").repeated(50),
+         50,
+         QStringLiteral("Cafe"),
+         QStringLiteral("Cafe"),
+         {}},
+        {"utf8", utf8Row.repeated(50), 50, QStringLiteral("Café ñandú"), QStringLiteral("Café ñandú"), {}},
+        {"utf8, one Latin-1 byte in row 40",
+         rows(utf8Row, utf8Row, "A1;Caf\xE9 ñandú\n", 50),
+         50,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+        {"windows-1252",
+         rows(latin1Row, latin1Row,
+              "A1;Caf\xE9 \xF1"
+              "and\xFA \x80\n",
+              50),
+         50,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú €"),
+         {}},
+        // a BOM keeps the file UTF-8 however many bytes are not
+        {"BOM, Windows-1252 in row 40",
+         rows("\xEF\xBB\xBF" + utf8Row, utf8Row, latin1Row, 40),
+         40,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+        // a quoted line break does not start a sheet row
+        {"quoted line break before the damage",
+         rows("A1;Café ñandú;\"a\nb\"\n", utf8Row, "A1;Caf\xE9 ñandú\n", 45),
+         45,
+         QStringLiteral("Café ñandú"),
+         QStringLiteral("Café ñandú"),
+         {40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto wb = Workbook::fromMemory(c.bytes, QStringLiteral("datos.csv"));
+        const Sheet& s = wb->activeSheet();
+        ASSERT_EQ(s.lastRow(), c.rows);
+        for (int row = 1; row <= s.lastRow(); ++row)
+            EXPECT_EQ(s.text(row, 2), row == 40 ? c.text40 : c.text) << "row " << row;
+        std::vector<int> damaged;
+        for (const DamagedRow& d : s.damagedRows()) {
+            damaged.push_back(d.row);
+            EXPECT_FALSE(d.reason.isEmpty());
+        }
+        EXPECT_EQ(damaged, c.damaged);
+    }
+}
+
+TEST(OdsRepeats, CountsThatAreNotPositiveOrPassTheLimitsNameTheCell) {
+    const struct {
+        QByteArray rows;
+        Error::Kind kind;
+        const char* where;
+    } cases[] = {
+        {"<table:table-row>" + numberCell(1) + numberCell(2, "abc") + "</table:table-row>",
+         Error::Kind::Damaged, "celda B1"},
+        {"<table:table-row>" + numberCell(1) + numberCell(2, "-5") + "</table:table-row>",
+         Error::Kind::Damaged, "celda B1"},
+        {"<table:table-row/><table:table-row>" + numberCell(2, "0") + "</table:table-row>",
+         Error::Kind::Damaged, "celda A2"},
+        {"<table:table-row>" + emptyCells("99999999999") + "</table:table-row>", Error::Kind::Damaged,
+         "celda A1"},
+        {"<table:table-row>" + emptyCells("16385") + "</table:table-row>", Error::Kind::Damaged, "celda A1"},
+        {"<table:table-row table:number-rows-repeated=\"x\">" + numberCell(1) + "</table:table-row>",
+         Error::Kind::Damaged, "fila 1"},
+        {"<table:table-row/><table:table-row table:number-rows-repeated=\"1048577\"/>", Error::Kind::Damaged,
+         "fila 2"},
+        // values past the edge of the sheet, which used to be dropped or cut
+        {"<table:table-row>" + emptyCells("16380") + numberCell(1, "10") + "</table:table-row>",
+         Error::Kind::TooLarge, "celda XFA1"},
+        {"<table:table-row>" + emptyCells("16384") + numberCell(1) + "</table:table-row>",
+         Error::Kind::TooLarge, "celda XFE1"},
+        {"<table:table-row table:number-rows-repeated=\"1048576\"/><table:table-row>" + numberCell(1) +
+             "</table:table-row>",
+         Error::Kind::TooLarge, "celda A1048577"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows.left(200).toStdString());
+        try {
+            Workbook::fromMemory(odsWithRows(c.rows), QStringLiteral("libro.ods"));
+            ADD_FAILURE() << "read without error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), c.kind) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(c.where))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("«H»"))) << e.message().toStdString();
+        }
+    }
+}
+
+TEST(OdsRepeats, EmptyRunsToTheEdgeAreAcceptedAndValuesKeepTheirColumns) {
+    // a value after a repeated run lands after the whole run; empty runs to (and past) the edge, as
+    // programs write them for 1,024 or 16,384 columns, are accepted
+    const QByteArray rows = "<table:table-row>" + numberCell(1) + emptyCells("2") + numberCell(4, "2") +
+                            emptyCells("1019") + "</table:table-row>" + "<table:table-row>" + numberCell(5) +
+                            emptyCells("16384") + "</table:table-row>" + kTrailingRows;
+    const auto wb = Workbook::fromMemory(odsWithRows(rows), QStringLiteral("libro.ods"));
+    const Sheet& s = wb->activeSheet();
+    EXPECT_EQ(SheetDump::dump(s), QStringLiteral("sheet\tH\nlastRow\t2\nlastColumn\t5\n"
+                                                 "1\t1\tnumber\t1\n1\t4\tnumber\t4\n1\t5\tnumber\t4\n"
+                                                 "2\t1\tnumber\t5\n"));
+}
+
+TEST(SheetStorage, CellsAreVisitedByRowAndColumnWithoutWalkingTheEmptyOnes) {
+    Sheet s(QStringLiteral("H"));
+    s.setCell(Workbook::kMaxRows, Workbook::kMaxColumns, Cell::ofNumber(7));
+    s.setCell(3, 1000, Cell::ofText(QStringLiteral("lejos"))); // apart from the row's dense part
+    for (int c = 2; c <= 1200; ++c) {                          // the dense part then grows past it
+        if (c != 1000) s.setCell(3, c, Cell::ofNumber(c));
+    }
+    s.setCell(3, 5000, Cell::ofNumber(5000));
+    s.setCell(3, 5000, Cell()); // a blank cell clears a far value too
+    std::vector<std::tuple<int, int, QString>> visited;
+    s.forEachCell(
+        [&](int r, int c, const Cell& cell) { visited.emplace_back(r, c, cellText(cell, QLocale::c())); });
+    ASSERT_EQ(visited.size(), size_t(1200));
+    EXPECT_EQ(qsizetype(visited.size()), s.valueCount());
+    EXPECT_EQ(visited.front(), std::make_tuple(3, 2, QStringLiteral("2")));
+    EXPECT_EQ(visited[998], std::make_tuple(3, 1000, QStringLiteral("lejos")));
+    EXPECT_EQ(visited.back(),
+              std::make_tuple(Workbook::kMaxRows, Workbook::kMaxColumns, QStringLiteral("7")));
+    EXPECT_TRUE(std::is_sorted(visited.cbegin(), visited.cend()));
+    EXPECT_TRUE(s.cell(3, 5000).isEmpty());
+}
+
+TEST(SheetStorage, WbdumpOfALoneCellInTheFarCornerPrintsOnlyThatCell) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("esquina.ods"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(odsWithRows("<table:table-row table:number-rows-repeated=\"1048575\">" + emptyCells("16384") +
+                        "</table:table-row><table:table-row>" + emptyCells("16383") + numberCell(7) +
+                        "</table:table-row>"));
+    f.close();
+    const ToolRun r = wbdump(path);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+              QStringLiteral("sheet\tH\nlastRow\t1048576\nlastColumn\t16384\n1048576\t16384\tnumber\t7\n"));
+}
+
+} // namespace
