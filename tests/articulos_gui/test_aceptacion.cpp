@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "EntornoPrueba.h"
+#include "GuiChannel.h"
 #include "ModuleFiles.h"
 #include "PaginaArticulos.h"
 #include "TFormPrincipalExcell.h"
@@ -131,41 +132,100 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
 }
 #endif
 
-TEST_F(AceptacionTest, EngineErrorsAreShownAndThePageStaysBusy) {
+// After a failed load or a failed confirmation the page is back in its configuration state:
+// options enabled, status cleared, staging table empty, "Confirmar" not available.
+TEST_F(AceptacionTest, FailedLoadOrConfirmReturnsToConfiguration) {
     prueba::Entorno gui;
-    QString nombreFichero = QDir(modulo.path()).filePath(QStringLiteral("no_existe.xlsx"));
+    QString nombreFichero;
     PaginaArticulos pagina(gui.datos, nombreFichero);
     pagina.ticksIniciales();
-    pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
-    pagina.findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
+    auto boton = [&pagina](const char* n) { return pagina.findChild<QPushButton*>(QString::fromLatin1(n)); };
+    auto enConfiguracion = [&] {
+        EXPECT_TRUE(pagina.findChild<QWidget*>(QStringLiteral("PageControlArticulos"))->isEnabled());
+        EXPECT_FALSE(boton("kvBotonConfirmar")->isVisibleTo(&pagina));
+        EXPECT_FALSE(boton("kvBotonAtras")->isVisibleTo(&pagina));
+        EXPECT_FALSE(pagina.cargado());
+        EXPECT_TRUE(pagina.textoEstado().isEmpty()) << pagina.textoEstado().toStdString();
+        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+    };
+    boton("kvBotonAlta")->click();
+
+    // A typed path that names nothing is refused before anything else; a corrupt workbook is
+    // refused by the reader with a message naming the file.
+    QTemporaryDir dir;
+    pagina.selector()->setText(dir.filePath(QStringLiteral("no_existe.xlsx")));
+    boton("ButtonCargarXLSArticulos")->click();
     ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1);
-    EXPECT_TRUE(
-        gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
-    EXPECT_EQ(pagina.textoEstado(), QStringLiteral("Cargando datos del fichero Excel"));
-    EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAtras"))->isVisibleTo(&pagina));
-    pagina.kvBotonAtrasClick();
-    EXPECT_FALSE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAtras"))->isVisibleTo(&pagina));
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
+    enConfiguracion();
+    gui.canal.clear();
+
+    const QString corrupto = dir.filePath(QStringLiteral("corrupto.xlsx"));
+    {
+        QFile f(corrupto);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("PK\x03\x04", 4) + QByteArray(300, 'x'));
+    }
+    pagina.selector()->setText(corrupto);
+    boton("ButtonCargarXLSArticulos")->click();
+    ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1);
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("corrupto.xlsx")));
+    enConfiguracion();
+    boton("kvBotonConfirmar")->click(); // nothing was loaded: nothing runs
+    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Information).isEmpty());
 
     // A writer error (here: a unique index the test adds, broken by the last row) reaches the page with
-    // the database's own text; the page stays busy.
-    nombreFichero = kLibro;
-    pagina.findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
+    // the database's own text; the run is over and the page is back in configuration.
+    pagina.selector()->setText(kLibro);
+    boton("ButtonCargarXLSArticulos")->click();
     ASSERT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 5);
+    EXPECT_TRUE(boton("kvBotonConfirmar")->isEnabled());
     gui.canal.clear();
     gui.ejecutar(QStringLiteral("CREATE UNIQUE INDEX UQ_PRUEBA_NOMBRE ON ARTICULOS (NOMBRE)"));
     gui.ejecutar(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = :P0 WHERE CODIGO = '10005'"),
                  {QStringLiteral("BAYETAS MICROFIBRA «HOGAR»")});
-    pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->click();
+    boton("kvBotonConfirmar")->click();
     ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1)
         << gui.canal.log().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(
         gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("UQ_PRUEBA_NOMBRE")));
     EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Information).isEmpty()) << "no summary after a failure";
-    EXPECT_TRUE(pagina.findChild<QPushButton*>(QStringLiteral("kvBotonConfirmar"))->isVisibleTo(&pagina));
+    enConfiguracion();
     // The rows before the failing one stay written.
     EXPECT_EQ(gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO IN ('ZN001', 'ZN002')"))
                   .toInt(),
               2);
+}
+
+// The window on a database it cannot open: each action that needs the database is refused with
+// exactly one message; nothing is staged; the lookups stay empty without messages.
+TEST_F(AceptacionTest, NotConnectedRefusesEachActionOnce) {
+    qputenv("QD_MENSAJES_SIN_VENTANA", "1"); // the connection error box of the start-up
+    QTemporaryDir dir;
+    TDatos datos;
+    TFormPrincipalExcell ventana(datos, {QStringLiteral("1"), QStringLiteral("1"),
+                                         dir.filePath(QStringLiteral("no_existe.fdb")), QStringLiteral("1"),
+                                         QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                                         QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
+    qd::RecordingChannel canal;
+    datos.setCanal(&canal);
+    ventana.show();
+    auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
+    ASSERT_NE(pagina, nullptr);
+    EXPECT_TRUE(canal.messages().isEmpty()) << "first show: lookups stay empty without a message";
+    pagina->selector()->setText(kLibro);
+    pagina->findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
+    pagina->findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
+    EXPECT_EQ(canal.messages(), QStringList{TDatos::textoSinConexion()});
+    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 0);
+    EXPECT_FALSE(pagina->cargado());
+    canal.clear();
+    auto* almacen = pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"));
+    almacen->setText(QStringLiteral("CEN"));
+    almacen->ConfirmarCambios();
+    EXPECT_TRUE(canal.messages().isEmpty()) << canal.log().join(QLatin1Char('\n')).toStdString();
+    datos.setCanal(&ventana.canal());
+    qunsetenv("QD_MENSAJES_SIN_VENTANA");
 }
 
 TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {

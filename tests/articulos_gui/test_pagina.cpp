@@ -217,20 +217,19 @@ TEST_F(PaginaTest, IntervalOptionsAndStates) {
 }
 
 TEST_F(PaginaTest, FileSelectorHelpAndGridColumns) {
-    // Typing a path does not choose it; the dialog does.
-    pagina.selector()->setText(QStringLiteral("/tmp/a_mano.xls"));
-    EXPECT_TRUE(nombreFichero.isEmpty());
+    // Without a connection the load is refused with one message, before any dialog.
     int dialogos = 0;
     pagina.selector()->dialogo = [&dialogos] {
         ++dialogos;
         return QString();
     };
-    // Loading without a path opens the dialog; cancelling it loads nothing.
     pulsar("kvBotonPVP");
     pulsar("ButtonCargarXLSArticulos");
-    EXPECT_EQ(dialogos, 1);
+    EXPECT_EQ(dialogos, 0);
+    ASSERT_EQ(canal.messages(qd::MessageKind::Error), QStringList{TDatos::textoSinConexion()});
     EXPECT_TRUE(nombreFichero.isEmpty());
     EXPECT_FALSE(w<QWidget>("kvDBGridArticulos")->isVisibleTo(&pagina)) << "still configuring";
+    canal.clear();
 
     pagina.selector()->dialogo = [] { return QStringLiteral("/tmp/elegido.xlsx"); };
     pagina.selector()->boton()->click();
