@@ -12,6 +12,7 @@
 #include "ConsoleChannel.h"
 #include "ConstruirSentencias.h"
 #include "ExcelIni.h"
+#include "FbApagado.h"
 #include "FbError.h"
 #include "FieldList.h"
 #include "ModuleFiles.h"
@@ -294,10 +295,12 @@ int main(int argc, char** argv) {
     datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario,
                   p.value(QStringLiteral("usuario")), p.value(QStringLiteral("clave")),
                   p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")), albaran, almacenLav);
+    // SIGINT, SIGTERM and SIGHUP stop the import after the row in progress (a second one ends at
+    // once); the embedded engine's own shutdown on a signal, which would end the connection, is
+    // refused. The engine puts its handlers in place of ours at the first attach: ours go back.
+    qd::fb::Apagado::tomarControl(alInterrumpir);
     if (!datos.Conectar()) return kFallo;
-    // After the connection: the embedded engine sets its own handler when it starts, and its
-    // handler would end the connection instead of letting the row in progress finish.
-    std::signal(SIGINT, alInterrumpir);
+    qd::fb::Apagado::restaurarManejadores();
     // The administrator's start-up installs the module's own database objects, as the window does.
     if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();
 
