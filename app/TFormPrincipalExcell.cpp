@@ -57,7 +57,7 @@ int TFormPrincipalExcell::indiceOpcion(const QString& opcion) {
 TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& args, QWidget* parent)
     : QMainWindow(parent), datos_(datos) {
     setObjectName(QStringLiteral("FormPrincipalExcell"));
-    setWindowTitle(QStringLiteral(" Importación de datos MSExcel a Quenda SQL"));
+    setWindowTitle(QStringLiteral("Importación de datos MSExcel a Quenda SQL"));
 
     // State used by the supplier price-list page, and the empty incidence list.
     IdProveedor = 0;

@@ -65,7 +65,7 @@ TEST(Arranque, TenPagesWithTheirCaptionsAndAScreenshot) {
         EXPECT_EQ(paginas->tabText(i), esperadas[i]) << i;
     EXPECT_EQ(paginas->widget(0)->objectName(), "TabSheetImportacionArticulos");
     EXPECT_EQ(paginas->widget(8)->objectName(), "TabSheetAlbaranesDLR");
-    EXPECT_EQ(ventana.windowTitle(), " Importación de datos MSExcel a Quenda SQL");
+    EXPECT_EQ(ventana.windowTitle(), "Importación de datos MSExcel a Quenda SQL");
     EXPECT_TRUE(datos.IBDatabase.connected());
     const QImage captura = ventana.grab().toImage();
     EXPECT_FALSE(captura.isNull());
