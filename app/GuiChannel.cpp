@@ -47,10 +47,12 @@ void GuiChannel::log(const QString& tag, const QString& text) const {
     std::fflush(log_);
 }
 
+QString GuiChannel::tituloModulo() {
+    return QStringLiteral("Importación de Excel");
+}
+
 QString GuiChannel::captionOr(const QString& caption) const {
-    if (!caption.isEmpty()) return caption;
-    const QString name = QGuiApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Importación de Excel") : name;
+    return caption.isEmpty() ? tituloModulo() : caption;
 }
 
 namespace {
@@ -63,10 +65,11 @@ bool sinVentana() {
 
 void GuiChannel::message(qd::MessageKind kind, const QString& text, const QString& caption) {
     log(kindTag(kind), text);
-    if (sinVentana()) return;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if (terminando_ || sinVentana()) return;
+    QMessageBox::Icon icon = QMessageBox::Information;
     switch (kind) {
     case qd::MessageKind::Information:
+    case qd::MessageKind::Plain: // a plain note: the information icon
         icon = QMessageBox::Information;
         break;
     case qd::MessageKind::Warning:
@@ -74,9 +77,6 @@ void GuiChannel::message(qd::MessageKind kind, const QString& text, const QStrin
         break;
     case qd::MessageKind::Error:
         icon = QMessageBox::Critical;
-        break;
-    case qd::MessageKind::Plain:
-        icon = QMessageBox::NoIcon;
         break;
     }
     QMessageBox box(icon, captionOr(caption), text, QMessageBox::Ok, parent_);
@@ -93,6 +93,10 @@ void GuiChannel::message(qd::MessageKind kind, const QString& text, const QStrin
 
 bool GuiChannel::ask(const QString& text, const QString& caption) {
     log(QStringLiteral("question"), text);
+    if (terminando_) {
+        log(QStringLiteral("answer"), QStringLiteral("no"));
+        return false;
+    }
     if (sinVentana()) {
         log(QStringLiteral("answer"), QStringLiteral("sí"));
         return true;

@@ -5,6 +5,10 @@
 // Every message box text and every question (with its answer) is also written to the
 // application's log (stderr) as one line "[kind] text", line breaks written as "\n", so support
 // and end-to-end checks can follow what the user was shown.
+//
+// Every box carries the icon of its kind and, unless a caption is given, the module's title.
+// Once the program is terminating (a signal asked it to end), nothing may wait for the user:
+// messages are only written to the log and every question is answered "no".
 
 #include "UserChannel.h"
 
@@ -45,6 +49,12 @@ public:
     void log(const QString& tag, const QString& text) const;
 
     static QString kindTag(qd::MessageKind kind);
+    // The title of the boxes without a caption of their own: "Importación de Excel".
+    static QString tituloModulo();
+
+    // The terminating state: no box is shown any more, questions answer "no".
+    void setTerminando(bool terminando) { terminando_ = terminando; }
+    bool terminando() const { return terminando_; }
 
 protected:
     void processEvents() override;
@@ -58,5 +68,6 @@ private:
     StatusSetter status_;
     QPointer<TFormProgreso> progreso_;
     int waitDepth_ = 0;
+    bool terminando_ = false;
     std::FILE* log_ = stderr;
 };

@@ -240,6 +240,11 @@ void TFormPrincipalExcell::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+void TFormPrincipalExcell::pedirCierre() {
+    datos_.Abortar_Proceso = true;
+    close();
+}
+
 void TFormPrincipalExcell::Mostrar_Incidencias() {
     if (!HayIncidenciasFichero) return;
     qd::gui::showIncidences(this, ListaIncidencias);

@@ -28,6 +28,8 @@ public:
     // True when start-up decided the process must end (no parameters, or the transfer window of
     // LAV/LAC was closed): main() then returns without running the event loop.
     bool terminarAplicacion() const { return terminar_; }
+    // Ends the window as closing it would, at once: a running import stops after its row.
+    void pedirCierre();
 
     TDatos& datos() const { return datos_; }
     GuiChannel& canal() const { return *canal_; }

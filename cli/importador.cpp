@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "ConsoleChannel.h"
+#include "FbApagado.h"
 #include "TDatos.h"
 #include "TipoImportacion.h"
 
@@ -174,13 +175,13 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     datos.Iniciar(empresa, grupo, p.value(QStringLiteral("database")), idUsuario,
                   p.value(QStringLiteral("usuario")), p.value(QStringLiteral("clave")),
                   p.value(QStringLiteral("texto")), p.value(QStringLiteral("opcion")), albaran, almacenLav);
-    if (!datos.Conectar()) return kFallo;
-    // After the connection: the embedded engine sets its own handlers when it starts, and its
-    // handler would end the connection instead of letting the row in progress finish.
+    // SIGINT, SIGTERM and SIGHUP stop the import after the row in progress (a second one ends at
+    // once); the embedded engine's own shutdown on a signal, which would end the connection, is
+    // refused. The engine puts its handlers in place of ours at the first attach: ours go back.
     interrumpido = 0;
-    std::signal(SIGINT, alInterrumpir);
-    std::signal(SIGTERM, alInterrumpir);
-    std::signal(SIGHUP, alInterrumpir);
+    qd::fb::Apagado::tomarControl(alInterrumpir);
+    if (!datos.Conectar()) return kFallo;
+    qd::fb::Apagado::restaurarManejadores();
     // The administrator's start-up installs the module's own database objects, as the window does.
     if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();
 

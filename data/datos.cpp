@@ -90,7 +90,7 @@ bool TDatos::AbrirBaseDeDatos(const QString& BD, const QString& Usuario_, const 
         IBDatabase.open();
         return true;
     } catch (const qd::fb::Error& e) {
-        canal().message(qd::MessageKind::Plain,
+        canal().message(qd::MessageKind::Error,
                         QStringLiteral("Error al conectar con ") + BD + QStringLiteral("\r\n") + e.message());
     }
     return false;

@@ -100,6 +100,76 @@ TEST(GuiChannel, MessagesAndQuestionsAreShownAndLogged) {
     std::fclose(log);
 }
 
+TEST(GuiChannel, EveryBoxHasTheIconOfItsKindAndTheModuleTitle) {
+    QStringList incidences;
+    bool hay = false;
+    GuiChannel channel(nullptr, incidences, hay);
+    channel.setLogStream(nullptr);
+    struct Caso {
+        qd::MessageKind kind;
+        bool pregunta; // ask() instead of message()
+        QString caption;
+        QMessageBox::Icon icon;
+        QString title;
+    };
+    const QString modulo = QStringLiteral("Importación de Excel");
+    const Caso casos[] = {
+        {qd::MessageKind::Information, false, {}, QMessageBox::Information, modulo},
+        {qd::MessageKind::Warning, false, {}, QMessageBox::Warning, modulo},
+        {qd::MessageKind::Error, false, {}, QMessageBox::Critical, modulo},
+        {qd::MessageKind::Plain, false, {}, QMessageBox::Information, modulo},
+        {qd::MessageKind::Plain, true, {}, QMessageBox::Question, modulo},
+        {qd::MessageKind::Error, false, QStringLiteral("Conexión"), QMessageBox::Critical,
+         QStringLiteral("Conexión")},
+        {qd::MessageKind::Plain, true, QStringLiteral("Borrar"), QMessageBox::Question,
+         QStringLiteral("Borrar")},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(GuiChannel::kindTag(c.kind).toStdString() + (c.pregunta ? " question " : " ") +
+                     c.caption.toStdString());
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title, text;
+        onNextModal([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            icon = box->icon();
+            title = box->windowTitle();
+            text = box->text();
+            box->done(QMessageBox::No);
+        });
+        // The database's own words stay in the box as they came.
+        const QString dbText = QStringLiteral("Error al conectar con x.fdb\r\nI/O error during \"open\"");
+        if (c.pregunta)
+            channel.ask(dbText, c.caption);
+        else
+            channel.message(c.kind, dbText, c.caption);
+        EXPECT_EQ(icon, c.icon);
+        EXPECT_EQ(title, c.title);
+        EXPECT_FALSE(title.contains(QCoreApplication::applicationName()));
+        EXPECT_EQ(text, dbText);
+    }
+}
+
+TEST(GuiChannel, WhileTerminatingNothingWaitsForTheUser) {
+    QStringList incidences;
+    bool hay = false;
+    GuiChannel channel(nullptr, incidences, hay);
+    std::FILE* log = std::tmpfile();
+    channel.setLogStream(log);
+    channel.setTerminando(true);
+    int abiertas = 0;
+    onNextModal([&abiertas](QWidget* w) {
+        ++abiertas;
+        w->close();
+    });
+    channel.message(qd::MessageKind::Error, "No se pudo grabar");
+    EXPECT_FALSE(channel.ask("¿Continuar?")); // even where the default answer would be "sí"
+    QTest::qWait(50);
+    EXPECT_EQ(abiertas, 0);
+    EXPECT_EQ(readStream(log), "[error] No se pudo grabar\n[question] ¿Continuar?\n[answer] no\n");
+    std::fclose(log);
+}
+
 TEST(GuiChannel, CancelShortcutIsHeardWhileALoopProcessesMessages) {
     // A window with the "Cancelar proceso" menu item, as the main window has it.
     QMainWindow window;
