@@ -247,8 +247,8 @@ void PaginaArticulos::construirOpciones() {
                                         QStringLiteral("Solo actualizar artículos"));
     suiCBActualizarPVP =
         casillaOculta(areaOpciones(), QStringLiteral("suiCBActualizarPVP"), QStringLiteral("Actualizar PVP"));
-    suiCBActualizarStock =
-        casillaOculta(areaOpciones(), QStringLiteral("suiCBActualizarStock"), QStringLiteral("Actualizar Stock"));
+    suiCBActualizarStock = casillaOculta(areaOpciones(), QStringLiteral("suiCBActualizarStock"),
+                                         QStringLiteral("Actualizar Stock"));
     suiCBSoloPvpStock = casillaOculta(areaOpciones(), QStringLiteral("suiCBSoloPvpStock"),
                                       QStringLiteral("Sólo Actualizar PVP o Stock"));
 
@@ -292,7 +292,6 @@ void PaginaArticulos::construirOpciones() {
     derecha->addStretch(1);
     connect(ButtonCargarXLSArticulos, &QPushButton::clicked, this,
             &PaginaArticulos::ButtonCargarXLSArticulosClick);
-
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -430,8 +429,9 @@ bool PaginaArticulos::validarConfirmacion() {
     bool ok = false;
     opciones(&ok);
     if (!ok)
-        datos().canal().message(qd::MessageKind::Error,
-                                QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
+        datos().canal().message(
+            qd::MessageKind::Error,
+            QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
     return ok;
 }
 

@@ -61,7 +61,8 @@ PaginaImportacion::PaginaImportacion(TDatos& datos, QString& nombreFichero, cons
     selector_->setObjectName(nombre(definicion.selector));
     auto* filaFichero = new QHBoxLayout;
     auto* etiquetaFichero = new QLabel(QString::fromUtf8(definicion.etiquetaFichero));
-    if (definicion.objetoEtiquetaFichero) etiquetaFichero->setObjectName(nombre(definicion.objetoEtiquetaFichero));
+    if (definicion.objetoEtiquetaFichero)
+        etiquetaFichero->setObjectName(nombre(definicion.objetoEtiquetaFichero));
     etiquetaFichero->setBuddy(selector_->edit());
     filaFichero->addWidget(etiquetaFichero);
     filaFichero->addWidget(selector_, 1);

@@ -9,8 +9,8 @@ class PaginaImportacion;
 class TDatos;
 
 struct PaginaRegistrada {
-    int pestana;                 // index in JvPageControlGeneral
-    PaginaImportacion* pagina;   // owned by the caller (placed in the tab's layout)
+    int pestana;               // index in JvPageControlGeneral
+    PaginaImportacion* pagina; // owned by the caller (placed in the tab's layout)
 };
 
 QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFichero);

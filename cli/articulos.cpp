@@ -19,18 +19,21 @@ QCommandLineOption opcion(const QString& nombre, const QString& texto, const QSt
 // set them on that page (the list's rules then apply, as after any user tick).
 qd::FieldList listaCampos(const QCommandLineParser& p, const qd::ArticleControls& controles) {
     qd::FieldList campos = qd::articleFieldList();
-    const QString ini = p.isSet(QStringLiteral("excel-ini")) ? p.value(QStringLiteral("excel-ini"))
-                                                             : qd::moduleFilePath(QStringLiteral("Excel.ini"));
+    const QString ini = p.isSet(QStringLiteral("excel-ini"))
+                            ? p.value(QStringLiteral("excel-ini"))
+                            : qd::moduleFilePath(QStringLiteral("Excel.ini"));
     qd::ExcelIni::loadArticleTicks(campos, ini);
     campos.setInitialTicks();
     qd::setArticleControls(campos, controles);
     if (p.isSet(QStringLiteral("fields"))) {
         for (int i = 0; i <= qd::ArticleFields::kPrecioMedioCosteEstandard; ++i)
             campos.setChecked(i, false);
-        for (const QString& nombre : p.value(QStringLiteral("fields")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        for (const QString& nombre :
+             p.value(QStringLiteral("fields")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             const int pos = campos.indexOf(nombre.trimmed().toUpper());
             if (pos < 0 || pos > qd::ArticleFields::kPrecioMedioCosteEstandard)
-                throw ErrorOpciones(QStringLiteral("--fields: «%1» no es un campo de artículos").arg(nombre.trimmed()));
+                throw ErrorOpciones(
+                    QStringLiteral("--fields: «%1» no es un campo de artículos").arg(nombre.trimmed()));
             campos.setChecked(pos, true);
         }
         campos.applyRules();
@@ -48,7 +51,8 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
         throw ErrorOpciones(QStringLiteral("--match espera «codigo» o «referencia»"));
     const bool porCodigo = busqueda == QStringLiteral("codigo");
     // The page does not allow creating articles while matching by supplier reference.
-    if (alta && !porCodigo) throw ErrorOpciones(QStringLiteral("--create no se puede combinar con --match referencia"));
+    if (alta && !porCodigo)
+        throw ErrorOpciones(QStringLiteral("--create no se puede combinar con --match referencia"));
 
     qd::OpcionesArticulos o = qd::OpcionesArticulos::desdeModos(alta, actualizar, pvp, stock);
     o.OpcionBusqueda = porCodigo;
@@ -85,12 +89,15 @@ TipoImportacion tipoArticulos() {
     t.descripcion = QStringLiteral("Artículos");
     t.opciones = {
         opcion(QStringLiteral("create"), QStringLiteral("Artículos: «Dar de Alta» los que no existen.")),
-        opcion(QStringLiteral("update"), QStringLiteral("Artículos: «Actualizar Campos» de los que existen.")),
+        opcion(QStringLiteral("update"),
+               QStringLiteral("Artículos: «Actualizar Campos» de los que existen.")),
         opcion(QStringLiteral("pvp"), QStringLiteral("Artículos: «Actualizar PVP» en la tarifa (--tarifa).")),
-        opcion(QStringLiteral("stock"), QStringLiteral("Artículos: «Actualizar Stock» en el almacén (--almacen).")),
-        opcion(QStringLiteral("match"),
-               QStringLiteral("Artículos: buscar por «codigo» (por defecto) o por «referencia» de proveedor."),
-               QStringLiteral("codigo|referencia"), QStringLiteral("codigo")),
+        opcion(QStringLiteral("stock"),
+               QStringLiteral("Artículos: «Actualizar Stock» en el almacén (--almacen).")),
+        opcion(
+            QStringLiteral("match"),
+            QStringLiteral("Artículos: buscar por «codigo» (por defecto) o por «referencia» de proveedor."),
+            QStringLiteral("codigo|referencia"), QStringLiteral("codigo")),
         opcion(QStringLiteral("tarifa"), QStringLiteral("Artículos: código de la tarifa de venta del grupo."),
                QStringLiteral("codigo")),
         opcion(QStringLiteral("almacen"), QStringLiteral("Artículos: código del almacén del grupo."),
@@ -107,8 +114,8 @@ TipoImportacion tipoArticulos() {
                               "PRECIOMEDIOCOSTEESTANDARD). Por defecto, los de Excel.ini como en la ventana "
                               "(todos del 0 al 20 si no existe)."),
                QStringLiteral("lista")),
-        opcion(QStringLiteral("excel-ini"), QStringLiteral("Fichero Excel.ini del que leer los campos marcados."),
-               QStringLiteral("ruta")),
+        opcion(QStringLiteral("excel-ini"),
+               QStringLiteral("Fichero Excel.ini del que leer los campos marcados."), QStringLiteral("ruta")),
     };
     t.preparar = &preparar;
     return t;

@@ -58,7 +58,9 @@ int entero(const QCommandLineParser& p, const QString& opcion, int porDefecto) {
     if (!p.isSet(opcion)) return porDefecto;
     bool bien = false;
     const int valor = p.value(opcion).trimmed().toInt(&bien);
-    if (!bien) throw ErrorOpciones(QStringLiteral("--%1 espera un número entero: «%2»").arg(opcion, p.value(opcion)));
+    if (!bien)
+        throw ErrorOpciones(
+            QStringLiteral("--%1 espera un número entero: «%2»").arg(opcion, p.value(opcion)));
     return valor;
 }
 
@@ -119,8 +121,9 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         for (const QCommandLineOption& o : t.opciones)
             p.addOption(o);
     opcion(QStringLiteral("tiempos"),
-           QStringLiteral("Mostrar al final las filas y los segundos de la carga (abrir, leer y pasar a la tabla "
-                          "temporal) y de la escritura."));
+           QStringLiteral(
+               "Mostrar al final las filas y los segundos de la carga (abrir, leer y pasar a la tabla "
+               "temporal) y de la escritura."));
     opcion(QStringLiteral("yes"), QStringLiteral("Responder «sí» a las preguntas."));
     opcion(QStringLiteral("no"), QStringLiteral("Responder «no» a las preguntas (por defecto)."));
     p.addPositionalArgument(QStringLiteral("libro"), QStringLiteral("El libro a importar."));

@@ -10,7 +10,8 @@ namespace qd {
 
 class ErrorImportacion : public std::runtime_error {
 public:
-    explicit ErrorImportacion(const QString& texto) : std::runtime_error(texto.toStdString()), texto_(texto) {}
+    explicit ErrorImportacion(const QString& texto)
+        : std::runtime_error(texto.toStdString()), texto_(texto) {}
     const QString& texto() const { return texto_; }
 
 private:

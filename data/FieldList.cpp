@@ -12,7 +12,8 @@ void KeyColumnRules::initial(QList<bool>& ticks) const {
 }
 
 FieldList::FieldList(QStringList items, QString hint, std::unique_ptr<FieldRules> rules)
-    : items_(std::move(items)), ticks_(items_.size(), false), hint_(std::move(hint)), rules_(std::move(rules)) {}
+    : items_(std::move(items)), ticks_(items_.size(), false), hint_(std::move(hint)),
+      rules_(std::move(rules)) {}
 
 FieldList::FieldList(const FieldList& other)
     : items_(other.items_), ticks_(other.ticks_), hint_(other.hint_),
@@ -87,13 +88,13 @@ const QString kClientHint =
 } // namespace
 
 FieldList clientFieldList() {
-    return keyColumnFieldList({"GRUPOEMPRESAS", "CODIGO",        "NOMBRE",        "RAZONSOCIAL", "DIRECCION",
-                               "LOCALIDAD",     "CODIGOPOSTAL",  "PROVINCIA",     "PAIS",        "TELEFONO1",
-                               "TELEFONO2",     "FAX",           "EMAIL1",        "EMAIL2",      "PAGINAWEB",
-                               "NIF",           "TARIFA",        "FORMAPAGO",     "REGIMENIVA",  "MONEDA",
-                               "TIPOCLIENTE",   "GRUPOCLIENTES", "OBSERVACIONES", "BANCOS",      "AGENTEVENTA",
-                               "ZONA",          "RUTA"},
-                              kClientHint);
+    return keyColumnFieldList(
+        {"GRUPOEMPRESAS", "CODIGO",    "NOMBRE",      "RAZONSOCIAL",   "DIRECCION",     "LOCALIDAD",
+         "CODIGOPOSTAL",  "PROVINCIA", "PAIS",        "TELEFONO1",     "TELEFONO2",     "FAX",
+         "EMAIL1",        "EMAIL2",    "PAGINAWEB",   "NIF",           "TARIFA",        "FORMAPAGO",
+         "REGIMENIVA",    "MONEDA",    "TIPOCLIENTE", "GRUPOCLIENTES", "OBSERVACIONES", "BANCOS",
+         "AGENTEVENTA",   "ZONA",      "RUTA"},
+        kClientHint);
 }
 
 FieldList addressFieldList() {

@@ -339,8 +339,7 @@ void TDatos::Definir_kvRxMDArticulos() {
     t.onNewRecord = [this](TkvRxMemoryData& tabla) { tabla.setValue(kGrupoEmpresas, IdGrupoEmpresas); };
 }
 
-qd::OpcionesArticulos qd::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp,
-                                                                bool stock) {
+qd::OpcionesArticulos qd::OpcionesArticulos::desdeModos(bool alta, bool actualizar, bool pvp, bool stock) {
     OpcionesArticulos o;
     o.SoloPvpStock = (pvp || stock) && !(alta || actualizar);
     o.SoloNuevos = alta;
@@ -437,8 +436,8 @@ int TDatos::cargarArticulos(const QString& fichero, const OpcionesArticulos& o) 
     CargarExcel(fichero);
     canal().status(QStringLiteral("Incorporando datos del fichero Excel a tabla temporal"));
     CargarRxArticulos(o.OpcionBusqueda, o.UsarTopeIntervalo);
-    canal().status(
-        QStringLiteral("Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
+    canal().status(QStringLiteral(
+        "Datos incorporados a tabla temporal, pulse el botón CONFIRMAR para continuar el proceso."));
     return kvRxMDArticulos.recordCount();
 }
 

@@ -27,9 +27,9 @@
 #include <cmath>
 #include <memory>
 
+#include "CamposArticulos.h"
 #include "ConstruirSentencias.h"
 #include "FbError.h"
-#include "CamposArticulos.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -186,11 +186,11 @@ TEST_P(Articulos, Caso) {
     {
         auto a = db.attach();
         if (escribir.contains(QStringLiteral("tarifa")))
-            o.Tarifa_Ventas =
-                idPorCodigo(*a, QStringLiteral("TARIFAS"), escribir.value(QStringLiteral("tarifa")).toString());
+            o.Tarifa_Ventas = idPorCodigo(*a, QStringLiteral("TARIFAS"),
+                                          escribir.value(QStringLiteral("tarifa")).toString());
         if (escribir.contains(QStringLiteral("almacen")))
-            o.Almacen =
-                idPorCodigo(*a, QStringLiteral("ALMACENES"), escribir.value(QStringLiteral("almacen")).toString());
+            o.Almacen = idPorCodigo(*a, QStringLiteral("ALMACENES"),
+                                    escribir.value(QStringLiteral("almacen")).toString());
     }
 
     qd::RecordingChannel canal;

@@ -156,7 +156,8 @@ TEST_F(AceptacionTest, FailedLoadOrConfirmReturnsToConfiguration) {
     pagina.selector()->setText(dir.filePath(QStringLiteral("no_existe.xlsx")));
     boton("ButtonCargarXLSArticulos")->click();
     ASSERT_EQ(gui.canal.messages(qd::MessageKind::Error).size(), 1);
-    EXPECT_TRUE(gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
+    EXPECT_TRUE(
+        gui.canal.messages(qd::MessageKind::Error).first().contains(QStringLiteral("no_existe.xlsx")));
     enConfiguracion();
     gui.canal.clear();
 

@@ -160,9 +160,8 @@ TEST_F(PaginaTest, FieldListFollowsTheModes) {
         sentencias.insert,
         QStringLiteral(
             "INSERT INTO ARTICULOS (\r\nGRUPOEMPRESAS, CONCEPTO)\r\nVALUES (\r\n:GRUPOEMPRESAS, 1);\r\n"));
-    EXPECT_EQ(sentencias.update,
-              QStringLiteral("UPDATE ARTICULOS SET \r\nGRUPOEMPRESAS= :GRUPOEMPRESAS\r\n"
-                             "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n"));
+    EXPECT_EQ(sentencias.update, QStringLiteral("UPDATE ARTICULOS SET \r\nGRUPOEMPRESAS= :GRUPOEMPRESAS\r\n"
+                                                "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n"));
 }
 
 TEST_F(PaginaTest, IntervalOptionsAndStates) {

@@ -1,7 +1,7 @@
 // Excel.ini: the article ticks between runs.
 
-#include "ExcelIni.h"
 #include "CamposArticulos.h"
+#include "ExcelIni.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,7 @@ TEST_F(ExcelIniTest, TicksSurviveToTheNextRunByPosition) {
     FieldList first = startRun(path());
     first.userSetChecked(qd::ArticleFields::kPartNumber, false);
     first.userSetChecked(qd::ArticleFields::kPrecioMedioCosteEstandard, true); // has no key
-    first.userSetChecked(20, false);                                   // PALET_EURO_CAJAS
+    first.userSetChecked(20, false);                                           // PALET_EURO_CAJAS
     ASSERT_TRUE(ExcelIni::saveArticleTicks(first, path()));
 
     const FieldList next = startRun(path());

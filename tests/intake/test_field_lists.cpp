@@ -1,8 +1,8 @@
 // Field lists: items, initial ticks, the rules applied on tick changes, and the statements
 // built from the ticks.
 
-#include "ConstruirSentencias.h"
 #include "CamposArticulos.h"
+#include "ConstruirSentencias.h"
 
 #include <gtest/gtest.h>
 
