@@ -29,6 +29,7 @@
 
 #include "CamposArticulos.h"
 #include "ConstruirSentencias.h"
+#include "ConsultasPrueba.h"
 #include "FbError.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
@@ -36,55 +37,12 @@
 
 namespace {
 
+using qd::test::consultar;
+using qd::test::ejecutar;
+using qd::test::leerTexto;
+using qd::test::sentenciasScript;
+
 const QString kDatos = QStringLiteral(QD_ARTICULOS_DATA);
-
-QList<QVariantList> consultar(qd::fb::Attachment& a, const QString& sql) {
-    qd::fb::Transaction t(&a);
-    QList<QVariantList> filas;
-    {
-        qd::fb::Statement s(&a, &t);
-        s.setSql(sql);
-        s.execute();
-        while (!s.eof()) {
-            QVariantList fila;
-            for (int i = 0; i < s.fieldCount(); ++i)
-                fila << s.field(i).asVariant();
-            filas << fila;
-            s.next();
-        }
-        s.close();
-    }
-    t.commit();
-    return filas;
-}
-
-void ejecutar(qd::fb::Attachment& a, const QString& sql) {
-    qd::fb::Transaction t(&a);
-    {
-        qd::fb::Statement s(&a, &t);
-        s.setSql(sql);
-        s.execute();
-    }
-    t.commit();
-}
-
-// Statements of a script: each one ends with ";" at a line end; "--" lines are comments.
-QStringList sentencias(const QString& texto) {
-    QStringList lineas;
-    for (const QString& l : texto.split(QLatin1Char('\n')))
-        if (!l.trimmed().startsWith(QStringLiteral("--"))) lineas << l;
-    QStringList resultado;
-    for (const QString& s :
-         lineas.join(QLatin1Char('\n')).split(QRegularExpression(QStringLiteral(";\\s*(\\n|$)"))))
-        if (!s.trimmed().isEmpty()) resultado << s.trimmed();
-    return resultado;
-}
-
-QString leer(const QString& ruta) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.readAll());
-}
 
 QString texto(const QVariant& v) {
     return v.isNull() ? QStringLiteral("null") : v.toString();
@@ -149,14 +107,14 @@ class Articulos : public testing::TestWithParam<std::string> {};
 TEST_P(Articulos, Caso) {
     const QString dir = kDatos + QLatin1Char('/') + QString::fromStdString(GetParam());
     const QJsonObject caso =
-        QJsonDocument::fromJson(leer(dir + QStringLiteral("/caso.json")).toUtf8()).object();
+        QJsonDocument::fromJson(leerTexto(dir + QStringLiteral("/caso.json")).toUtf8()).object();
     ASSERT_FALSE(caso.isEmpty()) << "caso.json unreadable in " << dir.toStdString();
     SCOPED_TRACE(caso.value(QStringLiteral("descripcion")).toString().toStdString());
 
     qd::test::TempDatabase db;
     {
         auto a = db.attach();
-        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+        for (const QString& s : sentenciasScript(leerTexto(kDatos + QStringLiteral("/base.sql"))))
             ejecutar(*a, s);
         for (const auto& s : caso.value(QStringLiteral("setup")).toArray())
             ejecutar(*a, s.toString());
@@ -382,7 +340,7 @@ TEST(Qdimport, ImportaYDevuelveElCodigoDeSalida) {
     qd::test::TempDatabase db;
     {
         auto a = db.attach();
-        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+        for (const QString& s : sentenciasScript(leerTexto(kDatos + QStringLiteral("/base.sql"))))
             ejecutar(*a, s);
         ejecutar(*a,
                  QStringLiteral(

@@ -44,37 +44,4 @@ QVariant Entorno::valor(const QString& sql, const QVariantList& valores) {
     return v;
 }
 
-QStringList volcarTabla(const QString& rutaBd, const QString& tabla, const QStringList& omitir) {
-    qd::fb::Attachment a;
-    a.setDatabaseName(rutaBd);
-    a.params() << QStringLiteral("USER_NAME=SYSDBA") << QStringLiteral("PASSWORD=masterkey")
-               << QStringLiteral("lc_ctype=ISO8859_1");
-    a.open();
-    QStringList filas;
-    {
-        qd::fb::Transaction t(&a);
-        qd::fb::Statement s(&a, &t);
-        s.setSql(QStringLiteral("SELECT * FROM ") + tabla + QStringLiteral(" ORDER BY 1"));
-        s.execute();
-        while (!s.eof()) {
-            QStringList partes;
-            for (int i = 0; i < s.fieldCount(); ++i) {
-                const QString nombre = s.field(i).name();
-                bool fuera = false;
-                for (const QString& o : omitir)
-                    fuera = fuera || nombre.startsWith(o, Qt::CaseInsensitive);
-                if (fuera) continue;
-                const QVariant v = s.field(i).asVariant();
-                partes << nombre + QLatin1Char('=') + (v.isNull() ? QStringLiteral("<null>") : v.toString());
-            }
-            filas << partes.join(QLatin1Char('|'));
-            s.next();
-        }
-        s.close();
-        t.commit();
-    }
-    a.close();
-    return filas;
-}
-
 } // namespace prueba

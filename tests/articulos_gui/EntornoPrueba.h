@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <memory>
 
+#include "ConsultasPrueba.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -29,8 +30,6 @@ public:
     QVariant valor(const QString& sql, const QVariantList& valores = {});
 };
 
-// Every row of a table, ordered by its first column, as "COLUMNA=valor|…" lines; columns whose
-// name begins with one of `omitir` are left out (dates the server stamps).
-QStringList volcarTabla(const QString& rutaBd, const QString& tabla, const QStringList& omitir = {});
+using qd::test::volcarTabla;
 
 } // namespace prueba
