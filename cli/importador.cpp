@@ -11,6 +11,8 @@
 #include "FbApagado.h"
 #include "TDatos.h"
 #include "TipoImportacion.h"
+#include "Workbook.h"
+#include "WorkbookError.h"
 
 namespace qd::cli {
 
@@ -148,6 +150,13 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         return kFallo;
     }
     const QString libro = posicionales.first();
+    // A path that is not a workbook file is refused before anything else (a FIFO would block).
+    try {
+        qd::wb::Workbook::checkPath(libro);
+    } catch (const qd::wb::Error& e) {
+        error(e.message());
+        return kFallo;
+    }
 
     int empresa = 0, grupo = 0, idUsuario = 0, albaran = 0, almacenLav = 0;
     try {

@@ -104,11 +104,17 @@ bool looksLikeText(const QByteArray& data) {
 }
 } // namespace
 
-std::unique_ptr<Workbook> Workbook::open(const QString& path) {
+void Workbook::checkPath(const QString& path) {
     const QFileInfo info(path);
     const QString name = info.fileName().isEmpty() ? path : info.fileName();
     if (!info.exists()) throw Error(Kind::Missing, name, QString());
     if (const QString why = notARegularFile(info); !why.isEmpty()) throw Error(Kind::Unreadable, name, why);
+}
+
+std::unique_ptr<Workbook> Workbook::open(const QString& path) {
+    checkPath(path);
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
     if (info.size() > kMaxFileBytes)
         throw Error(Kind::TooLarge, name, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20));
     QFile file(path);

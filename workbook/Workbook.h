@@ -23,6 +23,9 @@ public:
     // Reads a regular file (links are followed); a folder, device, FIFO or socket is refused
     // (Unreadable) without being opened.
     static std::unique_ptr<Workbook> open(const QString& path);
+    // The checks open() makes before reading: the path exists and is a regular file (links
+    // followed); throws the same Error otherwise. Looks at metadata only, so it never blocks.
+    static void checkPath(const QString& path);
     static std::unique_ptr<Workbook> fromMemory(const QByteArray& data, const QString& nameForMessages);
 
     int sheetCount() const { return static_cast<int>(sheets_.size()); }
