@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "BloqueoImportacion.h"
 #include "ConsoleChannel.h"
 #include "FbApagado.h"
 #include "TDatos.h"
@@ -198,6 +199,9 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     if (datos.Usuario == QLatin1String("SYSDBA")) datos.actualizarEsquema();
 
     try {
+        // One import of a kind at a time on a database: a second one is refused here (kFallo).
+        const qd::BloqueoImportacion bloqueo(datos.IBDatabase, tipo->nombre);
+        if (!bloqueo.aviso().isEmpty()) canal.message(qd::MessageKind::Warning, bloqueo.aviso());
         const Pasos pasos = tipo->preparar(datos, p);
         QElapsedTimer reloj;
         reloj.start();

@@ -67,9 +67,9 @@ public:
     // Runs one statement text, unparsed, in its own transaction and commits it. Errors are
     // swallowed (the upgrade must never stop the start-up).
     void Actualizacion_BD(const QString& CodigoSQL);
-    // The eight upgrade statements, in order, as they are sent (lines joined by CR LF).
+    // The ten upgrade statements, in order, as they are sent (lines joined by CR LF).
     static QStringList sentenciasActualizacion();
-    // Start-up upgrade for the administrator: the eight statements, skipped when not connected.
+    // Start-up upgrade for the administrator: the ten statements, skipped when not connected.
     void actualizarEsquema();
 
     qd::fb::Attachment IBDatabase;

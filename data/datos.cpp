@@ -114,7 +114,7 @@ void TDatos::Actualizacion_BD(const QString& CodigoSQL) {
 
 QStringList TDatos::sentenciasActualizacion() {
     QStringList sentencias;
-    for (int i = 1; i <= 8; ++i) {
+    for (int i = 1; i <= 10; ++i) {
         QFile f(QStringLiteral(":/upgrade/%1.sql").arg(i));
         if (!f.open(QIODevice::ReadOnly)) continue;
         QString texto = QString::fromUtf8(f.readAll());

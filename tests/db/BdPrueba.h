@@ -32,7 +32,7 @@ public:
     // The columns of the first row by name (empty when there is no row).
     QVariantMap fila(const QString& sql, const QVariantMap& parametros = {});
 
-    // The eight upgrade statements as the module sends them; the result of each run.
+    // The ten upgrade statements as the module sends them; the result of each run.
     static QStringList sentenciasActualizacion();
     std::vector<bool> actualizar();
 

@@ -1,0 +1,5 @@
+CREATE TABLE QD_IMPORTACIONES (
+    TIPO                        VARCHAR(30) NOT NULL,
+    INICIO                      DATE,
+    USUARIO                     VARCHAR(31),
+CONSTRAINT PKQD_IMPORTACIONES PRIMARY KEY (TIPO));
