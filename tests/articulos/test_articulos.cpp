@@ -13,6 +13,10 @@
 //   "resumen": {counter: n, "texto"}  the writer's counters and summary text
 //   "error": "text"                   the writer stops with an error whose message holds the text
 //   "mensajes": [{tipo, contiene}]    every message other than the summary, in order
+//   "incidencias": [text]             every incidence line of the load and the write, in order,
+//                                     each holding its text (checked when the key is present)
+//   "libro": "name"                   the workbook of the folder (default libro.xlsx; a CSV case
+//                                     keeps its libro.csv as it is, bytes and all)
 //   "consultas": [{sql, filas}]       database rows afterwards, read on a new connection
 #include <gtest/gtest.h>
 
@@ -205,7 +209,9 @@ TEST_P(Articulos, Caso) {
         const int cargas = caso.value(QStringLiteral("cargas")).toInt(1);
         for (int i = 0; i < cargas; ++i) {
             d.Abortar_Proceso = false;
-            d.cargarArticulos(dir + QStringLiteral("/libro.xlsx"), o);
+            d.cargarArticulos(dir + QLatin1Char('/') +
+                                  caso.value(QStringLiteral("libro")).toString(QStringLiteral("libro.xlsx")),
+                              o);
         }
 
         // The staged rows.
@@ -287,6 +293,14 @@ TEST_P(Articulos, Caso) {
         EXPECT_TRUE(vistos[i].startsWith(m.value(QStringLiteral("tipo")).toString() + QStringLiteral(": ")) &&
                     vistos[i].contains(m.value(QStringLiteral("contiene")).toString()))
             << vistos[i].toStdString();
+    }
+
+    if (caso.contains(QStringLiteral("incidencias"))) {
+        const QStringList vistas = canal.incidences();
+        const QJsonArray esperadas = caso.value(QStringLiteral("incidencias")).toArray();
+        ASSERT_EQ(vistas.size(), esperadas.size()) << vistas.join(QLatin1Char('\n')).toStdString();
+        for (int i = 0; i < esperadas.size(); ++i)
+            EXPECT_TRUE(vistas[i].contains(esperadas[i].toString())) << vistas[i].toStdString();
     }
 
     // The database afterwards, on a new connection: only what was committed is there.
