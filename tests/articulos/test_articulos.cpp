@@ -452,4 +452,31 @@ TEST(Qdimport, ImportaYDevuelveElCodigoDeSalida) {
     EXPECT_DOUBLE_EQ(filas[1][2].toDouble(), 6.0);
 }
 
+// The headless importer prints the absent fields an update leaves alone, and a stop names the
+// workbook row and column and is followed by the counts of what was written before it.
+TEST(Qdimport, ParadaNombraFilaYColumnaYMuestraLoEscrito) {
+    qd::test::TempDatabase db;
+    {
+        auto a = db.attach();
+        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+            ejecutar(*a, s);
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(QD_QDIMPORT),
+            {QStringLiteral("--database"), db.path(), QStringLiteral("--create"), QStringLiteral("--update"),
+             QStringLiteral("--excel-ini"), db.path() + QStringLiteral(".no-existe.ini"),
+             kDatos + QStringLiteral("/valor_rechazado_nombra_fila_y_columna/libro.xlsx")});
+    p.waitForFinished(120000);
+    const QString salida = QString::fromLocal8Bit(p.readAll());
+    EXPECT_EQ(p.exitCode(), 2) << salida.toStdString();
+    EXPECT_EQ(salida.count(QStringLiteral("[incidencia] Campos marcados que no están en el libro")), 1)
+        << salida.toStdString();
+    const qsizetype error = salida.indexOf(QStringLiteral("[error] Fila 5, columna NOMBRE: "));
+    const qsizetype cuentas =
+        salida.indexOf(QStringLiteral("Total registros en fichero: 4\nNuevos: 3\nActualizados: 0"));
+    EXPECT_GE(error, 0) << salida.toStdString();
+    EXPECT_GT(cuentas, error) << salida.toStdString();
+}
+
 } // namespace
