@@ -410,6 +410,31 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
         return columnas.insert(columna, c).value();
     };
 
+    // The length of the CODIGO column of each lookup table, read once per load (0: unknown).
+    QHash<int, int> tamanos;
+    auto tamanoCodigo = [&](int busqueda) {
+        if (const auto it = tamanos.constFind(busqueda); it != tamanos.constEnd()) return it.value();
+        const QString select = kSelectBusqueda[size_t(busqueda)];
+        const QString tabla = select.mid(select.lastIndexOf(QLatin1Char(' ')) + 1);
+        int tam = 0;
+        try {
+            Statement s(&IBDatabase, &IBTransaction1);
+            s.setSql(
+                QStringLiteral("SELECT F.RDB$CHARACTER_LENGTH FROM RDB$RELATION_FIELDS R JOIN RDB$FIELDS F "
+                               "ON F.RDB$FIELD_NAME = R.RDB$FIELD_SOURCE WHERE R.RDB$RELATION_NAME = :Tabla "
+                               "AND R.RDB$FIELD_NAME = 'CODIGO'"));
+            s.paramByName(QStringLiteral("Tabla")).setString(tabla);
+            IBTransaction1.ensureStarted();
+            s.execute();
+            if (!s.eof() && !s.field(0).isNull()) tam = int(s.field(0).asInt());
+            s.close();
+        } catch (const std::exception&) {
+            tam = 0; // unknown: the code goes to the lookup as it is
+        }
+        tamanos.insert(busqueda, tam);
+        return tam;
+    };
+
     // Codes are stored whole and without blanks around them: the article code and the match
     // column; a row whose code does not fit is refused, never cut into another code.
     const int campoCodigo = t.fieldIndex(kCodigo);
@@ -423,11 +448,21 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
             const Columna& c = columnaDe(columna, cabecera);
             if (c.indicador >= 0) visto[size_t(c.indicador)] = true;
             if (c.campo < 0) return;
-            if (c.busqueda >= 0)
-                Poner_Busqueda_Staging(
-                    t, c.campo, BuscarID_Articulos(c.busqueda, hojaExcel().text(fila, columna).trimmed()),
-                    fila, columna);
-            else if (c.campo == campoCodigo || c.campo == campoMatch)
+            if (c.busqueda >= 0) {
+                const QString codigo = hojaExcel().text(fila, columna).trimmed();
+                const int tam = tamanoCodigo(c.busqueda);
+                if (tam > 0 && codigo.size() > tam) {
+                    // Never cut into another code (or created cut): the value is refused.
+                    Poner_Valor_Staging(t, c.campo, QVariant());
+                    Incidencia_Celda(
+                        fila, cabecera, codigo,
+                        QStringLiteral("tiene %1 caracteres y el código admite %2; se deja vacío.")
+                            .arg(codigo.size())
+                            .arg(tam));
+                } else {
+                    Poner_Busqueda_Staging(t, c.campo, BuscarID_Articulos(c.busqueda, codigo), fila, columna);
+                }
+            } else if (c.campo == campoCodigo || c.campo == campoMatch)
                 rechazada = !Poner_Codigo_Staging(t, c.campo, fila, columna) || rechazada;
             else
                 Poner_Celda_Staging(t, c.campo, fila, columna);
