@@ -226,6 +226,8 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     } catch (const std::exception& e) {
         // The database's (or the reader's) own words; what was written before the error stays.
         canal.message(qd::MessageKind::Error, TDatos::Texto_Error(e));
+        if (!datos.Resumen_Hasta_Error.isEmpty())
+            canal.message(qd::MessageKind::Plain, datos.Resumen_Hasta_Error);
         return kFallo;
     }
 }

@@ -35,7 +35,8 @@ QString joinCrLf(const QStringList& lines) {
 } // namespace
 
 SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& ticks,
-                                  const StatementShape& shape) {
+                                  const StatementShape& shape,
+                                  const std::optional<QSet<QString>>& presentes) {
     const int count = static_cast<int>(std::min(items.size(), ticks.size()));
     const int first = std::max(shape.firstEligible, 0);
     const int lastEligible = std::min(shape.lastEligible, count - 1);
@@ -63,15 +64,45 @@ SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& t
             updates << shape.whereLine;
         }
     }
-    return {joinCrLf(columns) + joinCrLf(values), joinCrLf(updates)};
+    SentenciasSql sentencias{joinCrLf(columns) + joinCrLf(values), joinCrLf(updates), {}};
+    if (!presentes) return sentencias;
+
+    // The UPDATE again, over the ticked items the workbook has.
+    QList<int> enLibro;
+    for (int p = first; p <= last && p < count; ++p) {
+        if (!ticks[p]) continue;
+        if (presentes->contains(items[p].toUpper()))
+            enLibro << p;
+        else
+            sentencias.ausentesUpdate << items[p];
+    }
+    if (enLibro.isEmpty()) {
+        sentencias.update.clear();
+        return sentencias;
+    }
+    QStringList sinUsar;
+    updates = QStringList{shape.updateHead};
+    for (const int p : enLibro) {
+        const QString name = shape.columnName ? shape.columnName(items[p]) : items[p];
+        if (p != enLibro.last()) {
+            updates << name + QLatin1String("= :") + name + QLatin1Char(',');
+        } else {
+            if (!(shape.lastItemLines && shape.lastItemLines(items[p], sinUsar, sinUsar, updates)))
+                updates << name + QLatin1String("= :") + name;
+            updates << shape.whereLine;
+        }
+    }
+    sentencias.update = joinCrLf(updates);
+    return sentencias;
 }
 
-SentenciasSql prepararSentenciasArticulos(const FieldList& articles) {
+SentenciasSql prepararSentenciasArticulos(const FieldList& articles,
+                                          const std::optional<QSet<QString>>& presentes) {
     // The last four items (separator, PVP, PVPCONIVA, STOCK) are display-only.
     const StatementShape shape = StatementShape::forTable(
         QStringLiteral("ARTICULOS"), QStringLiteral("IDARTICULOS"), QStringLiteral(", CONCEPTO)"),
         QStringLiteral(", 1);"), 0, articles.count() - 5);
-    return construirSentencias(articles.items(), articles.ticks(), shape);
+    return construirSentencias(articles.items(), articles.ticks(), shape, presentes);
 }
 
 } // namespace qd

@@ -11,8 +11,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QSet>
+
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace qd {
 
@@ -20,7 +23,9 @@ class FieldList;
 
 struct SentenciasSql {
     QString insert;
-    QString update;
+    QString update; // empty when an update was built for the workbook and no ticked field is in it
+    // Ticked items left out of the UPDATE because the workbook has no column for them.
+    QStringList ausentesUpdate;
 };
 
 struct StatementShape {
@@ -54,11 +59,19 @@ struct StatementShape {
 // Builds the texts from item texts and their ticks. `last` is the highest ticked position of
 // the eligible range (the first of the range when none is ticked, which gives statements without
 // columns: their prepare fails with the database's own error).
+//
+// With `presentes` (the upper-cased headers of the loaded workbook), the UPDATE sets only the
+// ticked items the workbook has a column for, so that an update never overwrites a stored value
+// with a default the workbook did not give; the others are listed in ausentesUpdate. When none is
+// left the UPDATE is empty and the writer updates nothing. The INSERT is built from every ticked
+// item either way (a new record takes the defaults of the absent ones).
 SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& ticks,
-                                  const StatementShape& shape);
+                                  const StatementShape& shape,
+                                  const std::optional<QSet<QString>>& presentes = std::nullopt);
 
 // The article statements (TDatos::InsertArticulos and TDatos::UpdateArticulos) from the article
 // list: positions 0 to count - 5, tails ", CONCEPTO)" and ", 1);", key IDARTICULOS.
-SentenciasSql prepararSentenciasArticulos(const FieldList& articles);
+SentenciasSql prepararSentenciasArticulos(const FieldList& articles,
+                                          const std::optional<QSet<QString>>& presentes = std::nullopt);
 
 } // namespace qd

@@ -7,14 +7,17 @@
 // by its owner (the main window, the headless importer or a test).
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "ConstruirSentencias.h"
+#include "ErrorImportacion.h"
 #include "FbAttachment.h"
 #include "FbStatement.h"
 #include "FbTransaction.h"
@@ -113,6 +116,35 @@ public:
     void Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna);
     // Stores a value in a staging field with the same fallback (0 in float fields, else null).
     static void Poner_Valor_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& valor);
+    // As Poner_Valor_Staging for a value taken from the cell (fila, columna); what the field does
+    // not take as it is (a value it cannot take, a text cut to its size) is an incidence that
+    // names the row, the column's header and the cell's text. The value staged is the same.
+    void Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant& valor, int fila, int columna);
+    // Stores the ID a lookup gave for the code in the cell (fila, columna); a code that is not
+    // empty and found nothing (null) is an incidence: the field is left empty.
+    void Poner_Busqueda_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& id, int fila, int columna);
+    // Stores a code (an article code, a reference used for matching) without its leading and
+    // trailing blanks. A code longer than the field is never cut: it is an incidence and false
+    // is returned (the caller drops the row). True when stored.
+    bool Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna);
+    // One incidence line about a cell: «Fila N, columna X: «valor» que».
+    void Incidencia_Celda(int fila, const QString& cabecera, const QString& valor, const QString& que);
+    static QString Texto_Incidencia(int fila, const QString& cabecera, const QString& valor,
+                                    const QString& que);
+    // What the last load of a staging table saw: the sheet's headers (non-empty, as written) and
+    // the sheet row of each staged record (by record number, from 1; 0 when unknown).
+    QStringList Cabeceras_Cargadas(const TkvRxMemoryData& tabla) const;
+    QSet<QString> Cabeceras_Presentes(const TkvRxMemoryData& tabla) const; // upper-cased
+    int Fila_Hoja(const TkvRxMemoryData& tabla, int recNo) const;
+    // The header of the loaded sheet that names a staging field (the field name when none does).
+    QString Cabecera_Campo(const TkvRxMemoryData& tabla, const QString& campo) const;
+    // Tells the user once, before writing, which ticked fields an update leaves as stored
+    // because the workbook has no column for them (status text and one incidence).
+    void Avisar_Campos_Ausentes(const qd::SentenciasSql& sentencias);
+    // A stopping error of a written row, as the caller gets it: «Fila N, columna X: » before
+    // the error's own text (the column when the failing parameter is known).
+    qd::ErrorImportacion Error_En_Fila(const std::exception& e, const TkvRxMemoryData& tabla,
+                                       const QString& parametro = {}) const;
     // The ID a lookup statement ("SELECT <id> as ID FROM <table>", completed here with
     // " WHERE (CODIGO = :ParCodigo)") gives for a code, on Consulta; null when nothing is found
     // or on any database error.
@@ -184,7 +216,17 @@ public:
     // written); stock and price errors are warnings and the loop goes on. Shows the summary.
     ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o, const qd::SentenciasSql& sentencias);
 
+    // The counts written so far by a writer that stopped on an error (empty after a run that
+    // ended normally): the headless importer prints them after the error.
+    QString Resumen_Hasta_Error;
+
 private:
+    struct CargaHoja {
+        QStringList cabeceras;
+        std::vector<int> filas;
+    };
+    QHash<const TkvRxMemoryData*, CargaHoja> cargas_;
+
     // Each kind declares the fields of its staging table (called once, from the constructor).
     void Definir_kvRxMDArticulos();
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")

@@ -7,6 +7,7 @@
 #include "Sheet.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -409,15 +410,60 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
         return columnas.insert(columna, c).value();
     };
 
+    // The length of the CODIGO column of each lookup table, read once per load (0: unknown).
+    QHash<int, int> tamanos;
+    auto tamanoCodigo = [&](int busqueda) {
+        if (const auto it = tamanos.constFind(busqueda); it != tamanos.constEnd()) return it.value();
+        const QString select = kSelectBusqueda[size_t(busqueda)];
+        const QString tabla = select.mid(select.lastIndexOf(QLatin1Char(' ')) + 1);
+        int tam = 0;
+        try {
+            Statement s(&IBDatabase, &IBTransaction1);
+            s.setSql(
+                QStringLiteral("SELECT F.RDB$CHARACTER_LENGTH FROM RDB$RELATION_FIELDS R JOIN RDB$FIELDS F "
+                               "ON F.RDB$FIELD_NAME = R.RDB$FIELD_SOURCE WHERE R.RDB$RELATION_NAME = :Tabla "
+                               "AND R.RDB$FIELD_NAME = 'CODIGO'"));
+            s.paramByName(QStringLiteral("Tabla")).setString(tabla);
+            IBTransaction1.ensureStarted();
+            s.execute();
+            if (!s.eof() && !s.field(0).isNull()) tam = int(s.field(0).asInt());
+            s.close();
+        } catch (const std::exception&) {
+            tam = 0; // unknown: the code goes to the lookup as it is
+        }
+        tamanos.insert(busqueda, tam);
+        return tam;
+    };
+
+    // Codes are stored whole and without blanks around them: the article code and the match
+    // column; a row whose code does not fit is refused, never cut into another code.
+    const int campoCodigo = t.fieldIndex(kCodigo);
+    const int campoMatch = t.fieldIndex(campoBusqueda);
+    bool rechazada = false;
+    int filaActual = 0, sinBusqueda = 0, primeraSinBusqueda = 0, ultimaSinBusqueda = 0;
     Leer_Filas_Excel(
         t,
         [&](int fila, int columna, const QString& cabecera) {
+            filaActual = fila;
             const Columna& c = columnaDe(columna, cabecera);
             if (c.indicador >= 0) visto[size_t(c.indicador)] = true;
             if (c.campo < 0) return;
-            if (c.busqueda >= 0)
-                Poner_Valor_Staging(t, c.campo,
-                                    BuscarID_Articulos(c.busqueda, hojaExcel().text(fila, columna)));
+            if (c.busqueda >= 0) {
+                const QString codigo = hojaExcel().text(fila, columna).trimmed();
+                const int tam = tamanoCodigo(c.busqueda);
+                if (tam > 0 && codigo.size() > tam) {
+                    // Never cut into another code (or created cut): the value is refused.
+                    Poner_Valor_Staging(t, c.campo, QVariant());
+                    Incidencia_Celda(
+                        fila, cabecera, codigo,
+                        QStringLiteral("tiene %1 caracteres y el código admite %2; se deja vacío.")
+                            .arg(codigo.size())
+                            .arg(tam));
+                } else {
+                    Poner_Busqueda_Staging(t, c.campo, BuscarID_Articulos(c.busqueda, codigo), fila, columna);
+                }
+            } else if (c.campo == campoCodigo || c.campo == campoMatch)
+                rechazada = !Poner_Codigo_Staging(t, c.campo, fila, columna) || rechazada;
             else
                 Poner_Celda_Staging(t, c.campo, fila, columna);
         },
@@ -425,8 +471,24 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
             // A sheet without one of the three flag columns marks the article for it.
             for (size_t i = 0; i < kIndicadores.size(); ++i)
                 if (!visto[i]) t.setValue(kIndicadores[i], 1);
-            return !t.value(campoBusqueda).isNull();
+            const bool refusada = std::exchange(rechazada, false);
+            if (refusada) return false;
+            if (t.value(campoBusqueda).isNull()) {
+                if (sinBusqueda++ == 0) primeraSinBusqueda = filaActual;
+                ultimaSinBusqueda = filaActual;
+                return false;
+            }
+            return true;
         });
+    if (sinBusqueda > 0)
+        canal().incidence(
+            (primeraSinBusqueda == ultimaSinBusqueda
+                 ? QStringLiteral("Fila %1").arg(primeraSinBusqueda)
+                 : QStringLiteral("Filas %1 a %2").arg(primeraSinBusqueda).arg(ultimaSinBusqueda)) +
+            QStringLiteral(": el libro no tiene la columna %1 por la que se buscan los artículos; "
+                           "no se carga%2.")
+                .arg(campoBusqueda,
+                     sinBusqueda == 1 ? QStringLiteral(" la fila") : QStringLiteral("n las filas")));
     cacheBusquedas_.clear();
 }
 
@@ -444,7 +506,10 @@ int TDatos::cargarArticulos(const QString& fichero, const OpcionesArticulos& o) 
 TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos) {
     Exigir_Conexion();
     canal().status(QStringLiteral("Construyendo sentencias SQL de Inserción y Actualización"));
-    const qd::SentenciasSql sentencias = qd::prepararSentenciasArticulos(campos);
+    // An update sets only the ticked fields the workbook has a column for.
+    const qd::SentenciasSql sentencias =
+        qd::prepararSentenciasArticulos(campos, Cabeceras_Presentes(kvRxMDArticulos));
+    if (!o.SoloNuevos && !o.SoloPvpStock) Avisar_Campos_Ausentes(sentencias);
     canal().status(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
     ResumenArticulos r = Insertar_Articulos(o, sentencias);
     canal().status(QStringLiteral("Proceso terminado."));
@@ -473,8 +538,32 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
     coste.setSql(kCosteInicial);
     const QString& campoBusqueda = o.OpcionBusqueda ? kCodigo : kReferencia;
 
+    Resumen_Hasta_Error.clear();
+    // The summary counters as the user reads them.
+    auto cuentas = [&r] {
+        return QStringLiteral("Total registros en fichero: ") + QString::number(r.TotalRegistros) +
+               QStringLiteral("\r\n") + QStringLiteral("Nuevos: ") + QString::number(r.Nuevos) +
+               QStringLiteral("\r\n") + QStringLiteral("Actualizados: ") + QString::number(r.Actualizados) +
+               QStringLiteral("\r\n") + QStringLiteral("PVP modificados: ") +
+               QString::number(r.PVPModificados) + QStringLiteral("\r\n") +
+               QStringLiteral("Intervalos modificados:") + QString::number(r.IntervalosModificados) +
+               QStringLiteral("\r\n") + QStringLiteral("Stock modificado: ") +
+               QString::number(r.StockModificado);
+    };
+    // Progress: a step every `paso` rows, about a hundred steps whatever the size of the run.
+    const int total = t.active() ? t.recordCount() : 0;
+    const int paso = std::max(1, total / 100);
+    canal().progressOpen(total / paso + (total % paso != 0 ? 1 : 0));
+    auto progreso = [&](int hechas) {
+        if (hechas % paso == 0 || hechas == total)
+            canal().progressStep(QStringLiteral("Fila %1 de %2. Pulse Ctrl+Alt+C para cancelar el proceso.")
+                                     .arg(hechas)
+                                     .arg(total));
+    };
+
+    bool cancelado = false;
     FinEscritura fin(IBTransaction1);
-    {
+    try {
         if (t.active() && !t.isEmpty()) {
             t.first();
             while (!t.eof()) {
@@ -487,26 +576,30 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
                     int id = encontrado;
                     const bool nuevo = id == 0;
                     Statement& sentencia = nuevo ? insertar : actualizar;
-                    if (!sentencia.prepared()) sentencia.prepare();
+                    // No ticked field in the workbook: nothing to update, the row goes on to its
+                    // stock and prices.
+                    const bool sinActualizar = !nuevo && sentencias.update.isEmpty();
+                    if (!sinActualizar && !sentencia.prepared()) sentencia.prepare();
 
-                    Enlazar_Desde_Staging(
-                        sentencia, t, kParametrosArticulo,
-                        [&](const QString& nombre) {
-                            // Unticked columns are skipped; the match column is missed aloud,
-                            // once per row, and the row goes on.
-                            if (nombre == campoBusqueda && !avisadoBusqueda) {
-                                avisadoBusqueda = true;
-                                canal().message(qd::MessageKind::Plain,
-                                                Texto_Falta_Parametro(sentencia, nombre));
-                            }
-                        },
-                        [this](const QString& nombre) -> std::optional<QVariant> {
-                            if (nombre == kGrupoEmpresas) return QVariant(IdGrupoEmpresas);
-                            if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
-                                nombre == kIndicadores[2])
-                                return QVariant(1);
-                            return std::nullopt;
-                        });
+                    if (!sinActualizar)
+                        Enlazar_Desde_Staging(
+                            sentencia, t, kParametrosArticulo,
+                            [&](const QString& nombre) {
+                                // Unticked columns are skipped; the match column is missed aloud,
+                                // once per row, and the row goes on.
+                                if (nombre == campoBusqueda && !avisadoBusqueda) {
+                                    avisadoBusqueda = true;
+                                    canal().message(qd::MessageKind::Plain,
+                                                    Texto_Falta_Parametro(sentencia, nombre));
+                                }
+                            },
+                            [this](const QString& nombre) -> std::optional<QVariant> {
+                                if (nombre == kGrupoEmpresas) return QVariant(IdGrupoEmpresas);
+                                if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
+                                    nombre == kIndicadores[2])
+                                    return QVariant(1);
+                                return std::nullopt;
+                            });
 
                     if (!o.SoloPvpStock) {
                         if (id == 0 && !o.SoloActualizar) {
@@ -517,8 +610,13 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
                                 buscarArticulos(buscarCodigo, t.value(kCodigo).toString());
                             id = nuevos.isEmpty() ? 0 : nuevos.first();
                         } else if (id != 0) {
-                            actualizar.paramByName(QStringLiteral("OLD_IDARTICULOS")).setInt(id);
-                            if (!o.SoloNuevos) {
+                            if (o.SoloNuevos) {
+                                Incidencia_Celda(
+                                    Fila_Hoja(t, t.recNo()), Cabecera_Campo(t, campoBusqueda),
+                                    t.value(campoBusqueda).toString(),
+                                    QStringLiteral("ya existe; la fila no se escribe (solo altas)."));
+                            } else if (!sentencias.update.isEmpty()) { // no ticked field in the workbook
+                                actualizar.paramByName(QStringLiteral("OLD_IDARTICULOS")).setInt(id);
                                 actualizar.execute();
                                 ++r.Actualizados;
                             }
@@ -561,22 +659,28 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
                     }
                 }
 
+                progreso(t.recNo());
                 t.next();
-                if (Fin_Fila_Escritura()) break;
+                if (Fin_Fila_Escritura()) {
+                    cancelado = true;
+                    break;
+                }
             }
         }
+    } catch (const std::exception& e) {
+        // A stopping error names the workbook row (and column) it came from; what was written
+        // before it stays written and its counts are kept for the caller.
+        canal().progressClose();
+        r.TotalRegistros = t.recNo();
+        Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") + cuentas();
+        throw Error_En_Fila(e, t);
     }
+    canal().progressClose();
     fin.terminar();
 
     r.TotalRegistros = t.active() ? t.recNo() : 0;
-    r.texto =
-        QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\nTotal registros en fichero: ") +
-        QString::number(r.TotalRegistros) + QStringLiteral("\r\n") + QStringLiteral("Nuevos: ") +
-        QString::number(r.Nuevos) + QStringLiteral("\r\n") + QStringLiteral("Actualizados: ") +
-        QString::number(r.Actualizados) + QStringLiteral("\r\n") + QStringLiteral("PVP modificados: ") +
-        QString::number(r.PVPModificados) + QStringLiteral("\r\n") +
-        QStringLiteral("Intervalos modificados:") + QString::number(r.IntervalosModificados) +
-        QStringLiteral("\r\n") + QStringLiteral("Stock modificado: ") + QString::number(r.StockModificado);
+    r.texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n") + cuentas();
+    if (cancelado) r.texto = QStringLiteral("Proceso cancelado por el usuario.\r\n\r\n") + r.texto;
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

@@ -32,6 +32,16 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
     for (int c = 1; c <= ultimaColumna; ++c)
         cabeceras[static_cast<size_t>(c)] = hoja.text(1, c);
 
+    CargaHoja& carga = cargas_[&tabla];
+    carga = CargaHoja{};
+    for (int c = 1; c <= ultimaColumna; ++c)
+        if (!cabeceras[static_cast<size_t>(c)].isEmpty())
+            carga.cabeceras << cabeceras[static_cast<size_t>(c)];
+    // Rows read with damage (a CSV with bytes that are not text) are read as well as can be; the
+    // user is told which.
+    for (const qd::wb::DamagedRow& d : hoja.damagedRows())
+        canal().incidence(QStringLiteral("Fila %1: %2").arg(d.row).arg(d.reason));
+
     int leidas = 0;
     for (int r = 2; r <= ultimaFila; ++r) {
         if (hoja.cell(r, 1).isEmpty() || hoja.text(r, 1).isEmpty()) break;
@@ -40,9 +50,10 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
             const QString& cabecera = cabeceras[static_cast<size_t>(c)];
             if (!cabecera.isEmpty()) columna(r, c, cabecera);
         }
-        if (conservar())
+        if (conservar()) {
             tabla.post();
-        else
+            carga.filas.push_back(r);
+        } else
             tabla.cancel();
         ++leidas;
         if (canal().processEventsAndCancelled()) break;
@@ -61,6 +72,116 @@ void TDatos::Poner_Valor_Staging(TkvRxMemoryData& tabla, int campo, const QVaria
             tipo == TkvRxMemoryData::FieldType::Float || tipo == TkvRxMemoryData::FieldType::Currency;
         tabla.setValue(i, flotante ? QVariant(0.0) : QVariant());
     }
+}
+
+QString TDatos::Texto_Incidencia(int fila, const QString& cabecera, const QString& valor,
+                                 const QString& que) {
+    return QStringLiteral("Fila %1, columna %2: «%3» %4").arg(fila).arg(cabecera, valor, que);
+}
+
+void TDatos::Incidencia_Celda(int fila, const QString& cabecera, const QString& valor, const QString& que) {
+    canal().incidence(Texto_Incidencia(fila, cabecera, valor, que));
+}
+
+void TDatos::Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant& valor, int fila,
+                               int columna) {
+    const int i = campo;
+    if (i < 0 || i >= tabla.fieldCount()) return;
+    const auto& def = tabla.fieldDefs().at(i);
+    const qd::wb::Sheet& hoja = hojaExcel();
+    try {
+        tabla.setValue(i, valor);
+    } catch (const qd::DataSetError&) {
+        const bool flotante =
+            def.type == TkvRxMemoryData::FieldType::Float || def.type == TkvRxMemoryData::FieldType::Currency;
+        tabla.setValue(i, flotante ? QVariant(0.0) : QVariant());
+        Incidencia_Celda(fila, hoja.text(1, columna), hoja.text(fila, columna),
+                         flotante ? QStringLiteral("no es un valor válido para el campo; se deja 0.")
+                                  : QStringLiteral("no es un valor válido para el campo; se deja vacío."));
+        return;
+    }
+    if (def.type == TkvRxMemoryData::FieldType::String && def.size > 0 &&
+        valor.typeId() == QMetaType::QString) {
+        const QString texto = valor.toString();
+        if (texto.size() > def.size)
+            Incidencia_Celda(
+                fila, hoja.text(1, columna), texto,
+                QStringLiteral("tiene %1 caracteres y se corta a %2.").arg(texto.size()).arg(def.size));
+    }
+}
+
+void TDatos::Poner_Busqueda_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& id, int fila,
+                                    int columna) {
+    Poner_Valor_Staging(tabla, campo, id);
+    const qd::wb::Sheet& hoja = hojaExcel();
+    const QString codigo = hoja.text(fila, columna);
+    if (id.isNull() && !codigo.trimmed().isEmpty())
+        Incidencia_Celda(fila, hoja.text(1, columna), codigo, QStringLiteral("no existe; se deja vacío."));
+}
+
+bool TDatos::Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna) {
+    const int i = campo;
+    if (i < 0 || i >= tabla.fieldCount()) return true;
+    const qd::wb::Sheet& hoja = hojaExcel();
+    const QString codigo = hoja.text(fila, columna).trimmed();
+    const int tam = tabla.fieldDefs().at(i).size;
+    if (tam > 0 && codigo.size() > tam) {
+        Incidencia_Celda(fila, hoja.text(1, columna), codigo,
+                         QStringLiteral("tiene %1 caracteres y el código admite %2; la fila no se carga.")
+                             .arg(codigo.size())
+                             .arg(tam));
+        return false;
+    }
+    tabla.setValue(i, codigo);
+    return true;
+}
+
+QStringList TDatos::Cabeceras_Cargadas(const TkvRxMemoryData& tabla) const {
+    return cargas_.value(&tabla).cabeceras;
+}
+
+QSet<QString> TDatos::Cabeceras_Presentes(const TkvRxMemoryData& tabla) const {
+    QSet<QString> presentes;
+    for (const QString& c : Cabeceras_Cargadas(tabla))
+        presentes.insert(c.toUpper());
+    return presentes;
+}
+
+int TDatos::Fila_Hoja(const TkvRxMemoryData& tabla, int recNo) const {
+    const auto it = cargas_.constFind(&tabla);
+    if (it == cargas_.constEnd() || recNo < 1 || recNo > int(it->filas.size())) return 0;
+    return it->filas[static_cast<size_t>(recNo - 1)];
+}
+
+QString TDatos::Cabecera_Campo(const TkvRxMemoryData& tabla, const QString& campo) const {
+    for (const QString& c : Cabeceras_Cargadas(tabla))
+        if (c.compare(campo, Qt::CaseInsensitive) == 0) return c;
+    return campo;
+}
+
+void TDatos::Avisar_Campos_Ausentes(const qd::SentenciasSql& sentencias) {
+    if (sentencias.ausentesUpdate.isEmpty()) return;
+    QString texto = QStringLiteral("Campos marcados que no están en el libro y no se actualizan: %1.")
+                        .arg(sentencias.ausentesUpdate.join(QStringLiteral(", ")));
+    if (sentencias.update.isEmpty())
+        texto += QStringLiteral(" Ningún campo marcado está en el libro: no se actualiza ningún registro.");
+    canal().status(texto);
+    canal().incidence(texto);
+}
+
+qd::ErrorImportacion TDatos::Error_En_Fila(const std::exception& e, const TkvRxMemoryData& tabla,
+                                           const QString& parametro) const {
+    QString campo = parametro;
+    if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e); fb && campo.isEmpty())
+        campo = fb->parameter();
+    const int fila = Fila_Hoja(tabla, tabla.recNo());
+    QString donde = fila > 0 ? QStringLiteral("Fila %1").arg(fila) : QString();
+    if (!campo.isEmpty() && tabla.fieldIndex(campo) >= 0) {
+        if (!donde.isEmpty()) donde += QStringLiteral(", ");
+        donde += QStringLiteral("columna ") + Cabecera_Campo(tabla, campo);
+    }
+    return qd::ErrorImportacion(donde.isEmpty() ? Texto_Error(e)
+                                                : donde + QStringLiteral(": ") + Texto_Error(e));
 }
 
 void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna) {
@@ -104,7 +225,7 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
         valor = hoja.value(fila, columna);
         break;
     }
-    Poner_Valor_Staging(tabla, campo, valor);
+    Poner_Valor_Celda(tabla, campo, valor, fila, columna);
 }
 
 QVariant TDatos::Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo) {
@@ -149,9 +270,12 @@ void TDatos::Enlazar_Desde_Staging(
         qd::fb::Param& parametro = sentencia.paramByName(nombre);
         try {
             parametro.setVariant(tabla.value(nombre));
-        } catch (const qd::fb::Error&) {
+        } catch (qd::fb::Error& e) {
             const std::optional<QVariant> otro = sustituto ? sustituto(nombre) : std::nullopt;
-            if (!otro) throw;
+            if (!otro) {
+                if (e.parameter().isEmpty()) e.setParameter(nombre);
+                throw;
+            }
             parametro.setVariant(*otro);
         }
     }

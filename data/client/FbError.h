@@ -31,6 +31,9 @@ public:
 
     // Adds the SQL text to an error raised before it was known.
     void setStatement(const QString& sql);
+    // The parameter whose value failed, when known (empty otherwise).
+    QString parameter() const { return parameter_; }
+    void setParameter(const QString& name) { parameter_ = name; }
 
 private:
     QString message_;
@@ -38,6 +41,7 @@ private:
     long gdsCode_ = 0;
     QString sqlState_;
     QString statement_;
+    QString parameter_;
     QByteArray what_;
 };
 

@@ -13,6 +13,10 @@
 //   "resumen": {counter: n, "texto"}  the writer's counters and summary text
 //   "error": "text"                   the writer stops with an error whose message holds the text
 //   "mensajes": [{tipo, contiene}]    every message other than the summary, in order
+//   "incidencias": [text]             every incidence line of the load and the write, in order,
+//                                     each holding its text (checked when the key is present)
+//   "libro": "name"                   the workbook of the folder (default libro.xlsx; a CSV case
+//                                     keeps its libro.csv as it is, bytes and all)
 //   "consultas": [{sql, filas}]       database rows afterwards, read on a new connection
 #include <gtest/gtest.h>
 
@@ -163,7 +167,9 @@ TEST_P(Articulos, Caso) {
         const int cargas = caso.value(QStringLiteral("cargas")).toInt(1);
         for (int i = 0; i < cargas; ++i) {
             d.Abortar_Proceso = false;
-            d.cargarArticulos(dir + QStringLiteral("/libro.xlsx"), o);
+            d.cargarArticulos(dir + QLatin1Char('/') +
+                                  caso.value(QStringLiteral("libro")).toString(QStringLiteral("libro.xlsx")),
+                              o);
         }
 
         // The staged rows.
@@ -245,6 +251,14 @@ TEST_P(Articulos, Caso) {
         EXPECT_TRUE(vistos[i].startsWith(m.value(QStringLiteral("tipo")).toString() + QStringLiteral(": ")) &&
                     vistos[i].contains(m.value(QStringLiteral("contiene")).toString()))
             << vistos[i].toStdString();
+    }
+
+    if (caso.contains(QStringLiteral("incidencias"))) {
+        const QStringList vistas = canal.incidences();
+        const QJsonArray esperadas = caso.value(QStringLiteral("incidencias")).toArray();
+        ASSERT_EQ(vistas.size(), esperadas.size()) << vistas.join(QLatin1Char('\n')).toStdString();
+        for (int i = 0; i < esperadas.size(); ++i)
+            EXPECT_TRUE(vistas[i].contains(esperadas[i].toString())) << vistas[i].toStdString();
     }
 
     // The database afterwards, on a new connection: only what was committed is there.
@@ -394,6 +408,33 @@ TEST(Qdimport, ImportaYDevuelveElCodigoDeSalida) {
     ASSERT_EQ(filas.size(), 2);
     EXPECT_EQ(filas[0][1].toString(), QStringLiteral("Existente"));
     EXPECT_DOUBLE_EQ(filas[1][2].toDouble(), 6.0);
+}
+
+// The headless importer prints the absent fields an update leaves alone, and a stop names the
+// workbook row and column and is followed by the counts of what was written before it.
+TEST(Qdimport, ParadaNombraFilaYColumnaYMuestraLoEscrito) {
+    qd::test::TempDatabase db;
+    {
+        auto a = db.attach();
+        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+            ejecutar(*a, s);
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(QD_QDIMPORT),
+            {QStringLiteral("--database"), db.path(), QStringLiteral("--create"), QStringLiteral("--update"),
+             QStringLiteral("--excel-ini"), db.path() + QStringLiteral(".no-existe.ini"),
+             kDatos + QStringLiteral("/valor_rechazado_nombra_fila_y_columna/libro.xlsx")});
+    p.waitForFinished(120000);
+    const QString salida = QString::fromLocal8Bit(p.readAll());
+    EXPECT_EQ(p.exitCode(), 2) << salida.toStdString();
+    EXPECT_EQ(salida.count(QStringLiteral("[incidencia] Campos marcados que no están en el libro")), 1)
+        << salida.toStdString();
+    const qsizetype error = salida.indexOf(QStringLiteral("[error] Fila 5, columna NOMBRE: "));
+    const qsizetype cuentas =
+        salida.indexOf(QStringLiteral("Total registros en fichero: 4\nNuevos: 3\nActualizados: 0"));
+    EXPECT_GE(error, 0) << salida.toStdString();
+    EXPECT_GT(cuentas, error) << salida.toStdString();
 }
 
 } // namespace

@@ -250,3 +250,30 @@ TEST(Sentencias, SharedBuilderTakesRangeRenamesAndOwnLastLines) {
     EXPECT_EQ(n.insert,
               "INSERT INTO PROVEEDORES (\r\nCODIGO, CARTERA)\r\nVALUES (\r\n:CODIGO,:CARTERA);\r\n");
 }
+
+// With the workbook's headers, the UPDATE sets only the ticked items the workbook has (the last
+// one written may be any of them) and lists the others; the INSERT keeps every ticked item.
+TEST(Sentencias, UpdateOnlyWithWorkbookColumns) {
+    const qd::StatementShape shape =
+        qd::StatementShape::forTable("ARTICULOS", "IDARTICULOS", ", CONCEPTO)", ", 1);");
+    const QStringList items{"GRUPOEMPRESAS", "CODIGO", "NOMBRE", "GAMA"};
+    const QList<bool> ticks{true, true, true, true};
+    const qd::SentenciasSql todo = qd::construirSentencias(items, ticks, shape);
+
+    const qd::SentenciasSql s =
+        qd::construirSentencias(items, ticks, shape, QSet<QString>{"CODIGO", "NOMBRE"});
+    EXPECT_EQ(s.insert, todo.insert);
+    EXPECT_EQ(s.update, "UPDATE ARTICULOS SET \r\nCODIGO= :CODIGO,\r\nNOMBRE= :NOMBRE\r\n"
+                        "where (IDARTICULOS = :OLD_IDARTICULOS);\r\n");
+    EXPECT_EQ(s.ausentesUpdate, (QStringList{"GRUPOEMPRESAS", "GAMA"}));
+
+    const qd::SentenciasSql completo = qd::construirSentencias(
+        items, ticks, shape, QSet<QString>{"GRUPOEMPRESAS", "CODIGO", "NOMBRE", "GAMA"});
+    EXPECT_EQ(completo.update, todo.update);
+    EXPECT_TRUE(completo.ausentesUpdate.isEmpty());
+
+    // No ticked item in the workbook: no UPDATE at all (a SET without columns is not valid).
+    const qd::SentenciasSql nada = qd::construirSentencias(items, ticks, shape, QSet<QString>{"PVP"});
+    EXPECT_TRUE(nada.update.isEmpty());
+    EXPECT_EQ(nada.ausentesUpdate.size(), 4);
+}
