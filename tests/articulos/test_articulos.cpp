@@ -416,7 +416,7 @@ TEST(Qdimport, ParadaNombraFilaYColumnaYMuestraLoEscrito) {
     qd::test::TempDatabase db;
     {
         auto a = db.attach();
-        for (const QString& s : sentencias(leer(kDatos + QStringLiteral("/base.sql"))))
+        for (const QString& s : sentenciasScript(leerTexto(kDatos + QStringLiteral("/base.sql"))))
             ejecutar(*a, s);
     }
     QProcess p;
