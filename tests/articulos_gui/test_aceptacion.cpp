@@ -1,6 +1,7 @@
 // One workbook imported through the page (driven as a user would: choose the file, set the
 // options, load, confirm) and through the headless importer leaves the same database state.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -423,6 +424,68 @@ TEST_F(AceptacionTest, LookupsHoldOnlyWhatTheyShow) {
     canal.clear();
     QTest::mouseClick(boton("ButtonCargarXLSArticulos"), Qt::LeftButton);
     EXPECT_EQ(canal.messages(), QStringList{QStringLiteral("Elija una tarifa de venta válida.")});
+    datos.setCanal(&ventana.canal());
+}
+
+} // namespace
+
+namespace {
+
+// "Cancelar proceso" is offered while a load or a write runs, and only then: not while the page
+// just shows the staged rows. While it is offered the progress window says how to cancel, and
+// Ctrl+Alt+C stops the load.
+TEST_F(AceptacionTest, CancelIsOfferedOnlyWhileALoopRuns) {
+    qd::test::TempDatabase bd;
+    TDatos datos;
+    TFormPrincipalExcell ventana(datos,
+                                 {QStringLiteral("1"), QStringLiteral("1"), bd.path(), QStringLiteral("1"),
+                                  QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                                  QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
+    CanalConAcciones canal;
+    datos.setCanal(&canal);
+    ventana.show();
+    ventana.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
+    auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
+    ASSERT_NE(pagina, nullptr);
+    QAction* cancelar = ventana.accionCancelar();
+    auto boton = [pagina](const char* n) { return pagina->findChild<QPushButton*>(QString::fromLatin1(n)); };
+    EXPECT_FALSE(cancelar->isEnabled()) << "nothing runs at start";
+    QTest::keyClick(&ventana, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(datos.Abortar_Proceso) << "the shortcut does nothing while nothing runs";
+
+    boton("kvBotonAlta")->click();
+    pagina->selector()->setText(kLibro);
+    int vistos = 0;
+    bool siempreActiva = true;
+    canal.alProcesar = [&](int) {
+        ++vistos;
+        siempreActiva = siempreActiva && cancelar->isEnabled() && ventana.canal().avisoCancelar();
+    };
+    boton("ButtonCargarXLSArticulos")->click();
+    EXPECT_GT(vistos, 0);
+    EXPECT_TRUE(siempreActiva) << "enabled during the load";
+    ASSERT_TRUE(pagina->cargado());
+    EXPECT_FALSE(cancelar->isEnabled()) << "the staged rows are only shown";
+    EXPECT_FALSE(ventana.canal().avisoCancelar());
+
+    vistos = 0;
+    boton("kvBotonConfirmar")->click();
+    EXPECT_GT(vistos, 0);
+    EXPECT_TRUE(siempreActiva) << "enabled during the write";
+    EXPECT_FALSE(cancelar->isEnabled());
+
+    // Ctrl+Alt+C while the load runs reaches the enabled action and stops the load.
+    int filas = 0;
+    canal.alProcesar = [&](int) {
+        if (++filas == 2) QTest::keyClick(&ventana, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    };
+    boton("ButtonCargarXLSArticulos")->click();
+    canal.alProcesar = nullptr;
+    EXPECT_TRUE(datos.Abortar_Proceso);
+    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 2);
+    EXPECT_FALSE(cancelar->isEnabled());
+    pagina->kvBotonAtrasClick();
     datos.setCanal(&ventana.canal());
 }
 

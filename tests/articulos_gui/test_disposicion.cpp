@@ -101,6 +101,9 @@ TEST_F(DisposicionTest, EveryControlOfTheArticlePageIsReadableOnASmallScreen) {
                                   QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
     auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
     ASSERT_NE(pagina, nullptr);
+    // The restored size fits a 1366×768 screen.
+    EXPECT_LE(ventana.tamanoNormal().width(), 1366);
+    EXPECT_LE(ventana.tamanoNormal().height(), 768);
 
     ventana.setWindowState(Qt::WindowNoState);
     ventana.show();
