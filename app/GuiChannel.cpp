@@ -125,7 +125,13 @@ void GuiChannel::progressOpen(int maximum) {
     delete progreso_.data();
     progreso_ = new TFormProgreso(parent_);
     progreso_->setMaximum(maximum);
+    progreso_->setAvisoCancelar(avisoCancelar_);
     progreso_->showProgress();
+}
+
+void GuiChannel::setAvisoCancelar(bool on) {
+    avisoCancelar_ = on;
+    if (progreso_) progreso_->setAvisoCancelar(on);
 }
 
 void GuiChannel::progressStep(const QString& label) {

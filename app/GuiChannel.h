@@ -40,6 +40,9 @@ public:
     void waitCursor(bool on) override;
 
     void setStatusSetter(StatusSetter status) { status_ = std::move(status); }
+    // While a loop that can be cancelled runs, the progress window shows how to cancel it.
+    void setAvisoCancelar(bool on);
+    bool avisoCancelar() const { return avisoCancelar_; }
     // The open progress window, or null.
     TFormProgreso* progreso() const;
 
@@ -69,5 +72,6 @@ private:
     QPointer<TFormProgreso> progreso_;
     int waitDepth_ = 0;
     bool terminando_ = false;
+    bool avisoCancelar_ = false;
     std::FILE* log_ = stderr;
 };

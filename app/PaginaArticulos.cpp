@@ -209,6 +209,7 @@ void PaginaArticulos::construirOpciones() {
     capaPvp->addWidget(suiCBActualizarIntervalos, 1, 0, 1, 2);
     capaPvp->addWidget(ENumIntervalos, 1, 2, Qt::AlignLeft);
     capaPvp->addWidget(chkTopesIntervalos, 2, 0, 1, 3);
+    capaPvp->setColumnStretch(2, 1); // the name takes the room left, the code keeps its width
     connect(suiCBActualizarIntervalos, &QCheckBox::toggled, ENumIntervalos, &QLineEdit::setEnabled);
 
     PanelStock = panel(QStringLiteral("PanelStock"), QStringLiteral("Actualización de Stock"));
@@ -236,6 +237,10 @@ void PaginaArticulos::construirOpciones() {
     capaStock->addWidget(LabelNombreAlmacen, 0, 2);
     capaStock->addWidget(kvrdgrpStock, 1, 0, 1, 3);
     capaStock->addWidget(chkActualizarPMCInicial, 2, 0, 1, 3);
+    capaStock->setColumnStretch(2, 1);
+    // A code edit as wide as a few codes; the names beside them are never cut.
+    for (TkvDBEditLookup* l : {kvDBEditLookupTarifas, kvDBEditLookupAlmacen})
+        l->setMaximumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10 + l->WidthButton() + 12);
 
     for (QGroupBox* g : {PanelAlta, PanelActualizacion, PanelPVP, PanelStock})
         derecha->addWidget(g);
@@ -280,6 +285,17 @@ void PaginaArticulos::construirOpciones() {
         idAlmacen_ = l.DataSetResultado().value(QStringLiteral("IDALMACENES")).toInt();
         LabelNombreAlmacen->setText(l.DataSetResultado().value(QStringLiteral("NOMBRE")).toString());
     };
+    // A lookup whose text is no longer a confirmed code holds no record: its name and ID go.
+    connect(kvDBEditLookupTarifas, &TkvDBEditLookup::resueltoCambiado, this, [this](bool resuelto) {
+        if (resuelto) return;
+        idTarifa_ = 0;
+        LabelNombreTarifa->clear();
+    });
+    connect(kvDBEditLookupAlmacen, &TkvDBEditLookup::resueltoCambiado, this, [this](bool resuelto) {
+        if (resuelto) return;
+        idAlmacen_ = 0;
+        LabelNombreAlmacen->clear();
+    });
 
     // The load button, enabled while a mode is on.
     auto* filaCarga = new QHBoxLayout;
@@ -428,11 +444,32 @@ void PaginaArticulos::cargar(const QString& fichero) {
 bool PaginaArticulos::validarConfirmacion() {
     bool ok = false;
     opciones(&ok);
-    if (!ok)
+    if (!ok) {
         datos().canal().message(
             qd::MessageKind::Error,
             QStringLiteral("'%1' no es un valor entero válido").arg(ENumIntervalos->text()));
-    return ok;
+        return false;
+    }
+    // The price list and the warehouse the chosen modes write to must be records the user sees.
+    if (kvBotonPVP->isChecked() && !kvDBEditLookupTarifas->resuelto()) {
+        const QString codigo = kvDBEditLookupTarifas->text().trimmed();
+        datos().canal().message(qd::MessageKind::Error,
+                                codigo.isEmpty() ? QStringLiteral("Elija una tarifa de venta válida.")
+                                                 : QStringLiteral("La tarifa «%1» no existe: elija una "
+                                                                  "tarifa válida.")
+                                                       .arg(codigo));
+        return false;
+    }
+    if (kvBotonStock->isChecked() && !kvDBEditLookupAlmacen->resuelto()) {
+        const QString codigo = kvDBEditLookupAlmacen->text().trimmed();
+        datos().canal().message(qd::MessageKind::Error,
+                                codigo.isEmpty() ? QStringLiteral("Elija un almacén válido.")
+                                                 : QStringLiteral("El almacén «%1» no existe: elija un "
+                                                                  "almacén válido.")
+                                                       .arg(codigo));
+        return false;
+    }
+    return true;
 }
 
 void PaginaArticulos::confirmar() {

@@ -25,13 +25,13 @@ namespace {
 // Marks the page busy for the length of a step, and frees it again however the step ends.
 class Ocupacion {
 public:
-    explicit Ocupacion(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Ocupacion() { flag_ = false; }
+    explicit Ocupacion(std::function<void(bool)> poner) : poner_(std::move(poner)) { poner_(true); }
+    ~Ocupacion() { poner_(false); }
     Ocupacion(const Ocupacion&) = delete;
     Ocupacion& operator=(const Ocupacion&) = delete;
 
 private:
-    bool& flag_;
+    std::function<void(bool)> poner_;
 };
 
 const QString kTextoCancelar = QStringLiteral("Pulse   Ctrl+Alt+C   para cancelar el proceso en curso   ");
@@ -202,6 +202,11 @@ void PaginaImportacion::modoProceso(bool ocupado) {
     alCambiarModo(ocupado);
 }
 
+void PaginaImportacion::ponerOcupado(bool ocupado) {
+    ocupado_ = ocupado;
+    emit bucleEnCurso(ocupado);
+}
+
 void PaginaImportacion::ponerModo(bool ocupado) {
     if (cambiarModoVentana)
         cambiarModoVentana(ocupado);
@@ -268,6 +273,8 @@ void PaginaImportacion::pulsarCargar() {
     if (ocupado_) return;
     datos_.Abortar_Proceso = false;
     if (!conectadoOAviso()) return;
+    // Options that would refuse the confirmation refuse the load already, before any row is read.
+    if (!validarConfirmacion()) return;
     // The file loaded is the one the box shows: a typed path once it names a file; with the box
     // empty, the window's current workbook (shown in the box) or, without one, the dialog's choice.
     QString error;
@@ -287,7 +294,7 @@ void PaginaImportacion::pulsarCargar() {
     if (fichero.isEmpty()) return;
     bool fallo = false;
     {
-        Ocupacion ocupacion(ocupado_);
+        Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
         CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
         cargado_ = false;
         ponerModo(true);
@@ -299,7 +306,10 @@ void PaginaImportacion::pulsarCargar() {
             fallo = true;
             mostrarError(e);
         }
-        if (grid_) grid_->modelo()->sincronizar();
+        if (grid_) {
+            grid_->modelo()->sincronizar();
+            grid_->ajustarColumnas();
+        }
     }
     // A load that failed leaves nothing to confirm: back to the configuration.
     if (fallo)
@@ -312,7 +322,7 @@ void PaginaImportacion::pulsarConfirmar() {
     if (ocupado_ || !validarConfirmacion() || !cargado_) return;
     if (!conectadoOAviso()) return;
     {
-        Ocupacion ocupacion(ocupado_);
+        Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
         CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
         try {
             confirmar();

@@ -8,14 +8,16 @@
 // "Confirmar" (and the cancel hint while busy) and its own status bar.
 //
 // The road: the load button calls pulsarCargar(), which gathers the workbook, refuses when the
-// module is not connected, puts the pages in the busy state and runs the kind's cargar() hook;
-// "Confirmar" calls pulsarConfirmar(), which runs the kind's confirmar() hook and always ends
-// with "Atrás" (back to the configuration state, staging table emptied). A failed load ends the
-// same way. While a hook runs (the loops let window messages through) the page refuses a second
-// load, confirmation or "Atrás", and the data module's status texts are shown on the page.
+// module is not connected or the kind's options are not valid, puts the pages in the busy state
+// and runs the kind's cargar() hook; "Confirmar" calls pulsarConfirmar(), which runs the kind's
+// confirmar() hook and always ends with "Atrás" (back to the configuration state, staging table
+// emptied). A failed load ends the same way. While a hook runs (the loops let window messages through) the
+// page refuses a second load, confirmation or "Atrás", and the data module's status texts are shown on the
+// page.
 //
 // A kind derives from this class, fills areaOpciones() with its controls and implements the hooks;
-// the main window only calls the public hooks of every page in turn.
+// the main window only calls the public hooks of every page in turn, and follows bucleEnCurso() to
+// offer "Cancelar proceso" only while a loop runs.
 
 #include <QList>
 #include <QString>
@@ -96,6 +98,11 @@ public:
     QString textoEstado() const;
     bool opcionesPlegadas() const { return plegadas_; }
 
+signals:
+    // A load or a write of this page starts (true) or ends (false): the loop that can be cancelled.
+    void bucleEnCurso(bool enCurso);
+
+public:
     // Hooks the main window calls on every page: first show (after the connection), and the
     // window going away (only after a first show).
     virtual void alMostrarPrimeraVez();
@@ -105,8 +112,8 @@ protected:
     // The kind's steps. They report through the data module's channel and throw what stops them.
     virtual void cargar(const QString& fichero) { (void)fichero; }
     virtual void confirmar() {}
-    // Checks the kind's options before "Confirmar" does anything (shows its own message and
-    // returns false to refuse).
+    // Checks the kind's options before a load and before "Confirmar" does anything (shows its own
+    // message and returns false to refuse).
     virtual bool validarConfirmacion() { return true; }
     // Empties the kind's staging table ("Atrás").
     virtual void vaciarStaging() {}
@@ -125,6 +132,7 @@ private:
     void plegarOpciones(bool plegar);
     void alCambiarFichero();
     bool conectadoOAviso();
+    void ponerOcupado(bool ocupado);
 
     TDatos& datos_;
     QString& nombreFichero_;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -82,6 +83,7 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     accionCancelar_->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
     accionCancelar_->setShortcutContext(Qt::ApplicationShortcut);
     connect(accionCancelar_, &QAction::triggered, this, [this] { datos_.Abortar_Proceso = true; });
+    accionCancelar_->setEnabled(false); // nothing runs yet
 
     crearPaginas();
 
@@ -113,6 +115,8 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     }
     JvPageControlGeneral->setCurrentIndex(opcion < 0 ? 0 : opcion);
     JvPageControlGeneralChange(JvPageControlGeneral->currentIndex());
+    // Maximized at start; restored, a size that still fits a small screen.
+    resize(tamanoNormal());
     setWindowState(Qt::WindowMaximized);
 }
 
@@ -175,7 +179,21 @@ void TFormPrincipalExcell::anadirPagina(int pestana, PaginaImportacion* p) {
         else
             Modo_Configuracion();
     };
+    connect(p, &PaginaImportacion::bucleEnCurso, this, &TFormPrincipalExcell::bucleEnCurso);
     paginasImportacion_[pestana] = p;
+}
+
+void TFormPrincipalExcell::bucleEnCurso(bool enCurso) {
+    bucles_ = qMax(0, bucles_ + (enCurso ? 1 : -1));
+    accionCancelar_->setEnabled(bucles_ > 0);
+    canal_->setAvisoCancelar(bucles_ > 0);
+}
+
+QSize TFormPrincipalExcell::tamanoNormal() const {
+    QSize tamano(1280, 720);
+    if (const QScreen* pantalla = screen() ? screen() : QGuiApplication::primaryScreen())
+        tamano = tamano.boundedTo(pantalla->availableGeometry().size() * 0.95);
+    return tamano;
 }
 
 QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const {

@@ -56,6 +56,13 @@ public:
     void Modo_Configuracion();
 
     QAction* accionCancelar() const { return accionCancelar_; }
+    // A loop that honours the cancel flag starts (true) or ends (false): "Cancelar proceso" is
+    // enabled, and the progress window shows the cancel hint, only while one runs. The import
+    // pages report theirs through PaginaImportacion::bucleEnCurso.
+    void bucleEnCurso(bool enCurso);
+    int buclesEnCurso() const { return bucles_; }
+    // The window's restored size: at most 1280×720, within the screen's available area.
+    QSize tamanoNormal() const;
     // Image index of a page's tab: 0 for the active one of pages 0 to 4, 1 otherwise.
     int indiceImagen(int pagina) const;
 
@@ -85,4 +92,5 @@ private:
     QHash<int, PaginaImportacion*> paginasImportacion_;
     bool terminar_ = false;
     bool mostrada_ = false;
+    int bucles_ = 0;
 };

@@ -81,6 +81,9 @@ TkvDBEditLookup::TkvDBEditLookup(QWidget* parent)
     });
     resize(135, sizeHint().height());
     colocarBoton();
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& texto) {
+        if (resuelto_ && texto != codigoResuelto_) ponerResuelto(false);
+    });
 }
 
 TkvDBEditLookup::~TkvDBEditLookup() {
@@ -255,7 +258,9 @@ void TkvDBEditLookup::CargarDataSetResultadoSinVentana(const QString& TextoBusqu
                                                        bool Ejecutar_ConfirmarCambios, bool Primero,
                                                        bool Ultimo) {
     if (!baseConectada()) return;
-    resolver(TextoBusqueda, false, Ejecutar_ConfirmarCambios, Primero, Ultimo);
+    if (!resolver(TextoBusqueda, false, Ejecutar_ConfirmarCambios, Primero, Ultimo) &&
+        Ejecutar_ConfirmarCambios)
+        ponerResuelto(false);
 }
 
 bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar_ConfirmarCambios,
@@ -299,8 +304,7 @@ bool TkvDBEditLookup::resolver(const QString& texto, bool parcial, bool Ejecutar
             copiarFila(consulta);
             encontrado = cargado_;
             if (Ejecutar_ConfirmarCambios && cargado_) {
-                if (OnConfirmarCambios) OnConfirmarCambios(*this);
-                emit confirmarCambios();
+                confirmarFila();
                 resultado_->close();
                 cargado_ = false;
             }
@@ -362,14 +366,29 @@ void TkvDBEditLookup::ConfirmarCambios() {
             (tablaCampo_->state() == TkvRxMemoryData::State::Edit ||
              tablaCampo_->state() == TkvRxMemoryData::State::Insert))
             tablaCampo_->setValue(campo_, text());
-        if (cargado_ && resultado_->active()) {
-            if (OnConfirmarCambios) OnConfirmarCambios(*this);
-            emit confirmarCambios();
-        }
+        if (cargado_ && resultado_->active())
+            confirmarFila();
+        else
+            ponerResuelto(false); // a code that matches nothing
         resultado_->close();
     } catch (const std::exception& e) {
+        ponerResuelto(false);
         avisar(QStringLiteral("Error en ConfirmarCambios\r\n") + textoError(e));
     }
+}
+
+void TkvDBEditLookup::confirmarFila() {
+    if (OnConfirmarCambios) OnConfirmarCambios(*this);
+    codigoResuelto_ = text();
+    ponerResuelto(true);
+    emit confirmarCambios();
+}
+
+void TkvDBEditLookup::ponerResuelto(bool resuelto) {
+    if (resuelto == resuelto_) return;
+    resuelto_ = resuelto;
+    if (!resuelto) codigoResuelto_.clear();
+    emit resueltoCambiado(resuelto);
 }
 
 void TkvDBEditLookup::avisar(const QString& texto) const {

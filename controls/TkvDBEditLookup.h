@@ -16,6 +16,11 @@
 // line, or by the code column. The row whose code equals the text, without regard to case, is
 // the one chosen (during completion, the first one that begins with it).
 //
+// Resolved state: the control is resolved while its text is the code of the row last confirmed
+// (OnConfirmarCambios fired for it). Any change of the text (typing, completion) un-resolves it
+// until a code is confirmed again; a code that matches nothing leaves it unresolved, so a window
+// never goes on with a record its user no longer sees. resueltoCambiado() tells each change.
+//
 // Keys (with a connected database and a statement): Enter moves the focus on; Esc, Up and Down
 // go to the parent. With AutoScan the code is completed while typing. While the control has the
 // focus, with Etiqueta on, the linked labels are drawn red and bold.
@@ -140,12 +145,16 @@ public:
     // Confirms the current text (what leaving the control does).
     void ConfirmarCambios();
 
+    // The text is the code of the row last confirmed (see above).
+    bool resuelto() const { return resuelto_; }
+
     // The statement text a resolution runs (without its parameter values), for the tests.
     QString sentenciaResolucion() const;
     int Contador_AutoScan() const { return contador_; }
 
 signals:
     void confirmarCambios();
+    void resueltoCambiado(bool resuelto);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -172,6 +181,9 @@ private:
     void colocarBoton();
     void avisar(const QString& texto) const;
     void resaltarEtiquetas(bool on);
+    // Fires OnConfirmarCambios for the row in DataSetResultado and marks the text resolved.
+    void confirmarFila();
+    void ponerResuelto(bool resuelto);
 
     qd::fb::Attachment* db_ = nullptr;
     qd::fb::Transaction* tr_ = nullptr;
@@ -182,6 +194,8 @@ private:
     bool cargado_ = false;
     bool parcial_ = false;
     int contador_ = 0;
+    bool resuelto_ = false;
+    QString codigoResuelto_;
 
     QPointer<QLabel> etiqueta1_, etiqueta2_;
     QColor colorAnterior1_, colorAnterior2_;

@@ -22,6 +22,24 @@ void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) {
 
 void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) {
     modelo_->setColumnas(columnas);
+    ajustarColumnas();
+}
+
+void TkvDBGrid::ajustarColumnas(int filasMuestra, int anchoMaximo) {
+    QHeaderView* cabecera = horizontalHeader();
+    const int filas = qMin(modelo_->rowCount(), qMax(filasMuestra, 0));
+    QStyleOptionViewItem opcion;
+    initViewItemOption(&opcion);
+    const int rejilla = showGrid() ? 1 : 0;
+    for (int columna = 0; columna < modelo_->columnCount(); ++columna) {
+        int contenido = 0;
+        for (int fila = 0; fila < filas; ++fila) {
+            const QModelIndex indice = modelo_->index(fila, columna);
+            contenido = qMax(contenido, itemDelegateForIndex(indice)->sizeHint(opcion, indice).width());
+        }
+        const int titulo = cabecera->sectionSizeHint(columna);
+        cabecera->resizeSection(columna, qMax(titulo, qMin(contenido + rejilla, anchoMaximo)));
+    }
 }
 
 void TkvDBGrid::setReadOnly(bool on) {

@@ -4,6 +4,7 @@
 // What it adds to the plain table view:
 //   - a column list (field, title, drawn as a check box) through ModeloRxMemoryData;
 //   - a read-only switch;
+//   - columns sized to their titles and contents (ajustarColumnas, after a load);
 //   - keyboard navigation between columns: with EnterToTab on, Enter and Tab move to the next
 //     column and Shift+Tab to the previous one; at the last (first) column they go on to the
 //     next (previous) row only when MoveByRow is on. With MoveByRow off and EnterToTab on the
@@ -28,6 +29,10 @@ public:
     void setTabla(TkvRxMemoryData* tabla);
     void setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas);
     ModeloRxMemoryData* modelo() const { return modelo_; }
+
+    // Sizes every column to its title and to the widest of the first rows' texts (the part from
+    // the rows capped at anchoMaximo pixels; a title is never cut).
+    void ajustarColumnas(int filasMuestra = 100, int anchoMaximo = 320);
 
     void setReadOnly(bool on);
     bool isReadOnly() const { return soloLectura_; }

@@ -121,7 +121,9 @@ TEST(Arranque, ShowingOneOfTheFirstFivePagesClearsTheCancelFlag) {
     TDatos datos;
     TFormPrincipalExcell ventana(datos, parametros(bd.path(), "sysdba", "ART"));
     ventana.show();
+    ventana.bucleEnCurso(true); // the action is only offered while a loop runs
     ventana.accionCancelar()->trigger();
+    ventana.bucleEnCurso(false);
     EXPECT_TRUE(datos.Abortar_Proceso);
     ventana.paginas()->setCurrentIndex(7);
     EXPECT_TRUE(datos.Abortar_Proceso);
@@ -218,6 +220,7 @@ TEST(Ventana, CtrlAltCStopsALoopAfterTheCurrentRow) {
     ventana.show();
     ventana.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
+    ventana.bucleEnCurso(true); // the loop announces itself: "Cancelar proceso" is offered
     int filas = 0;
     for (int fila = 1; fila <= 10; ++fila) {
         ++filas;
@@ -227,7 +230,9 @@ TEST(Ventana, CtrlAltCStopsALoopAfterTheCurrentRow) {
             });
         if (ventana.canal().processEventsAndCancelled()) break;
     }
+    ventana.bucleEnCurso(false);
     EXPECT_EQ(filas, 3);
+    EXPECT_FALSE(ventana.accionCancelar()->isEnabled());
     // The flag stays set until a page among the first five is shown.
     EXPECT_TRUE(datos.Abortar_Proceso);
     ventana.paginas()->setCurrentIndex(4);

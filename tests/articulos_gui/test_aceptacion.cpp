@@ -1,9 +1,11 @@
 // One workbook imported through the page (driven as a user would: choose the file, set the
 // options, load, confirm) and through the headless importer leaves the same database state.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -321,6 +323,170 @@ TEST_F(AceptacionTest, ButtonsPressedWhileALoopRunsAreRefusedAndCancelStopsTheLo
         3);
     EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0) << "the confirmation's own \"Atrás\" still runs";
     gui.datos.setCanal(&gui.canal);
+}
+
+} // namespace
+
+namespace {
+
+// The lookups of the article page in the main window, used with mouse and keyboard: a chosen
+// price list survives switching its mode off and on; an unknown warehouse code clears the name,
+// holds no record and refuses the load and "Confirmar" with a message naming it.
+TEST_F(AceptacionTest, LookupsHoldOnlyWhatTheyShow) {
+    qd::test::TempDatabase bd;
+    TDatos datos;
+    TFormPrincipalExcell ventana(datos,
+                                 {QStringLiteral("1"), QStringLiteral("1"), bd.path(), QStringLiteral("1"),
+                                  QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                                  QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
+    qd::RecordingChannel canal;
+    datos.setCanal(&canal);
+    ventana.setWindowState(Qt::WindowNoState);
+    ventana.resize(1366, 768);
+    ventana.show();
+    ventana.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
+    auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
+    ASSERT_NE(pagina, nullptr);
+    auto boton = [pagina](const char* n) { return pagina->findChild<QPushButton*>(QString::fromLatin1(n)); };
+    auto etiqueta = [pagina](const char* n) { return pagina->findChild<QLabel*>(QString::fromLatin1(n)); };
+    auto* tarifas = pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupTarifas"));
+    auto* almacen = pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"));
+    auto escribir = [](TkvDBEditLookup* l, const QString& texto) {
+        l->setFocus(Qt::MouseFocusReason);
+        l->selectAll();
+        QTest::keyClicks(l, texto);
+        QTest::keyClick(l, Qt::Key_Tab);
+    };
+    QTest::mouseClick(boton("kvBotonAlta"), Qt::LeftButton);
+    QTest::mouseClick(boton("kvBotonPVP"), Qt::LeftButton);
+    QTest::mouseClick(boton("kvBotonStock"), Qt::LeftButton);
+    ASSERT_TRUE(tarifas->resuelto());
+    ASSERT_EQ(pagina->idTarifa(), 2); // preloaded: MAY, the first by code
+
+    escribir(tarifas, QStringLiteral("pvp"));
+    EXPECT_EQ(tarifas->text(), QStringLiteral("PVP"));
+    EXPECT_EQ(pagina->idTarifa(), 1);
+    for (int vez = 0; vez < 2; ++vez) {
+        QTest::mouseClick(boton("kvBotonPVP"), Qt::LeftButton);
+        QTest::mouseClick(boton("kvBotonPVP"), Qt::LeftButton);
+    }
+    ASSERT_TRUE(boton("kvBotonPVP")->isChecked());
+    EXPECT_EQ(tarifas->text(), QStringLiteral("PVP"));
+    EXPECT_EQ(pagina->idTarifa(), 1);
+    EXPECT_EQ(etiqueta("LabelNombreTarifa")->text(), QStringLiteral("TARIFA GENERAL"));
+    EXPECT_TRUE(tarifas->resuelto());
+
+    // Typing un-resolves at once; an unknown code stays unresolved after leaving.
+    almacen->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(almacen, Qt::Key_End);
+    QTest::keyClicks(almacen, QStringLiteral("X"));
+    EXPECT_FALSE(almacen->resuelto());
+    EXPECT_EQ(pagina->idAlmacen(), 0);
+    escribir(almacen, QStringLiteral("ZZZ"));
+    EXPECT_EQ(almacen->text(), QStringLiteral("ZZZ"));
+    EXPECT_FALSE(almacen->resuelto());
+    EXPECT_TRUE(etiqueta("LabelNombreAlmacen")->text().isEmpty());
+    EXPECT_EQ(pagina->idAlmacen(), 0);
+    EXPECT_EQ(pagina->opciones().Almacen, 0);
+
+    const QString aviso = QStringLiteral("El almacén «ZZZ» no existe: elija un almacén válido.");
+    pagina->selector()->setText(kLibro);
+    QTest::mouseClick(boton("ButtonCargarXLSArticulos"), Qt::LeftButton);
+    EXPECT_EQ(canal.messages(), QStringList{aviso});
+    EXPECT_FALSE(pagina->cargado());
+    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 0);
+
+    // A known code again: the load runs. A code that goes unknown before "Confirmar" (the window
+    // cannot get there with the options locked, a program can) still refuses it, and nothing is
+    // written.
+    canal.clear();
+    escribir(almacen, QStringLiteral("tda"));
+    EXPECT_EQ(pagina->idAlmacen(), 2);
+    EXPECT_EQ(etiqueta("LabelNombreAlmacen")->text(), QStringLiteral("TIENDA RUZAFA"));
+    QTest::mouseClick(boton("ButtonCargarXLSArticulos"), Qt::LeftButton);
+    ASSERT_TRUE(pagina->cargado()) << canal.log().join(QLatin1Char('\n')).toStdString();
+    almacen->setText(QStringLiteral("ZZZ"));
+    almacen->ConfirmarCambios();
+    const QStringList articulos = prueba::volcarTabla(bd.path(), QStringLiteral("ARTICULOS"), kOmitir);
+    canal.clear();
+    QTest::mouseClick(boton("kvBotonConfirmar"), Qt::LeftButton);
+    EXPECT_EQ(canal.messages(), QStringList{aviso});
+    EXPECT_TRUE(pagina->cargado()) << "still staged";
+    EXPECT_EQ(prueba::volcarTabla(bd.path(), QStringLiteral("ARTICULOS"), kOmitir), articulos);
+
+    // An empty price list code with "Actualizar PVP" on names the lookup too.
+    pagina->kvBotonAtrasClick();
+    escribir(almacen, QStringLiteral("CEN"));
+    tarifas->setFocus(Qt::MouseFocusReason);
+    tarifas->clear();
+    QTest::keyClick(tarifas, Qt::Key_Tab);
+    canal.clear();
+    QTest::mouseClick(boton("ButtonCargarXLSArticulos"), Qt::LeftButton);
+    EXPECT_EQ(canal.messages(), QStringList{QStringLiteral("Elija una tarifa de venta válida.")});
+    datos.setCanal(&ventana.canal());
+}
+
+} // namespace
+
+namespace {
+
+// "Cancelar proceso" is offered while a load or a write runs, and only then: not while the page
+// just shows the staged rows. While it is offered the progress window says how to cancel, and
+// Ctrl+Alt+C stops the load.
+TEST_F(AceptacionTest, CancelIsOfferedOnlyWhileALoopRuns) {
+    qd::test::TempDatabase bd;
+    TDatos datos;
+    TFormPrincipalExcell ventana(datos,
+                                 {QStringLiteral("1"), QStringLiteral("1"), bd.path(), QStringLiteral("1"),
+                                  QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                                  QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
+    CanalConAcciones canal;
+    datos.setCanal(&canal);
+    ventana.show();
+    ventana.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
+    auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
+    ASSERT_NE(pagina, nullptr);
+    QAction* cancelar = ventana.accionCancelar();
+    auto boton = [pagina](const char* n) { return pagina->findChild<QPushButton*>(QString::fromLatin1(n)); };
+    EXPECT_FALSE(cancelar->isEnabled()) << "nothing runs at start";
+    QTest::keyClick(&ventana, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(datos.Abortar_Proceso) << "the shortcut does nothing while nothing runs";
+
+    boton("kvBotonAlta")->click();
+    pagina->selector()->setText(kLibro);
+    int vistos = 0;
+    bool siempreActiva = true;
+    canal.alProcesar = [&](int) {
+        ++vistos;
+        siempreActiva = siempreActiva && cancelar->isEnabled() && ventana.canal().avisoCancelar();
+    };
+    boton("ButtonCargarXLSArticulos")->click();
+    EXPECT_GT(vistos, 0);
+    EXPECT_TRUE(siempreActiva) << "enabled during the load";
+    ASSERT_TRUE(pagina->cargado());
+    EXPECT_FALSE(cancelar->isEnabled()) << "the staged rows are only shown";
+    EXPECT_FALSE(ventana.canal().avisoCancelar());
+
+    vistos = 0;
+    boton("kvBotonConfirmar")->click();
+    EXPECT_GT(vistos, 0);
+    EXPECT_TRUE(siempreActiva) << "enabled during the write";
+    EXPECT_FALSE(cancelar->isEnabled());
+
+    // Ctrl+Alt+C while the load runs reaches the enabled action and stops the load.
+    int filas = 0;
+    canal.alProcesar = [&](int) {
+        if (++filas == 2) QTest::keyClick(&ventana, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    };
+    boton("ButtonCargarXLSArticulos")->click();
+    canal.alProcesar = nullptr;
+    EXPECT_TRUE(datos.Abortar_Proceso);
+    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 2);
+    EXPECT_FALSE(cancelar->isEnabled());
+    pagina->kvBotonAtrasClick();
+    datos.setCanal(&ventana.canal());
 }
 
 } // namespace

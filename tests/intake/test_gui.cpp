@@ -219,15 +219,39 @@ TEST(GuiChannel, ProgressWindowOpensStepsAndCloses) {
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->text(), "0%");
 
+    auto* filas = form->findChild<QLabel*>("LabelFilas");
+    auto* aviso = form->findChild<QLabel*>("LabelCancelar");
+    ASSERT_TRUE(filas && aviso);
+    EXPECT_EQ(filas->text(), "0 de 4 filas");
+    EXPECT_FALSE(aviso->isVisible()) << "no loop that can be cancelled runs";
+
     channel.progressStep("Artículo 1");
     channel.progressStep("Artículo 2");
     EXPECT_EQ(label->text(), "Artículo 2");
     EXPECT_EQ(bar->value(), 2);
     EXPECT_EQ(bar->text(), "50%");
+    EXPECT_EQ(filas->text(), "2 de 4 filas");
+
+    // A cancellable loop starts: the open window and the next one say how to cancel it.
+    channel.setAvisoCancelar(true);
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_EQ(aviso->text(), "Pulse Ctrl+Alt+C para cancelar el proceso en curso");
+    EXPECT_GE(aviso->width(), aviso->fontMetrics().horizontalAdvance(aviso->text()));
+    for (int i = 0; i < 5; ++i)
+        channel.progressStep("Artículo");
+    EXPECT_EQ(filas->text(), "4 de 4 filas") << "never past the total";
 
     channel.progressClose();
     EXPECT_EQ(channel.progreso(), nullptr);
     channel.progressStep("after close is ignored");
+
+    channel.progressOpen(20000);
+    ASSERT_NE(channel.progreso(), nullptr);
+    EXPECT_TRUE(channel.progreso()->labelCancelar()->isVisible());
+    EXPECT_TRUE(channel.progreso()->labelFilas()->text().endsWith(" filas"));
+    channel.setAvisoCancelar(false);
+    EXPECT_FALSE(channel.progreso()->labelCancelar()->isVisible());
+    channel.progressClose();
 }
 
 TEST(GuiChannel, WaitCursorIsBalanced) {
