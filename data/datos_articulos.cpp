@@ -441,12 +441,13 @@ int TDatos::cargarArticulos(const QString& fichero, const OpcionesArticulos& o) 
     return kvRxMDArticulos.recordCount();
 }
 
-TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos) {
+TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos,
+                                                    const qd::OpcionesMotor& motor) {
     Exigir_Conexion();
     canal().status(QStringLiteral("Construyendo sentencias SQL de Inserción y Actualización"));
     const qd::SentenciasSql sentencias = qd::prepararSentenciasArticulos(campos);
     canal().status(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
-    ResumenArticulos r = Insertar_Articulos(o, sentencias);
+    ResumenArticulos r = Con_Motor(motor, [&](qd::MotorFilas&) { return Insertar_Articulos(o, sentencias); });
     canal().status(QStringLiteral("Proceso terminado."));
     return r;
 }
@@ -473,12 +474,17 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
     coste.setSql(kCosteInicial);
     const QString& campoBusqueda = o.OpcionBusqueda ? kCodigo : kReferencia;
 
-    FinEscritura fin(IBTransaction1);
-    {
+    FinEscritura fin(IBTransaction1, motor_);
+    // A row that fails goes to the handler below: the engine undoes it and the loop resumes at the
+    // next row, or the error goes on to the caller.
+    bool reanudar = false;
+bucle:
+    try {
         if (t.active() && !t.isEmpty()) {
-            t.first();
+            if (!reanudar) t.first();
             while (!t.eof()) {
                 IBTransaction1.ensureStarted();
+                if (motor_) motor_->empezarFila();
                 QList<int> encontrados = buscarArticulos(buscar, t.value(campoBusqueda).toString());
                 if (encontrados.isEmpty()) encontrados << 0; // once, with no article
                 bool avisadoBusqueda = false;
@@ -565,6 +571,13 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
                 if (Fin_Fila_Escritura()) break;
             }
         }
+    } catch (const std::exception& e) {
+        if (motor_ == nullptr || !motor_->filaFallida(Texto_Error(e))) throw;
+        t.next();
+        if (!Fin_Fila_Escritura()) {
+            reanudar = true;
+            goto bucle;
+        }
     }
     fin.terminar();
 
@@ -577,6 +590,10 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
         QString::number(r.PVPModificados) + QStringLiteral("\r\n") +
         QStringLiteral("Intervalos modificados:") + QString::number(r.IntervalosModificados) +
         QStringLiteral("\r\n") + QStringLiteral("Stock modificado: ") + QString::number(r.StockModificado);
+    if (motor_) {
+        r.motor = motor_->resultado();
+        r.texto = motor_->resumen(r.texto);
+    }
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

@@ -167,12 +167,19 @@ QString TDatos::Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QStrin
 }
 
 bool TDatos::Fin_Fila_Escritura() {
-    if (IBTransaction1.active()) IBTransaction1.commitRetaining();
+    if (motor_ != nullptr)
+        motor_->filaTerminada();
+    else if (IBTransaction1.active())
+        IBTransaction1.commitRetaining();
     return canal().processEventsAndCancelled();
 }
 
 TDatos::FinEscritura::~FinEscritura() {
     if (terminado_) return;
+    if (motor_ != nullptr) {
+        motor_->terminarEnSilencio();
+        return;
+    }
     try {
         if (t_.active()) t_.commit();
     } catch (const std::exception&) {
@@ -182,7 +189,27 @@ TDatos::FinEscritura::~FinEscritura() {
 
 void TDatos::FinEscritura::terminar() {
     terminado_ = true;
-    if (t_.active()) t_.commit();
+    if (motor_ != nullptr)
+        motor_->terminar();
+    else if (t_.active())
+        t_.commit();
+}
+
+void TDatos::Empezar_Carga() {
+    if (cargaPendiente_) return; // a second load adds to the first one's pending work
+    // What the shared transaction holds from before is not the load's work.
+    if (IBTransaction1.active()) IBTransaction1.commitRetaining();
+    cargaPendiente_.emplace(IBTransaction1);
+}
+
+void TDatos::Terminar_Carga(bool descartar) {
+    if (!cargaPendiente_) return;
+    cargaPendiente_.reset();
+    if (!IBTransaction1.active()) return;
+    if (descartar)
+        IBTransaction1.rollbackRetaining();
+    else
+        IBTransaction1.commitRetaining();
 }
 
 QString TDatos::textoSinConexion() {
