@@ -473,7 +473,7 @@ bool PaginaArticulos::validarConfirmacion() {
 }
 
 void PaginaArticulos::confirmar() {
-    datos().confirmarArticulos(opciones(), listaCampos()); // shows its own summary
+    datos().confirmarArticulos(opciones(), listaCampos(), opcionesMotor()); // shows its own summary
 }
 
 void PaginaArticulos::vaciarStaging() {

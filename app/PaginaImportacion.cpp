@@ -1,5 +1,7 @@
 #include "PaginaImportacion.h"
 
+#include <QCheckBox>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,13 +9,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "CambioVistaPrevia.h"
 #include "CanalPagina.h"
+#include "FilasNoEscritas.h"
 #include "TDatos.h"
 #include "TJvFilenameEdit.h"
 #include "TkvDBGrid.h"
@@ -161,7 +166,9 @@ void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
     botonConfirmar_ = new QPushButton(QStringLiteral("Confirmar"));
     botonConfirmar_->setObjectName(QStringLiteral("kvBotonConfirmar"));
     capaBotones->addWidget(etiquetaPanel_, 1);
+    construirOpcionesMotor(capaBotones);
     capaBotones->addWidget(botonAtras_);
+    capaBotones->addWidget(botonSimular_);
     capaBotones->addWidget(botonConfirmar_);
     principal->addWidget(panelBotones_);
 
@@ -197,6 +204,11 @@ void PaginaImportacion::modoProceso(bool ocupado) {
         botonAtras_->setVisible(ocupado);
         botonConfirmar_->setVisible(ocupado);
         botonConfirmar_->setEnabled(cargado_);
+        // Engine options.
+        for (QWidget* w : {static_cast<QWidget*>(botonSimular_), static_cast<QWidget*>(casillaContinuar_),
+                           static_cast<QWidget*>(etiquetaLote_), static_cast<QWidget*>(cajaLote_)})
+            w->setVisible(ocupado);
+        botonSimular_->setEnabled(cargado_);
         etiquetaPanel_->setText(ocupado ? kTextoCancelar : QString());
     }
     alCambiarModo(ocupado);
@@ -300,8 +312,11 @@ void PaginaImportacion::pulsarCargar() {
         ponerModo(true);
         plegarOpciones(true);
         try {
+            // The masters the load creates wait for the choice between "Confirmar" and "Simular".
+            datos_.Empezar_Carga();
             cargar(fichero);
             cargado_ = true;
+            ficheroCargado_ = fichero;
         } catch (const std::exception& e) {
             fallo = true;
             mostrarError(e);
@@ -314,8 +329,10 @@ void PaginaImportacion::pulsarCargar() {
     // A load that failed leaves nothing to confirm: back to the configuration.
     if (fallo)
         pulsarAtras();
-    else if (botonConfirmar_)
+    else if (botonConfirmar_) {
         botonConfirmar_->setEnabled(true);
+        botonSimular_->setEnabled(true);
+    }
 }
 
 void PaginaImportacion::pulsarConfirmar() {
@@ -330,12 +347,26 @@ void PaginaImportacion::pulsarConfirmar() {
             // What was written before the error stays written; the run is over either way.
             mostrarError(e);
         }
+        // The rows not written, for the user to fix and import again.
+        const QString ruta = qd::exportarFilasNoEscritas(datos_, ficheroCargado_);
+        if (!ruta.isEmpty() &&
+            datos_.canal().ask(
+                QStringLiteral("Las filas que no se han escrito están en «%1», con su motivo en la "
+                               "columna Error.\r\n¿Desea abrir ese libro?")
+                    .arg(ruta)))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
     }
     pulsarAtras();
 }
 
 void PaginaImportacion::pulsarAtras() {
     if (ocupado_) return;
+    // Without a confirmation, what the load created stays, as it always did.
+    try {
+        datos_.Terminar_Carga(false);
+    } catch (const std::exception& e) {
+        mostrarError(e);
+    }
     vaciarStaging();
     cargado_ = false;
     if (grid_) grid_->modelo()->sincronizar();
@@ -343,4 +374,53 @@ void PaginaImportacion::pulsarAtras() {
     ponerModo(false);
     Estado(QString());
     datos_.Destruir_Excel();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Engine options: dry run, keep going, bulk commits.
+
+void PaginaImportacion::construirOpcionesMotor(QHBoxLayout* capa) {
+    casillaContinuar_ = new QCheckBox(QStringLiteral("Continuar tras errores"));
+    casillaContinuar_->setObjectName(QStringLiteral("chkContinuarTrasErrores"));
+    casillaContinuar_->setToolTip(
+        QStringLiteral("Una fila que la base de datos rechaza se deshace sola, se anota como incidencia "
+                       "con su fila y el texto del error, y el proceso sigue."));
+    etiquetaLote_ = new QLabel(QStringLiteral("Guardar cada"));
+    cajaLote_ = new QSpinBox;
+    cajaLote_->setObjectName(QStringLiteral("spinGuardarCadaFilas"));
+    cajaLote_->setRange(0, 1000000);
+    cajaLote_->setSingleStep(500);
+    cajaLote_->setSpecialValueText(QStringLiteral("fila"));
+    cajaLote_->setSuffix(QStringLiteral(" filas"));
+    cajaLote_->setToolTip(QStringLiteral("Guardar cada N filas en lugar de tras cada fila: mucho más rápido; "
+                                         "una interrupción pierde como mucho las filas desde el último "
+                                         "guardado, y repetir la importación la completa."));
+    etiquetaLote_->setBuddy(cajaLote_);
+    botonSimular_ = new QPushButton(QStringLiteral("Simular"));
+    botonSimular_->setObjectName(QStringLiteral("kvBotonSimular"));
+    botonSimular_->setToolTip(
+        QStringLiteral("Hace la importación y la deshace al final: muestra el resumen y "
+                       "las incidencias sin guardar nada."));
+    capa->addWidget(casillaContinuar_);
+    capa->addWidget(etiquetaLote_);
+    capa->addWidget(cajaLote_);
+    connect(botonSimular_, &QPushButton::clicked, this, [this] { pulsarSimular(); });
+}
+
+qd::OpcionesMotor PaginaImportacion::opcionesMotor() const {
+    qd::OpcionesMotor o;
+    o.simular = simulando_;
+    if (casillaContinuar_ != nullptr) o.continuar = casillaContinuar_->isChecked();
+    if (cajaLote_ != nullptr) o.lote = cajaLote_->value();
+    return o;
+}
+
+void PaginaImportacion::pulsarSimular() {
+    if (ocupado_) return;
+    simulando_ = true;
+    struct Fin {
+        bool& b;
+        ~Fin() { b = false; }
+    } fin{simulando_};
+    pulsarConfirmar();
 }

@@ -26,11 +26,15 @@
 #include <memory>
 
 #include "FieldList.h"
+#include "OpcionesMotor.h"
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QSplitter;
 class QStatusBar;
+class QHBoxLayout;
 class QTabWidget;
 class QVBoxLayout;
 class TDatos;
@@ -81,6 +85,13 @@ public:
     QPushButton* botonAtras() const { return botonAtras_; }
     QPushButton* botonConfirmar() const { return botonConfirmar_; }
 
+    // The engine options beside "Confirmar" (every kind has them): "Simular" runs the
+    // confirmation as a dry run, "Continuar tras errores" and "Guardar cada N filas" apply to both.
+    QPushButton* botonSimular() const { return botonSimular_; }
+    QCheckBox* casillaContinuar() const { return casillaContinuar_; }
+    QSpinBox* cajaLote() const { return cajaLote_; }
+    void pulsarSimular();
+
     // Busy (true) or configuration (false) state of this page.
     void modoProceso(bool ocupado);
     // The main window's Modo_Proceso / Modo_Configuracion, which set every page's state. Unset:
@@ -120,6 +131,9 @@ protected:
     // What the kind's own controls do in the busy (true) or configuration (false) state.
     virtual void alCambiarModo(bool ocupado) { (void)ocupado; }
 
+    // The engine options of the confirmation in progress (for the kind's confirmar()).
+    qd::OpcionesMotor opcionesMotor() const;
+
     void Estado(const QString& texto);
     void mostrarError(const std::exception& e);
     TDatos& datos() const { return datos_; }
@@ -150,12 +164,21 @@ private:
     QLabel* etiquetaPanel_ = nullptr;
     QPushButton* botonAtras_ = nullptr;
     QPushButton* botonConfirmar_ = nullptr;
+    // Engine options.
+    void construirOpcionesMotor(QHBoxLayout* capa);
+    QPushButton* botonSimular_ = nullptr;
+    QCheckBox* casillaContinuar_ = nullptr;
+    QSpinBox* cajaLote_ = nullptr;
+    QLabel* etiquetaLote_ = nullptr;
+    bool simulando_ = false;
+
     QStatusBar* barraEstado_ = nullptr;
     QLabel* panelTexto_ = nullptr;
     QLabel* panelFichero_ = nullptr;
     int paginaInterna_ = 0;
     bool ocupado_ = false;
     bool cargado_ = false;
+    QString ficheroCargado_;
     bool plegadas_ = false;
     QList<int> tamanosSplitter_;
 };

@@ -12,11 +12,14 @@
 #include <functional>
 #include <stdexcept>
 
+#include "OpcionesMotor.h"
+
 class TDatos;
 
 namespace qd::cli {
 
-enum Salida { kCorrecto = 0, kCancelado = 1, kFallo = 2 };
+// kConErrores: the run went to its end with rows the database refused (--continuar).
+enum Salida { kCorrecto = 0, kCancelado = 1, kFallo = 2, kConErrores = 3 };
 
 // A kind's options that cannot be used: the text says why; the importer exits with kFallo.
 class ErrorOpciones : public std::runtime_error {
@@ -28,10 +31,11 @@ private:
     QString texto_;
 };
 
-// A kind's run with its options fixed: stage the workbook, then write what was staged.
+// A kind's run with its options fixed: stage the workbook, then write what was staged with the
+// engine options of the command line (--simular, --continuar, --lote).
 struct Pasos {
     std::function<int(const QString& libro)> cargar; // returns the staged rows
-    std::function<void()> confirmar;
+    std::function<qd::ResultadoMotor(const qd::OpcionesMotor& motor)> confirmar;
 };
 
 struct TipoImportacion {

@@ -78,7 +78,9 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     const qd::FieldList campos = listaCampos(p, {porCodigo, alta, pvp, stock});
 
     return Pasos{[&d, o](const QString& libro) { return d.cargarArticulos(libro, o); },
-                 [&d, o, campos] { d.confirmarArticulos(o, campos); }};
+                 [&d, o, campos](const qd::OpcionesMotor& motor) {
+                     return d.confirmarArticulos(o, campos, motor).motor;
+                 }};
 }
 
 } // namespace

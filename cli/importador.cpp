@@ -1,6 +1,7 @@
 // The headless importer: runs an import kind's load and confirm steps on a workbook with the
 // options of its page, through the console implementation of the user channel, and exits with 0
-// when the import ran to its end, 1 when it was cancelled (Ctrl+C) and 2 when it failed.
+// when the import ran to its end, 1 when it was cancelled (Ctrl+C), 2 when it failed and 3 when it
+// went to its end with rows the database refused (--continuar).
 #include <QElapsedTimer>
 
 #include <csignal>
@@ -10,6 +11,7 @@
 #include "BloqueoImportacion.h"
 #include "ConsoleChannel.h"
 #include "FbApagado.h"
+#include "FilasNoEscritas.h"
 #include "TDatos.h"
 #include "TipoImportacion.h"
 #include "Workbook.h"
@@ -87,7 +89,8 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         "Importa un libro (.xls, .xlsx, .ods, .csv) en la base de datos sin ventana, con el mismo proceso\n"
         "que la página de la importación y las mismas opciones. Muestra los textos de estado, los avisos\n"
         "y el resumen final. Ctrl+C cancela tras la fila en curso.\n"
-        "Salida: 0 importación terminada, 1 cancelada, 2 error.\n\n"
+        "Salida: 0 importación terminada, 1 cancelada, 2 error, 3 terminada con filas con errores\n"
+        "(--continuar).\n\n"
         "Ejemplo:\n"
         "  qdimport --database demo.fdb --kind articulos --create --update --pvp --stock \\\n"
         "           --tarifa TAR1 --almacen ALM1 articulos.xlsx"));
@@ -123,6 +126,18 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     for (const TipoImportacion& t : tipos)
         for (const QCommandLineOption& o : t.opciones)
             p.addOption(o);
+    // The engine options, the same for every kind.
+    opcion(QStringLiteral("simular"),
+           QStringLiteral("Simular: la carga y la escritura se hacen y se deshacen al final; no se guarda "
+                          "nada. El resumen y las incidencias son los de una importación real."));
+    opcion(QStringLiteral("continuar"),
+           QStringLiteral("Continuar tras errores: una fila que la base de datos rechaza se deshace sola, "
+                          "se anota como incidencia con su fila y el texto del error, y se sigue."));
+    opcion(QStringLiteral("lote"),
+           QStringLiteral("Guardar cada N filas (0, por defecto: tras cada fila). Una importación "
+                          "interrumpida pierde como mucho las filas desde el último guardado; repetirla "
+                          "con --create --update la completa."),
+           QStringLiteral("N"), QStringLiteral("0"));
     opcion(QStringLiteral("tiempos"),
            QStringLiteral(
                "Mostrar al final las filas y los segundos de la carga (abrir, leer y pasar a la tabla "
@@ -160,7 +175,12 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     }
 
     int empresa = 0, grupo = 0, idUsuario = 0, albaran = 0, almacenLav = 0;
+    qd::OpcionesMotor motor;
     try {
+        motor.simular = p.isSet(QStringLiteral("simular"));
+        motor.continuar = p.isSet(QStringLiteral("continuar"));
+        motor.lote = entero(p, QStringLiteral("lote"), 0);
+        if (motor.lote < 0) throw ErrorOpciones(QStringLiteral("--lote espera un número de filas (0 o más)"));
         empresa = entero(p, QStringLiteral("empresa"), 1);
         grupo = entero(p, QStringLiteral("grupo"), 1);
         idUsuario = entero(p, QStringLiteral("id-usuario"), 1);
@@ -206,6 +226,8 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         QElapsedTimer reloj;
         reloj.start();
         datos.Abortar_Proceso = false;
+        // A dry run rolls back the masters the load creates as well: the load's work waits for it.
+        if (motor.simular) datos.Empezar_Carga();
         const int filas = pasos.cargar(libro);
         const qint64 carga = reloj.nsecsElapsed();
         if (datos.Abortar_Proceso) {
@@ -213,13 +235,15 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
             return kCancelado;
         }
         reloj.restart();
-        pasos.confirmar();
+        const qd::ResultadoMotor resultado = pasos.confirmar(motor);
         const qint64 escritura = reloj.nsecsElapsed();
+        qd::exportarFilasNoEscritas(datos, libro); // its path is told as an incidence
         if (p.isSet(QStringLiteral("tiempos")))
             std::fprintf(stderr, "tiempos: filas %d carga %.3f s escritura %.3f s\n", filas, carga / 1e9,
                          escritura / 1e9);
         datos.Destruir_Excel();
-        return datos.Abortar_Proceso ? kCancelado : kCorrecto;
+        if (datos.Abortar_Proceso) return kCancelado;
+        return resultado.filasConErrores > 0 ? kConErrores : kCorrecto;
     } catch (const ErrorOpciones& e) {
         error(e.texto());
         return kFallo;
@@ -228,6 +252,7 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         canal.message(qd::MessageKind::Error, TDatos::Texto_Error(e));
         if (!datos.Resumen_Hasta_Error.isEmpty())
             canal.message(qd::MessageKind::Plain, datos.Resumen_Hasta_Error);
+        qd::exportarFilasNoEscritas(datos, libro);
         return kFallo;
     }
 }

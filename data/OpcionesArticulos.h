@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "OpcionesMotor.h"
+
 namespace qd {
 
 struct OpcionesArticulos {
@@ -21,6 +23,7 @@ struct ResumenArticulos {
     int Nuevos = 0, Actualizados = 0, PVPModificados = 0, IntervalosModificados = 0, StockModificado = 0;
     int TotalRegistros = 0; // the staged record the loop stood on when it ended
     QString texto;          // the summary shown at the end
+    ResultadoMotor motor;   // the rows with errors and the rows not written, the dry run's mark
 };
 
 } // namespace qd

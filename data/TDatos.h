@@ -22,6 +22,7 @@
 #include "FbStatement.h"
 #include "FbTransaction.h"
 #include "FieldList.h"
+#include "MotorFilas.h"
 #include "OpcionesArticulos.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
@@ -167,15 +168,18 @@ public:
     // The text of an error as the user sees it: the database's own message, the dataset's or
     // the reader's text.
     static QString Texto_Error(const std::exception& e);
-    // Ends a writer's row: commits retaining when the transaction is active, lets pending
-    // messages through and answers whether the user asked to cancel.
+    // Ends a writer's row: commits retaining when the transaction is active (or does what the
+    // running engine's options say), lets pending messages through and answers whether the user
+    // asked to cancel.
     bool Fin_Fila_Escritura();
     // Ends a writer's run however its loop ends: the shared transaction is committed, so what
-    // the rows wrote stays written. A normal end calls terminar(), whose errors reach the
-    // caller; an end by an exception commits quietly and lets that exception go on.
+    // the rows wrote stays written (with an engine, the engine ends the run: a dry run rolls
+    // back). A normal end calls terminar(), whose errors reach the caller; an end by an
+    // exception ends quietly and lets that exception go on.
     class FinEscritura {
     public:
-        explicit FinEscritura(qd::fb::Transaction& t) : t_(t) {}
+        explicit FinEscritura(qd::fb::Transaction& t, qd::MotorFilas* motor = nullptr)
+            : t_(t), motor_(motor) {}
         ~FinEscritura();
         FinEscritura(const FinEscritura&) = delete;
         FinEscritura& operator=(const FinEscritura&) = delete;
@@ -183,8 +187,57 @@ public:
 
     private:
         qd::fb::Transaction& t_;
+        qd::MotorFilas* motor_;
         bool terminado_ = false;
     };
+
+    // --- the engine options of a run (MotorFilas) ------------------------------------------------
+    // A caller that may choose a dry run after the load (the page) or has chosen it (qdimport
+    // --simular) calls Empezar_Carga() before the load: the load's work (the masters its lookups
+    // create) then stays pending on the shared transaction instead of being committed as it goes.
+    // A confirmation commits it before its first row, a dry run rolls it back with its own work;
+    // Terminar_Carga(false) commits it ("Atrás", the module's end), Terminar_Carga(true) rolls it
+    // back. Nothing pending: no-op.
+    void Empezar_Carga();
+    void Terminar_Carga(bool descartar);
+    bool cargaPendiente() const { return cargaPendiente_.has_value(); }
+    // The engine of the running write, set by a kind's confirm step for the writer's loop.
+    qd::MotorFilas* motorEnCurso() const { return motor_; }
+    // Runs `escribir` with an engine of the given options in place for the writer: the load's
+    // pending work is committed first, or kept in the dry run's transaction (and rolled back with it).
+    template <class F> auto Con_Motor(const qd::OpcionesMotor& opciones, F&& escribir) {
+        if (opciones.simular)
+            cargaPendiente_.reset(); // the engine's hold keeps it, its rollback ends it
+        else
+            Terminar_Carga(false);
+        qd::MotorFilas motor(IBTransaction1, canal(), opciones);
+        motor_ = &motor;
+        struct Quitar {
+            qd::MotorFilas*& m;
+            ~Quitar() { m = nullptr; }
+        } quitar{motor_};
+        // The rows the engine let go (keep going) are rows not written, whatever becomes of the run.
+        struct Anotar {
+            TDatos& d;
+            qd::MotorFilas& m;
+            ~Anotar() {
+                for (const auto& f : m.resultado().fallidas)
+                    d.Anotar_Fila_No_Escrita(f.filaLibro, f.motivo);
+            }
+        } anotar{*this, motor};
+        return escribir(motor);
+    }
+
+    // --- rows not written ---------------------------------------------------------------------
+    // The sheet rows of the running import that were not written, and why: rows the loader
+    // dropped and rows the writer's database refused. Emptied when a load starts; the caller
+    // exports them for the user to fix and import again.
+    struct FilaNoEscrita {
+        int fila; // sheet row, from 1
+        QString motivo;
+    };
+    std::vector<FilaNoEscrita> Filas_No_Escritas;
+    void Anotar_Fila_No_Escrita(int fila, const QString& motivo);
 
     // Refuses (ErrorImportacion) an action that needs the database while the module is not
     // connected; the text tells the user to start the module again from the suite.
@@ -201,7 +254,9 @@ public:
     // Load: opens `fichero` and stages its rows; returns the rows read.
     int cargarArticulos(const QString& fichero, const OpcionesArticulos& o);
     // Confirm: builds the statements from the ticked fields and runs the writer.
-    ResumenArticulos confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos);
+    // `motor`: dry run, keep going, bulk commits (MotorFilas).
+    ResumenArticulos confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos,
+                                        const qd::OpcionesMotor& motor = {});
 
     // Stages the rows of the held workbook. OpcionBusqueda: true matches articles by code, false
     // by supplier reference (the field a row must have to stay). UsarTopeIntervalo changes nothing
@@ -230,6 +285,8 @@ private:
     // Each kind declares the fields of its staging table (called once, from the constructor).
     void Definir_kvRxMDArticulos();
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
+    std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
+    qd::MotorFilas* motor_ = nullptr;
 
     qd::UserChannel* canal_ = nullptr;
 };

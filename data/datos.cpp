@@ -43,6 +43,10 @@ TDatos::TDatos()
 }
 
 TDatos::~TDatos() {
+    try {
+        Terminar_Carga(false); // what a load created and nobody discarded stays, as it always did
+    } catch (const std::exception&) {
+    }
     Destruir_Excel();
 }
 

@@ -476,6 +476,9 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
             if (t.value(campoBusqueda).isNull()) {
                 if (sinBusqueda++ == 0) primeraSinBusqueda = filaActual;
                 ultimaSinBusqueda = filaActual;
+                Anotar_Fila_No_Escrita(
+                    filaActual, QStringLiteral("Falta la columna %1 por la que se buscan los artículos.")
+                                    .arg(campoBusqueda));
                 return false;
             }
             return true;
@@ -503,7 +506,8 @@ int TDatos::cargarArticulos(const QString& fichero, const OpcionesArticulos& o) 
     return kvRxMDArticulos.recordCount();
 }
 
-TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos) {
+TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos,
+                                                    const qd::OpcionesMotor& motor) {
     Exigir_Conexion();
     canal().status(QStringLiteral("Construyendo sentencias SQL de Inserción y Actualización"));
     // An update sets only the ticked fields the workbook has a column for.
@@ -511,7 +515,7 @@ TDatos::ResumenArticulos TDatos::confirmarArticulos(const OpcionesArticulos& o, 
         qd::prepararSentenciasArticulos(campos, Cabeceras_Presentes(kvRxMDArticulos));
     if (!o.SoloNuevos && !o.SoloPvpStock) Avisar_Campos_Ausentes(sentencias);
     canal().status(QStringLiteral("Importando datos de Artículos a la Base de Datos"));
-    ResumenArticulos r = Insertar_Articulos(o, sentencias);
+    ResumenArticulos r = Con_Motor(motor, [&](qd::MotorFilas&) { return Insertar_Articulos(o, sentencias); });
     canal().status(QStringLiteral("Proceso terminado."));
     return r;
 }
@@ -562,12 +566,19 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
     };
 
     bool cancelado = false;
-    FinEscritura fin(IBTransaction1);
+    FinEscritura fin(IBTransaction1, motor_);
+    // The engine's incidences and its list of rows not written name the workbook row.
+    if (motor_) motor_->filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
+    // A row that fails goes to the handler below: the engine undoes it and the loop resumes at the
+    // next row, or the error goes on to the caller.
+    bool reanudar = false;
+bucle:
     try {
         if (t.active() && !t.isEmpty()) {
-            t.first();
+            if (!reanudar) t.first();
             while (!t.eof()) {
                 IBTransaction1.ensureStarted();
+                if (motor_) motor_->empezarFila();
                 QList<int> encontrados = buscarArticulos(buscar, t.value(campoBusqueda).toString());
                 if (encontrados.isEmpty()) encontrados << 0; // once, with no article
                 bool avisadoBusqueda = false;
@@ -668,12 +679,23 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
             }
         }
     } catch (const std::exception& e) {
-        // A stopping error names the workbook row (and column) it came from; what was written
-        // before it stays written and its counts are kept for the caller.
-        canal().progressClose();
-        r.TotalRegistros = t.recNo();
-        Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") + cuentas();
-        throw Error_En_Fila(e, t);
+        if (motor_ != nullptr && motor_->filaFallida(Texto_Error(e))) {
+            progreso(t.recNo());
+            t.next();
+            if (!Fin_Fila_Escritura()) {
+                reanudar = true;
+                goto bucle;
+            }
+            cancelado = true;
+        } else {
+            // A stopping error names the workbook row (and column) it came from; what was written
+            // before it stays written and its counts are kept for the caller.
+            canal().progressClose();
+            r.TotalRegistros = t.recNo();
+            Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") + cuentas();
+            Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), Texto_Error(e));
+            throw Error_En_Fila(e, t);
+        }
     }
     canal().progressClose();
     fin.terminar();
@@ -681,6 +703,10 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
     r.TotalRegistros = t.active() ? t.recNo() : 0;
     r.texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n") + cuentas();
     if (cancelado) r.texto = QStringLiteral("Proceso cancelado por el usuario.\r\n\r\n") + r.texto;
+    if (motor_) {
+        r.motor = motor_->resultado();
+        r.texto = motor_->resumen(r.texto);
+    }
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

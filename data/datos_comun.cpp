@@ -22,6 +22,7 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
                              const std::function<bool()>& conservar) {
     tabla.close();
     tabla.open();
+    Filas_No_Escritas.clear();
     if (!hayExcel()) return 0;
     const qd::wb::Sheet& hoja = hojaExcel();
     const int ultimaFila = Ultima_Fila_Excel();
@@ -126,10 +127,12 @@ bool TDatos::Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, i
     const QString codigo = hoja.text(fila, columna).trimmed();
     const int tam = tabla.fieldDefs().at(i).size;
     if (tam > 0 && codigo.size() > tam) {
-        Incidencia_Celda(fila, hoja.text(1, columna), codigo,
-                         QStringLiteral("tiene %1 caracteres y el código admite %2; la fila no se carga.")
-                             .arg(codigo.size())
-                             .arg(tam));
+        const QString que = QStringLiteral("tiene %1 caracteres y el código admite %2; la fila no se carga.")
+                                .arg(codigo.size())
+                                .arg(tam);
+        Incidencia_Celda(fila, hoja.text(1, columna), codigo, que);
+        Anotar_Fila_No_Escrita(fila,
+                               QStringLiteral("Columna %1: «%2» %3").arg(hoja.text(1, columna), codigo, que));
         return false;
     }
     tabla.setValue(i, codigo);
@@ -291,12 +294,19 @@ QString TDatos::Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QStrin
 }
 
 bool TDatos::Fin_Fila_Escritura() {
-    if (IBTransaction1.active()) IBTransaction1.commitRetaining();
+    if (motor_ != nullptr)
+        motor_->filaTerminada();
+    else if (IBTransaction1.active())
+        IBTransaction1.commitRetaining();
     return canal().processEventsAndCancelled();
 }
 
 TDatos::FinEscritura::~FinEscritura() {
     if (terminado_) return;
+    if (motor_ != nullptr) {
+        motor_->terminarEnSilencio();
+        return;
+    }
     try {
         if (t_.active()) t_.commit();
     } catch (const std::exception&) {
@@ -306,7 +316,27 @@ TDatos::FinEscritura::~FinEscritura() {
 
 void TDatos::FinEscritura::terminar() {
     terminado_ = true;
-    if (t_.active()) t_.commit();
+    if (motor_ != nullptr)
+        motor_->terminar();
+    else if (t_.active())
+        t_.commit();
+}
+
+void TDatos::Empezar_Carga() {
+    if (cargaPendiente_) return; // a second load adds to the first one's pending work
+    // What the shared transaction holds from before is not the load's work.
+    if (IBTransaction1.active()) IBTransaction1.commitRetaining();
+    cargaPendiente_.emplace(IBTransaction1);
+}
+
+void TDatos::Terminar_Carga(bool descartar) {
+    if (!cargaPendiente_) return;
+    cargaPendiente_.reset();
+    if (!IBTransaction1.active()) return;
+    if (descartar)
+        IBTransaction1.rollbackRetaining();
+    else
+        IBTransaction1.commitRetaining();
 }
 
 QString TDatos::textoSinConexion() {
@@ -316,4 +346,8 @@ QString TDatos::textoSinConexion() {
 
 void TDatos::Exigir_Conexion() const {
     if (!IBDatabase.connected()) throw qd::ErrorImportacion(textoSinConexion());
+}
+
+void TDatos::Anotar_Fila_No_Escrita(int fila, const QString& motivo) {
+    Filas_No_Escritas.push_back({fila, motivo});
 }

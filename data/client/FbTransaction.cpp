@@ -82,6 +82,12 @@ void Transaction::commit() {
 
 void Transaction::commitRetaining() {
     requireActive(*this);
+    if (held()) return;
+    forceCommitRetaining();
+}
+
+void Transaction::forceCommitRetaining() {
+    requireActive(*this);
     ISC_STATUS_ARRAY status;
     isc_tr_handle tr = handle_;
     if (isc_commit_retaining(status, &tr)) throw Error::fromStatus(status);

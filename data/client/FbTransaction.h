@@ -26,7 +26,10 @@ public:
 
     void start();
     void commit();
+    // Commits and keeps the transaction's context; does nothing while the transaction is held.
     void commitRetaining();
+    // Commits retaining even while held (the holder's own commits).
+    void forceCommitRetaining();
     void rollback();
     void rollbackRetaining();
     bool active() const { return handle_ != 0; }
@@ -34,6 +37,22 @@ public:
     void ensureStarted() {
         if (!active()) start();
     }
+
+    // A hold keeps the work of the transaction pending: while one is in place, commitRetaining()
+    // commits nothing, so every "make it permanent now" of the code that runs meanwhile is left to
+    // the holder (a dry run rolls back, a bulk run commits every N rows, a row under a savepoint
+    // keeps it). Holds nest; commit(), rollback() and the retaining rollback are not affected.
+    class Hold {
+    public:
+        explicit Hold(Transaction& t) : t_(t) { ++t_.holds_; }
+        ~Hold() { --t_.holds_; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        Transaction& t_;
+    };
+    bool held() const { return holds_ > 0; }
 
     Attachment* attachment() const { return db_; }
     void setCommitOnDestroy(bool on) { commitOnDestroy_ = on; }
@@ -52,6 +71,7 @@ private:
     QStringList params_;
     unsigned int handle_ = 0;
     bool commitOnDestroy_ = false;
+    int holds_ = 0;
 };
 
 } // namespace qd::fb

@@ -14,6 +14,7 @@
 #include "ConsultasPrueba.h"
 #include "FieldList.h"
 #include "GuiChannel.h"
+#include "MotorFilas.h"
 #include "PaginaImportacion.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
@@ -203,7 +204,12 @@ TEST(TipoJuguete, ARowInTheTableOfKindsRunsHeadless) {
         if (p.isSet(QStringLiteral("solo-codigo"))) campos->setChecked(1, false);
         Marcas* m = marcas.get();
         return qd::cli::Pasos{[m](const QString& libro) { return m->cargar(libro); },
-                              [m, campos] { m->confirmar(*campos); }};
+                              [m, campos](const qd::OpcionesMotor& motor) {
+                                  return m->datos.Con_Motor(motor, [&](qd::MotorFilas& engine) {
+                                      m->confirmar(*campos);
+                                      return engine.resultado();
+                                  });
+                              }};
     };
 
     QList<qd::cli::TipoImportacion> tipos = qd::cli::tiposImportacion();

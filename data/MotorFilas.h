@@ -1,0 +1,75 @@
+#pragma once
+// The row loop's commit and error policy, shared by the writers of every import kind.
+//
+// A writer calls, for each staged row: empezarFila() before its first statement, filaFallida()
+// from its handler when a statement of the row throws, and filaTerminada() when it moves on
+// (TDatos::Fin_Fila_Escritura does it); and at the end terminar() (TDatos::FinEscritura does it).
+//
+// Without options the policy is the module's own: no savepoint, a commit-retaining after each row,
+// an error goes on to the caller, a commit at the end. With any option the engine holds the shared
+// transaction (every commit-retaining of the code that runs meanwhile commits nothing, see
+// fb::Transaction::Hold), each row runs under a savepoint, and the engine commits:
+//   - simular: never; the end rolls everything back (the load's pending work too);
+//   - lote N:  every N rows, and at the end however the loop ends (cancel, stopping error);
+//   - continuar alone: after each row, as without options.
+// With `continuar`, a row whose statement fails is rolled back to its savepoint, told as an
+// incidence ("Fila N: <database text>"), counted and kept in the result, and the loop goes on.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "FbStatement.h"
+#include "FbTransaction.h"
+#include "OpcionesMotor.h"
+
+namespace qd {
+
+class UserChannel;
+
+class MotorFilas {
+public:
+    MotorFilas(fb::Transaction& t, UserChannel& canal, const OpcionesMotor& opciones);
+    ~MotorFilas();
+    MotorFilas(const MotorFilas&) = delete;
+    MotorFilas& operator=(const MotorFilas&) = delete;
+
+    const OpcionesMotor& opciones() const { return opciones_; }
+    const ResultadoMotor& resultado() const { return resultado_; }
+
+    // The workbook row of the row in progress, for incidences and the rows not written. Unset, the
+    // rows are numbered from 1 in the order the loop meets them.
+    std::function<int()> filaLibro;
+
+    void empezarFila();
+    // A statement of the row threw with `motivo`. True: the row was undone and recorded, the loop
+    // goes on. False: the error must stop the loop (the caller rethrows it).
+    bool filaFallida(const QString& motivo);
+    // The row is over (written or undone): releases its savepoint and commits as the options say.
+    void filaTerminada();
+    // The end of the run: commits (rolls back in a dry run); errors reach the caller.
+    void terminar();
+    // The same at an end by an exception: errors are swallowed (the first error is the one to see).
+    void terminarEnSilencio() noexcept;
+
+    // The summary text with what the options add: the dry run's notice first, the rows with errors
+    // last.
+    QString resumen(const QString& texto) const;
+
+private:
+    void sentencia(fb::Statement& s);
+    void guardar();
+
+    fb::Transaction& t_;
+    UserChannel& canal_;
+    OpcionesMotor opciones_;
+    std::optional<fb::Transaction::Hold> hold_;
+    fb::Statement punto_, volver_, soltar_;
+    ResultadoMotor resultado_;
+    bool enFila_ = false;
+    int filas_ = 0;      // rows begun
+    int sinGuardar_ = 0; // rows since the last commit
+    int guardadas_ = 0;  // rows committed so far (bulk commits)
+};
+
+} // namespace qd
