@@ -1,5 +1,7 @@
 #include "MotorFilas.h"
 
+#include <utility>
+
 #include "UserChannel.h"
 
 namespace qd {
@@ -26,9 +28,17 @@ void MotorFilas::sentencia(fb::Statement& s) {
 
 void MotorFilas::empezarFila() {
     ++filas_;
+    errorEnFila_ = false;
     if (!hold_) return;
     sentencia(punto_);
     enFila_ = true;
+}
+
+void MotorFilas::errorSecundario(const QString& motivo) {
+    if (errorEnFila_) return;
+    errorEnFila_ = true;
+    ++resultado_.filasConErrores;
+    resultado_.fallidas.append({filaLibro ? filaLibro() : filas_, motivo});
 }
 
 bool MotorFilas::filaFallida(const QString& motivo) {
@@ -36,6 +46,10 @@ bool MotorFilas::filaFallida(const QString& motivo) {
     // What the row wrote before the failing statement goes too: a row is written whole or not at all.
     sentencia(volver_);
     if (!opciones_.continuar) return false;
+    if (std::exchange(errorEnFila_, false)) { // the row's secondary error gives way to this one
+        --resultado_.filasConErrores;
+        resultado_.fallidas.removeLast();
+    }
     const int fila = filaLibro ? filaLibro() : filas_;
     ++resultado_.filasConErrores;
     resultado_.fallidas.append({fila, motivo});

@@ -45,6 +45,10 @@ public:
     // A statement of the row threw with `motivo`. True: the row was undone and recorded, the loop
     // goes on. False: the error must stop the loop (the caller rethrows it).
     bool filaFallida(const QString& motivo);
+    // A secondary step of the row failed (stock, prices) and the row goes on, as the module does;
+    // when the failure is one the user must know (a lock or update conflict) the row counts as a
+    // row with errors and is recorded with `motivo` (once per row).
+    void errorSecundario(const QString& motivo);
     // The row is over (written or undone): releases its savepoint and commits as the options say.
     void filaTerminada();
     // The end of the run: commits (rolls back in a dry run); errors reach the caller.
@@ -67,6 +71,7 @@ private:
     fb::Statement punto_, volver_, soltar_;
     ResultadoMotor resultado_;
     bool enFila_ = false;
+    bool errorEnFila_ = false;
     int filas_ = 0;      // rows begun
     int sinGuardar_ = 0; // rows since the last commit
     int guardadas_ = 0;  // rows committed so far (bulk commits)

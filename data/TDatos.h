@@ -228,6 +228,11 @@ public:
         return escribir(motor);
     }
 
+    // A secondary step of a written row failed (stock, prices): a warning naming the workbook row
+    // and the code, and the loop goes on. A lock or update conflict also counts the row as a row
+    // with errors (it is listed with the rows not written).
+    void Aviso_Fila(const std::exception& e, const TkvRxMemoryData& tabla, const QString& codigo);
+
     // --- rows not written ---------------------------------------------------------------------
     // The sheet rows of the running import that were not written, and why: rows the loader
     // dropped and rows the writer's database refused. Emptied when a load starts; the caller

@@ -220,9 +220,7 @@ void actualizarPrecios(TDatos& d, Precios& p, const TDatos::OpcionesArticulos& o
     TkvRxMemoryData& t = d.kvRxMDArticulos;
     p.idArticulo = idArticulo;
     p.tarifa = o.Tarifa_Ventas;
-    auto aviso = [&d](const std::exception& e) {
-        d.canal().message(qd::MessageKind::Warning, TDatos::Texto_Error(e));
-    };
+    auto aviso = [&d, &t](const std::exception& e) { d.Aviso_Fila(e, t, t.value(kCodigo).toString()); };
     auto inter = [](int k, bool conIva) {
         return QStringLiteral("INTER") + QString::number(k) + (conIva ? QStringLiteral("IVA") : QString());
     };
@@ -649,7 +647,7 @@ bucle:
                             ejecutar(stocks);
                             ++r.StockModificado;
                         } catch (const std::exception& e) {
-                            canal().message(qd::MessageKind::Warning, Texto_Error(e));
+                            Aviso_Fila(e, t, t.value(kCodigo).toString());
                         }
                         if (o.ActualizarCosteInical) {
                             coste.paramByName(QStringLiteral("ParArticulo")).setInt(id);
@@ -665,7 +663,7 @@ bucle:
                             IBTransaction1.ensureStarted();
                             actualizarPrecios(*this, precios, o, id, r);
                         } catch (const std::exception& e) {
-                            canal().message(qd::MessageKind::Warning, Texto_Error(e));
+                            Aviso_Fila(e, t, t.value(kCodigo).toString());
                         }
                     }
                 }
@@ -679,7 +677,13 @@ bucle:
             }
         }
     } catch (const std::exception& e) {
-        if (motor_ != nullptr && motor_->filaFallida(Texto_Error(e))) {
+        // A lock or update conflict (another program on the same record) names the code too.
+        const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
+        const QString motivo =
+            (fb && fb->isLockConflict() ? QStringLiteral("código %1: ").arg(t.value(kCodigo).toString())
+                                        : QString()) +
+            Texto_Error(e);
+        if (motor_ != nullptr && motor_->filaFallida(motivo)) {
             progreso(t.recNo());
             t.next();
             if (!Fin_Fila_Escritura()) {

@@ -2,6 +2,8 @@
 // cells in staging fields, code lookups, binding, the end of a written row).
 #include "TDatos.h"
 
+#include "MotorFilas.h"
+
 #include "ErrorImportacion.h"
 #include "FbError.h"
 #include "Sheet.h"
@@ -179,6 +181,10 @@ qd::ErrorImportacion TDatos::Error_En_Fila(const std::exception& e, const TkvRxM
         campo = fb->parameter();
     const int fila = Fila_Hoja(tabla, tabla.recNo());
     QString donde = fila > 0 ? QStringLiteral("Fila %1").arg(fila) : QString();
+    // A lock or update conflict (another program writing the same record) also names the code.
+    if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
+        fb && fb->isLockConflict() && !donde.isEmpty() && tabla.fieldIndex(QStringLiteral("CODIGO")) >= 0)
+        donde += QStringLiteral(" (código %1)").arg(tabla.value(QStringLiteral("CODIGO")).toString());
     if (!campo.isEmpty() && tabla.fieldIndex(campo) >= 0) {
         if (!donde.isEmpty()) donde += QStringLiteral(", ");
         donde += QStringLiteral("columna ") + Cabecera_Campo(tabla, campo);
@@ -350,4 +356,13 @@ void TDatos::Exigir_Conexion() const {
 
 void TDatos::Anotar_Fila_No_Escrita(int fila, const QString& motivo) {
     Filas_No_Escritas.push_back({fila, motivo});
+}
+
+void TDatos::Aviso_Fila(const std::exception& e, const TkvRxMemoryData& tabla, const QString& codigo) {
+    const QString texto = QStringLiteral("Fila %1 (código %2): %3")
+                              .arg(Fila_Hoja(tabla, tabla.recNo()))
+                              .arg(codigo, Texto_Error(e));
+    canal().message(qd::MessageKind::Warning, texto);
+    const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
+    if (fb != nullptr && fb->isLockConflict() && motor_ != nullptr) motor_->errorSecundario(texto);
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "CamposArticulos.h"
+#include "ConsultasPrueba.h"
 #include "RecordingChannel.h"
 #include "Sheet.h"
 #include "TDatos.h"
@@ -15,38 +16,11 @@
 
 namespace {
 
-QList<QVariantList> consultar(qd::fb::Attachment& a, const QString& sql) {
-    qd::fb::Transaction t(&a);
-    QList<QVariantList> filas;
-    {
-        qd::fb::Statement s(&a, &t);
-        s.setSql(sql);
-        s.execute();
-        while (!s.eof()) {
-            QVariantList fila;
-            for (int i = 0; i < s.fieldCount(); ++i)
-                fila << s.field(i).asVariant();
-            filas << fila;
-            s.next();
-        }
-        s.close();
-    }
-    t.commit();
-    return filas;
-}
+using qd::test::consultar;
+using qd::test::ejecutar;
 
 qint64 numero(qd::fb::Attachment& a, const QString& sql) {
     return consultar(a, sql).value(0).value(0).toLongLong();
-}
-
-void ejecutar(qd::fb::Attachment& a, const QString& sql) {
-    qd::fb::Transaction t(&a);
-    {
-        qd::fb::Statement s(&a, &t);
-        s.setSql(sql);
-        s.execute();
-    }
-    t.commit();
 }
 
 // Counts and sums of every table an article import touches, masters included.
@@ -240,6 +214,58 @@ TEST(MotorArticulos, FilaRechazada) {
                                             "A.IDARTICULOS = AA.ARTICULOCARACTERISTICA WHERE A.CODIGO "
                                             "STARTING WITH 'Q' AND AA.STOCKACTUAL1 > 0")),
                   k.escritos);
+    }
+}
+
+// Another program holding an article's record: with keep going the conflict is a row with errors
+// that names the workbook row and the code, and the other rows are written; without it, the
+// stopping error names them.
+TEST(MotorArticulos, ConflictoDeBloqueoNombraFilaYCodigo) {
+    QTemporaryDir dir;
+    const QString libro = libroConFilaRechazada(dir); // no check added: every row is acceptable
+    for (const bool seguir : {true, false}) {
+        SCOPED_TRACE(seguir ? "continuar" : "sin continuar");
+        qd::test::TempDatabase db;
+        {
+            auto a = db.attach();
+            ejecutar(*a,
+                     QStringLiteral(
+                         "INSERT INTO ARTICULOS (CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES ('Q04', 'Antes', 1)"));
+        }
+        auto otro = db.attach();
+        qd::fb::Transaction bloqueo(otro.get(), {QStringLiteral("read_committed"),
+                                                 QStringLiteral("rec_version"), QStringLiteral("nowait")});
+        {
+            qd::fb::Statement s(otro.get(), &bloqueo);
+            s.setSql(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = 'Otro programa' WHERE CODIGO = 'Q04'"));
+            bloqueo.start();
+            s.execute();
+        }
+        Importacion im(db);
+        Conexion c(db);
+        c.d.cargarArticulos(libro, im.o);
+        qd::OpcionesMotor motor;
+        motor.continuar = seguir;
+        QString error;
+        TDatos::ResumenArticulos r;
+        try {
+            r = c.d.confirmarArticulos(im.o, im.campos, motor);
+        } catch (const std::exception& e) {
+            error = TDatos::Texto_Error(e);
+        }
+        bloqueo.rollback();
+        if (seguir) {
+            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+            EXPECT_EQ(r.motor.filasConErrores, 1);
+            EXPECT_TRUE(c.canal.incidences().filter(QStringLiteral("Fila 5: código Q04: ")).size() == 1)
+                << c.canal.incidences().join('\n').toStdString();
+            EXPECT_TRUE(r.texto.endsWith(QStringLiteral("Filas con errores: 1")));
+        } else {
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Fila 5 (código Q04)"))) << error.toStdString();
+        }
+        auto a = db.attach();
+        EXPECT_EQ(numero(*a, QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO STARTING WITH 'Q'")),
+                  seguir ? 10 : 4);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <ibase.h>
+
 #include "BloqueoImportacion.h"
 #include "ErrorImportacion.h"
 #include "FbAttachment.h"
@@ -141,4 +143,13 @@ TEST(BloqueoImportacion, TwoQdimportRunsOfOneWorkbookTheSecondIsRefusedAtOnce) {
             .toInt(),
         0)
         << "no duplicate code";
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const int resultado = RUN_ALL_TESTS();
+    // The embedded engine is stopped in order before the process ends: left to the exit handlers,
+    // its threads could still be running while the process tears down (now and then a crash at exit).
+    fb_shutdown(10000, fb_shutrsn_app_stopped);
+    return resultado;
 }
