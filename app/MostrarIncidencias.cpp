@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace qd::gui {
 
 namespace {
@@ -31,6 +33,13 @@ void showIncidences(QWidget* parent, QStringList& list, const QString& path) {
 
     const QString filePath = path.isEmpty() ? Incidencias::defaultPath() : path;
     const IncidenceFileResult written = Incidencias::write(list, filePath);
+
+    // Unattended (QD_MENSAJES_SIN_VENTANA=1): saved and logged, no window waits for anyone.
+    if (qEnvironmentVariableIntValue("QD_MENSAJES_SIN_VENTANA") == 1) {
+        for (const QString& line : std::as_const(list))
+            std::fprintf(stderr, "[incidencia] %s\n", line.toLocal8Bit().constData());
+        return;
+    }
 
     TFormAyudaRapida form(parent);
     if (written.ok) {

@@ -326,6 +326,8 @@ void PaginaImportacion::pulsarCargar() {
             grid_->ajustarColumnas();
         }
     }
+    // What the load could not take is shown before the review.
+    if (mostrarIncidencias) mostrarIncidencias();
     // A load that failed leaves nothing to confirm: back to the configuration.
     if (fallo)
         pulsarAtras();
@@ -336,8 +338,7 @@ void PaginaImportacion::pulsarCargar() {
 }
 
 void PaginaImportacion::pulsarConfirmar() {
-    if (ocupado_ || !validarConfirmacion() || !cargado_) return;
-    if (!conectadoOAviso()) return;
+    if (ocupado_ || !validarConfirmacion() || !conectadoOAviso() || !cargado_) return;
     {
         Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
         CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
@@ -356,6 +357,7 @@ void PaginaImportacion::pulsarConfirmar() {
                     .arg(ruta)))
             QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
     }
+    if (mostrarIncidencias) mostrarIncidencias();
     pulsarAtras();
 }
 

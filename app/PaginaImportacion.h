@@ -97,6 +97,9 @@ public:
     // The main window's Modo_Proceso / Modo_Configuracion, which set every page's state. Unset:
     // only this page changes state.
     std::function<void(bool ocupado)> cambiarModoVentana;
+    // Shows (and saves) the incidences a load or a write reported, when there are any: the main
+    // window's Mostrar_Incidencias. Unset: nothing is shown.
+    std::function<void()> mostrarIncidencias;
 
     // The road of an import (see above).
     void pulsarCargar();

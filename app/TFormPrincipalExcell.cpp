@@ -180,6 +180,9 @@ void TFormPrincipalExcell::anadirPagina(int pestana, PaginaImportacion* p) {
             Modo_Configuracion();
     };
     connect(p, &PaginaImportacion::bucleEnCurso, this, &TFormPrincipalExcell::bucleEnCurso);
+    p->mostrarIncidencias = [this] {
+        if (!ListaIncidencias.isEmpty()) Mostrar_Incidencias();
+    };
     paginasImportacion_[pestana] = p;
 }
 

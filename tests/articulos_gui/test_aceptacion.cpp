@@ -223,6 +223,9 @@ TEST_F(AceptacionTest, NotConnectedRefusesEachActionOnce) {
     EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 0);
     EXPECT_FALSE(pagina->cargado());
     canal.clear();
+    pagina->kvBotonConfirmarClick();
+    EXPECT_EQ(canal.messages(), QStringList{TDatos::textoSinConexion()});
+    canal.clear();
     auto* almacen = pagina->findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupAlmacen"));
     almacen->setText(QStringLiteral("CEN"));
     almacen->ConfirmarCambios();
@@ -265,6 +268,40 @@ TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
     QFile ini(QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("PrecioMedioCoste=0"));
+}
+
+// What a load could not take is shown at its end and saved in the module's incidence file.
+TEST_F(AceptacionTest, IncidencesOfALoadAreShownAndSaved) {
+    qputenv("QD_MENSAJES_SIN_VENTANA", "1"); // the incidence window is saved and logged only
+    qd::test::TempDatabase bd;
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("iva.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("CODIGO;NOMBRE;IVA\r\nZI1;Con IVA desconocido;99\r\n");
+    }
+    TDatos datos;
+    {
+        TFormPrincipalExcell ventana(datos, {QStringLiteral("1"), QStringLiteral("1"), bd.path(),
+                                             QStringLiteral("1"), QStringLiteral("SYSDBA"),
+                                             QStringLiteral("masterkey"), QString(), QStringLiteral("ART"),
+                                             QStringLiteral("0"), QStringLiteral("0")});
+        ventana.show();
+        auto* pagina = qobject_cast<PaginaArticulos*>(ventana.paginaImportacion(0));
+        ASSERT_NE(pagina, nullptr);
+        pagina->findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
+        pagina->selector()->setText(csv);
+        pagina->ButtonCargarXLSArticulosClick();
+        EXPECT_TRUE(pagina->cargado());
+        EXPECT_TRUE(ventana.ListaIncidencias.isEmpty()) << "shown, then emptied";
+        pagina->kvBotonAtrasClick();
+    }
+    QFile fichero(QDir(modulo.path()).filePath(QStringLiteral("Incidencias_Excel.txt")));
+    ASSERT_TRUE(fichero.open(QIODevice::ReadOnly));
+    const QString texto = QString::fromLatin1(fichero.readAll());
+    EXPECT_TRUE(texto.contains(QStringLiteral("columna IVA"))) << texto.toStdString();
+    qunsetenv("QD_MENSAJES_SIN_VENTANA");
 }
 
 // A recorder that lets a test act while a loop lets window messages through, as a user clicking
