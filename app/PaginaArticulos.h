@@ -68,6 +68,7 @@ protected:
     void cargar(const QString& fichero) override;
     void confirmar() override;
     bool validarConfirmacion() override;
+    QString tipoImportacion() const override { return QStringLiteral("articulos"); }
     void vaciarStaging() override;
 
 private:

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "BloqueoImportacion.h"
 #include "CambioVistaPrevia.h"
 #include "CanalPagina.h"
 #include "FilasNoEscritas.h"
@@ -312,6 +313,12 @@ void PaginaImportacion::pulsarCargar() {
         ponerModo(true);
         plegarOpciones(true);
         try {
+            // One import of the kind at a time on the database, from the load to the end of the run.
+            if (!tipoImportacion().isEmpty()) {
+                bloqueo_ = std::make_unique<qd::BloqueoImportacion>(datos_.IBDatabase, tipoImportacion());
+                if (!bloqueo_->aviso().isEmpty())
+                    datos_.canal().message(qd::MessageKind::Warning, bloqueo_->aviso());
+            }
             // The masters the load creates wait for the choice between "Confirmar" and "Simular".
             datos_.Empezar_Carga();
             cargar(fichero);
@@ -371,6 +378,7 @@ void PaginaImportacion::pulsarAtras() {
     }
     vaciarStaging();
     cargado_ = false;
+    bloqueo_.reset();
     if (grid_) grid_->modelo()->sincronizar();
     plegarOpciones(false);
     ponerModo(false);

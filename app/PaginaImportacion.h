@@ -38,6 +38,9 @@ class QHBoxLayout;
 class QTabWidget;
 class QVBoxLayout;
 class TDatos;
+namespace qd {
+class BloqueoImportacion;
+}
 class TJvFilenameEdit;
 class TkvDBGrid;
 class TsuiCheckListBox;
@@ -129,6 +132,9 @@ protected:
     // Checks the kind's options before a load and before "Confirmar" does anything (shows its own
     // message and returns false to refuse).
     virtual bool validarConfirmacion() { return true; }
+    // The kind's code for the lock that lets one import of a kind run at a time on a database (the
+    // same code qdimport uses: "articulos"); empty: no lock.
+    virtual QString tipoImportacion() const { return {}; }
     // Empties the kind's staging table ("Atrás").
     virtual void vaciarStaging() {}
     // What the kind's own controls do in the busy (true) or configuration (false) state.
@@ -182,6 +188,7 @@ private:
     bool ocupado_ = false;
     bool cargado_ = false;
     QString ficheroCargado_;
+    std::unique_ptr<qd::BloqueoImportacion> bloqueo_; // held from the load to "Atrás"
     bool plegadas_ = false;
     QList<int> tamanosSplitter_;
 };

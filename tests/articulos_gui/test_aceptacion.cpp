@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BloqueoImportacion.h"
 #include "EntornoPrueba.h"
 #include "GuiChannel.h"
 #include "ModuleFiles.h"
@@ -268,6 +269,29 @@ TEST_F(AceptacionTest, MainWindowShowsThePageAndKeepsItsTicks) {
     QFile ini(QDir(modulo.path()).filePath(QStringLiteral("Excel.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("PrecioMedioCoste=0"));
+}
+
+// One import of a kind at a time: while another program's article import runs, the page refuses
+// to load, once, and stays in configuration; afterwards it loads.
+TEST_F(AceptacionTest, AnotherArticleImportRunningRefusesTheLoad) {
+    prueba::Entorno gui;
+    QString nombreFichero;
+    PaginaArticulos pagina(gui.datos, nombreFichero);
+    pagina.ticksIniciales();
+    pagina.findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
+    pagina.selector()->setText(kLibro);
+    {
+        auto otra = gui.db.attach();
+        const qd::BloqueoImportacion enCurso(*otra, QStringLiteral("articulos"));
+        pagina.ButtonCargarXLSArticulosClick();
+        EXPECT_EQ(gui.canal.messages(qd::MessageKind::Error),
+                  QStringList{qd::BloqueoImportacion::textoEnCurso(QStringLiteral("articulos"))});
+        EXPECT_FALSE(pagina.cargado());
+        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+    }
+    pagina.ButtonCargarXLSArticulosClick();
+    EXPECT_TRUE(pagina.cargado());
+    pagina.kvBotonAtrasClick();
 }
 
 // What a load could not take is shown at its end and saved in the module's incidence file.
