@@ -24,6 +24,7 @@
 #include "FieldList.h"
 #include "MotorFilas.h"
 #include "OpcionesArticulos.h"
+#include "OpcionesClientes.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
 #include "UserChannel.h"
@@ -191,6 +192,30 @@ public:
         bool terminado_ = false;
     };
 
+    // --- the row loop of every writer ------------------------------------------------------------
+    // What happens to a row the database refuses when the engine does not take it (keep going):
+    // the loop stops with the error (the caller gets it, naming the row), or the row is left
+    // unwritten, told (a message box and an incidence, or an incidence only) and the loop goes on.
+    enum class TrasError { Detener, Mostrar, Anotar };
+    struct RecorridoFilas {
+        std::function<void()> escribir;   // writes the staging table's current record; throws what fails
+        std::function<QString()> cuentas; // the counts so far (kept in Resumen_Hasta_Error at a stop)
+        std::function<QString()> codigo;  // the record's code, named by a lock conflict
+        TrasError trasError = TrasError::Detener;
+    };
+    struct FinRecorrido {
+        bool cancelado = false;
+        int conErrores = 0; // rows left unwritten by the kind's own rule (not the engine's)
+    };
+    // Runs `escribir` for every record of `t` from the first: each row in the shared transaction
+    // under the running engine (savepoint, commits), progress, cancel between rows, and the end
+    // of the run (FinEscritura). Errors as `trasError` says, or the engine's keep-going.
+    FinRecorrido Recorrer_Filas(TkvRxMemoryData& t, const RecorridoFilas& r);
+    // "Nombre: n" lines, and the summary every writer ends with: «Proceso terminado.», the
+    // counts, the cancel and the engine's notes (the dry run, the rows with errors).
+    static QString Texto_Resumen(const QList<QPair<QString, int>>& cuentas);
+    QString Terminar_Resumen(const QString& cuentas, bool cancelado, qd::ResultadoMotor* resultado);
+
     // --- the engine options of a run (MotorFilas) ------------------------------------------------
     // A caller that may choose a dry run after the load (the page) or has chosen it (qdimport
     // --simular) calls Empezar_Carga() before the load: the load's work (the masters its lookups
@@ -276,6 +301,60 @@ public:
     // written); stock and price errors are warnings and the loop goes on. Shows the summary.
     ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o, const qd::SentenciasSql& sentencias);
 
+    // --- clients, delivery addresses and contacts (datos_clientes.cpp, datos_direcciones.cpp,
+    // datos_contactos.cpp) ------------------------------------------------------------------------
+    using OpcionesClientes = qd::OpcionesClientes;
+    using ResumenClientes = qd::ResumenClientes;
+    TkvRxMemoryData kvRxMDClientes;       // staging table of the client import
+    TkvRxMemoryData kvRxMDDireccionesCli; // delivery addresses
+    TkvRxMemoryData kvRxMDContactosCli;   // contact persons
+
+    // Defaults of new clients and of codes not found (the defaults window's choice).
+    int TarifaDef = 0, FormaPagoDef = 0, CarteraDef = 0, RegimenIVADef = 0, MonedaDef = 0,
+        GrupoEmpresasDef = 0;
+    // The portfolio of the payment method the last COD_FPAGO lookup found (null: it has none).
+    QVariant IdCarteraAsociada;
+    void ponerDatosDefecto(const qd::DatosDefectoClientes& d);
+    qd::DatosDefectoClientes datosDefecto() const;
+    // The defaults the window starts with: the lowest code of each table (price lists of the
+    // launch company group; the launch company group itself when it exists). 0 when a table is empty.
+    qd::DatosDefectoClientes datosDefectoIniciales();
+    // The defaults by code (an empty code keeps the initial default); a code that is not found is
+    // refused (ErrorImportacion naming it).
+    qd::DatosDefectoClientes datosDefectoPorCodigo(const QString& grupoEmpresas, const QString& regimenIva,
+                                                   const QString& formaPago, const QString& tarifa,
+                                                   const QString& moneda);
+    // The statements of the defaults window's lookups (the window shows them; the initial defaults
+    // read their first row).
+    static QString selectDatosDefecto(int cual); // 0 group, 1 VAT regime, 2 payment, 3 price list, 4 currency
+
+    // The client import's two steps (the page runs both with one press).
+    int cargarClientes(const QString& fichero, const OpcionesClientes& o);
+    ResumenClientes confirmarClientes(const OpcionesClientes& o, const qd::FieldList& campos,
+                                      const qd::OpcionesMotor& motor = {});
+    void CargarRxClientes();
+    // The ID of a code in the table of index Tabla_Busqueda (0 price list, 1 payment method, 2 VAT
+    // regime, 3 client type, 4 client group, 5 currency, 6 company group, 8 zone, 9 route, 10 agent);
+    // a code not found gives the chosen default (0, 1, 2, 5, 6) or null. 1 also sets IdCarteraAsociada.
+    QVariant BuscarID_Clientes(int Tabla_Busqueda, const QString& Codigo_Busqueda);
+    ResumenClientes Insertar_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias,
+                                      const qd::AuxiliaresCliente& aux);
+    // What the current staged client says beyond CLIENTES (its bank account, agent, zone and
+    // route), for the client just written.
+    void InsertarDatosAuxiliaresCliente(int IdClienteIns, const qd::AuxiliaresCliente& que);
+
+    int cargarDirecciones(const QString& fichero, const OpcionesClientes& o);
+    ResumenClientes confirmarDirecciones(const OpcionesClientes& o, const qd::FieldList& campos,
+                                         const qd::OpcionesMotor& motor = {});
+    void CargarRxDireccionesClientes();
+    ResumenClientes Insertar_Direcciones_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias);
+
+    int cargarContactos(const QString& fichero, const OpcionesClientes& o);
+    ResumenClientes confirmarContactos(const OpcionesClientes& o, const qd::FieldList& campos,
+                                       const qd::OpcionesMotor& motor = {});
+    void CargarRxContactosClientes();
+    ResumenClientes Insertar_Contactos_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias);
+
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.
     QString Resumen_Hasta_Error;
@@ -289,6 +368,12 @@ private:
 
     // Each kind declares the fields of its staging table (called once, from the constructor).
     void Definir_kvRxMDArticulos();
+    void Definir_kvRxMDClientes();
+    void Definir_kvRxMDDireccionesCli();
+    void Definir_kvRxMDContactosCli();
+    // The rows of the last load of a table that it did not stage (counted for the summary).
+    int descartadasCarga_ = 0;
+    bool busquedaHallada_ = false;            // the last BuscarID_Clientes found its code
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
     std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
     qd::MotorFilas* motor_ = nullptr;

@@ -39,6 +39,9 @@ TDatos::TDatos()
     IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
     setCanal(nullptr);
     Definir_kvRxMDArticulos();
+    Definir_kvRxMDClientes();
+    Definir_kvRxMDDireccionesCli();
+    Definir_kvRxMDContactosCli();
     DataModuleCreate();
 }
 

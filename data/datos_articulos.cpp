@@ -540,9 +540,9 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
     coste.setSql(kCosteInicial);
     const QString& campoBusqueda = o.OpcionBusqueda ? kCodigo : kReferencia;
 
-    Resumen_Hasta_Error.clear();
-    // The summary counters as the user reads them.
-    auto cuentas = [&r] {
+    // The summary counters as the user reads them (the total: the row the loop stands on).
+    auto cuentas = [&r, &t] {
+        r.TotalRegistros = t.active() ? t.recNo() : 0;
         return QStringLiteral("Total registros en fichero: ") + QString::number(r.TotalRegistros) +
                QStringLiteral("\r\n") + QStringLiteral("Nuevos: ") + QString::number(r.Nuevos) +
                QStringLiteral("\r\n") + QStringLiteral("Actualizados: ") + QString::number(r.Actualizados) +
@@ -552,165 +552,101 @@ TDatos::ResumenArticulos TDatos::Insertar_Articulos(const OpcionesArticulos& o,
                QStringLiteral("\r\n") + QStringLiteral("Stock modificado: ") +
                QString::number(r.StockModificado);
     };
-    // Progress: a step every `paso` rows, about a hundred steps whatever the size of the run.
-    const int total = t.active() ? t.recordCount() : 0;
-    const int paso = std::max(1, total / 100);
-    canal().progressOpen(total / paso + (total % paso != 0 ? 1 : 0));
-    auto progreso = [&](int hechas) {
-        if (hechas % paso == 0 || hechas == total)
-            canal().progressStep(QStringLiteral("Fila %1 de %2. Pulse Ctrl+Alt+C para cancelar el proceso.")
-                                     .arg(hechas)
-                                     .arg(total));
+    RecorridoFilas recorrido;
+    recorrido.cuentas = cuentas;
+    recorrido.codigo = [&t] { return t.value(kCodigo).toString(); };
+    recorrido.escribir = [&] {
+        QList<int> encontrados = buscarArticulos(buscar, t.value(campoBusqueda).toString());
+        if (encontrados.isEmpty()) encontrados << 0; // once, with no article
+        bool avisadoBusqueda = false;
+
+        for (const int encontrado : encontrados) {
+            int id = encontrado;
+            const bool nuevo = id == 0;
+            Statement& sentencia = nuevo ? insertar : actualizar;
+            // No ticked field in the workbook: nothing to update, the row goes on to its
+            // stock and prices.
+            const bool sinActualizar = !nuevo && sentencias.update.isEmpty();
+            if (!sinActualizar && !sentencia.prepared()) sentencia.prepare();
+
+            if (!sinActualizar)
+                Enlazar_Desde_Staging(
+                    sentencia, t, kParametrosArticulo,
+                    [&](const QString& nombre) {
+                        // Unticked columns are skipped; the match column is missed aloud,
+                        // once per row, and the row goes on.
+                        if (nombre == campoBusqueda && !avisadoBusqueda) {
+                            avisadoBusqueda = true;
+                            canal().message(qd::MessageKind::Plain, Texto_Falta_Parametro(sentencia, nombre));
+                        }
+                    },
+                    [this](const QString& nombre) -> std::optional<QVariant> {
+                        if (nombre == kGrupoEmpresas) return QVariant(IdGrupoEmpresas);
+                        if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
+                            nombre == kIndicadores[2])
+                            return QVariant(1);
+                        return std::nullopt;
+                    });
+
+            if (!o.SoloPvpStock) {
+                if (id == 0 && !o.SoloActualizar) {
+                    insertar.execute();
+                    ++r.Nuevos;
+                    IBTransaction1.ensureStarted();
+                    const QList<int> nuevos = buscarArticulos(buscarCodigo, t.value(kCodigo).toString());
+                    id = nuevos.isEmpty() ? 0 : nuevos.first();
+                } else if (id != 0) {
+                    if (o.SoloNuevos) {
+                        Incidencia_Celda(Fila_Hoja(t, t.recNo()), Cabecera_Campo(t, campoBusqueda),
+                                         t.value(campoBusqueda).toString(),
+                                         QStringLiteral("ya existe; la fila no se escribe (solo altas)."));
+                    } else if (!sentencias.update.isEmpty()) { // no ticked field in the workbook
+                        actualizar.paramByName(QStringLiteral("OLD_IDARTICULOS")).setInt(id);
+                        actualizar.execute();
+                        ++r.Actualizados;
+                    }
+                }
+            }
+
+            const bool sigue = (nuevo && !o.SoloActualizar && !o.SoloPvpStock) || (!o.SoloNuevos && id != 0);
+            if (!sigue) continue;
+
+            if (o.ActualizarStock) {
+                try {
+                    stocks.paramByName(QStringLiteral("ParArticulo")).setInt(id);
+                    stocks.paramByName(QStringLiteral("ParAlmacen")).setInt(o.Almacen);
+                    stocks.paramByName(QStringLiteral("STOCKMAXIMO")).setFloat(0);
+                    stocks.paramByName(QStringLiteral("STOCKMINIMO")).setFloat(0);
+                    stocks.paramByName(QStringLiteral("STOCKACTUAL"))
+                        .setFloat(t.value(QStringLiteral("STOCK")).toDouble());
+                    ejecutar(stocks);
+                    ++r.StockModificado;
+                } catch (const std::exception& e) {
+                    Aviso_Fila(e, t, t.value(kCodigo).toString());
+                }
+                if (o.ActualizarCosteInical) {
+                    coste.paramByName(QStringLiteral("ParArticulo")).setInt(id);
+                    coste.paramByName(QStringLiteral("PMCInicial"))
+                        .setFloat(t.value(QStringLiteral("PRECIOMEDIOCOSTE")).toDouble());
+                    ejecutar(coste);
+                    IBTransaction1.commitRetaining();
+                }
+            }
+
+            if (o.ActualizarPVPs) {
+                try {
+                    IBTransaction1.ensureStarted();
+                    actualizarPrecios(*this, precios, o, id, r);
+                } catch (const std::exception& e) {
+                    Aviso_Fila(e, t, t.value(kCodigo).toString());
+                }
+            }
+        }
     };
-
-    bool cancelado = false;
-    FinEscritura fin(IBTransaction1, motor_);
-    // The engine's incidences and its list of rows not written name the workbook row.
-    if (motor_) motor_->filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
-    // A row that fails goes to the handler below: the engine undoes it and the loop resumes at the
-    // next row, or the error goes on to the caller.
-    bool reanudar = false;
-bucle:
-    try {
-        if (t.active() && !t.isEmpty()) {
-            if (!reanudar) t.first();
-            while (!t.eof()) {
-                IBTransaction1.ensureStarted();
-                if (motor_) motor_->empezarFila();
-                QList<int> encontrados = buscarArticulos(buscar, t.value(campoBusqueda).toString());
-                if (encontrados.isEmpty()) encontrados << 0; // once, with no article
-                bool avisadoBusqueda = false;
-
-                for (const int encontrado : encontrados) {
-                    int id = encontrado;
-                    const bool nuevo = id == 0;
-                    Statement& sentencia = nuevo ? insertar : actualizar;
-                    // No ticked field in the workbook: nothing to update, the row goes on to its
-                    // stock and prices.
-                    const bool sinActualizar = !nuevo && sentencias.update.isEmpty();
-                    if (!sinActualizar && !sentencia.prepared()) sentencia.prepare();
-
-                    if (!sinActualizar)
-                        Enlazar_Desde_Staging(
-                            sentencia, t, kParametrosArticulo,
-                            [&](const QString& nombre) {
-                                // Unticked columns are skipped; the match column is missed aloud,
-                                // once per row, and the row goes on.
-                                if (nombre == campoBusqueda && !avisadoBusqueda) {
-                                    avisadoBusqueda = true;
-                                    canal().message(qd::MessageKind::Plain,
-                                                    Texto_Falta_Parametro(sentencia, nombre));
-                                }
-                            },
-                            [this](const QString& nombre) -> std::optional<QVariant> {
-                                if (nombre == kGrupoEmpresas) return QVariant(IdGrupoEmpresas);
-                                if (nombre == kIndicadores[0] || nombre == kIndicadores[1] ||
-                                    nombre == kIndicadores[2])
-                                    return QVariant(1);
-                                return std::nullopt;
-                            });
-
-                    if (!o.SoloPvpStock) {
-                        if (id == 0 && !o.SoloActualizar) {
-                            insertar.execute();
-                            ++r.Nuevos;
-                            IBTransaction1.ensureStarted();
-                            const QList<int> nuevos =
-                                buscarArticulos(buscarCodigo, t.value(kCodigo).toString());
-                            id = nuevos.isEmpty() ? 0 : nuevos.first();
-                        } else if (id != 0) {
-                            if (o.SoloNuevos) {
-                                Incidencia_Celda(
-                                    Fila_Hoja(t, t.recNo()), Cabecera_Campo(t, campoBusqueda),
-                                    t.value(campoBusqueda).toString(),
-                                    QStringLiteral("ya existe; la fila no se escribe (solo altas)."));
-                            } else if (!sentencias.update.isEmpty()) { // no ticked field in the workbook
-                                actualizar.paramByName(QStringLiteral("OLD_IDARTICULOS")).setInt(id);
-                                actualizar.execute();
-                                ++r.Actualizados;
-                            }
-                        }
-                    }
-
-                    const bool sigue =
-                        (nuevo && !o.SoloActualizar && !o.SoloPvpStock) || (!o.SoloNuevos && id != 0);
-                    if (!sigue) continue;
-
-                    if (o.ActualizarStock) {
-                        try {
-                            stocks.paramByName(QStringLiteral("ParArticulo")).setInt(id);
-                            stocks.paramByName(QStringLiteral("ParAlmacen")).setInt(o.Almacen);
-                            stocks.paramByName(QStringLiteral("STOCKMAXIMO")).setFloat(0);
-                            stocks.paramByName(QStringLiteral("STOCKMINIMO")).setFloat(0);
-                            stocks.paramByName(QStringLiteral("STOCKACTUAL"))
-                                .setFloat(t.value(QStringLiteral("STOCK")).toDouble());
-                            ejecutar(stocks);
-                            ++r.StockModificado;
-                        } catch (const std::exception& e) {
-                            Aviso_Fila(e, t, t.value(kCodigo).toString());
-                        }
-                        if (o.ActualizarCosteInical) {
-                            coste.paramByName(QStringLiteral("ParArticulo")).setInt(id);
-                            coste.paramByName(QStringLiteral("PMCInicial"))
-                                .setFloat(t.value(QStringLiteral("PRECIOMEDIOCOSTE")).toDouble());
-                            ejecutar(coste);
-                            IBTransaction1.commitRetaining();
-                        }
-                    }
-
-                    if (o.ActualizarPVPs) {
-                        try {
-                            IBTransaction1.ensureStarted();
-                            actualizarPrecios(*this, precios, o, id, r);
-                        } catch (const std::exception& e) {
-                            Aviso_Fila(e, t, t.value(kCodigo).toString());
-                        }
-                    }
-                }
-
-                progreso(t.recNo());
-                t.next();
-                if (Fin_Fila_Escritura()) {
-                    cancelado = true;
-                    break;
-                }
-            }
-        }
-    } catch (const std::exception& e) {
-        // A lock or update conflict (another program on the same record) names the code too.
-        const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
-        const QString motivo =
-            (fb && fb->isLockConflict() ? QStringLiteral("código %1: ").arg(t.value(kCodigo).toString())
-                                        : QString()) +
-            Texto_Error(e);
-        if (motor_ != nullptr && motor_->filaFallida(motivo)) {
-            progreso(t.recNo());
-            t.next();
-            if (!Fin_Fila_Escritura()) {
-                reanudar = true;
-                goto bucle;
-            }
-            cancelado = true;
-        } else {
-            // A stopping error names the workbook row (and column) it came from; what was written
-            // before it stays written and its counts are kept for the caller.
-            canal().progressClose();
-            r.TotalRegistros = t.recNo();
-            Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") + cuentas();
-            Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), Texto_Error(e));
-            throw Error_En_Fila(e, t);
-        }
-    }
-    canal().progressClose();
-    fin.terminar();
+    const FinRecorrido fin = Recorrer_Filas(t, recorrido);
 
     r.TotalRegistros = t.active() ? t.recNo() : 0;
-    r.texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n") + cuentas();
-    if (cancelado) r.texto = QStringLiteral("Proceso cancelado por el usuario.\r\n\r\n") + r.texto;
-    if (motor_) {
-        r.motor = motor_->resultado();
-        r.texto = motor_->resumen(r.texto);
-    }
+    r.texto = Terminar_Resumen(cuentas(), fin.cancelado, &r.motor);
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

@@ -366,3 +366,88 @@ void TDatos::Aviso_Fila(const std::exception& e, const TkvRxMemoryData& tabla, c
     const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
     if (fb != nullptr && fb->isLockConflict() && motor_ != nullptr) motor_->errorSecundario(texto);
 }
+
+TDatos::FinRecorrido TDatos::Recorrer_Filas(TkvRxMemoryData& t, const RecorridoFilas& r) {
+    FinRecorrido fin;
+    // Progress: a step every `paso` rows, about a hundred steps whatever the size of the run.
+    const int total = t.active() ? t.recordCount() : 0;
+    const int paso = std::max(1, total / 100);
+    canal().progressOpen(total / paso + (total % paso != 0 ? 1 : 0));
+    auto progreso = [&](int hechas) {
+        if (hechas % paso == 0 || hechas == total)
+            canal().progressStep(QStringLiteral("Fila %1 de %2. Pulse Ctrl+Alt+C para cancelar el proceso.")
+                                     .arg(hechas)
+                                     .arg(total));
+    };
+    Resumen_Hasta_Error.clear();
+    FinEscritura escritura(IBTransaction1, motor_);
+    // The engine's incidences and its list of rows not written name the workbook row.
+    if (motor_) motor_->filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
+
+    if (t.active() && !t.isEmpty()) {
+        t.first();
+        while (!t.eof()) {
+            try {
+                IBTransaction1.ensureStarted();
+                if (motor_) motor_->empezarFila();
+                r.escribir();
+            } catch (const std::exception& e) {
+                // A lock or update conflict (another program on the same record) names the code too.
+                const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
+                const QString codigo = r.codigo ? r.codigo() : QString();
+                const QString motivo = (fb && fb->isLockConflict() && !codigo.isEmpty()
+                                            ? QStringLiteral("código %1: ").arg(codigo)
+                                            : QString()) +
+                                       Texto_Error(e);
+                if (motor_ != nullptr && motor_->filaFallida(motivo)) {
+                    // Undone by the engine, listed, and the loop goes on.
+                } else if (r.trasError != TrasError::Detener) {
+                    // The kind's own rule: the row is not written, the user is told and the loop
+                    // goes on.
+                    const int fila = Fila_Hoja(t, t.recNo());
+                    const QString texto = QStringLiteral("Fila %1: %2").arg(fila).arg(motivo);
+                    if (r.trasError == TrasError::Mostrar) canal().message(qd::MessageKind::Error, texto);
+                    canal().incidence(texto);
+                    Anotar_Fila_No_Escrita(fila, motivo);
+                    ++fin.conErrores;
+                } else {
+                    // A stopping error names the workbook row (and column) it came from; what was
+                    // written before it stays written and its counts are kept for the caller.
+                    canal().progressClose();
+                    Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") +
+                                          (r.cuentas ? r.cuentas() : QString());
+                    Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), Texto_Error(e));
+                    throw Error_En_Fila(e, t);
+                }
+            }
+            progreso(t.recNo());
+            t.next();
+            if (Fin_Fila_Escritura()) {
+                fin.cancelado = true;
+                break;
+            }
+        }
+    }
+    canal().progressClose();
+    escritura.terminar();
+    return fin;
+}
+
+QString TDatos::Texto_Resumen(const QList<QPair<QString, int>>& cuentas) {
+    QString texto;
+    for (const auto& [nombre, n] : cuentas) {
+        if (!texto.isEmpty()) texto += QStringLiteral("\r\n");
+        texto += nombre + QStringLiteral(": ") + QString::number(n);
+    }
+    return texto;
+}
+
+QString TDatos::Terminar_Resumen(const QString& cuentas, bool cancelado, qd::ResultadoMotor* resultado) {
+    QString texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n") + cuentas;
+    if (cancelado) texto = QStringLiteral("Proceso cancelado por el usuario.\r\n\r\n") + texto;
+    if (motor_) {
+        if (resultado) *resultado = motor_->resultado();
+        texto = motor_->resumen(texto);
+    }
+    return texto;
+}

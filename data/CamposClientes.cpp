@@ -1,0 +1,70 @@
+#include "CamposClientes.h"
+
+#include "FieldList.h"
+
+namespace qd {
+
+SentenciasSql prepararSentenciasClientes(const FieldList& clientes,
+                                         const std::optional<QSet<QString>>& presentes) {
+    StatementShape shape = StatementShape::forTable(
+        QStringLiteral("CLIENTES"), QStringLiteral("IDCLIENTES"),
+        QStringLiteral(", CARTERA, FACTURAAGRUPADA, FACTURAACUMULADA, FACTURAPORALBARAN)"),
+        QStringLiteral(",:CARTERA,  1, 0, 0);"), 0, ClientFields::kObservaciones);
+    shape.updateHead = QStringLiteral("UPDATE ClienteS SET ");
+    return construirSentencias(clientes.items(), clientes.ticks(), shape, presentes);
+}
+
+QSet<QString> clientesPresentes(const QSet<QString>& cabeceras) {
+    static const QList<QPair<QString, QString>> kCodificadas{{"COD_TARIFA", "TARIFA"},
+                                                             {"COD_FPAGO", "FORMAPAGO"},
+                                                             {"COD_REGIMENIVA", "REGIMENIVA"},
+                                                             {"COD_TIPOCLIENTE", "TIPOCLIENTE"},
+                                                             {"COD_GRUPOCADENA", "GRUPOCLIENTES"},
+                                                             {"COD_MONEDA", "MONEDA"},
+                                                             {"COD_GRUPOEMPRESA", "GRUPOEMPRESAS"}};
+    QSet<QString> presentes = cabeceras;
+    for (const auto& [columna, campo] : kCodificadas)
+        if (cabeceras.contains(columna)) presentes.insert(campo);
+    if (cabeceras.contains(QStringLiteral("RAZONSOCIAL"))) presentes.insert(QStringLiteral("NOMBRE"));
+    return presentes;
+}
+
+AuxiliaresCliente auxiliaresCliente(const FieldList& clientes) {
+    AuxiliaresCliente a;
+    a.bancos = clientes.isChecked(ClientFields::kBancos);
+    a.agente = clientes.isChecked(ClientFields::kAgenteVenta);
+    a.zona = clientes.isChecked(ClientFields::kZona);
+    a.ruta = clientes.isChecked(ClientFields::kRuta);
+    return a;
+}
+
+SentenciasSql prepararSentenciasDirecciones(const FieldList& direcciones,
+                                            const std::optional<QSet<QString>>& presentes) {
+    StatementShape shape =
+        StatementShape::forTable(QStringLiteral("DIRECCIONESENVIO"), QStringLiteral("IDDIRECCIONESENVIO"),
+                                 QStringLiteral(", CLIENTE)"), QStringLiteral(", :CLIENTE);"), 2);
+    shape.insertHead = QStringLiteral("INSERT INTO DIRECCIONESENVIO (NOMBRE, ");
+    shape.valuesHead = QStringLiteral("VALUES (:NOMBRE, ");
+    shape.updateHead = QStringLiteral("UPDATE DIRECCIONESENVIO SET NOMBRE = :NOMBRE,");
+    return construirSentencias(direcciones.items(), direcciones.ticks(), shape, presentes);
+}
+
+SentenciasSql prepararSentenciasContactos(const FieldList& contactos,
+                                          const std::optional<QSet<QString>>& presentes) {
+    StatementShape shape =
+        StatementShape::forTable(QStringLiteral("PERSONASCONTACTO"), QStringLiteral("IDPERSONASCONTACTO"),
+                                 QStringLiteral(", CLIENTE)"), QStringLiteral(", :CLIENTE);"), 1);
+    shape.updateHead = QStringLiteral("UPDATE PERSONASCONTACTO SET CLIENTE = :CLIENTE,");
+    shape.columnName = [](const QString& item) {
+        return item == QLatin1String("TELEFONO") ? QStringLiteral("EXTENSION") : item;
+    };
+    return construirSentencias(contactos.items(), contactos.ticks(), shape, presentes);
+}
+
+bool hayCamposMarcados(const FieldList& lista, int desde) {
+    for (int p = desde; p < lista.count(); ++p)
+        if (lista.isChecked(p)) return true;
+    return false;
+}
+
+} // namespace qd
