@@ -111,11 +111,6 @@ TipoImportacion tipoArticulos() {
         opcion(QStringLiteral("stock-inicial"),
                QStringLiteral("Artículos: «Stock = Stock Inicial» (si no, Stock Actual).")),
         opcion(QStringLiteral("pmc-inicial"), QStringLiteral("Artículos: «P.M.C Inicial = P.M.Coste».")),
-        opcion(QStringLiteral("fields"),
-               QStringLiteral("Artículos: campos marcados, separados por comas (GRUPOEMPRESAS ... "
-                              "PRECIOMEDIOCOSTEESTANDARD). Por defecto, los de Excel.ini como en la ventana "
-                              "(todos del 0 al 20 si no existe)."),
-               QStringLiteral("lista")),
         opcion(QStringLiteral("excel-ini"),
                QStringLiteral("Fichero Excel.ini del que leer los campos marcados."), QStringLiteral("ruta")),
     };

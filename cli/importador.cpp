@@ -14,8 +14,10 @@
 #include "FilasNoEscritas.h"
 #include "TDatos.h"
 #include "TipoImportacion.h"
+
 #include "Workbook.h"
 #include "WorkbookError.h"
+#include <QSet>
 
 namespace qd::cli {
 
@@ -123,9 +125,19 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     // The import.
     opcion(QStringLiteral("kind"), QStringLiteral("Tipo de importación: %1.").arg(listaTipos(tipos)),
            QStringLiteral("tipo"), tipos.isEmpty() ? QString() : tipos.first().nombre);
+    // Kinds may share an option (the client kinds' defaults): it is listed once.
+    QSet<QString> nombres;
     for (const TipoImportacion& t : tipos)
         for (const QCommandLineOption& o : t.opciones)
-            p.addOption(o);
+            if (!nombres.contains(o.names().first())) {
+                nombres.insert(o.names().first());
+                p.addOption(o);
+            }
+    opcion(QStringLiteral("fields"),
+           QStringLiteral("Campos marcados, separados por comas. Artículos: GRUPOEMPRESAS ... "
+                          "PRECIOMEDIOCOSTEESTANDARD, por defecto los de Excel.ini como en la ventana (todos "
+                          "del 0 al 20 si no existe); los demás tipos: los de su lista, por defecto todos."),
+           QStringLiteral("lista"));
     // The engine options, the same for every kind.
     opcion(QStringLiteral("simular"),
            QStringLiteral("Simular: la carga y la escritura se hacen y se deshacen al final; no se guarda "

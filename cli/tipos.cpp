@@ -4,9 +4,12 @@
 namespace qd::cli {
 
 TipoImportacion tipoArticulos();
+TipoImportacion tipoClientes();
+TipoImportacion tipoDirecciones();
+TipoImportacion tipoContactos();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos()};
+    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos()};
 }
 
 } // namespace qd::cli

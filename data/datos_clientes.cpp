@@ -8,6 +8,7 @@
 #include "Sheet.h"
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -370,7 +371,21 @@ void TDatos::CargarRxClientes() {
             } else if (c.campo >= 0) {
                 Poner_Celda_Staging(t, c.campo, fila, columna);
             } else if (c.cuenta) {
-                const QString cuenta = hoja.text(fila, columna).trimmed();
+                const qd::wb::Cell& celda = hoja.cell(fila, columna);
+                QString cuenta = hoja.text(fila, columna).trimmed();
+                if (celda.type == qd::wb::CellType::Number) {
+                    // An account typed as a number: its leading zeros are gone, and past 15 digits
+                    // so are its last ones.
+                    if (celda.number < 0 || celda.number >= 1e15 ||
+                        celda.number != std::floor(celda.number)) {
+                        Incidencia_Celda(
+                            fila, cabecera, cuenta,
+                            QStringLiteral("es un número que no guarda las 20 cifras de la cuenta; "
+                                           "escríbala como texto. Se deja vacía."));
+                        return;
+                    }
+                    cuenta = QString::number(qint64(celda.number)).rightJustified(20, QLatin1Char('0'));
+                }
                 if (cuenta.isEmpty()) return;
                 Poner_Valor_Celda(t, t.fieldIndex(QStringLiteral("CODIGOBANCO")), cuenta.mid(0, 4), fila,
                                   columna);
