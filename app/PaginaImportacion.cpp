@@ -162,15 +162,24 @@ void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
     capaBotones->setContentsMargins(4, 2, 4, 2);
     etiquetaPanel_ = new QLabel;
     etiquetaPanel_->setObjectName(nombre(definicion_.etiquetaPanel));
-    botonAtras_ = new QPushButton(QStringLiteral("Atrás"));
-    botonAtras_->setObjectName(QStringLiteral("kvBotonAtras"));
-    botonConfirmar_ = new QPushButton(QStringLiteral("Confirmar"));
-    botonConfirmar_->setObjectName(QStringLiteral("kvBotonConfirmar"));
     capaBotones->addWidget(etiquetaPanel_, 1);
     construirOpcionesMotor(capaBotones);
-    capaBotones->addWidget(botonAtras_);
-    capaBotones->addWidget(botonSimular_);
-    capaBotones->addWidget(botonConfirmar_);
+    if (definicion_.unPaso) {
+        // The load button runs the whole import: the dry run is chosen before it.
+        casillaSimular_ = new QCheckBox(QStringLiteral("Simular"));
+        casillaSimular_->setObjectName(QStringLiteral("chkSimular"));
+        casillaSimular_->setToolTip(botonSimular_->toolTip());
+        capaBotones->addWidget(casillaSimular_);
+        botonSimular_->setVisible(false);
+    } else {
+        botonAtras_ = new QPushButton(QStringLiteral("Atrás"));
+        botonAtras_->setObjectName(QStringLiteral("kvBotonAtras"));
+        botonConfirmar_ = new QPushButton(QStringLiteral("Confirmar"));
+        botonConfirmar_->setObjectName(QStringLiteral("kvBotonConfirmar"));
+        capaBotones->addWidget(botonAtras_);
+        capaBotones->addWidget(botonSimular_);
+        capaBotones->addWidget(botonConfirmar_);
+    }
     principal->addWidget(panelBotones_);
 
     barraEstado_ = new QStatusBar;
@@ -185,8 +194,8 @@ void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
     principal->addWidget(barraEstado_);
 
     // Through the virtual entry points, so a kind may add its own checks first.
-    connect(botonAtras_, &QPushButton::clicked, this, [this] { pulsarAtras(); });
-    connect(botonConfirmar_, &QPushButton::clicked, this, [this] { pulsarConfirmar(); });
+    if (botonAtras_) connect(botonAtras_, &QPushButton::clicked, this, [this] { pulsarAtras(); });
+    if (botonConfirmar_) connect(botonConfirmar_, &QPushButton::clicked, this, [this] { pulsarConfirmar(); });
     alCambiarFichero();
 }
 
@@ -198,7 +207,15 @@ void PaginaImportacion::modoProceso(bool ocupado) {
         paginas_->setEnabled(!ocupado);
         selector_->setEnabled(!ocupado);
     }
-    if (grid_ != nullptr) {
+    if (grid_ != nullptr && definicion_.unPaso) {
+        // The grid shows the last load; the options are set before the press.
+        panelFichero_->setVisible(!ocupado);
+        grid_->setVisible(grid_->modelo() != nullptr && cargado_);
+        for (QWidget* w : {static_cast<QWidget*>(casillaSimular_), static_cast<QWidget*>(casillaContinuar_),
+                           static_cast<QWidget*>(etiquetaLote_), static_cast<QWidget*>(cajaLote_)})
+            w->setEnabled(!ocupado);
+        etiquetaPanel_->setText(ocupado ? kTextoCancelar : QString());
+    } else if (grid_ != nullptr) {
         if (!ocupado) grid_->setReadOnly(true);
         grid_->setVisible(ocupado);
         panelFichero_->setVisible(!ocupado); // busy: the status bar is one text panel
@@ -305,6 +322,7 @@ void PaginaImportacion::pulsarCargar() {
         fichero = selector_->text().isEmpty() ? QString() : nombreFichero_;
     }
     if (fichero.isEmpty()) return;
+    if (!antesDeCargar()) return;
     bool fallo = false;
     {
         Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
@@ -333,6 +351,12 @@ void PaginaImportacion::pulsarCargar() {
             grid_->ajustarColumnas();
         }
     }
+    if (definicion_.unPaso) {
+        // No review: the write follows the load, and everything is shown at the end.
+        if (!fallo) ejecutarConfirmacion();
+        terminarUnPaso();
+        return;
+    }
     // What the load could not take is shown before the review.
     if (mostrarIncidencias) mostrarIncidencias();
     // A load that failed leaves nothing to confirm: back to the configuration.
@@ -345,7 +369,30 @@ void PaginaImportacion::pulsarCargar() {
 }
 
 void PaginaImportacion::pulsarConfirmar() {
-    if (ocupado_ || !validarConfirmacion() || !conectadoOAviso() || !cargado_) return;
+    if (definicion_.unPaso || ocupado_ || !validarConfirmacion() || !conectadoOAviso() || !cargado_) return;
+    ejecutarConfirmacion();
+    if (mostrarIncidencias) mostrarIncidencias();
+    pulsarAtras();
+}
+
+void PaginaImportacion::terminarUnPaso() {
+    try {
+        datos_.Terminar_Carga(false);
+    } catch (const std::exception& e) {
+        mostrarError(e);
+    }
+    bloqueo_.reset();
+    if (mostrarIncidencias) mostrarIncidencias();
+    if (grid_) {
+        grid_->modelo()->sincronizar();
+        grid_->ajustarColumnas();
+    }
+    plegarOpciones(false);
+    ponerModo(false);
+    datos_.Destruir_Excel();
+}
+
+void PaginaImportacion::ejecutarConfirmacion() {
     {
         Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
         CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
@@ -364,8 +411,6 @@ void PaginaImportacion::pulsarConfirmar() {
                     .arg(ruta)))
             QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
     }
-    if (mostrarIncidencias) mostrarIncidencias();
-    pulsarAtras();
 }
 
 void PaginaImportacion::pulsarAtras() {
@@ -419,7 +464,7 @@ void PaginaImportacion::construirOpcionesMotor(QHBoxLayout* capa) {
 
 qd::OpcionesMotor PaginaImportacion::opcionesMotor() const {
     qd::OpcionesMotor o;
-    o.simular = simulando_;
+    o.simular = simulando_ || (casillaSimular_ != nullptr && casillaSimular_->isChecked());
     if (casillaContinuar_ != nullptr) o.continuar = casillaContinuar_->isChecked();
     if (cajaLote_ != nullptr) o.lote = cajaLote_->value();
     return o;

@@ -57,6 +57,9 @@ public:
         const char* listaCampos = nullptr; // the field list; null: none
         qd::FieldList (*crearLista)() = nullptr;
         bool bloqueaEnProceso = false; // the configuration is disabled while busy
+        // One press runs the whole import (load, then write, without a review); the grid keeps the
+        // last load's rows and the engine options sit in the button panel, "Simular" as a tick.
+        bool unPaso = false;
         // Pages that stage rows for review.
         const char* grid = nullptr; // the staging grid; null: no grid, button panel or status bar
         const char* splitter = nullptr;
@@ -91,6 +94,7 @@ public:
     // The engine options beside "Confirmar" (every kind has them): "Simular" runs the
     // confirmation as a dry run, "Continuar tras errores" and "Guardar cada N filas" apply to both.
     QPushButton* botonSimular() const { return botonSimular_; }
+    QCheckBox* casillaSimular() const { return casillaSimular_; } // one-press pages
     QCheckBox* casillaContinuar() const { return casillaContinuar_; }
     QSpinBox* cajaLote() const { return cajaLote_; }
     void pulsarSimular();
@@ -132,6 +136,9 @@ protected:
     // Checks the kind's options before a load and before "Confirmar" does anything (shows its own
     // message and returns false to refuse).
     virtual bool validarConfirmacion() { return true; }
+    // Once the workbook is known, before the load: false cancels the import (a window the user
+    // cancelled).
+    virtual bool antesDeCargar() { return true; }
     // The kind's code for the lock that lets one import of a kind run at a time on a database (the
     // same code qdimport uses: "articulos"); empty: no lock.
     virtual QString tipoImportacion() const { return {}; }
@@ -150,6 +157,8 @@ protected:
 
 private:
     void construirRevision(QVBoxLayout* principal);
+    void ejecutarConfirmacion();
+    void terminarUnPaso();
     void cambioPaginaInterna(int indice);
     void ponerModo(bool ocupado);
     void plegarOpciones(bool plegar);
@@ -176,6 +185,7 @@ private:
     // Engine options.
     void construirOpcionesMotor(QHBoxLayout* capa);
     QPushButton* botonSimular_ = nullptr;
+    QCheckBox* casillaSimular_ = nullptr;
     QCheckBox* casillaContinuar_ = nullptr;
     QSpinBox* cajaLote_ = nullptr;
     QLabel* etiquetaLote_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "CamposArticulos.h"
 #include "PaginaArticulos.h"
+#include "PaginaClientes.h"
 #include "PaginaImportacion.h"
 
 namespace {
@@ -24,16 +25,13 @@ PaginaImportacion::Definicion marco(const char* paginas, const char* selector, c
 QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFichero) {
     QList<PaginaRegistrada> paginas;
     paginas.append({0, new PaginaArticulos(datos, nombreFichero)});
+    paginas.append({1, new PaginaClientes(datos, nombreFichero)});
+    paginas.append({3, new PaginaDirecciones(datos, nombreFichero)});
+    paginas.append({4, new PaginaContactos(datos, nombreFichero)});
     const struct {
         int pestana;
         PaginaImportacion::Definicion definicion;
     } marcos[] = {
-        {1, marco("jvpgcntrlOpcsClientes", "JvFilenameEditHojaExcelClientes", "OleContainerClientes",
-                  "suiCheckListBoxClientes", &qd::clientFieldList, true)},
-        {3, marco("jvpgcntrlDirClientes", "JvFilenameEditHojaExcelDirClientes", "OleContainerDirClientes",
-                  "suiCheckListBoxDirecciones", &qd::addressFieldList, true)},
-        {4, marco("jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes",
-                  "OleContainerContactosCli", "suiCheckListBoxContactos", &qd::contactFieldList, true)},
         {5, marco("JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
                   "suiCheckListBoxProveedores", &qd::supplierFieldList, false)},
         {6, marco("JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",

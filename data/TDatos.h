@@ -327,6 +327,7 @@ public:
     // The statements of the defaults window's lookups (the window shows them; the initial defaults
     // read their first row).
     static QString selectDatosDefecto(int cual); // 0 group, 1 VAT regime, 2 payment, 3 price list, 4 currency
+    static QStringList lineasDatosDefecto(int cual); // the same, one text per line
 
     // The client import's two steps (the page runs both with one press).
     int cargarClientes(const QString& fichero, const OpcionesClientes& o);

@@ -164,6 +164,11 @@ qd::DatosDefectoClientes TDatos::datosDefecto() const {
     return {GrupoEmpresasDef, RegimenIVADef, FormaPagoDef, CarteraDef, TarifaDef, MonedaDef};
 }
 
+QStringList TDatos::lineasDatosDefecto(int cual) {
+    if (cual < 0 || cual >= int(kSelectDefecto.size())) return {};
+    return kSelectDefecto[size_t(cual)];
+}
+
 QString TDatos::selectDatosDefecto(int cual) {
     if (cual < 0 || cual >= int(kSelectDefecto.size())) return {};
     return kSelectDefecto[size_t(cual)].join(QLatin1Char(' '));

@@ -1,0 +1,147 @@
+#include "PaginaClientes.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "FieldList.h"
+#include "TDatos.h"
+#include "TFormConfiguracionDatosDefecto.h"
+#include "TkvDBGrid.h"
+
+namespace {
+
+QString pasos(const char* tercerPaso) {
+    return QStringLiteral(
+               "Pasos a seguir:\r\n\r\n1) Seleccione el fichero Excel a importar\r\n\r\n2) Marque los "
+               "campos a tener en cuenta durante el proceso.\r\n\r\n3) %1\r\n\r\n4) Pulse el Botón "
+               "\"Cargar XLS\"")
+        .arg(QString::fromUtf8(tercerPaso));
+}
+
+PaginaImportacion::Definicion definicion(const char* paginas, const char* selector, const char* vistaPrevia,
+                                         const char* lista, qd::FieldList (*crear)(), const char* grid) {
+    PaginaImportacion::Definicion d;
+    d.paginas = paginas;
+    d.selector = selector;
+    d.vistaPrevia = vistaPrevia;
+    d.listaCampos = lista;
+    d.crearLista = crear;
+    d.bloqueaEnProceso = true;
+    d.unPaso = true;
+    d.grid = grid;
+    d.splitter = "SplitterClientes";
+    d.panelBotones = "PanelBotones";
+    d.etiquetaPanel = "LabelCancelar";
+    d.tituloCampos = "Campos a tener presentes";
+    return d;
+}
+
+} // namespace
+
+PaginaDatosClientes::PaginaDatosClientes(TDatos& datos, QString& nombreFichero, const Definicion& definicion,
+                                         const Textos& textos, TkvRxMemoryData& tabla, QWidget* parent)
+    : PaginaImportacion(datos, nombreFichero, definicion, parent), textos_(textos) {
+    setObjectName(QString::fromLatin1(textos.objeto));
+    grid()->setTabla(&tabla);
+    QList<ModeloRxMemoryData::Columna> columnas;
+    for (const auto& def : tabla.fieldDefs())
+        if (def.visible) columnas.append({def.name, def.label.isEmpty() ? def.name : def.label, false});
+    grid()->setColumnas(columnas);
+
+    auto* capa = new QVBoxLayout(areaOpciones());
+    soloNuevos_ = new QCheckBox(QString::fromUtf8(textos.textoSoloNuevos));
+    soloNuevos_->setObjectName(QString::fromLatin1(textos.soloNuevos));
+    capa->addWidget(soloNuevos_);
+    cargar_ = new QPushButton(QStringLiteral("4º Paso : Cargar XLS"));
+    cargar_->setObjectName(QString::fromLatin1(textos.botonCargar));
+    ayuda_ = new QPushButton(QStringLiteral("?"));
+    ayuda_->setObjectName(QString::fromLatin1(textos.botonAyuda));
+    ayuda_->setToolTip(QStringLiteral("Ayuda"));
+    auto* fila = new QHBoxLayout;
+    fila->addWidget(cargar_);
+    fila->addWidget(ayuda_);
+    fila->addStretch(1);
+    capa->addLayout(fila);
+    capa->addStretch(1);
+    connect(cargar_, &QPushButton::clicked, this, [this] { pulsarCargar(); });
+    connect(ayuda_, &QPushButton::clicked, this, &PaginaDatosClientes::pulsarAyuda);
+}
+
+void PaginaDatosClientes::pulsarAyuda() {
+    datos().canal().message(qd::MessageKind::Information, textos_.ayuda);
+}
+
+qd::OpcionesClientes PaginaDatosClientes::opciones() const {
+    qd::OpcionesClientes o;
+    o.SoloNuevos = soloNuevos_->isChecked();
+    o.defectos = defectos_;
+    return o;
+}
+
+bool PaginaDatosClientes::antesDeCargar() {
+    const std::optional<qd::DatosDefectoClientes> d =
+        pedirDatosDefecto ? pedirDatosDefecto() : TFormConfiguracionDatosDefecto::pedir(datos(), window());
+    if (!d) return false; // cancelled: the import does not run
+    defectos_ = *d;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+PaginaClientes::PaginaClientes(TDatos& datos, QString& nombreFichero, QWidget* parent)
+    : PaginaDatosClientes(datos, nombreFichero,
+                          definicion("jvpgcntrlOpcsClientes", "JvFilenameEditHojaExcelClientes",
+                                     "OleContainerClientes", "suiCheckListBoxClientes", &qd::clientFieldList,
+                                     "kvDBGridClientes"),
+                          {"PaginaClientes", "suiCBSoloNuevosClientes", "Incorporar sólo los nuevos clientes",
+                           "ButtonCargarXLSClientes", "kvBotonAyudaClientes", "clientes",
+                           pasos("Decida si desea incorporar sólo los nuevos clientes o todos.")},
+                          datos.kvRxMDClientes, parent) {}
+
+void PaginaClientes::cargar(const QString& fichero) {
+    datos().cargarClientes(fichero, opciones());
+}
+
+void PaginaClientes::escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) {
+    datos().confirmarClientes(o, *listaCampos(), motor);
+}
+
+PaginaDirecciones::PaginaDirecciones(TDatos& datos, QString& nombreFichero, QWidget* parent)
+    : PaginaDatosClientes(
+          datos, nombreFichero,
+          definicion("jvpgcntrlDirClientes", "JvFilenameEditHojaExcelDirClientes", "OleContainerDirClientes",
+                     "suiCheckListBoxDirecciones", &qd::addressFieldList, "kvDBGridDirClientes"),
+          {"PaginaDirecciones", "suiCBSoloNuevasDirecciones",
+           "Incorporar sólo las nuevas direcciones de clientes", "ButtonCargarXLSDirClientes",
+           "kvBotonAyudaDirClientes", "direcciones",
+           pasos("Decida si desea incorporar sólo las nuevas direcciones de clientes o todas.")},
+          datos.kvRxMDDireccionesCli, parent) {}
+
+void PaginaDirecciones::cargar(const QString& fichero) {
+    datos().cargarDirecciones(fichero, opciones());
+}
+
+void PaginaDirecciones::escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) {
+    datos().confirmarDirecciones(o, *listaCampos(), motor);
+}
+
+PaginaContactos::PaginaContactos(TDatos& datos, QString& nombreFichero, QWidget* parent)
+    : PaginaDatosClientes(
+          datos, nombreFichero,
+          definicion("jvpgcntrlOpcsContactosCli", "JvFilenameEditHojaExcelContactosClientes",
+                     "OleContainerContactosCli", "suiCheckListBoxContactos", &qd::contactFieldList,
+                     "kvDBGridContactosCli"),
+          {"PaginaContactos", "suiCBSoloNuevosContactos", "Incorporar sólo los nuevos contactos de clientes",
+           "ButtonCargarXLSContactosClientes", "kvBotonAyudaContactosClientes", "contactos",
+           pasos("Decida si desea incorporar sólo los nuevos contactos de clientes o todos.")},
+          datos.kvRxMDContactosCli, parent) {}
+
+void PaginaContactos::cargar(const QString& fichero) {
+    datos().cargarContactos(fichero, opciones());
+}
+
+void PaginaContactos::escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) {
+    datos().confirmarContactos(o, *listaCampos(), motor);
+}
