@@ -214,7 +214,13 @@ qd::DatosDefectoClientes TDatos::datosDefectoPorCodigo(const QString& grupoEmpre
     qd::DatosDefectoClientes d;
     auto uno = [&](int cual, const QString& codigo, const QString& id, int& destino, const QString& id2 = {},
                    int* destino2 = nullptr) {
-        const QList<QVariant> fila = filaDefecto(*this, cual, codigo.trimmed(), id, id2);
+        QList<QVariant> fila;
+        try {
+            fila = filaDefecto(*this, cual, codigo.trimmed(), id, id2);
+        } catch (const qd::fb::Error&) {
+            if (codigo.trimmed().isEmpty()) throw;
+            // A code longer than the column is no code of the table.
+        }
         if (fila.isEmpty()) {
             if (!codigo.trimmed().isEmpty())
                 throw qd::ErrorImportacion(QStringLiteral("%1: no existe el código «%2».")
