@@ -135,6 +135,24 @@ TEST(CargaClientes, CodedColumnsAccountAndFirstColumnStop) {
                                    {Q("CLI2"), Q("Dos SA"), 1, 1, 0, QVariant()}}));
 }
 
+// A payment method without a portfolio gives the client none, never the portfolio of the row before.
+TEST(CargaClientes, PaymentMethodWithoutPortfolio) {
+    Conexion c;
+    c.ejecutar(QStringLiteral("UPDATE FORMASPAGO SET CARTERA = NULL WHERE CODIGO = 'TRA'"));
+    qd::OpcionesClientes o;
+    o.defectos = c.d.datosDefectoIniciales();
+    ASSERT_EQ(c.d.cargarClientes(
+                  c.libro(QStringLiteral("fp.xlsx"),
+                          {{Q("CODIGO"), Q("COD_FPAGO")}, {Q("FP1"), Q("R30")}, {Q("FP2"), Q("TRA")}}),
+                  o),
+              2);
+    c.d.kvRxMDClientes.setRecNo(1);
+    EXPECT_EQ(c.d.kvRxMDClientes.value(QStringLiteral("CARTERA")).toInt(), 2);
+    c.d.kvRxMDClientes.setRecNo(2);
+    EXPECT_EQ(c.d.kvRxMDClientes.value(QStringLiteral("FORMAPAGO")).toInt(), 4);
+    EXPECT_TRUE(c.d.kvRxMDClientes.value(QStringLiteral("CARTERA")).isNull());
+}
+
 // A workbook without a CODIGO column stages nothing; each row is told and kept for the export.
 TEST(CargaClientes, WithoutCodeColumnNothingIsStaged) {
     Conexion c;
