@@ -109,8 +109,10 @@ public:
     // appends a record, calls `columna(row, column, header)` for every column with a non-empty
     // header, posts the record when `conservar()` says so (cancels it otherwise), lets pending
     // messages through and stops when the cancel flag is set. Returns the rows read.
+    // With `hastaCabeceraVacia` the columns read are those from 1 up to the first empty header, at
+    // most 50 (the client, address and contact sheets); titled columns left out are told once.
     int Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(int, int, const QString&)>& columna,
-                         const std::function<bool()>& conservar);
+                         const std::function<bool()>& conservar, bool hastaCabeceraVacia = false);
     // Stores a cell of the held sheet in a staging field as the field takes it: text fields get
     // the cell's text, number fields its number (an empty cell stores empty text or 0, never
     // null). A value the field cannot take stores 0 in float fields and null in the others.

@@ -420,7 +420,8 @@ void TDatos::CargarRxClientes() {
                 return false;
             }
             return true;
-        });
+        },
+        true);
     if (sinCodigo > 0)
         canal().incidence(
             (primeraSinCodigo == ultimaSinCodigo

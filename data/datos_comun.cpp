@@ -21,7 +21,7 @@ QString TDatos::Texto_Error(const std::exception& e) {
 
 int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
                              const std::function<void(int, int, const QString&)>& columna,
-                             const std::function<bool()>& conservar) {
+                             const std::function<bool()>& conservar, bool hastaCabeceraVacia) {
     tabla.close();
     tabla.open();
     Filas_No_Escritas.clear();
@@ -30,10 +30,28 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
     const int ultimaFila = Ultima_Fila_Excel();
     // The sheet is held in memory and does not change while it is read, so the headers are
     // read once instead of once per row; every row sees the same headers either way.
-    const int ultimaColumna = Ultima_Columna_Excel();
+    int ultimaColumna = Ultima_Columna_Excel();
     std::vector<QString> cabeceras(static_cast<size_t>(ultimaColumna) + 1);
     for (int c = 1; c <= ultimaColumna; ++c)
         cabeceras[static_cast<size_t>(c)] = hoja.text(1, c);
+    if (hastaCabeceraVacia) {
+        // These sheets end their columns at the first empty header, and at column 50.
+        constexpr int kMaxColumnas = 50;
+        int fin = 0;
+        while (fin < std::min(ultimaColumna, kMaxColumnas) &&
+               !cabeceras[static_cast<size_t>(fin) + 1].isEmpty())
+            ++fin;
+        QStringList fuera;
+        for (int c = fin + 1; c <= ultimaColumna; ++c)
+            if (!cabeceras[static_cast<size_t>(c)].isEmpty()) fuera << cabeceras[static_cast<size_t>(c)];
+        if (!fuera.isEmpty())
+            canal().incidence(
+                QStringLiteral("Las columnas %1 no se leen: están después de una columna sin título o "
+                               "más allá de la columna %2.")
+                    .arg(fuera.join(QStringLiteral(", ")))
+                    .arg(kMaxColumnas));
+        ultimaColumna = fin;
+    }
 
     CargaHoja& carga = cargas_[&tabla];
     carga = CargaHoja{};

@@ -8,6 +8,7 @@
 #include "FbError.h"
 #include "Sheet.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -108,8 +109,8 @@ namespace {
 // row needs is refused before any row is read.
 void cargarFilasCliente(TDatos& d, TkvRxMemoryData& t, const Clase& clase) {
     const qd::wb::Sheet& hoja = d.hojaExcel();
-    QSet<QString> cabeceras;
-    for (int c = 1; c <= d.Ultima_Columna_Excel(); ++c)
+    QSet<QString> cabeceras; // the columns the load reads: up to the first empty header, at most 50
+    for (int c = 1; c <= std::min(d.Ultima_Columna_Excel(), 50) && !hoja.text(1, c).isEmpty(); ++c)
         cabeceras.insert(hoja.text(1, c).toUpper());
     if (d.Ultima_Fila_Excel() >= 2 && !hoja.text(2, 1).isEmpty())
         for (const QString& requerido : clase.requeridas) {
@@ -162,7 +163,8 @@ void cargarFilasCliente(TDatos& d, TkvRxMemoryData& t, const Clase& clase) {
                 QStringLiteral("Fila %1: %2 La fila no se carga.").arg(filaActual).arg(motivo));
             d.Anotar_Fila_No_Escrita(filaActual, std::exchange(motivo, QString()));
             return false;
-        });
+        },
+        true);
 }
 
 } // namespace

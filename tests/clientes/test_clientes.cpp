@@ -153,6 +153,19 @@ TEST(CargaClientes, PaymentMethodWithoutPortfolio) {
     EXPECT_TRUE(c.d.kvRxMDClientes.value(QStringLiteral("CARTERA")).isNull());
 }
 
+// The columns end at the first empty header: those after it are not read, and the user is told.
+TEST(CargaClientes, ColumnsAfterAnEmptyHeaderAreNotRead) {
+    Conexion c;
+    const QString libro =
+        c.libro(QStringLiteral("hueco.xlsx"),
+                {{Q("CODIGO"), Q("NOMBRE"), QVariant(), Q("NIF")}, {Q("H1"), Q("Uno"), Q("x"), Q("B1")}});
+    ASSERT_EQ(c.d.cargarClientes(libro, {}), 1);
+    c.d.kvRxMDClientes.first();
+    EXPECT_TRUE(c.d.kvRxMDClientes.value(QStringLiteral("NIF")).isNull());
+    EXPECT_TRUE(
+        c.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Las columnas NIF no se leen")));
+}
+
 // A workbook without a CODIGO column stages nothing; each row is told and kept for the export.
 TEST(CargaClientes, WithoutCodeColumnNothingIsStaged) {
     Conexion c;
