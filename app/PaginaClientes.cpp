@@ -21,14 +21,15 @@ QString pasos(const char* tercerPaso) {
 }
 
 PaginaImportacion::Definicion definicion(const char* paginas, const char* selector, const char* vistaPrevia,
-                                         const char* lista, qd::FieldList (*crear)(), const char* grid) {
+                                         const char* lista, qd::FieldList (*crear)(), const char* grid,
+                                         bool bloquea = true) {
     PaginaImportacion::Definicion d;
     d.paginas = paginas;
     d.selector = selector;
     d.vistaPrevia = vistaPrevia;
     d.listaCampos = lista;
     d.crearLista = crear;
-    d.bloqueaEnProceso = true;
+    d.bloqueaEnProceso = bloquea; // the main window's busy state locks the first pages only
     d.unPaso = true;
     d.grid = grid;
     d.splitter = "SplitterClientes";
@@ -51,9 +52,11 @@ PaginaDatosClientes::PaginaDatosClientes(TDatos& datos, QString& nombreFichero, 
     grid()->setColumnas(columnas);
 
     auto* capa = new QVBoxLayout(areaOpciones());
-    soloNuevos_ = new QCheckBox(QString::fromUtf8(textos.textoSoloNuevos));
-    soloNuevos_->setObjectName(QString::fromLatin1(textos.soloNuevos));
-    capa->addWidget(soloNuevos_);
+    if (textos.soloNuevos) {
+        soloNuevos_ = new QCheckBox(QString::fromUtf8(textos.textoSoloNuevos));
+        soloNuevos_->setObjectName(QString::fromLatin1(textos.soloNuevos));
+        capa->addWidget(soloNuevos_);
+    }
     cargar_ = new QPushButton(QStringLiteral("4º Paso : Cargar XLS"));
     cargar_->setObjectName(QString::fromLatin1(textos.botonCargar));
     ayuda_ = new QPushButton(QStringLiteral("?"));
@@ -75,12 +78,13 @@ void PaginaDatosClientes::pulsarAyuda() {
 
 qd::OpcionesClientes PaginaDatosClientes::opciones() const {
     qd::OpcionesClientes o;
-    o.SoloNuevos = soloNuevos_->isChecked();
+    o.SoloNuevos = soloNuevos_ != nullptr && soloNuevos_->isChecked();
     o.defectos = defectos_;
     return o;
 }
 
 bool PaginaDatosClientes::antesDeCargar() {
+    if (textos_.soloNuevos == nullptr) return true; // bank accounts: no defaults to ask for
     const std::optional<qd::DatosDefectoClientes> d =
         pedirDatosDefecto ? pedirDatosDefecto() : TFormConfiguracionDatosDefecto::pedir(datos(), window());
     if (!d) return false; // cancelled: the import does not run
@@ -106,6 +110,42 @@ void PaginaClientes::cargar(const QString& fichero) {
 
 void PaginaClientes::escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) {
     datos().confirmarClientes(o, *listaCampos(), motor);
+}
+
+PaginaProveedores::PaginaProveedores(TDatos& datos, QString& nombreFichero, QWidget* parent)
+    : PaginaDatosClientes(
+          datos, nombreFichero,
+          definicion("JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
+                     "suiCheckListBoxProveedores", &qd::supplierFieldList, "kvDBGrid1", false),
+          {"PaginaProveedores", "suiCBSoloNuevosProveedores", "Incorporar sólo los nuevos proveedores",
+           "ButtonCargarXLSProveedores", "kvBotonAyudaProveedores", "proveedores",
+           pasos("Decida si desea incorporar sólo los nuevos clientes o todos.")},
+          datos.kvRxMDProveedores, parent) {}
+
+void PaginaProveedores::cargar(const QString& fichero) {
+    datos().cargarProveedores(fichero, opciones());
+}
+
+void PaginaProveedores::escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) {
+    datos().confirmarProveedores(o, *listaCampos(), motor);
+}
+
+PaginaBancos::PaginaBancos(TDatos& datos, QString& nombreFichero, QWidget* parent)
+    : PaginaDatosClientes(datos, nombreFichero,
+                          definicion("JvPageControl2", "JvFilenameEditHojaExcelCuentasContables",
+                                     "OleContainer2", "suiCheckListBoxDomiciliosCobro",
+                                     &qd::domicileFieldList, "kvDBGrid2", false),
+                          {"PaginaBancos", nullptr, nullptr, "ButtonCargarXLSCuentasContables",
+                           "kvBotonAyudaCuentasContables", "bancos",
+                           pasos("Decida si desea incorporar sólo los nuevos clientes o todos.")},
+                          datos.kvRxMDDomiciliosCobro, parent) {}
+
+void PaginaBancos::cargar(const QString& fichero) {
+    datos().cargarBancos(fichero);
+}
+
+void PaginaBancos::escribir(const qd::OpcionesClientes&, const qd::OpcionesMotor& motor) {
+    datos().confirmarBancos(*listaCampos(), motor);
 }
 
 PaginaDirecciones::PaginaDirecciones(TDatos& datos, QString& nombreFichero, QWidget* parent)

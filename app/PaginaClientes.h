@@ -1,6 +1,7 @@
 #pragma once
-// The "Clientes", "Direcciones Clientes" and "Contactos Clientes" pages: one press of
-// "4º Paso : Cargar XLS" asks for the defaults of new clients, loads the workbook and writes it
+// The "Clientes", "Direcciones Clientes", "Contactos Clientes", "Proveedores" and "Clientes - Bancos"
+// pages: one press of "4º Paso : Cargar XLS" asks for the defaults of new clients (not for bank
+// accounts), loads the workbook and writes it
 // (no review step); the grid then shows the rows loaded. The only-new tick, the help button and
 // the engine options (beside the cancel hint) complete them.
 
@@ -58,6 +59,27 @@ class PaginaClientes : public PaginaDatosClientes {
     Q_OBJECT
 public:
     PaginaClientes(TDatos& datos, QString& nombreFichero, QWidget* parent = nullptr);
+
+protected:
+    void cargar(const QString& fichero) override;
+    void escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) override;
+};
+
+class PaginaProveedores : public PaginaDatosClientes {
+    Q_OBJECT
+public:
+    PaginaProveedores(TDatos& datos, QString& nombreFichero, QWidget* parent = nullptr);
+
+protected:
+    void cargar(const QString& fichero) override;
+    void escribir(const qd::OpcionesClientes& o, const qd::OpcionesMotor& motor) override;
+};
+
+// "Clientes - Bancos": no defaults window and no only-new tick.
+class PaginaBancos : public PaginaDatosClientes {
+    Q_OBJECT
+public:
+    PaginaBancos(TDatos& datos, QString& nombreFichero, QWidget* parent = nullptr);
 
 protected:
     void cargar(const QString& fichero) override;

@@ -28,14 +28,12 @@ QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFi
     paginas.append({1, new PaginaClientes(datos, nombreFichero)});
     paginas.append({3, new PaginaDirecciones(datos, nombreFichero)});
     paginas.append({4, new PaginaContactos(datos, nombreFichero)});
+    paginas.append({5, new PaginaProveedores(datos, nombreFichero)});
+    paginas.append({6, new PaginaBancos(datos, nombreFichero)});
     const struct {
         int pestana;
         PaginaImportacion::Definicion definicion;
     } marcos[] = {
-        {5, marco("JvPageControl1", "JvFilenameEditHojaExcelProveedores", "OleContainer1",
-                  "suiCheckListBoxProveedores", &qd::supplierFieldList, false)},
-        {6, marco("JvPageControl2", "JvFilenameEditHojaExcelCuentasContables", "OleContainer2",
-                  "suiCheckListBoxDomiciliosCobro", &qd::domicileFieldList, false)},
         {8, marco("JvPageControl3", "JvFilenameEditHojaAlbaranesDLR", nullptr, nullptr, nullptr, false)},
         {9, marco("JvPageControl4", "JvFilenameEditHojaTarifas", nullptr, nullptr, nullptr, false)},
     };

@@ -7,9 +7,12 @@ TipoImportacion tipoArticulos();
 TipoImportacion tipoClientes();
 TipoImportacion tipoDirecciones();
 TipoImportacion tipoContactos();
+TipoImportacion tipoProveedores();
+TipoImportacion tipoBancos();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos()};
+    return {tipoArticulos(), tipoClientes(),    tipoDirecciones(),
+            tipoContactos(), tipoProveedores(), tipoBancos()};
 }
 
 } // namespace qd::cli

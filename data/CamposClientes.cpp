@@ -29,6 +29,36 @@ QSet<QString> clientesPresentes(const QSet<QString>& cabeceras) {
     return presentes;
 }
 
+SentenciasSql prepararSentenciasProveedores(const FieldList& proveedores,
+                                            const std::optional<QSet<QString>>& presentes) {
+    StatementShape shape =
+        StatementShape::forTable(QStringLiteral("PROVEEDORES"), QStringLiteral("IDPROVEEDORES"),
+                                 QStringLiteral(", CARTERA)"), QStringLiteral(",:CARTERA);"));
+    shape.lastItemLines = [](const QString& item, QStringList& columnas, QStringList& valores,
+                             QStringList& updates) {
+        if (item != QLatin1String("BANCOS")) return false;
+        columnas << QStringLiteral("CARTERA, NOMBREBANCO, CODIGOBANCO, CODIGOSUCURSAL, DC, NUMEROCUENTA, "
+                                   "IBAN_CODIGOPAIS, IBAN_DCIBAN)");
+        valores << QStringLiteral(":CARTERA, :NOMBREBANCO, :CODIGOBANCO, :CODIGOSUCURSAL, :DC, "
+                                  ":NUMEROCUENTA, :IBAN_CODIGOPAIS, :IBAN_DCIBAN);");
+        updates << QStringLiteral("NOMBREBANCO =:NOMBREBANCO,")
+                << QStringLiteral("CODIGOBANCO =:CODIGOBANCO,")
+                << QStringLiteral("CODIGOSUCURSAL =:CODIGOSUCURSAL,") << QStringLiteral("DC =:DC,")
+                << QStringLiteral("NUMEROCUENTA =:NUMEROCUENTA,")
+                << QStringLiteral("IBAN_CODIGOPAIS = COALESCE(:IBAN_CODIGOPAIS, IBAN_CODIGOPAIS),")
+                << QStringLiteral("IBAN_DCIBAN = COALESCE(:IBAN_DCIBAN, IBAN_DCIBAN)");
+        return true;
+    };
+    return construirSentencias(proveedores.items(), proveedores.ticks(), shape, presentes);
+}
+
+QSet<QString> proveedoresPresentes(const QSet<QString>& cabeceras) {
+    QSet<QString> presentes = clientesPresentes(cabeceras);
+    for (const char* c : {"CUENTABANCOCCC", "CODIGOBANCO", "NOMBREBANCO"})
+        if (cabeceras.contains(QString::fromLatin1(c))) presentes.insert(QStringLiteral("BANCOS"));
+    return presentes;
+}
+
 AuxiliaresCliente auxiliaresCliente(const FieldList& clientes) {
     AuxiliaresCliente a;
     a.bancos = clientes.isChecked(ClientFields::kBancos);

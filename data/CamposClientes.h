@@ -45,6 +45,19 @@ SentenciasSql prepararSentenciasDirecciones(const FieldList& direcciones,
 // PERSONASCONTACTO: the ticked entries from 1, TELEFONO written as EXTENSION, CLIENTE last.
 SentenciasSql prepararSentenciasContactos(const FieldList& contactos,
                                           const std::optional<QSet<QString>>& presentes = std::nullopt);
+// Positions of the supplier list (suiCheckListBoxProveedores).
+struct SupplierFields {
+    enum Pos { kGrupoEmpresas = 0, kCodigo = 1, kBancos = 21 };
+};
+
+// PROVEEDORES: the ticked entries; new suppliers also get CARTERA. BANCOS stands for the bank
+// columns and the IBAN (an update keeps a stored IBAN when the row gives none); an update sets the
+// ticked columns the workbook has (`presentes`, see proveedoresPresentes).
+SentenciasSql prepararSentenciasProveedores(const FieldList& proveedores,
+                                            const std::optional<QSet<QString>>& presentes = std::nullopt);
+// As clientesPresentes for a supplier workbook; BANCOS when it has an account column.
+QSet<QString> proveedoresPresentes(const QSet<QString>& cabeceras);
+
 // Whether a list has a ticked entry from `desde` on (else its statements would have no column).
 bool hayCamposMarcados(const FieldList& lista, int desde);
 

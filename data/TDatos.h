@@ -336,6 +336,10 @@ public:
     ResumenClientes confirmarClientes(const OpcionesClientes& o, const qd::FieldList& campos,
                                       const qd::OpcionesMotor& motor = {});
     void CargarRxClientes();
+    // The client loader over any staging table of its kind: the coded columns of the given
+    // BuscarID_Clientes indexes (the others are ignored), staged fields by name, "CuentaBancoCCC"
+    // split (with `calcularDC`, check digits "00" computed), CODIGO required.
+    void Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas, bool calcularDC);
     // The ID of a code in the table of index Tabla_Busqueda (0 price list, 1 payment method, 2 VAT
     // regime, 3 client type, 4 client group, 5 currency, 6 company group, 8 zone, 9 route, 10 agent);
     // a code not found gives the chosen default (0, 1, 2, 5, 6) or null. 1 also sets IdCarteraAsociada.
@@ -343,8 +347,19 @@ public:
     ResumenClientes Insertar_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias,
                                       const qd::AuxiliaresCliente& aux);
     // What the current staged client says beyond CLIENTES (its bank account, agent, zone and
-    // route), for the client just written.
+    // route), for the client just written (datos_auxiliares_cliente.cpp).
     void InsertarDatosAuxiliaresCliente(int IdClienteIns, const qd::AuxiliaresCliente& que);
+    // A client's bank account as a collection domicile: the placeholder account (bank and branch
+    // "0000") goes, the first account is the principal one, the same account is kept once (false).
+    struct DomicilioCobro {
+        QString nombre, banco, sucursal, dc, cuenta, paisIban, dcIban;
+    };
+    bool Insertar_Domicilio_Cobro(int IdCliente, const DomicilioCobro& domicilio);
+    // The code of the first country whose name holds the given one ("ES" when none, or no name).
+    QString Codigo_Pais(const QString& NombrePais);
+    // The ID of an agent, zone or route by its code, created (code as name) when missing.
+    enum class TablaAuxiliar { Agente, Zona, Ruta };
+    int Buscar_O_Crear_Auxiliar(TablaAuxiliar tabla, const QString& Codigo);
 
     int cargarDirecciones(const QString& fichero, const OpcionesClientes& o);
     ResumenClientes confirmarDirecciones(const OpcionesClientes& o, const qd::FieldList& campos,
@@ -357,6 +372,23 @@ public:
                                        const qd::OpcionesMotor& motor = {});
     void CargarRxContactosClientes();
     ResumenClientes Insertar_Contactos_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias);
+
+    // --- suppliers (datos_proveedores.cpp) -----------------------------------------------------
+    TkvRxMemoryData kvRxMDProveedores; // staging table of the supplier import
+    int cargarProveedores(const QString& fichero, const OpcionesClientes& o);
+    ResumenClientes confirmarProveedores(const OpcionesClientes& o, const qd::FieldList& campos,
+                                         const qd::OpcionesMotor& motor = {});
+    void CargarRxProveedores();
+    // `bancos`: BANCOS ticked (the account and, when the row names its country, the IBAN).
+    ResumenClientes Insertar_Proveedores(bool SoloNuevos, const qd::SentenciasSql& sentencias, bool bancos);
+
+    // --- clients' bank accounts (datos_bancos.cpp) ----------------------------------------------
+    TkvRxMemoryData kvRxMDDomiciliosCobro; // staging table of the bank-account import
+    int cargarBancos(const QString& fichero);
+    // Writes the staged accounts when the four entries of the list are ticked; refuses otherwise.
+    ResumenClientes confirmarBancos(const qd::FieldList& campos, const qd::OpcionesMotor& motor = {});
+    void CargarRxDomiciliosCobro();
+    ResumenClientes Preparar_Sentencias_DomiciliosCobro();
 
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.
@@ -374,6 +406,8 @@ private:
     void Definir_kvRxMDClientes();
     void Definir_kvRxMDDireccionesCli();
     void Definir_kvRxMDContactosCli();
+    void Definir_kvRxMDProveedores();
+    void Definir_kvRxMDDomiciliosCobro();
     // The rows of the last load of a table that it did not stage (counted for the summary).
     int descartadasCarga_ = 0;
     bool busquedaHallada_ = false;            // the last BuscarID_Clientes found its code

@@ -42,6 +42,8 @@ TDatos::TDatos()
     Definir_kvRxMDClientes();
     Definir_kvRxMDDireccionesCli();
     Definir_kvRxMDContactosCli();
+    Definir_kvRxMDProveedores();
+    Definir_kvRxMDDomiciliosCobro();
     DataModuleCreate();
 }
 

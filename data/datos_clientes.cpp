@@ -4,9 +4,11 @@
 #include "TDatos.h"
 
 #include "CamposClientes.h"
+#include "DigitosControl.h"
 #include "FbError.h"
 #include "Sheet.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -31,6 +33,10 @@ const std::array<QString, 11> kColumnasCodigo{
     QStringLiteral("COD_RUTA"),         QStringLiteral("COD_AGENTEVENTA"),
 };
 constexpr int kNoVale = 7;
+
+bool kColumnasCodigo_contiene(const QString& nombre) {
+    return std::find(kColumnasCodigo.begin(), kColumnasCodigo.end(), nombre) != kColumnasCodigo.end();
+}
 
 const std::array<QString, 11> kSelectBusqueda{
     QStringLiteral("SELECT IDTARIFAS as ID FROM TARIFAS"),
@@ -325,8 +331,11 @@ QVariant TDatos::BuscarID_Clientes(int Tabla_Busqueda, const QString& Codigo_Bus
 }
 
 void TDatos::CargarRxClientes() {
+    Cargar_Filas_Codificadas(kvRxMDClientes, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10}, false);
+}
+
+void TDatos::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas, bool calcularDC) {
     cacheBusquedas_.clear();
-    TkvRxMemoryData& t = kvRxMDClientes;
     // What each column's header means (the same for every row).
     struct Columna {
         int busqueda = -1, campo = -1, campoCodigo = -1;
@@ -339,12 +348,12 @@ void TDatos::CargarRxClientes() {
         Columna c;
         const QString nombre = cabecera.toUpper();
         for (size_t i = 0; i < kColumnasCodigo.size(); ++i)
-            if (kColumnasCodigo[i] == nombre && int(i) != kNoVale) {
+            if (kColumnasCodigo[i] == nombre && int(i) != kNoVale && codificadas.contains(int(i))) {
                 c.busqueda = int(i);
                 c.campo = t.fieldIndex(QString::fromLatin1(kCampoBusqueda[i]));
                 if (kCampoCodigo[i]) c.campoCodigo = t.fieldIndex(QString::fromLatin1(kCampoCodigo[i]));
             }
-        if (c.busqueda < 0) {
+        if (c.busqueda < 0 && !kColumnasCodigo_contiene(nombre)) {
             c.campo = t.fieldIndex(cabecera); // a staging field by name, without regard to case
             c.codigo = c.campo >= 0 && c.campo == t.fieldIndex(kCodigo);
             // The account in one column, as written (letter case included).
@@ -408,6 +417,18 @@ void TDatos::CargarRxClientes() {
                 if (cuenta.size() != 20)
                     Incidencia_Celda(fila, cabecera, cuenta,
                                      QStringLiteral("no tiene 20 caracteres; se reparte tal como está."));
+                // Check digits "00": computed from the bank, the branch and the account number.
+                if (calcularDC && cuenta.mid(8, 2) == QLatin1String("00")) {
+                    const QString dc =
+                        qd::CalculoDigitoControl(cuenta.mid(0, 4), cuenta.mid(4, 4), cuenta.mid(10, 10));
+                    if (dc.isEmpty())
+                        Incidencia_Celda(
+                            fila, cabecera, cuenta,
+                            QStringLiteral("no es una cuenta de cifras: sus dígitos de control «00» no se "
+                                           "pueden calcular y se dejan así."));
+                    else
+                        Poner_Valor_Staging(t, t.fieldIndex(QStringLiteral("DC")), dc);
+                }
             }
         },
         [&] {
@@ -416,7 +437,7 @@ void TDatos::CargarRxClientes() {
             if (t.value(kCodigo).isNull()) {
                 if (sinCodigo++ == 0) primeraSinCodigo = filaActual;
                 ultimaSinCodigo = filaActual;
-                Anotar_Fila_No_Escrita(filaActual, QStringLiteral("Falta la columna CODIGO del cliente."));
+                Anotar_Fila_No_Escrita(filaActual, QStringLiteral("Falta la columna CODIGO."));
                 return false;
             }
             return true;
@@ -427,7 +448,7 @@ void TDatos::CargarRxClientes() {
             (primeraSinCodigo == ultimaSinCodigo
                  ? QStringLiteral("Fila %1").arg(primeraSinCodigo)
                  : QStringLiteral("Filas %1 a %2").arg(primeraSinCodigo).arg(ultimaSinCodigo)) +
-            QStringLiteral(": el libro no tiene la columna CODIGO de los clientes; no se carga%1.")
+            QStringLiteral(": el libro no tiene la columna CODIGO; no se carga%1.")
                 .arg(sinCodigo == 1 ? QStringLiteral(" la fila") : QStringLiteral("n las filas")));
     descartadasCarga_ = int(Filas_No_Escritas.size());
     cacheBusquedas_.clear();
@@ -528,10 +549,4 @@ TDatos::ResumenClientes TDatos::Insertar_Clientes(bool SoloNuevos, const qd::Sen
     r.texto = Terminar_Resumen(cuentas(), fin.cancelado, &r.motor);
     canal().message(qd::MessageKind::Information, r.texto);
     return r;
-}
-
-// The auxiliary data of a written client: its bank account, sales agent, zone and route.
-void TDatos::InsertarDatosAuxiliaresCliente(int IdClienteIns, const qd::AuxiliaresCliente& que) {
-    (void)IdClienteIns;
-    (void)que;
 }

@@ -1,0 +1,184 @@
+// TDatos: what a client row says beyond CLIENTES (its bank account as a collection domicile, its
+// sales agent, zone and route), and the collection domicile shared with the bank-account import.
+// Every value is bound; a new agent, zone or route takes the ID of the row inserted.
+#include "TDatos.h"
+
+#include "DigitosControl.h"
+#include "FbError.h"
+
+namespace {
+
+using qd::fb::Statement;
+
+// The first row's first column of a query with its parameters bound by name; null when none.
+QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
+    Statement s(&d.IBDatabase, &d.IBTransaction1);
+    s.setSql(sql);
+    for (const auto& [nombre, valor] : parametros)
+        s.paramByName(nombre).setVariant(valor);
+    d.IBTransaction1.ensureStarted();
+    s.execute();
+    const QVariant v = s.eof() ? QVariant() : s.field(0).asVariant();
+    s.close();
+    return v;
+}
+
+// A text used as a literal part of a LIKE pattern (its "%", "_" and "\" match themselves).
+QString literalLike(const QString& texto) {
+    QString r;
+    for (const QChar c : texto) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) r += QLatin1Char('\\');
+        r += c;
+    }
+    return r;
+}
+
+} // namespace
+
+QString TDatos::Codigo_Pais(const QString& NombrePais) {
+    const QString nombre = NombrePais.trimmed().toUpper();
+    // No country named: the home country (any row would do for an empty pattern).
+    if (nombre.isEmpty()) return QStringLiteral("ES");
+    const QVariant codigo = primero(
+        *this,
+        QStringLiteral("SELECT CODIGO FROM PAISES WHERE NOMBRE LIKE :Patron ESCAPE '\\' ORDER BY CODIGO"),
+        {{QStringLiteral("Patron"), QStringLiteral("%") + literalLike(nombre) + QStringLiteral("%")}});
+    const QString texto = codigo.toString().trimmed();
+    return texto.isEmpty() ? QStringLiteral("ES") : texto;
+}
+
+bool TDatos::Insertar_Domicilio_Cobro(int IdCliente, const DomicilioCobro& d) {
+    // The placeholder account of a new client goes.
+    Ejecutar_Sentencia(
+        QStringLiteral("DELETE FROM DOMICILIOSCOBRO WHERE CODIGOBANCO = :Banco AND CODIGOSUCURSAL = "
+                       ":Sucursal AND CLIENTE = :Cliente"),
+        {{QStringLiteral("Banco"), QStringLiteral("0000")},
+         {QStringLiteral("Sucursal"), QStringLiteral("0000")},
+         {QStringLiteral("Cliente"), IdCliente}});
+    const int cuantos =
+        primero(*this,
+                QStringLiteral("SELECT COUNT(IDDOMICILIOSCOBRO) AS CANTIDAD FROM DOMICILIOSCOBRO "
+                               "WHERE CLIENTE = :Cliente"),
+                {{QStringLiteral("Cliente"), IdCliente}})
+            .toInt();
+    if (cuantos > 0) {
+        // The same account is kept once (name and IBAN play no part).
+        const int iguales =
+            primero(*this,
+                    QStringLiteral(
+                        "SELECT COUNT(IDDOMICILIOSCOBRO) AS CANTIDAD FROM DOMICILIOSCOBRO WHERE CLIENTE = "
+                        ":Cliente AND CODIGOBANCO = :Banco AND CODIGOSUCURSAL = :Sucursal AND DC = :DC AND "
+                        "NUMEROCUENTA = :Cuenta"),
+                    {{QStringLiteral("Cliente"), IdCliente},
+                     {QStringLiteral("Banco"), d.banco},
+                     {QStringLiteral("Sucursal"), d.sucursal},
+                     {QStringLiteral("DC"), d.dc},
+                     {QStringLiteral("Cuenta"), d.cuenta}})
+                .toInt();
+        if (iguales > 0) return false;
+    }
+    const QString nombre = d.nombre.trimmed().isEmpty() ? d.banco : d.nombre.left(35);
+    // The first account of a client is its principal one.
+    Ejecutar_Sentencia(
+        QStringLiteral("INSERT INTO DOMICILIOSCOBRO (NOMBRE, CODIGOBANCO, CODIGOSUCURSAL, DC, NUMEROCUENTA, "
+                       "IBAN_CODIGOPAIS, IBAN_DCIBAN, DOMICILIOPRINCIPAL, CLIENTE) VALUES (:Nombre, :Banco, "
+                       ":Sucursal, :DC, :Cuenta, :Pais, :DCIban, :Principal, :Cliente)"),
+        {{QStringLiteral("Nombre"), nombre},
+         {QStringLiteral("Banco"), d.banco},
+         {QStringLiteral("Sucursal"), d.sucursal},
+         {QStringLiteral("DC"), d.dc},
+         {QStringLiteral("Cuenta"), d.cuenta},
+         {QStringLiteral("Pais"), d.paisIban},
+         {QStringLiteral("DCIban"), d.dcIban},
+         {QStringLiteral("Principal"), cuantos == 0 ? 1 : 0},
+         {QStringLiteral("Cliente"), IdCliente}});
+    return true;
+}
+
+int TDatos::Buscar_O_Crear_Auxiliar(TablaAuxiliar tabla, const QString& Codigo) {
+    struct Def {
+        const char* tabla;
+        const char* id;
+    };
+    static const Def kDefs[] = {
+        {"AGENTESVENTA", "IDAGENTESVENTA"}, {"ZONAS", "IDZONAS"}, {"RUTAS", "IDRUTAS"}};
+    const Def& d = kDefs[int(tabla)];
+    const QString t = QString::fromLatin1(d.tabla), id = QString::fromLatin1(d.id);
+    const QVariant hallado =
+        primero(*this, QStringLiteral("SELECT %1 FROM %2 WHERE CODIGO = :Codigo").arg(id, t),
+                {{QStringLiteral("Codigo"), Codigo}});
+    if (!hallado.isNull()) return hallado.toInt();
+    // Created with the code as its name: agents for the launch company, as "Preventa"; zones and
+    // routes for the launch company group. Its ID is the inserted row's.
+    if (tabla == TablaAuxiliar::Agente)
+        return primero(*this,
+                       QStringLiteral(
+                           "INSERT INTO AGENTESVENTA (CODIGO, NOMBRE, EMPRESA, TIPOAGENTE) VALUES (:Codigo, "
+                           ":Codigo, :Empresa, 'Preventa') RETURNING IDAGENTESVENTA"),
+                       {{QStringLiteral("Codigo"), Codigo}, {QStringLiteral("Empresa"), IdEmpresa}})
+            .toInt();
+    return primero(*this,
+                   QStringLiteral(
+                       "INSERT INTO %1 (CODIGO, NOMBRE, GRUPOEMPRESAS) VALUES (:Codigo, :Codigo, :Grupo) "
+                       "RETURNING %2")
+                       .arg(t, id),
+                   {{QStringLiteral("Codigo"), Codigo}, {QStringLiteral("Grupo"), IdGrupoEmpresas}})
+        .toInt();
+}
+
+void TDatos::InsertarDatosAuxiliaresCliente(int IdClienteIns, const qd::AuxiliaresCliente& que) {
+    if (IdClienteIns == 0 || !que.alguno()) return;
+    const TkvRxMemoryData& t = kvRxMDClientes;
+    auto texto = [&t](const char* campo) { return t.value(QString::fromLatin1(campo)).toString().trimmed(); };
+
+    if (que.bancos) {
+        canal().status(QStringLiteral("Importando Banco del Cliente a la Base de Datos"));
+        DomicilioCobro d{texto("NOMBREBANCO"),
+                         texto("CODIGOBANCO"),
+                         texto("CODIGOSUCURSAL"),
+                         texto("DC"),
+                         texto("NUMEROCUENTA"),
+                         {},
+                         {}};
+        if (!d.banco.isEmpty() && !d.sucursal.isEmpty() && !d.dc.isEmpty() && !d.cuenta.isEmpty()) {
+            d.paisIban = Codigo_Pais(texto("PAIS"));
+            d.dcIban =
+                qd::Calcular_Digito_Control_IBAN(d.paisIban, d.banco + d.sucursal + d.dc + d.cuenta, true);
+            Insertar_Domicilio_Cobro(IdClienteIns, d);
+        }
+    }
+    int agente = 0, zona = 0;
+    if (que.agente && !texto("Cod_AgenteVenta").isEmpty()) {
+        canal().status(QStringLiteral("Importando Agente Venta del Cliente a la Base de Datos"));
+        agente = Buscar_O_Crear_Auxiliar(TablaAuxiliar::Agente, texto("Cod_AgenteVenta"));
+    }
+    if (que.zona && !texto("Cod_Zona").isEmpty()) {
+        canal().status(QStringLiteral("Importando Zona del Cliente a la Base de Datos"));
+        zona = Buscar_O_Crear_Auxiliar(TablaAuxiliar::Zona, texto("Cod_Zona"));
+    }
+    // The client's agent and zone; an empty code leaves them as they are.
+    if (agente != 0 || zona != 0)
+        Ejecutar_Sentencia(
+            QStringLiteral("UPDATE CLIENTES SET AGENTEVENTA = COALESCE(:Agente, AGENTEVENTA), ZONA = "
+                           "COALESCE(:Zona, ZONA) WHERE IDCLIENTES = :Cliente"),
+            {{QStringLiteral("Agente"), agente != 0 ? QVariant(agente) : QVariant()},
+             {QStringLiteral("Zona"), zona != 0 ? QVariant(zona) : QVariant()},
+             {QStringLiteral("Cliente"), IdClienteIns}});
+    if (que.ruta && !texto("Cod_Ruta").isEmpty()) {
+        canal().status(QStringLiteral("Importando Ruta del Cliente a la Base de Datos"));
+        const int ruta = Buscar_O_Crear_Auxiliar(TablaAuxiliar::Ruta, texto("Cod_Ruta"));
+        const int enlazado =
+            primero(*this,
+                    QStringLiteral("SELECT COUNT(*) AS TOTAL FROM CLIENTESRUTAS WHERE CLIENTE = :Cliente "
+                                   "AND RUTA = :Ruta"),
+                    {{QStringLiteral("Cliente"), IdClienteIns}, {QStringLiteral("Ruta"), ruta}})
+                .toInt();
+        // Position 1, no visiting day.
+        if (enlazado == 0)
+            Ejecutar_Sentencia(
+                QStringLiteral("INSERT INTO CLIENTESRUTAS (CLIENTE, RUTA, POSICION, LUNES, MARTES, "
+                               "MIERCOLES, JUEVES, VIERNES, SABADO, DOMINGO) VALUES (:Cliente, :Ruta, 1, "
+                               "0, 0, 0, 0, 0, 0, 0)"),
+                {{QStringLiteral("Cliente"), IdClienteIns}, {QStringLiteral("Ruta"), ruta}});
+    }
+}
