@@ -174,8 +174,8 @@ void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
     } else {
         botonAtras_ = new QPushButton(QStringLiteral("Atrás"));
         botonAtras_->setObjectName(QStringLiteral("kvBotonAtras"));
-        botonConfirmar_ = new QPushButton(QStringLiteral("Confirmar"));
-        botonConfirmar_->setObjectName(QStringLiteral("kvBotonConfirmar"));
+        botonConfirmar_ = new QPushButton(QString::fromUtf8(definicion_.textoConfirmar));
+        botonConfirmar_->setObjectName(QString::fromLatin1(definicion_.objetoConfirmar));
         capaBotones->addWidget(botonAtras_);
         capaBotones->addWidget(botonSimular_);
         capaBotones->addWidget(botonConfirmar_);

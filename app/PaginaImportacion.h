@@ -65,6 +65,8 @@ public:
         const char* splitter = nullptr;
         const char* panelBotones = nullptr;
         const char* etiquetaPanel = nullptr;
+        const char* textoConfirmar = "Confirmar"; // the confirm button's caption and object name
+        const char* objetoConfirmar = "kvBotonConfirmar";
         // Names and captions of the configuration page.
         const char* hojaConfiguracion = "TabSheetConfiguracion";
         const char* hojaVistaPrevia = nullptr; // a sheet around the preview; null: the preview itself

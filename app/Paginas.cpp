@@ -4,6 +4,7 @@
 #include "PaginaArticulos.h"
 #include "PaginaClientes.h"
 #include "PaginaImportacion.h"
+#include "PaginaTarifas.h"
 
 namespace {
 
@@ -30,12 +31,12 @@ QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFi
     paginas.append({4, new PaginaContactos(datos, nombreFichero)});
     paginas.append({5, new PaginaProveedores(datos, nombreFichero)});
     paginas.append({6, new PaginaBancos(datos, nombreFichero)});
+    paginas.append({9, new PaginaTarifas(datos, nombreFichero)});
     const struct {
         int pestana;
         PaginaImportacion::Definicion definicion;
     } marcos[] = {
         {8, marco("JvPageControl3", "JvFilenameEditHojaAlbaranesDLR", nullptr, nullptr, nullptr, false)},
-        {9, marco("JvPageControl4", "JvFilenameEditHojaTarifas", nullptr, nullptr, nullptr, false)},
     };
     for (const auto& m : marcos)
         paginas.append({m.pestana, new PaginaImportacion(datos, nombreFichero, m.definicion)});

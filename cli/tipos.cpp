@@ -9,10 +9,11 @@ TipoImportacion tipoDirecciones();
 TipoImportacion tipoContactos();
 TipoImportacion tipoProveedores();
 TipoImportacion tipoBancos();
+TipoImportacion tipoTarifas();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(), tipoClientes(),    tipoDirecciones(),
-            tipoContactos(), tipoProveedores(), tipoBancos()};
+    return {tipoArticulos(),   tipoClientes(), tipoDirecciones(), tipoContactos(),
+            tipoProveedores(), tipoBancos(),   tipoTarifas()};
 }
 
 } // namespace qd::cli

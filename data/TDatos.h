@@ -25,6 +25,7 @@
 #include "MotorFilas.h"
 #include "OpcionesArticulos.h"
 #include "OpcionesClientes.h"
+#include "OpcionesTarifas.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
 #include "UserChannel.h"
@@ -390,6 +391,18 @@ public:
     void CargarRxDomiciliosCobro();
     ResumenClientes Preparar_Sentencias_DomiciliosCobro();
 
+    // --- sales price lists (datos_tarifas.cpp) --------------------------------------------------
+    using OpcionesTarifas = qd::OpcionesTarifas;
+    using ResumenTarifas = qd::ResumenTarifas;
+    TkvRxMemoryData kvRxTarifas; // staging table of the sales price-list import
+    int cargarTarifas(const QString& fichero);
+    ResumenTarifas confirmarTarifas(const OpcionesTarifas& o, const qd::OpcionesMotor& motor = {});
+    // Rows 2 on whose column 3 is a number: code (1), name (2), prices (3, 5 and 7).
+    void CargarRxTarifas();
+    // The captions of the three price columns (row 2 of columns 3, 5 and 7, upper-cased).
+    QStringList Titulos_Precios_Tarifas() const;
+    ResumenTarifas InsertarTarifas(const OpcionesTarifas& o);
+
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.
     QString Resumen_Hasta_Error;
@@ -408,6 +421,8 @@ private:
     void Definir_kvRxMDContactosCli();
     void Definir_kvRxMDProveedores();
     void Definir_kvRxMDDomiciliosCobro();
+    void Definir_kvRxTarifas();
+    QStringList titulosTarifas_;
     // The rows of the last load of a table that it did not stage (counted for the summary).
     int descartadasCarga_ = 0;
     bool busquedaHallada_ = false;            // the last BuscarID_Clientes found its code

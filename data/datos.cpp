@@ -44,6 +44,7 @@ TDatos::TDatos()
     Definir_kvRxMDContactosCli();
     Definir_kvRxMDProveedores();
     Definir_kvRxMDDomiciliosCobro();
+    Definir_kvRxTarifas();
     DataModuleCreate();
 }
 
