@@ -214,6 +214,16 @@ public:
     // under the running engine (savepoint, commits), progress, cancel between rows, and the end
     // of the run (FinEscritura). Errors as `trasError` says, or the engine's keep-going.
     FinRecorrido Recorrer_Filas(TkvRxMemoryData& t, const RecorridoFilas& r);
+    // The same loop over units that are not the records of one table (groups of rows): `ir(i)`
+    // puts unit i (from 0) in place, and is called with `total` after the last one; `filaLibro`
+    // names the unit's workbook row.
+    struct Unidades {
+        int total = 0;
+        std::function<void(int)> ir;
+        std::function<int()> filaLibro;
+        std::function<qd::ErrorImportacion(const std::exception&)> errorEnFila; // unset: «Fila N: …»
+    };
+    FinRecorrido Recorrer_Unidades(const Unidades& u, const RecorridoFilas& r);
     // "Nombre: n" lines, and the summary every writer ends with: «Proceso terminado.», the
     // counts, the cancel and the engine's notes (the dry run, the rows with errors).
     static QString Texto_Resumen(const QList<QPair<QString, int>>& cuentas);

@@ -386,9 +386,23 @@ void TDatos::Aviso_Fila(const std::exception& e, const TkvRxMemoryData& tabla, c
 }
 
 TDatos::FinRecorrido TDatos::Recorrer_Filas(TkvRxMemoryData& t, const RecorridoFilas& r) {
+    Unidades u;
+    u.total = t.active() ? t.recordCount() : 0;
+    u.ir = [&t](int i) {
+        if (i == 0)
+            t.first();
+        else
+            t.next(); // past the last one it stays there, at the end
+    };
+    u.filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
+    u.errorEnFila = [this, &t](const std::exception& e) { return Error_En_Fila(e, t); };
+    return Recorrer_Unidades(u, r);
+}
+
+TDatos::FinRecorrido TDatos::Recorrer_Unidades(const Unidades& u, const RecorridoFilas& r) {
     FinRecorrido fin;
     // Progress: a step every `paso` rows, about a hundred steps whatever the size of the run.
-    const int total = t.active() ? t.recordCount() : 0;
+    const int total = u.total;
     const int paso = std::max(1, total / 100);
     canal().progressOpen(total / paso + (total % paso != 0 ? 1 : 0));
     auto progreso = [&](int hechas) {
@@ -400,50 +414,49 @@ TDatos::FinRecorrido TDatos::Recorrer_Filas(TkvRxMemoryData& t, const RecorridoF
     Resumen_Hasta_Error.clear();
     FinEscritura escritura(IBTransaction1, motor_);
     // The engine's incidences and its list of rows not written name the workbook row.
-    if (motor_) motor_->filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
+    if (motor_) motor_->filaLibro = u.filaLibro;
 
-    if (t.active() && !t.isEmpty()) {
-        t.first();
-        while (!t.eof()) {
-            try {
-                IBTransaction1.ensureStarted();
-                if (motor_) motor_->empezarFila();
-                r.escribir();
-            } catch (const std::exception& e) {
-                // A lock or update conflict (another program on the same record) names the code too.
-                const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
-                const QString codigo = r.codigo ? r.codigo() : QString();
-                const QString motivo = (fb && fb->isLockConflict() && !codigo.isEmpty()
-                                            ? QStringLiteral("código %1: ").arg(codigo)
-                                            : QString()) +
-                                       Texto_Error(e);
-                if (motor_ != nullptr && motor_->filaFallida(motivo)) {
-                    // Undone by the engine, listed, and the loop goes on.
-                } else if (r.trasError != TrasError::Detener) {
-                    // The kind's own rule: the row is not written, the user is told and the loop
-                    // goes on.
-                    const int fila = Fila_Hoja(t, t.recNo());
-                    const QString texto = QStringLiteral("Fila %1: %2").arg(fila).arg(motivo);
-                    if (r.trasError == TrasError::Mostrar) canal().message(qd::MessageKind::Error, texto);
-                    canal().incidence(texto);
-                    Anotar_Fila_No_Escrita(fila, motivo);
-                    ++fin.conErrores;
-                } else {
-                    // A stopping error names the workbook row (and column) it came from; what was
-                    // written before it stays written and its counts are kept for the caller.
-                    canal().progressClose();
-                    Resumen_Hasta_Error = QStringLiteral("Escrito antes del error:\r\n") +
-                                          (r.cuentas ? r.cuentas() : QString());
-                    Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), Texto_Error(e));
-                    throw Error_En_Fila(e, t);
-                }
+    if (total > 0) u.ir(0);
+    for (int i = 0; i < total; ++i) {
+        try {
+            IBTransaction1.ensureStarted();
+            if (motor_) motor_->empezarFila();
+            r.escribir();
+        } catch (const std::exception& e) {
+            // A lock or update conflict (another program on the same record) names the code too.
+            const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
+            const QString codigo = r.codigo ? r.codigo() : QString();
+            const QString motivo =
+                (fb && fb->isLockConflict() && !codigo.isEmpty() ? QStringLiteral("código %1: ").arg(codigo)
+                                                                 : QString()) +
+                Texto_Error(e);
+            const int fila = u.filaLibro ? u.filaLibro() : i + 1;
+            if (motor_ != nullptr && motor_->filaFallida(motivo)) {
+                // Undone by the engine, listed, and the loop goes on.
+            } else if (r.trasError != TrasError::Detener) {
+                // The kind's own rule: the row is not written, the user is told and the loop
+                // goes on.
+                const QString texto = QStringLiteral("Fila %1: %2").arg(fila).arg(motivo);
+                if (r.trasError == TrasError::Mostrar) canal().message(qd::MessageKind::Error, texto);
+                canal().incidence(texto);
+                Anotar_Fila_No_Escrita(fila, motivo);
+                ++fin.conErrores;
+            } else {
+                // A stopping error names the workbook row (and column) it came from; what was
+                // written before it stays written and its counts are kept for the caller.
+                canal().progressClose();
+                Resumen_Hasta_Error =
+                    QStringLiteral("Escrito antes del error:\r\n") + (r.cuentas ? r.cuentas() : QString());
+                Anotar_Fila_No_Escrita(fila, Texto_Error(e));
+                if (u.errorEnFila) throw u.errorEnFila(e);
+                throw qd::ErrorImportacion(QStringLiteral("Fila %1: %2").arg(fila).arg(Texto_Error(e)));
             }
-            progreso(t.recNo());
-            t.next();
-            if (Fin_Fila_Escritura()) {
-                fin.cancelado = true;
-                break;
-            }
+        }
+        progreso(i + 1);
+        u.ir(i + 1);
+        if (Fin_Fila_Escritura()) {
+            fin.cancelado = true;
+            break;
         }
     }
     canal().progressClose();
