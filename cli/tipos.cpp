@@ -10,10 +10,11 @@ TipoImportacion tipoContactos();
 TipoImportacion tipoProveedores();
 TipoImportacion tipoBancos();
 TipoImportacion tipoTarifas();
+TipoImportacion tipoDLR();
 
 QList<TipoImportacion> tiposImportacion() {
     return {tipoArticulos(),   tipoClientes(), tipoDirecciones(), tipoContactos(),
-            tipoProveedores(), tipoBancos(),   tipoTarifas()};
+            tipoProveedores(), tipoBancos(),   tipoTarifas(),     tipoDLR()};
 }
 
 } // namespace qd::cli

@@ -25,6 +25,7 @@
 #include "MotorFilas.h"
 #include "OpcionesArticulos.h"
 #include "OpcionesClientes.h"
+#include "OpcionesDLR.h"
 #include "OpcionesTarifas.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
@@ -100,6 +101,7 @@ public:
     const qd::wb::Sheet& hojaExcel() const; // the active sheet; only while a workbook is held
 
     std::unique_ptr<qd::wb::Workbook> ExcelApp;
+    QString Fichero_Excel; // the path of the held workbook
 
     // --- shared steps of the loaders and writers (datos_comun.cpp) -------------------------------
     // The shared one-directional lookup query: every code lookup runs on it.
@@ -413,6 +415,24 @@ public:
     QStringList Titulos_Precios_Tarifas() const;
     ResumenTarifas InsertarTarifas(const OpcionesTarifas& o);
 
+    // --- lots of delivery-note lines (datos_lotes.cpp) -------------------------------------------
+    // The lot of an article by its number; 0 when there is none.
+    int Buscar_Lote(int IdArticulo, const QString& NumeroLote);
+    // Finds or creates the lot (null expiry date: none) and links it to the sales (or, with
+    // `compra`, purchase) delivery-note line with its quantities; returns the lot's ID.
+    int InsertarNumeroLote(int IdArticulo, int IdLineaAlbaran, const QString& NumeroLote,
+                           const QVariant& FechaCaducidad, double Cant1, double Cant2, bool compra = false);
+
+    // --- DLR delivery-note confirmation (datos_dlr.cpp) -----------------------------------------
+    using ResumenDLR = qd::ResumenDLR;
+    TkvRxMemoryData kvRxMDAlbaranesDLR; // staging table of the DLR report, sorted by order and article
+    int cargarDLR(const QString& fichero);
+    void CargarRxAlbaranesDLR();
+    // Checks every staged row and lists the problems; with `Importar`, attaches the lots of the lines
+    // that check out and completes the delivery notes whose lines all do (under the engine options).
+    ResumenDLR procesarDLR(bool Importar, const qd::OpcionesMotor& motor = {});
+    ResumenDLR Procesar_AlbaranesDLR(bool Importar);
+
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.
     QString Resumen_Hasta_Error;
@@ -432,6 +452,7 @@ private:
     void Definir_kvRxMDProveedores();
     void Definir_kvRxMDDomiciliosCobro();
     void Definir_kvRxTarifas();
+    void Definir_kvRxMDAlbaranesDLR();
     QStringList titulosTarifas_;
     // The rows of the last load of a table that it did not stage (counted for the summary).
     int descartadasCarga_ = 0;

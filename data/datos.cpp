@@ -45,6 +45,7 @@ TDatos::TDatos()
     Definir_kvRxMDProveedores();
     Definir_kvRxMDDomiciliosCobro();
     Definir_kvRxTarifas();
+    Definir_kvRxMDAlbaranesDLR();
     DataModuleCreate();
 }
 
@@ -151,6 +152,7 @@ void TDatos::Msg_QuendaSQL() {
 void TDatos::CargarExcel(const QString& Fichero) {
     Destruir_Excel();
     ExcelApp = qd::wb::Workbook::open(Fichero);
+    Fichero_Excel = Fichero;
 }
 
 int TDatos::Ultima_Fila_Excel() const {
