@@ -42,6 +42,7 @@ TDatos::TDatos()
     Definir_kvRxMDClientes();
     Definir_kvRxMDDireccionesCli();
     Definir_kvRxMDContactosCli();
+    Definir_kvRxMDLAV();
     DataModuleCreate();
 }
 
