@@ -7,9 +7,10 @@ TipoImportacion tipoArticulos();
 TipoImportacion tipoClientes();
 TipoImportacion tipoDirecciones();
 TipoImportacion tipoContactos();
+TipoImportacion tipoLineas();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos()};
+    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos(), tipoLineas()};
 }
 
 } // namespace qd::cli

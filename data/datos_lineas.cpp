@@ -611,5 +611,8 @@ TDatos::ResumenLineas TDatos::confirmarLineas(const OpcionesLineas& o,
         res.Recalculado = true;
     }
     res.texto = QStringLiteral("Importación de líneas TERMINADA\r\n\r\n") + res.texto;
+    if (!res.FicheroIncidencias.isEmpty())
+        res.texto += QStringLiteral("\r\nLíneas no traspasadas en %1").arg(res.FicheroIncidencias);
+    canal().message(qd::MessageKind::Information, res.texto);
     return res;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ConsultasPrueba.h"
@@ -259,6 +260,52 @@ TEST(ImportarLineas, DryRunLeavesTheNote) {
     EXPECT_FALSE(r.Recalculado);
     EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
               0);
+}
+
+// qdimport --kind lineas leaves the database the data layer leaves; without --solo-validas an
+// invalid line refuses the run and nothing is written.
+TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
+    const QList<QVariantList> filas{{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO"), Q("DESCUENTO")},
+                                    {Q("10001"), Q("Uno"), 3.0, 10.0, 0.0},
+                                    {Q("10003"), Q("Tres"), 2.0, 5.0, 10.0},
+                                    {Q("NADA"), Q("Desconocido"), 1.0, 2.5, 0.0}};
+    Conexion x("LAV", 5);
+    x.cargar(filas, 0);
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    x.d.confirmarLineas(o);
+    const QString libro = x.dir.filePath(QStringLiteral("lineas.xlsx"));
+
+    qd::test::TempDatabase cli;
+    auto qdimport = [&](QStringList extra) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        QStringList args{QStringLiteral("--database"),
+                         cli.path(),
+                         QStringLiteral("--kind"),
+                         QStringLiteral("lineas"),
+                         QStringLiteral("--opcion"),
+                         QStringLiteral("LAV"),
+                         QStringLiteral("--albaran"),
+                         QStringLiteral("5"),
+                         QStringLiteral("--almacen-lav"),
+                         QStringLiteral("1"),
+                         QStringLiteral("--carpeta-incidencias"),
+                         x.dir.path()};
+        p.start(QStringLiteral(QD_QDIMPORT), args + extra + QStringList{libro});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return qMakePair(p.exitCode(), QString::fromUtf8(p.readAll()));
+    };
+    const auto rechazo = qdimport({});
+    EXPECT_EQ(rechazo.first, 2) << rechazo.second.toStdString();
+    EXPECT_TRUE(rechazo.second.contains(TDatos::textoLineasNoListas())) << rechazo.second.toStdString();
+    const auto hecho = qdimport({QStringLiteral("--solo-validas")});
+    ASSERT_EQ(hecho.first, 0) << hecho.second.toStdString();
+    EXPECT_TRUE(hecho.second.contains(QStringLiteral("Líneas traspasadas: 2"))) << hecho.second.toStdString();
+    for (const char* tabla : {"LINEASALBARANVENTA", "ALBARANESVENTA", "MOVIMIENTOSALMACEN"})
+        EXPECT_EQ(qd::test::volcarTabla(x.db.path(), QString::fromLatin1(tabla), {"FECHA"}),
+                  qd::test::volcarTabla(cli.path(), QString::fromLatin1(tabla), {"FECHA"}))
+            << tabla;
 }
 
 } // namespace
