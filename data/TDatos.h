@@ -6,6 +6,7 @@
 // It never shows anything itself: every message and question goes through the UserChannel given
 // by its owner (the main window, the headless importer or a test).
 
+#include <QDate>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -396,6 +397,12 @@ public:
                                double Cant1, int IdArticulo);
     void ReCalcularAlbaran(int IdAlbaran);
     void ReCalcularAlbaranCompra(int IdAlbaran);
+    // The serial number and the lot of the current staged line, for the line just written: a new
+    // serial number is created, one already on a line of that side is refused; a lot is found or
+    // created and linked with the line's quantities.
+    void Lote_Y_Serie_Linea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen);
+    void InsertarNumeroSerieLinea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen);
+    static QDate Fecha_Garantia(const QDate& fechaAlbaran);
 
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.

@@ -5,6 +5,7 @@
 #include "TDatos.h"
 
 #include "FbError.h"
+#include "Lotes.h"
 #include "Sheet.h"
 #include "TkvIBStoredProc.h"
 
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QSet>
 #include <QStringConverter>
 
 namespace {
@@ -123,7 +125,139 @@ double num(const TkvRxMemoryData& t, const char* campo) {
     return t.value(QString::fromLatin1(campo)).toDouble();
 }
 
+// The second and later lines of the sheet with the same serial number of the same article are not
+// valid: one serial number goes on one line.
+void marcarSeriesRepetidas(TkvRxMemoryData& t) {
+    QSet<QString> vistas;
+    for (t.first(); !t.eof(); t.next()) {
+        const QString serie = t.value(QStringLiteral("NUMEROSERIE")).toString();
+        const QVariant articulo = t.value(QStringLiteral("IDARTICULOS"));
+        if (serie.isEmpty() || articulo.isNull()) continue;
+        const QString clave = articulo.toString() + QLatin1Char('|') + serie;
+        if (vistas.contains(clave)) {
+            t.edit();
+            t.setValue(QStringLiteral("VALIDO"), false);
+            t.post();
+        }
+        vistas.insert(clave);
+    }
+}
+
 } // namespace
+
+QDate TDatos::Fecha_Garantia(const QDate& fechaAlbaran) {
+    return fechaAlbaran.addMonths(3); // a day the month lacks becomes its last day
+}
+
+void TDatos::InsertarNumeroSerieLinea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen) {
+    const auto& t = kvRxMDLAV;
+    const QString serie = t.value(QStringLiteral("NUMEROSERIE")).toString();
+    const int articulo = t.value(QStringLiteral("IDARTICULOS")).toInt();
+    const double precio = num(t, "PRECIO");
+    const QVariantMap cab = primeraFila(
+        *this,
+        venta ? QStringLiteral(
+                    "SELECT AV.CLIENTE AS TERCERO, AV.NUMERO, AV.FECHAALBARAN, SD.CODIGO as CODIGOSERIE "
+                    "FROM ALBARANESVENTA AV INNER JOIN SERIESDOCUMENTOS SD ON (AV.SERIEDOCUMENTO = "
+                    "SD.IDSERIESDOCUMENTOS) WHERE (AV.IDALBARANESVENTA = :PARIDALBARAN)")
+              : QStringLiteral(
+                    "SELECT AC.PROVEEDOR AS TERCERO, AC.NUMERO, AC.FECHAALBARAN, SD.CODIGO as CODIGOSERIE "
+                    "FROM ALBARANESCOMPRA AC INNER JOIN SERIESDOCUMENTOS SD ON (AC.SERIEDOCUMENTO = "
+                    "SD.IDSERIESDOCUMENTOS) WHERE (AC.IDALBARANESCOMPRA = :PARIDALBARAN)"),
+        {{QStringLiteral("PARIDALBARAN"), IdAlbaran}});
+    const QDateTime fechaAlbaran = cab.value(QStringLiteral("FECHAALBARAN")).toDateTime();
+    const QDateTime garantia(Fecha_Garantia(fechaAlbaran.date()), QTime(0, 0));
+    const QVariantMap mov = primeraFila(
+        *this,
+        venta ? QStringLiteral(
+                    "SELECT MOVIMIENTOALMACEN FROM LINEASALBARANVENTA WHERE (IDLINEASALBARANVENTA = :L)")
+              : QStringLiteral(
+                    "SELECT MOVIMIENTOALMACEN FROM LINEASALBARANCOMPRA WHERE (IDLINEASALBARANCOMPRA = :L)"),
+        {{QStringLiteral("L"), IdLinea}});
+    const int movimiento = mov.value(QStringLiteral("MOVIMIENTOALMACEN")).toInt();
+    const QVariant tercero = cab.value(QStringLiteral("TERCERO"));
+    const QVariant codigoSerie = cab.value(QStringLiteral("CODIGOSERIE")).toString().trimmed();
+    const QVariant numero = cab.value(QStringLiteral("NUMERO"));
+    const QVariant nulo;
+
+    const Parametros busca{{QStringLiteral("ParNumero"), serie}, {QStringLiteral("ParArticulo"), articulo}};
+    int id = primeraFila(*this,
+                         QStringLiteral(
+                             "SELECT IDNUMEROSSERIE FROM NUMEROSSERIE WHERE (NUMEROSERIE = :ParNumero) AND "
+                             "(ARTICULO = :ParArticulo)"),
+                         busca)
+                 .value(QStringLiteral("IDNUMEROSSERIE"))
+                 .toInt();
+    if (id == 0) {
+        const QDateTime ahora = QDateTime::currentDateTime();
+        id = procedimiento(*this, QStringLiteral("PRINSERTARNUMEROSSERIE"),
+                           {{QStringLiteral("PARNUMEROSERIE"), serie},
+                            {QStringLiteral("PARDISPONIBLE"), 1},
+                            {QStringLiteral("PARFECHAGARANTIACOMPRA"), venta ? nulo : QVariant(garantia)},
+                            {QStringLiteral("PARFECHAGARANTIAVENTA"), venta ? QVariant(garantia) : nulo},
+                            {QStringLiteral("PAROBSERVACIONES"), QString()},
+                            {QStringLiteral("PARARTICULO"), articulo},
+                            {QStringLiteral("PARALMACEN"), IdAlmacen},
+                            {QStringLiteral("PARLINEAALBARANVENTA"), venta ? QVariant(IdLinea) : nulo},
+                            {QStringLiteral("PARLINEAALBARANCOMPRA"), venta ? nulo : QVariant(IdLinea)},
+                            {QStringLiteral("PARFECHAALTA"), ahora},
+                            {QStringLiteral("PARFECHAMODIFICACION"), ahora},
+                            {QStringLiteral("PARUSUARIOALTA"), IdUsuario},
+                            {QStringLiteral("PARUSUARIOMODIFICACION"), IdUsuario},
+                            {QStringLiteral("PARIDCLIENTE"), venta ? tercero : nulo},
+                            {QStringLiteral("PARSERIEVENTA"), venta ? codigoSerie : nulo},
+                            {QStringLiteral("PARNUMEROVENTA"), venta ? numero : nulo},
+                            {QStringLiteral("PARFECHAVENTA"), venta ? QVariant(fechaAlbaran) : nulo},
+                            {QStringLiteral("PARPRECIOVENTA"), venta ? precio : 0.0},
+                            {QStringLiteral("PARIDPROVEEDOR"), venta ? nulo : tercero},
+                            {QStringLiteral("PARSERIECOMPRA"), venta ? nulo : codigoSerie},
+                            {QStringLiteral("PARNUMEROCOMPRA"), venta ? nulo : numero},
+                            {QStringLiteral("PARFECHACOMPRA"), venta ? nulo : QVariant(fechaAlbaran)},
+                            {QStringLiteral("PARPRECIOCOMPRA"), venta ? 0.0 : precio}})
+                 .value(QStringLiteral("PARIDNUMEROSSERIE"))
+                 .toInt();
+    } else if (!primeraFila(*this, venta ? kSerieEnLineaVenta : kSerieEnLineaCompra, busca).isEmpty()) {
+        // Already on a line of this side (written since the verification): told, never dropped.
+        throw qd::ErrorImportacion(
+            QStringLiteral("el número de serie %1 ya está en otra línea de albarán").arg(serie));
+    }
+    Parametros m{
+        {QStringLiteral("PARIDNUMEROSSERIE"), id},
+        {QStringLiteral("PARIDMOVIMIENTO"), movimiento},
+        {QStringLiteral("PARFECHAGARANTIA"), garantia},
+        {venta ? QStringLiteral("PARLINEAALBARANVENTA") : QStringLiteral("PARLINEAALBARANCOMPRA"), IdLinea},
+        {QStringLiteral("PARESDEVOLUCION"), num(t, "CANTIDAD1") <= 0 ? 1 : 0}};
+    if (venta)
+        m << qMakePair(QStringLiteral("PARIDCLIENTE"), tercero)
+          << qMakePair(QStringLiteral("PARSERIEVENTA"), codigoSerie)
+          << qMakePair(QStringLiteral("PARNUMEROVENTA"), numero)
+          << qMakePair(QStringLiteral("PARFECHAVENTA"), QVariant(fechaAlbaran))
+          << qMakePair(QStringLiteral("PARPRECIOVENTA"), QVariant(precio));
+    procedimiento(
+        *this,
+        venta ? QStringLiteral("PRINSERTARMOVNSERIEVENTA") : QStringLiteral("PRINSERTARMOVNSERIECOMPRA"), m);
+    Ejecutar_Sentencia(
+        venta ? QStringLiteral("UPDATE LINEASALBARANVENTA SET NUMEROSDESERIE = :ParNumero WHERE "
+                               "IDLINEASALBARANVENTA = :ParLinea")
+              : QStringLiteral("UPDATE LINEASALBARANCOMPRA SET NUMEROSDESERIE = :ParNumero WHERE "
+                               "IDLINEASALBARANCOMPRA = :ParLinea"),
+        {{QStringLiteral("ParNumero"), serie}, {QStringLiteral("ParLinea"), IdLinea}});
+}
+
+void TDatos::Lote_Y_Serie_Linea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen) {
+    const auto& t = kvRxMDLAV;
+    if (!t.value(QStringLiteral("NUMEROSERIE")).toString().isEmpty())
+        InsertarNumeroSerieLinea(venta, IdLinea, IdAlbaran, IdAlmacen);
+    const QString lote = t.value(QStringLiteral("LOTE")).toString();
+    if (!lote.isEmpty()) {
+        const int id = qd::lotes::buscarOCrear(
+            IBDatabase, IBTransaction1, lote, t.value(QStringLiteral("IDARTICULOS")).toInt(),
+            t.value(QStringLiteral("FECHACADUCIDAD")).toDateTime(), IdUsuario);
+        qd::lotes::enlazar(IBDatabase, IBTransaction1,
+                           venta ? qd::lotes::Lado::Venta : qd::lotes::Lado::Compra, id, IdLinea,
+                           num(t, "CANTIDAD1"), num(t, "CANTIDAD2"));
+    }
+}
 
 void TDatos::Definir_kvRxMDLAV() {
     auto& t = kvRxMDLAV;
@@ -223,6 +357,7 @@ void TDatos::CargarLineaLAVC() {
         if (t.state() == TkvRxMemoryData::State::Insert) t.cancel();
         canal().incidence(QStringLiteral("Error durante la carga de datos: ") + Texto_Error(e));
     }
+    marcarSeriesRepetidas(t);
 }
 
 void TDatos::Emparejar_Linea() {
@@ -291,6 +426,7 @@ void TDatos::Verificar_Lineas() {
         }
         t.post();
     }
+    marcarSeriesRepetidas(t);
 }
 
 void TDatos::Editar_Linea(int recNo, const QString& campo, const QVariant& valor) {
@@ -395,6 +531,7 @@ int TDatos::InsertarLineaAlbaranVenta(int IdAlbaran, int IdAlmacen) {
     const int id = salida.value(QStringLiteral("PARIDLINEAALBARANVENTA")).toInt();
     RecalcularLinea(id, IdAlbaran, num(t, "DESCUENTO"), num(t, "PRECIO"), num(t, "CANTIDAD2"),
                     num(t, "CANTIDAD1"), t.value(QStringLiteral("IDARTICULOS")).toInt());
+    Lote_Y_Serie_Linea(true, id, IdAlbaran, IdAlmacen);
     return id;
 }
 
@@ -446,6 +583,7 @@ int TDatos::InsertarLineaAlbaranCompra(int IdAlbaran, int IdAlmacen) {
     const int id = salida.value(QStringLiteral("PARIDLINEAALBARANCOMPRA")).toInt();
     RecalcularLineaCompra(id, IdAlbaran, num(t, "DESCUENTO"), num(t, "PRECIO"), num(t, "CANTIDAD2"),
                           num(t, "CANTIDAD1"), t.value(QStringLiteral("IDARTICULOS")).toInt());
+    Lote_Y_Serie_Linea(false, id, IdAlbaran, IdAlmacen);
     return id;
 }
 

@@ -308,4 +308,61 @@ TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
             << tabla;
 }
 
+TEST(LotesYSeries, WarrantyDateEndsOnTheMonthsLastDay) {
+    const QList<QPair<QDate, QDate>> casos{{QDate(2024, 1, 31), QDate(2024, 4, 30)},
+                                           {QDate(2023, 11, 30), QDate(2024, 2, 29)},
+                                           {QDate(2022, 11, 30), QDate(2023, 2, 28)},
+                                           {QDate(2024, 3, 8), QDate(2024, 6, 8)}};
+    for (const auto& [fecha, garantia] : casos)
+        EXPECT_EQ(TDatos::Fecha_Garantia(fecha), garantia) << fecha.toString(Qt::ISODate).toStdString();
+}
+
+// Sales note 5 (dated 8 March 2024): a lot shared by two lines is created once (no expiry date:
+// null) and linked to each with its quantities; the same number for another article is another
+// lot; a new serial number is created on its line with the warranty date; the same serial number
+// twice in the sheet makes the second line invalid; a serial number bought earlier and never sold
+// is attached to the new line.
+TEST(LotesYSeries, SalesLotsAndSerialNumbers) {
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO"), Q("LOTE"), Q("NUMEROSERIE")},
+              {Q("10001"), 3.0, 10.0, Q("L-1"), QVariant()},
+              {Q("10001"), 2.0, 10.0, Q("L-1"), QVariant()},
+              {Q("10003"), 1.0, 5.0, Q("L-1"), QVariant()},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("S-NUEVO")},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("S-NUEVO")},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("VT2400004-0001")}},
+             0);
+    EXPECT_EQ(x.estado(), (Estado{{1, true}, {1, true}, {3, true}, {4, true}, {4, false}, {4, true}}));
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    EXPECT_EQ(r.Escritas, 5);
+    EXPECT_EQ(r.ConErrores, 0) << x.canal.incidences().join(QLatin1Char('\n')).toStdString();
+
+    const auto lotes = x.filas(QStringLiteral(
+        "SELECT L.ARTICULO, L.FECHACADUCIDAD, LL.CANTIDADPEDIDASTOCK1, LV.LOTESASOCIADOS, L.IDLOTES FROM "
+        "LOTESLINEAALBVENTA LL JOIN LOTES L ON L.IDLOTES = LL.LOTE JOIN LINEASALBARANVENTA LV ON "
+        "LV.IDLINEASALBARANVENTA = LL.LINEAALBVENTA WHERE L.NUMEROLOTE = 'L-1' ORDER BY "
+        "LV.IDLINEASALBARANVENTA"));
+    ASSERT_EQ(lotes.size(), 3);
+    EXPECT_EQ(lotes[0][4], lotes[1][4]) << "the second line reuses the lot";
+    EXPECT_NE(lotes[0][4], lotes[2][4]) << "another article, another lot";
+    EXPECT_TRUE(lotes[0][1].isNull()) << "no expiry date stores null";
+    EXPECT_EQ(lotes[0][2].toDouble(), 3);
+    EXPECT_EQ(lotes[1][2].toDouble(), 2);
+    EXPECT_EQ(lotes[0][3].toString(), lotes[0][4].toString());
+
+    const auto serie = x.filas(QStringLiteral(
+        "SELECT NS.FECHAGARANTIAVENTA, LV.NUMEROSDESERIE FROM NUMEROSSERIE NS JOIN LINEASALBARANVENTA LV ON "
+        "LV.IDLINEASALBARANVENTA = NS.LINEAALBARANVENTA WHERE NS.NUMEROSERIE = 'S-NUEVO'"));
+    ASSERT_EQ(serie.size(), 1);
+    EXPECT_EQ(serie[0][0].toDate(), QDate(2024, 6, 8));
+    EXPECT_EQ(serie[0][1].toString(), QStringLiteral("S-NUEVO"));
+    const auto comprada = x.filas(QStringLiteral(
+        "SELECT LV.ALBARANVENTA FROM NUMEROSSERIE NS JOIN LINEASALBARANVENTA LV ON LV.IDLINEASALBARANVENTA = "
+        "NS.LINEAALBARANVENTA WHERE NS.NUMEROSERIE = 'VT2400004-0001'"));
+    ASSERT_EQ(comprada.size(), 1);
+    EXPECT_EQ(comprada[0][0].toInt(), 5);
+}
+
 } // namespace
