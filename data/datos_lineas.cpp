@@ -691,8 +691,8 @@ TDatos::ResumenLineas TDatos::confirmarLineas(const OpcionesLineas& o,
                 else
                     InsertarLineaAlbaranCompra(o.Albaran, o.Almacen);
             } catch (const std::exception& e) {
-                // With the engine (keep going, dry run) the row is undone by its savepoint.
-                if (motorEnCurso() && motorEnCurso()->opciones().controlaCommits()) throw;
+                // Keep going: the engine undoes the whole line (its savepoint) and lists it.
+                if (motorEnCurso() && motorEnCurso()->opciones().continuar) throw;
                 ++res.ConErrores;
                 const QString texto =
                     QStringLiteral(
