@@ -11,10 +11,11 @@ TipoImportacion tipoProveedores();
 TipoImportacion tipoBancos();
 TipoImportacion tipoTarifas();
 TipoImportacion tipoDLR();
+TipoImportacion tipoLineas();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(),   tipoClientes(), tipoDirecciones(), tipoContactos(),
-            tipoProveedores(), tipoBancos(),   tipoTarifas(),     tipoDLR()};
+    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos(), tipoProveedores(),
+            tipoBancos(),    tipoTarifas(),  tipoDLR(),         tipoLineas()};
 }
 
 } // namespace qd::cli

@@ -46,6 +46,7 @@ TDatos::TDatos()
     Definir_kvRxMDDomiciliosCobro();
     Definir_kvRxTarifas();
     Definir_kvRxMDAlbaranesDLR();
+    Definir_kvRxMDLAV();
     DataModuleCreate();
 }
 

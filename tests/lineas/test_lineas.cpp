@@ -1,0 +1,368 @@
+// The delivery-note line transfer: the load by header names with the four article searches and
+// the serial-number check, edit and verify, "Importar Todo" refused, sales and purchase lines
+// written and recalculated, the line-incidence file.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "ConsultasPrueba.h"
+#include "ErrorImportacion.h"
+#include "LibroPrueba.h"
+#include "RecordingChannel.h"
+#include "TDatos.h"
+#include "TempDatabase.h"
+
+namespace {
+
+QVariant Q(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+struct Conexion {
+    qd::test::TempDatabase db;
+    qd::RecordingChannel canal;
+    TDatos d;
+    QTemporaryDir dir;
+
+    explicit Conexion(const char* opcion, int albaran) {
+        d.setCanal(&canal);
+        qd::UserChannel::setCurrent(&canal);
+        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                  QString::fromLatin1(opcion), albaran, 1);
+        d.Conectar();
+        d.actualizarEsquema();
+    }
+    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
+
+    qd::OpcionesLineas opciones(int buscarPor) const {
+        qd::OpcionesLineas o;
+        o.Opcion = d.Opcion;
+        o.Albaran = d.Albaran_LAVC;
+        o.Almacen = d.Almacen_LAVC;
+        o.BuscarPor = buscarPor;
+        o.CarpetaIncidencias = dir.path();
+        return o;
+    }
+    int cargar(const QList<QVariantList>& filas, int buscarPor) {
+        const QString ruta = dir.filePath(QStringLiteral("lineas.xlsx"));
+        qd::test::escribirLibro(ruta, filas);
+        return d.cargarLineas(ruta, opciones(buscarPor));
+    }
+    QList<QVariantList> filas(const QString& sql) {
+        auto a = db.attach();
+        return qd::test::consultar(*a, sql);
+    }
+    // Per staged line: its IDARTICULOS and VALIDO.
+    QList<QPair<QVariant, bool>> estado() {
+        QList<QPair<QVariant, bool>> r;
+        auto& t = d.kvRxMDLAV;
+        for (t.first(); !t.eof(); t.next())
+            r << qMakePair(t.value(QStringLiteral("IDARTICULOS")),
+                           t.value(QStringLiteral("VALIDO")).toBool());
+        return r;
+    }
+};
+
+using Estado = QList<QPair<QVariant, bool>>;
+
+// Each search mode finds the demo's article 1 (10001, EAN 8412345000010, reference «TU 0001»
+// on the article and on supplier 1's record) and misses an unknown key; the EAN mode also takes
+// a format code (the box format «18412345000010»). Titles match in any letter case.
+TEST(CargaLineas, EverySearchModeFindsAndMisses) {
+    struct Caso {
+        const char* opcion;
+        int albaran;
+        int modo;
+        const char* titulo;
+        QVariant hallado, otro;
+    };
+    const QList<Caso> casos{
+        {"LAV", 5, 0, "codigo", Q("10001"), Q("NOEXISTE")},
+        {"LAV", 5, 1, "CodigoEan", Q("8412345000010"), Q("18412345000034")},
+        {"LAV", 5, 2, "REFERENCIA_PROVEEDOR", Q("TU 0001"), Q("XX")},
+        {"LAC", 1, 3, "REFERENCIA_PROVEEDOR", Q("TU 0001"), Q("EH0001")}, // EH0001 is another supplier's
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.modo);
+        Conexion x(c.opcion, c.albaran);
+        ASSERT_EQ(x.cargar({{Q(c.titulo), Q("NOMBRE"), Q("CANTIDAD1")},
+                            {c.hallado, Q("uno"), 2.0},
+                            {Q("ZZZ-NADA"), Q("dos"), 1.0},
+                            {c.otro, Q("tres"), 1.0}},
+                           c.modo),
+                  3);
+        const Estado e = x.estado();
+        EXPECT_EQ(e[0], qMakePair(QVariant(1), true));
+        EXPECT_EQ(e[1], qMakePair(QVariant(), false));
+        if (c.modo == 1)
+            EXPECT_EQ(e[2], qMakePair(QVariant(3), true)) << "a format code finds its article";
+        else
+            EXPECT_EQ(e[2], qMakePair(QVariant(), false));
+        x.d.kvRxMDLAV.first();
+        EXPECT_EQ(x.d.kvRxMDLAV.value(QStringLiteral("PRECIOULTIMACOMPRA")).toDouble(), 4.9);
+    }
+}
+
+// Columns after the first empty title are never read; a row with an empty first cell ends the
+// load; a serial number already on a sales line makes a sales line red, not a purchase line; a
+// value that does not convert stores 0 in a float field.
+TEST(CargaLineas, HeaderStopRowStopAndSerialNumbersBySide) {
+    const QList<QVariantList> libro{{Q("CODIGO"), Q("NUMEROSERIE"), Q("CANTIDAD1"), QVariant(), Q("PRECIO")},
+                                    {Q("10004"), Q("VT2400004-0002"), Q("abc"), QVariant(), 9.0},
+                                    {Q("10004"), Q("VT2400004-0001"), 1.0, QVariant(), 9.0},
+                                    {QVariant(), Q("x"), 1.0},
+                                    {Q("10001"), QVariant(), 1.0}};
+    Conexion venta("LAV", 5);
+    ASSERT_EQ(venta.cargar(libro, 0), 2);
+    EXPECT_EQ(venta.estado(), (Estado{{4, false}, {4, true}}));
+    auto& t = venta.d.kvRxMDLAV;
+    t.first();
+    EXPECT_EQ(t.value(QStringLiteral("CANTIDAD1")), QVariant(0.0));
+    EXPECT_TRUE(t.value(QStringLiteral("PRECIO")).isNull() ||
+                t.value(QStringLiteral("PRECIO")).toDouble() == 0);
+
+    Conexion compra("LAC", 2);
+    ASSERT_EQ(compra.cargar(libro, 0), 2);
+    // VT2400004-0001 and -0002 both sit on purchase lines.
+    EXPECT_EQ(compra.estado(), (Estado{{4, false}, {4, false}}));
+}
+
+// An edit marks the line; "Importar Todo" refuses until Verificar; a change of search mode
+// re-matches every line under the new mode.
+TEST(VerificarLineas, EditRefusesUntilVerifiedAndModeChangeRematches) {
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CODIGOEAN"), Q("CANTIDAD1"), Q("PRECIO")},
+              {Q("10001"), Q("8412345000027"), 1.0, 1.0},
+              {Q("NADA"), Q("8412345000034"), 1.0, 1.0}},
+             0);
+    EXPECT_EQ(x.estado(), (Estado{{1, true}, {QVariant(), false}}));
+    x.d.Editar_Linea(2, QStringLiteral("CODIGO"), Q("10005"));
+    EXPECT_FALSE(x.d.Lineas_Listas());
+    qd::OpcionesLineas o = x.opciones(0);
+    try {
+        x.d.confirmarLineas(o);
+        ADD_FAILURE() << "an edited line must refuse the import";
+    } catch (const qd::ErrorImportacion& e) {
+        EXPECT_EQ(e.texto(), TDatos::textoLineasNoListas());
+    }
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
+              0);
+    x.d.Verificar_Lineas();
+    EXPECT_EQ(x.estado(), (Estado{{1, true}, {5, true}}));
+    EXPECT_TRUE(x.d.Lineas_Listas());
+    x.d.BuscarArticuloPor = 1;
+    x.d.Verificar_Lineas();
+    EXPECT_EQ(x.estado(), (Estado{{2, true}, {3, true}}));
+}
+
+// Sales note 5 (client 4: footer discount 2 %, general regime without surcharge, payment with a
+// 10 % advance). 10001 (VAT 10 %) 3 × 10; 10003 (VAT 21 %) 2 × 5 less 10 %; a quantity-0 line
+// and an unknown article go to the file. By hand:
+//   10 % group 30 − 2 % = 29.40, VAT 2.94;  21 % group 9 − 2 % = 8.82, VAT 1.8522
+//   base 38.22, VAT 4.7922, amount 43.0122, commercial discount 0.78, advance 4.
+TEST(ImportarLineas, SalesValidLinesWrittenFileAndTotals) {
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO"), Q("DESCUENTO")},
+              {Q("10001"), Q("Uno"), 3.0, 10.0, 0.0},
+              {Q("10003"), Q("Tres"), 2.0, 5.0, 10.0},
+              {Q("10005"), Q("Sin cantidad"), 0.0, 4.0, 0.0},
+              {Q("NADA"), Q("Desconocido"), 1.0, 2.5, 0.0}},
+             0);
+    qd::OpcionesLineas o = x.opciones(0);
+    EXPECT_THROW(x.d.confirmarLineas(o), qd::ErrorImportacion) << "Importar Todo with an invalid line";
+    o.SoloValidas = true;
+    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    EXPECT_EQ(r.Escritas, 2);
+    EXPECT_EQ(r.NoValidas, 1);
+    EXPECT_EQ(r.SinCantidad, 1);
+    EXPECT_TRUE(r.Recalculado);
+    EXPECT_TRUE(r.texto.startsWith(QStringLiteral("Importación de líneas TERMINADA")));
+
+    const auto lineas = x.filas(
+        QStringLiteral("SELECT ARTICULO, CANTIDADSTOCK1, PORCENTAJEIVA, PORCENTAJERECARGO, IMPORTELINEA FROM "
+                       "LINEASALBARANVENTA WHERE ALBARANVENTA = 5 ORDER BY ARTICULO"));
+    ASSERT_EQ(lineas.size(), 2);
+    EXPECT_EQ(lineas[0][0].toInt(), 1);
+    EXPECT_DOUBLE_EQ(lineas[0][2].toDouble(), 10);
+    EXPECT_DOUBLE_EQ(lineas[0][3].toDouble(), 0) << "the regime applies no surcharge";
+    EXPECT_NEAR(lineas[0][4].toDouble(), 30, 1e-9);
+    EXPECT_NEAR(lineas[1][4].toDouble(), 9, 1e-9);
+
+    const auto cab = x.filas(QStringLiteral("SELECT BASEIMPONIBLE, IMPORTEIVA, IMPORTEALBARAN, "
+                                            "IMPORTEDESCUENTOCOMERCIAL, IMPORTEENTREGADOINICIAL "
+                                            "FROM ALBARANESVENTA WHERE IDALBARANESVENTA = 5"));
+    EXPECT_NEAR(cab[0][0].toDouble(), 38.22, 1e-9);
+    EXPECT_NEAR(cab[0][1].toDouble(), 4.7922, 1e-9);
+    EXPECT_NEAR(cab[0][2].toDouble(), 43.0122, 1e-9);
+    EXPECT_NEAR(cab[0][3].toDouble(), 0.78, 1e-9);
+    EXPECT_EQ(cab[0][4].toInt(), 4);
+
+    QFile f(r.FicheroIncidencias);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString texto = QString::fromLatin1(f.readAll());
+    EXPECT_EQ(
+        texto,
+        QStringLiteral(
+            "-- INCIDENCIAS LÍNEAS ALBARAN DE VENTA --\r\n"
+            "CODIGO            DESCRIPCION          \r\n\r\n"
+            "10005             Sin cantidad         Cant1: 0 Cant2: 0 Desc.: 0 PVP:   4 NºSR.:  Lote:  \r\n"
+            "NADA              Desconocido          Cant1: 1 Cant2: 0 Desc.: 0 PVP:   2.5 NºSR.:  Lote:  "
+            "\r\n"));
+
+    // The same table imported again (after an error outside the lines, say) adds nothing.
+    const qd::ResumenLineas otra = x.d.confirmarLineas(o);
+    EXPECT_EQ(otra.Escritas, 0);
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
+              2);
+}
+
+// Purchase note 2 (supplier 4): a price other than the last purchase price is listed with
+// «PVP: » and written all the same; the supplier's reference goes with the line; the note is
+// recalculated by the host's procedure.
+TEST(ImportarLineas, PurchaseLinesWithPriceLogAndRecalculation) {
+    Conexion x("LAC", 2);
+    x.cargar({{Q("REFERENCIA_PROVEEDOR"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO")},
+              {Q("EH0001"), Q("Cuatro"), 2.0, 30.0},
+              {Q("EH0001"), Q("Cuatro igual"), 1.0, 32.34}},
+             3);
+    EXPECT_EQ(x.estado(), (Estado{{4, true}, {4, true}}));
+    const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(3));
+    EXPECT_EQ(r.Escritas, 2);
+    const auto lineas = x.filas(QStringLiteral(
+        "SELECT CANTIDADSTOCK1, PRECIO, IMPORTELINEA, REFERENCIAARTICULOPROVEED FROM LINEASALBARANCOMPRA "
+        "WHERE ALBARANCOMPRA = 2 ORDER BY IDLINEASALBARANCOMPRA"));
+    ASSERT_EQ(lineas.size(), 2);
+    EXPECT_NEAR(lineas[0][2].toDouble(), 60, 1e-9);
+    EXPECT_EQ(lineas[0][3].toString().trimmed(), QStringLiteral("EH0001"));
+    const auto cab =
+        x.filas(QStringLiteral("SELECT BASEIMPONIBLE FROM ALBARANESCOMPRA WHERE IDALBARANESCOMPRA = 2"));
+    EXPECT_NEAR(cab[0][0].toDouble(), 92.34, 1e-9);
+    QFile f(r.FicheroIncidencias);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList texto = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(texto.value(1), QStringLiteral("REFERENCIA PROVEEDDESCRIPCION          "));
+    EXPECT_EQ(texto.value(3),
+              QStringLiteral("EH0001            Cuatro               Cant1: 2 Cant2: 0 Desc.: 0 "
+                             "PVP: 30 NºSR.:  Lote: "));
+    EXPECT_EQ(texto.value(4), QString()) << "an equal price is not listed";
+}
+
+// A dry run writes nothing and leaves the note as it was.
+TEST(ImportarLineas, DryRunLeavesTheNote) {
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 3.0, 10.0}}, 0);
+    qd::OpcionesMotor m;
+    m.simular = true;
+    const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(0), m);
+    EXPECT_TRUE(r.motor.simulado);
+    EXPECT_FALSE(r.Recalculado);
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
+              0);
+}
+
+// qdimport --kind lineas leaves the database the data layer leaves; without --solo-validas an
+// invalid line refuses the run and nothing is written.
+TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
+    const QList<QVariantList> filas{{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO"), Q("DESCUENTO")},
+                                    {Q("10001"), Q("Uno"), 3.0, 10.0, 0.0},
+                                    {Q("10003"), Q("Tres"), 2.0, 5.0, 10.0},
+                                    {Q("NADA"), Q("Desconocido"), 1.0, 2.5, 0.0}};
+    Conexion x("LAV", 5);
+    x.cargar(filas, 0);
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    x.d.confirmarLineas(o);
+    const QString libro = x.dir.filePath(QStringLiteral("lineas.xlsx"));
+
+    qd::test::TempDatabase cli;
+    auto qdimport = [&](QStringList extra) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        QStringList args{QStringLiteral("--database"),
+                         cli.path(),
+                         QStringLiteral("--kind"),
+                         QStringLiteral("lineas"),
+                         QStringLiteral("--opcion"),
+                         QStringLiteral("LAV"),
+                         QStringLiteral("--albaran"),
+                         QStringLiteral("5"),
+                         QStringLiteral("--almacen-lav"),
+                         QStringLiteral("1"),
+                         QStringLiteral("--carpeta-incidencias"),
+                         x.dir.path()};
+        p.start(QStringLiteral(QD_QDIMPORT), args + extra + QStringList{libro});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return qMakePair(p.exitCode(), QString::fromUtf8(p.readAll()));
+    };
+    const auto rechazo = qdimport({});
+    EXPECT_EQ(rechazo.first, 2) << rechazo.second.toStdString();
+    EXPECT_TRUE(rechazo.second.contains(TDatos::textoLineasNoListas())) << rechazo.second.toStdString();
+    const auto hecho = qdimport({QStringLiteral("--solo-validas")});
+    ASSERT_EQ(hecho.first, 0) << hecho.second.toStdString();
+    EXPECT_TRUE(hecho.second.contains(QStringLiteral("Líneas traspasadas: 2"))) << hecho.second.toStdString();
+    for (const char* tabla : {"LINEASALBARANVENTA", "ALBARANESVENTA", "MOVIMIENTOSALMACEN"})
+        EXPECT_EQ(qd::test::volcarTabla(x.db.path(), QString::fromLatin1(tabla), {"FECHA"}),
+                  qd::test::volcarTabla(cli.path(), QString::fromLatin1(tabla), {"FECHA"}))
+            << tabla;
+}
+
+TEST(LotesYSeries, WarrantyDateEndsOnTheMonthsLastDay) {
+    const QList<QPair<QDate, QDate>> casos{{QDate(2024, 1, 31), QDate(2024, 4, 30)},
+                                           {QDate(2023, 11, 30), QDate(2024, 2, 29)},
+                                           {QDate(2022, 11, 30), QDate(2023, 2, 28)},
+                                           {QDate(2024, 3, 8), QDate(2024, 6, 8)}};
+    for (const auto& [fecha, garantia] : casos)
+        EXPECT_EQ(TDatos::Fecha_Garantia(fecha), garantia) << fecha.toString(Qt::ISODate).toStdString();
+}
+
+// Sales note 5 (dated 8 March 2024): a lot shared by two lines is created once (no expiry date:
+// null) and linked to each with its quantities; the same number for another article is another
+// lot; a new serial number is created on its line with the warranty date; the same serial number
+// twice in the sheet makes the second line invalid; a serial number bought earlier and never sold
+// is attached to the new line.
+TEST(LotesYSeries, SalesLotsAndSerialNumbers) {
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO"), Q("LOTE"), Q("NUMEROSERIE")},
+              {Q("10001"), 3.0, 10.0, Q("L-1"), QVariant()},
+              {Q("10001"), 2.0, 10.0, Q("L-1"), QVariant()},
+              {Q("10003"), 1.0, 5.0, Q("L-1"), QVariant()},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("S-NUEVO")},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("S-NUEVO")},
+              {Q("10004"), 1.0, 40.0, QVariant(), Q("VT2400004-0001")}},
+             0);
+    EXPECT_EQ(x.estado(), (Estado{{1, true}, {1, true}, {3, true}, {4, true}, {4, false}, {4, true}}));
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    EXPECT_EQ(r.Escritas, 5);
+    EXPECT_EQ(r.ConErrores, 0) << x.canal.incidences().join(QLatin1Char('\n')).toStdString();
+
+    const auto lotes = x.filas(QStringLiteral(
+        "SELECT L.ARTICULO, L.FECHACADUCIDAD, LL.CANTIDADPEDIDASTOCK1, LV.LOTESASOCIADOS, L.IDLOTES FROM "
+        "LOTESLINEAALBVENTA LL JOIN LOTES L ON L.IDLOTES = LL.LOTE JOIN LINEASALBARANVENTA LV ON "
+        "LV.IDLINEASALBARANVENTA = LL.LINEAALBVENTA WHERE L.NUMEROLOTE = 'L-1' ORDER BY "
+        "LV.IDLINEASALBARANVENTA"));
+    ASSERT_EQ(lotes.size(), 3);
+    EXPECT_EQ(lotes[0][4], lotes[1][4]) << "the second line reuses the lot";
+    EXPECT_NE(lotes[0][4], lotes[2][4]) << "another article, another lot";
+    EXPECT_TRUE(lotes[0][1].isNull()) << "no expiry date stores null";
+    EXPECT_EQ(lotes[0][2].toDouble(), 3);
+    EXPECT_EQ(lotes[1][2].toDouble(), 2);
+    EXPECT_EQ(lotes[0][3].toString(), lotes[0][4].toString());
+
+    const auto serie = x.filas(QStringLiteral(
+        "SELECT NS.FECHAGARANTIAVENTA, LV.NUMEROSDESERIE FROM NUMEROSSERIE NS JOIN LINEASALBARANVENTA LV ON "
+        "LV.IDLINEASALBARANVENTA = NS.LINEAALBARANVENTA WHERE NS.NUMEROSERIE = 'S-NUEVO'"));
+    ASSERT_EQ(serie.size(), 1);
+    EXPECT_EQ(serie[0][0].toDate(), QDate(2024, 6, 8));
+    EXPECT_EQ(serie[0][1].toString(), QStringLiteral("S-NUEVO"));
+    const auto comprada = x.filas(QStringLiteral(
+        "SELECT LV.ALBARANVENTA FROM NUMEROSSERIE NS JOIN LINEASALBARANVENTA LV ON LV.IDLINEASALBARANVENTA = "
+        "NS.LINEAALBARANVENTA WHERE NS.NUMEROSERIE = 'VT2400004-0001'"));
+    ASSERT_EQ(comprada.size(), 1);
+    EXPECT_EQ(comprada[0][0].toInt(), 5);
+}
+
+} // namespace
