@@ -20,6 +20,8 @@ QList<QCommandLineOption> opcionesDatosClientes(const QString& soloNuevos);
 qd::OpcionesClientes leerOpcionesClientes(TDatos& d, const QCommandLineParser& p);
 // The list with every item ticked, as the page starts; with --fields, the given items (the list's
 // rules then tick its key columns).
+// What the importer's exit status follows: rows refused by the engine or by the kind's own rule.
+qd::ResultadoMotor resultadoClientes(const qd::ResumenClientes& r);
 qd::FieldList listaMarcada(qd::FieldList lista, const QCommandLineParser& p, const QString& tipo);
 
 } // namespace qd::cli

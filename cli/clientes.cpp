@@ -39,6 +39,12 @@ qd::OpcionesClientes leerOpcionesClientes(TDatos& d, const QCommandLineParser& p
     return o;
 }
 
+qd::ResultadoMotor resultadoClientes(const qd::ResumenClientes& r) {
+    qd::ResultadoMotor m = r.motor;
+    m.filasConErrores = r.ConErrores; // never a plain success with refused rows
+    return m;
+}
+
 qd::FieldList listaMarcada(qd::FieldList lista, const QCommandLineParser& p, const QString& tipo) {
     lista.setInitialTicks();
     if (!p.isSet(QStringLiteral("fields"))) return lista;
@@ -62,10 +68,7 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     const qd::FieldList campos = listaMarcada(qd::clientFieldList(), p, QStringLiteral("clientes"));
     return Pasos{[&d, o](const QString& libro) { return d.cargarClientes(libro, o); },
                  [&d, o, campos](const qd::OpcionesMotor& motor) {
-                     const qd::ResumenClientes r = d.confirmarClientes(o, campos, motor);
-                     qd::ResultadoMotor m = r.motor;
-                     m.filasConErrores = r.ConErrores; // rows refused by either rule: never a plain success
-                     return m;
+                     return resultadoClientes(d.confirmarClientes(o, campos, motor));
                  }};
 }
 

@@ -8,18 +8,12 @@ namespace qd::cli {
 
 namespace {
 
-qd::ResultadoMotor resultado(const qd::ResumenClientes& r) {
-    qd::ResultadoMotor m = r.motor;
-    m.filasConErrores = r.ConErrores; // rows refused by either rule: never a plain success
-    return m;
-}
-
 Pasos prepararDirecciones(TDatos& d, const QCommandLineParser& p) {
     const qd::OpcionesClientes o = leerOpcionesClientes(d, p);
     const qd::FieldList campos = listaMarcada(qd::addressFieldList(), p, QStringLiteral("direcciones"));
     return Pasos{[&d, o](const QString& libro) { return d.cargarDirecciones(libro, o); },
                  [&d, o, campos](const qd::OpcionesMotor& motor) {
-                     return resultado(d.confirmarDirecciones(o, campos, motor));
+                     return resultadoClientes(d.confirmarDirecciones(o, campos, motor));
                  }};
 }
 
@@ -28,7 +22,7 @@ Pasos prepararContactos(TDatos& d, const QCommandLineParser& p) {
     const qd::FieldList campos = listaMarcada(qd::contactFieldList(), p, QStringLiteral("contactos"));
     return Pasos{[&d, o](const QString& libro) { return d.cargarContactos(libro, o); },
                  [&d, o, campos](const qd::OpcionesMotor& motor) {
-                     return resultado(d.confirmarContactos(o, campos, motor));
+                     return resultadoClientes(d.confirmarContactos(o, campos, motor));
                  }};
 }
 

@@ -8,27 +8,22 @@ namespace qd::cli {
 
 namespace {
 
-qd::ResultadoMotor resultado(const qd::ResumenClientes& r) {
-    qd::ResultadoMotor m = r.motor;
-    m.filasConErrores = r.ConErrores; // rows refused by either rule: never a plain success
-    return m;
-}
-
 Pasos prepararProveedores(TDatos& d, const QCommandLineParser& p) {
     const qd::OpcionesClientes o = leerOpcionesClientes(d, p);
     const qd::FieldList campos = listaMarcada(qd::supplierFieldList(), p, QStringLiteral("proveedores"));
     return Pasos{[&d, o](const QString& libro) { return d.cargarProveedores(libro, o); },
                  [&d, o, campos](const qd::OpcionesMotor& motor) {
-                     return resultado(d.confirmarProveedores(o, campos, motor));
+                     return resultadoClientes(d.confirmarProveedores(o, campos, motor));
                  }};
 }
 
 Pasos prepararBancos(TDatos& d, const QCommandLineParser& p) {
     const qd::FieldList campos =
         listaMarcada(qd::domicileFieldList(), p, QStringLiteral("cuentas bancarias"));
-    return Pasos{
-        [&d](const QString& libro) { return d.cargarBancos(libro); },
-        [&d, campos](const qd::OpcionesMotor& motor) { return resultado(d.confirmarBancos(campos, motor)); }};
+    return Pasos{[&d](const QString& libro) { return d.cargarBancos(libro); },
+                 [&d, campos](const qd::OpcionesMotor& motor) {
+                     return resultadoClientes(d.confirmarBancos(campos, motor));
+                 }};
 }
 
 } // namespace

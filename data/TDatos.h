@@ -332,6 +332,8 @@ public:
     // The portfolio of the payment method the last COD_FPAGO lookup found (null: it has none).
     QVariant IdCarteraAsociada;
     void ponerDatosDefecto(const qd::DatosDefectoClientes& d);
+    // The counts of a client, address, contact or supplier run, as the summary shows them.
+    static QString Cuentas_Clientes(const ResumenClientes& r);
     qd::DatosDefectoClientes datosDefecto() const;
     // The defaults the window starts with: the lowest code of each table (price lists of the
     // launch company group; the launch company group itself when it exists). 0 when a table is empty.

@@ -170,6 +170,14 @@ qd::DatosDefectoClientes TDatos::datosDefecto() const {
     return {GrupoEmpresasDef, RegimenIVADef, FormaPagoDef, CarteraDef, TarifaDef, MonedaDef};
 }
 
+QString TDatos::Cuentas_Clientes(const ResumenClientes& r) {
+    return Texto_Resumen({{QStringLiteral("Nuevos"), r.Nuevos},
+                          {QStringLiteral("Actualizados"), r.Actualizados},
+                          {QStringLiteral("Existentes no modificados"), r.Omitidos},
+                          {QStringLiteral("Con errores"), r.ConErrores},
+                          {QStringLiteral("Descartados al cargar"), r.Descartadas}});
+}
+
 QStringList TDatos::lineasDatosDefecto(int cual) {
     if (cual < 0 || cual >= int(kSelectDefecto.size())) return {};
     return kSelectDefecto[size_t(cual)];
@@ -486,13 +494,7 @@ TDatos::ResumenClientes TDatos::Insertar_Clientes(bool SoloNuevos, const qd::Sen
     insertar.setSql(conRetorno(sentencias.insert, QStringLiteral("IDCLIENTES")));
     actualizar.setSql(sentencias.update);
 
-    auto cuentas = [&r] {
-        return Texto_Resumen({{QStringLiteral("Nuevos"), r.Nuevos},
-                              {QStringLiteral("Actualizados"), r.Actualizados},
-                              {QStringLiteral("Existentes no modificados"), r.Omitidos},
-                              {QStringLiteral("Con errores"), r.ConErrores},
-                              {QStringLiteral("Descartados al cargar"), r.Descartadas}});
-    };
+    auto cuentas = [&r] { return Cuentas_Clientes(r); };
     auto auxiliares = [&](int id) {
         if (!aux.alguno() || id == 0) return;
         try {

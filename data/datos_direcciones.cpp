@@ -263,13 +263,7 @@ TDatos::ResumenClientes escribirFilasCliente(TDatos& d, TkvRxMemoryData& t, cons
     actualizar.setSql(sentencias.update);
     const bool conTelefono = t.fieldIndex(QStringLiteral("TELEFONO")) >= 0;
 
-    auto cuentas = [&r] {
-        return TDatos::Texto_Resumen({{QStringLiteral("Nuevos"), r.Nuevos},
-                                      {QStringLiteral("Actualizados"), r.Actualizados},
-                                      {QStringLiteral("Existentes no modificados"), r.Omitidos},
-                                      {QStringLiteral("Con errores"), r.ConErrores},
-                                      {QStringLiteral("Descartados al cargar"), r.Descartadas}});
-    };
+    auto cuentas = [&r] { return TDatos::Cuentas_Clientes(r); };
     TDatos::RecorridoFilas recorrido;
     recorrido.cuentas = cuentas;
     recorrido.codigo = [&t] { return t.value(kNombre).toString(); };

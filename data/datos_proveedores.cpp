@@ -177,13 +177,7 @@ TDatos::ResumenClientes TDatos::Insertar_Proveedores(bool SoloNuevos, const qd::
     insertar.setSql(sentencias.insert);
     actualizar.setSql(sentencias.update);
 
-    auto cuentas = [&r] {
-        return Texto_Resumen({{QStringLiteral("Nuevos"), r.Nuevos},
-                              {QStringLiteral("Actualizados"), r.Actualizados},
-                              {QStringLiteral("Existentes no modificados"), r.Omitidos},
-                              {QStringLiteral("Con errores"), r.ConErrores},
-                              {QStringLiteral("Descartados al cargar"), r.Descartadas}});
-    };
+    auto cuentas = [&r] { return Cuentas_Clientes(r); };
     RecorridoFilas recorrido;
     recorrido.cuentas = cuentas;
     recorrido.codigo = [&t] { return t.value(kCodigo).toString(); };
