@@ -51,7 +51,7 @@ PaginaDatosClientes::PaginaDatosClientes(TDatos& datos, QString& nombreFichero, 
         if (def.visible) columnas.append({def.name, def.label.isEmpty() ? def.name : def.label, false});
     grid()->setColumnas(columnas);
 
-    auto* capa = new QVBoxLayout(areaOpciones());
+    auto* capa = static_cast<QVBoxLayout*>(areaOpciones()->layout()); // the area's own column
     if (textos.soloNuevos) {
         soloNuevos_ = new QCheckBox(QString::fromUtf8(textos.textoSoloNuevos));
         soloNuevos_->setObjectName(QString::fromLatin1(textos.soloNuevos));

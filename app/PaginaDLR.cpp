@@ -36,7 +36,7 @@ PaginaDLR::PaginaDLR(TDatos& datos, QString& nombreFichero, QWidget* parent)
         columnas.append({def.name, def.label, false});
     grid()->setColumnas(columnas);
 
-    auto* capa = new QVBoxLayout(areaOpciones());
+    auto* capa = static_cast<QVBoxLayout*>(areaOpciones()->layout()); // the area's own column
     capa->addWidget(new QLabel(
         QStringLiteral("Columnas del informe: Pedido (serie y número del albarán), Línea, Código, Artículo, "
                        "U./C., Cajas Pedidas, "

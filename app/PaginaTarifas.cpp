@@ -33,7 +33,7 @@ PaginaTarifas::PaginaTarifas(TDatos& datos, QString& nombreFichero, QWidget* par
     grid()->setTabla(&datos.kvRxTarifas);
     ponerColumnas({});
 
-    auto* capa = new QVBoxLayout(areaOpciones());
+    auto* capa = static_cast<QVBoxLayout*>(areaOpciones()->layout()); // the area's own column
     auto* rejilla = new QGridLayout;
     for (int n = 0; n < 3; ++n) {
         auto* l = new TkvDBEditLookup;
