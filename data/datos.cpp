@@ -39,6 +39,7 @@ TDatos::TDatos()
     IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
     setCanal(nullptr);
     Definir_kvRxMDArticulos();
+    Definir_kvRxMDTarifaProveedor();
     DataModuleCreate();
 }
 
