@@ -4,9 +4,10 @@
 namespace qd::cli {
 
 TipoImportacion tipoArticulos();
+TipoImportacion tipoTarifaProveedor();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos()};
+    return {tipoArticulos(), tipoTarifaProveedor()};
 }
 
 } // namespace qd::cli

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ConsultasPrueba.h"
@@ -251,6 +252,73 @@ TEST(TarifaProveedor, SoloFichasDeLaEmpresa) {
     const auto r = cx.d.confirmarTarifaProveedor(o);
     EXPECT_EQ(r.Actualizados, 1);
     EXPECT_DOUBLE_EQ(fx.ficha(fx.b).value(0).toDouble(), 70);
+}
+
+// qdimport with the same workbook, links and options leaves the database as the in-process run.
+TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
+    Fixture propio, cli;
+    const auto ajustar = [](qd::OpcionesTarifaProveedor o) {
+        o.AplicarDtos = true;
+        o.Dtos = {10, 5, 0};
+        o.DtosEnCostoReal = true;
+        o.CodigoEAN = true;
+        o.CostosEnFicha = true;
+        return o;
+    };
+    {
+        Conexion cx(propio.db);
+        const auto o = ajustar(propio.opciones());
+        auto o2 = o;
+        o2.Fichero = cli.libro; // the path both runs write in the observations
+        cx.d.cargarTarifaProveedor(cli.libro, o2);
+        cx.d.confirmarTarifaProveedor(o2);
+    }
+    QString codigo;
+    {
+        auto c = cli.db.attach();
+        codigo =
+            consultar(
+                *c,
+                QStringLiteral("SELECT CODIGO FROM PROVEEDORES WHERE IDPROVEEDORES = %1").arg(cli.proveedor))
+                .value(0)
+                .value(0)
+                .toString()
+                .trimmed();
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(QD_QDIMPORT),
+            {QStringLiteral("--database"),
+             cli.db.path(),
+             QStringLiteral("--kind"),
+             QStringLiteral("tarifa-proveedor"),
+             QStringLiteral("--proveedor"),
+             codigo,
+             QStringLiteral("--fila-titulos"),
+             QStringLiteral("3"),
+             QStringLiteral("--enlace"),
+             QStringLiteral("REF=REFERENCIA_PROVEEDOR,PRECIO=PRECIO,EAN=CODIGOEAN"),
+             QStringLiteral("--prefijo"),
+             QStringLiteral("AB"),
+             QStringLiteral("--dto1"),
+             QStringLiteral("10"),
+             QStringLiteral("--dto2"),
+             QStringLiteral("5"),
+             QStringLiteral("--dtos-en-costo-real"),
+             QStringLiteral("--formato-ean"),
+             QStringLiteral("--costes-ficha"),
+             QStringLiteral("--mostrar-cambios"),
+             cli.libro});
+    p.waitForFinished(300000);
+    const QString salida = QString::fromLocal8Bit(p.readAll());
+    ASSERT_EQ(p.exitCode(), 0) << salida.toStdString();
+    EXPECT_TRUE(salida.contains(QStringLiteral("PRECIO 50.00 -> 100.00"))) << salida.toStdString();
+    const QStringList fechas{QStringLiteral("FECHA"), QStringLiteral("OBSERVACIONES")};
+    for (const QString& tabla :
+         {QStringLiteral("ARTICULOSPROVEEDORES"), QStringLiteral("FORMATOS"), QStringLiteral("ARTICULOS")})
+        EXPECT_EQ(qd::test::volcarTabla(propio.db.path(), tabla, fechas),
+                  qd::test::volcarTabla(cli.db.path(), tabla, fechas))
+            << tabla.toStdString();
 }
 
 } // namespace
