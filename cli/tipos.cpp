@@ -12,10 +12,11 @@ TipoImportacion tipoBancos();
 TipoImportacion tipoTarifas();
 TipoImportacion tipoDLR();
 TipoImportacion tipoLineas();
+TipoImportacion tipoTarifaProveedor();
 
 QList<TipoImportacion> tiposImportacion() {
     return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos(), tipoProveedores(),
-            tipoBancos(),    tipoTarifas(),  tipoDLR(),         tipoLineas()};
+            tipoBancos(),    tipoTarifas(),  tipoDLR(),         tipoLineas(),    tipoTarifaProveedor()};
 }
 
 } // namespace qd::cli

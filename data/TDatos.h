@@ -28,6 +28,7 @@
 #include "OpcionesClientes.h"
 #include "OpcionesDLR.h"
 #include "OpcionesLineas.h"
+#include "OpcionesTarifaProveedor.h"
 #include "OpcionesTarifas.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
@@ -487,6 +488,27 @@ public:
     // ended normally): the headless importer prints them after the error.
     QString Resumen_Hasta_Error;
 
+    // --- supplier price list (datos_tarifa_proveedor.cpp) -----------------------------------------
+    using OpcionesTarifaProveedor = qd::OpcionesTarifaProveedor;
+    using ResumenTarifaProveedor = qd::ResumenTarifaProveedor;
+    TkvRxMemoryData RxTarifaProveedor; // staged rows: new values beside the stored ones (ANTERIOR_)
+
+    // Load: opens `fichero`, reads the rows below the title row through the links and stages
+    // those whose reference matches a supplier-article record of the supplier; returns the rows staged.
+    int cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaProveedor& o);
+    // The titles of the title row as the linking window offers them (upper case, contiguous from
+    // the first of columns 1 to 3); empty when none of those three holds a title.
+    QStringList Titulos_Tarifa_Proveedor(int filaTitulos) const;
+    // Confirm: writes the staged rows (supplier record, card reference, costs, EAN formats, price lists).
+    ResumenTarifaProveedor confirmarTarifaProveedor(const OpcionesTarifaProveedor& o,
+                                                    const qd::OpcionesMotor& motor = {});
+    // The sale price of the interval from 1 of an article in a sales price list (nothing when the
+    // article is not in it); true when written.
+    bool Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento, double costo,
+                                     double porcentajeIVA, double precio);
+    // Rounds half away from zero to `decimales` places.
+    static double Redondear(double valor, int decimales);
+
 private:
     struct CargaHoja {
         QStringList cabeceras;
@@ -507,7 +529,8 @@ private:
     void Definir_kvRxMDLAV();
     // The rows of the last load of a table that it did not stage (counted for the summary).
     int descartadasCarga_ = 0;
-    bool busquedaHallada_ = false;            // the last BuscarID_Clientes found its code
+    bool busquedaHallada_ = false; // the last BuscarID_Clientes found its code
+    void Definir_kvRxMDTarifaProveedor();
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
     std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
     qd::MotorFilas* motor_ = nullptr;

@@ -47,6 +47,7 @@ TDatos::TDatos()
     Definir_kvRxTarifas();
     Definir_kvRxMDAlbaranesDLR();
     Definir_kvRxMDLAV();
+    Definir_kvRxMDTarifaProveedor();
     DataModuleCreate();
 }
 

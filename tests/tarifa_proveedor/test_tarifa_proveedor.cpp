@@ -1,0 +1,324 @@
+// The supplier price-list import against copies of the template database: a small workbook with
+// its titles on row 3 (columns B to F), linked columns, the staged values beside the stored ones,
+// and the confirmation's effect on the supplier record, the article card and its formats.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "ConsultasPrueba.h"
+#include "RecordingChannel.h"
+#include "TDatos.h"
+#include "TempDatabase.h"
+
+namespace {
+
+using qd::test::consultar;
+using qd::test::ejecutar;
+
+struct Conexion {
+    qd::RecordingChannel canal;
+    TDatos d;
+    explicit Conexion(const qd::test::TempDatabase& db) {
+        d.setCanal(&canal);
+        qd::UserChannel::setCurrent(&canal);
+        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                  QStringLiteral("ART"), 0, 0);
+        EXPECT_TRUE(d.Conectar());
+    }
+    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
+};
+
+// Two supplier records of one supplier, set to known values: A (usual supplier, card reference
+// abc-9, stored reference "-12ab", no format) and B (stored reference "xy-7" in lower case).
+struct Fixture {
+    qd::test::TempDatabase db;
+    int proveedor = 0, a = 0, b = 0;
+    QTemporaryDir dir;
+    QString libro;
+
+    Fixture() {
+        auto c = db.attach();
+        const auto fila =
+            consultar(*c, QStringLiteral("SELECT PROVEEDOR, MIN(ARTICULO), MAX(ARTICULO) FROM "
+                                         "ARTICULOSPROVEEDORES WHERE EMPRESA = 1 GROUP BY PROVEEDOR "
+                                         "HAVING COUNT(*) >= 2 ROWS 1"))
+                .value(0);
+        proveedor = fila.value(0).toInt();
+        a = fila.value(1).toInt();
+        b = fila.value(2).toInt();
+        ejecutar(*c, QStringLiteral(
+                         "UPDATE ARTICULOSPROVEEDORES SET REFERENCIA_PROVEEDOR = '-12ab', PRECIO = 50, "
+                         "DESCUENTO = 10, DESCUENTO1 = 10, DESCUENTO2 = 0, DESCUENTO3 = 0, COSTOREAL = 45, "
+                         "CATALOGOWEB_SN = 0, ID_FORMATO = NULL WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                         .arg(a)
+                         .arg(proveedor));
+        ejecutar(*c, QStringLiteral(
+                         "UPDATE ARTICULOSPROVEEDORES SET REFERENCIA_PROVEEDOR = 'xy-7', PRECIO = 70, "
+                         "DESCUENTO = 0, DESCUENTO1 = 0, DESCUENTO2 = 0, DESCUENTO3 = 0, ID_FORMATO = NULL "
+                         "WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                         .arg(b)
+                         .arg(proveedor));
+        ejecutar(*c,
+                 QStringLiteral("UPDATE ARTICULOS SET PROVEEDORHABITUAL = %1, REFERENCIAPROVEEDOR = 'abc-9', "
+                                "DOBLESTOCK = 0 WHERE IDARTICULOS = %2")
+                     .arg(proveedor)
+                     .arg(a));
+        // Row 3 holds the titles from column B; "PRECIO NETO" stands left of "PRECIO". Row 6
+        // matches nothing; row 7 has no cell in the first title column.
+        libro = dir.filePath(QStringLiteral("tarifa.csv"));
+        QFile f(libro);
+        f.open(QIODevice::WriteOnly);
+        f.write("Tarifa 2026;;;;;\n"
+                ";;;;;\n"
+                ";REF;PRECIO NETO;PRECIO;EAN;NOMBRE\n"
+                ";ab-12AB;999;100;8400000000011;Uno\n"
+                ";XY-7;999;80;;Dos\n"
+                ";NOPE;1;2;;Tres\n"
+                ";;5;6;;Cuatro\n");
+    }
+
+    qd::OpcionesTarifaProveedor opciones() const {
+        qd::OpcionesTarifaProveedor o;
+        o.IdProveedor = proveedor;
+        o.CodigoProveedor = QStringLiteral("P");
+        o.NombreProveedor = QStringLiteral("PROV");
+        o.FilaTitulos = 3;
+        o.Enlaces = {QStringLiteral("REF<-->REFERENCIA_PROVEEDOR"), QStringLiteral("PRECIO<-->PRECIO"),
+                     QStringLiteral("EAN<-->CODIGOEAN")};
+        o.PrefijoReferencia = QStringLiteral("AB");
+        o.Fichero = libro;
+        return o;
+    }
+
+    QVariantList ficha(int articulo) const {
+        auto c = db.attach();
+        return consultar(
+                   *c, QStringLiteral("SELECT PRECIO, PVPRECOMENDADO, COSTOREAL, DESCUENTO, "
+                                      "REFERENCIA_PROVEEDOR, CATALOGOWEB_SN, ID_FORMATO, OBSERVACIONES FROM "
+                                      "ARTICULOSPROVEEDORES WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                           .arg(articulo)
+                           .arg(proveedor))
+            .value(0);
+    }
+};
+
+// Finds the staged row of an article.
+bool irA(TkvRxMemoryData& t, int articulo) {
+    for (t.first(); !t.eof(); t.next())
+        if (t.value(QStringLiteral("IdArticulo")).toInt() == articulo) return true;
+    return t.recordCount() > 0 && t.value(QStringLiteral("IdArticulo")).toInt() == articulo;
+}
+
+TEST(TarifaProveedor, CargaEnlazaColumnasYGuardaValoresAnteriores) {
+    Fixture fx;
+    Conexion cx(fx.db);
+    auto o = fx.opciones();
+    o.AplicarDtos = true;
+    o.Dtos = {10, 5, 0};
+    o.DtosEnCostoReal = true;
+    // Only the two references of the supplier's records are staged; the prefix is taken off
+    // its start only, and stored references match whatever their case.
+    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+    auto& t = cx.d.RxTarifaProveedor;
+    ASSERT_TRUE(irA(t, fx.a));
+    EXPECT_EQ(t.value(QStringLiteral("REFERENCIA_PROVEEDOR")).toString(), QStringLiteral("AB-12AB"));
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), 100); // "PRECIO", not "PRECIO NETO"
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("ANTERIOR_PRECIO")).toDouble(), 50);
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("ANTERIOR_COSTOREAL")).toDouble(), 45);
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("DESCUENTO")).toDouble(), 14.5);
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("COSTOREAL")).toDouble(), 85.5);
+    EXPECT_EQ(t.value(QStringLiteral("IdProveedorHabitual")).toInt(), fx.proveedor);
+    ASSERT_TRUE(irA(t, fx.b));
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("ANTERIOR_PRECIO")).toDouble(), 70);
+    // The unmatched row is told, not silently lost.
+    EXPECT_TRUE(cx.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("NOPE")));
+
+    // A missing supplier or no links stop the load with the user's text.
+    auto sin = o;
+    sin.IdProveedor = 0;
+    EXPECT_THROW(cx.d.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
+    sin = o;
+    sin.Enlaces = {QStringLiteral("NO ESTA<-->PRECIO")};
+    EXPECT_THROW(cx.d.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
+}
+
+// Total discount and real cost: every positive discount counts in both, in turn.
+TEST(TarifaProveedor, DescuentosYCostoReal) {
+    Fixture fx;
+    Conexion cx(fx.db);
+    struct Caso {
+        std::array<double, 3> dtos;
+        bool enCosto;
+        double total, costo;
+    };
+    const Caso casos[] = {
+        {{10, 5, 0}, true, 14.5, 85.5}, {{0, 10, 5}, true, 14.5, 85.5},   {{10, 5, 0}, false, 14.5, 100},
+        {{0, 0, 0}, true, 0, 100},      {{12.5, 0, 0}, true, 12.5, 87.5},
+    };
+    for (const Caso& c : casos) {
+        auto o = fx.opciones();
+        o.AplicarDtos = true;
+        o.Dtos = c.dtos;
+        o.DtosEnCostoReal = c.enCosto;
+        cx.d.cargarTarifaProveedor(fx.libro, o);
+        auto& t = cx.d.RxTarifaProveedor;
+        ASSERT_TRUE(irA(t, fx.a));
+        SCOPED_TRACE(QStringLiteral("%1/%2/%3").arg(c.dtos[0]).arg(c.dtos[1]).arg(c.dtos[2]).toStdString());
+        EXPECT_DOUBLE_EQ(t.value(QStringLiteral("DESCUENTO")).toDouble(), c.total);
+        EXPECT_DOUBLE_EQ(t.value(QStringLiteral("COSTOREAL")).toDouble(), c.costo);
+    }
+    // Without new discounts the stored ones stay.
+    auto o = fx.opciones();
+    cx.d.cargarTarifaProveedor(fx.libro, o);
+    ASSERT_TRUE(irA(cx.d.RxTarifaProveedor, fx.a));
+    EXPECT_DOUBLE_EQ(cx.d.RxTarifaProveedor.value(QStringLiteral("DESCUENTO")).toDouble(), 10);
+    // Typed discounts take a comma or a point.
+    EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("12,5")), 12.5);
+    EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("12.5")), 12.5);
+    EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("x")), 0);
+    EXPECT_DOUBLE_EQ(TDatos::Redondear(12.3456, 2), 12.35);
+    EXPECT_DOUBLE_EQ(TDatos::Redondear(-2.5, 0), -3);
+}
+
+TEST(TarifaProveedor, ConfirmacionActualizaFichaTarjetaYFormatos) {
+    Fixture fx;
+    Conexion cx(fx.db);
+    auto o = fx.opciones();
+    o.AplicarDtos = true;
+    o.Dtos = {10, 5, 0};
+    o.DtosEnCostoReal = true;
+    o.CodigoEAN = true;
+    o.CostosEnFicha = true;
+    o.CatalogoWEB = true;
+    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+
+    // A dry run leaves everything as it was.
+    qd::OpcionesMotor simular;
+    simular.simular = true;
+    cx.d.confirmarTarifaProveedor(o, simular);
+    EXPECT_DOUBLE_EQ(fx.ficha(fx.a).value(0).toDouble(), 50);
+
+    const auto r = cx.d.confirmarTarifaProveedor(o);
+    EXPECT_EQ(r.Actualizados, 2);
+    EXPECT_TRUE(r.texto.contains(QStringLiteral("¡¡ PROCESO TERMINADO !!")));
+    const auto fa = fx.ficha(fx.a);
+    EXPECT_DOUBLE_EQ(fa.value(0).toDouble(), 100);
+    EXPECT_DOUBLE_EQ(fa.value(1).toDouble(), 100);
+    EXPECT_DOUBLE_EQ(fa.value(2).toDouble(), 85.5);
+    EXPECT_DOUBLE_EQ(fa.value(3).toDouble(), 14.5);
+    EXPECT_EQ(fa.value(4).toString().trimmed(), QStringLiteral("-12AB")); // as it matched
+    EXPECT_EQ(fa.value(5).toInt(), 1);
+    EXPECT_TRUE(fa.value(7).toString().startsWith(QStringLiteral("Importación Excel: [")));
+    auto c = fx.db.attach();
+    // A new principal format with the workbook's EAN, linked; an empty EAN creates none.
+    const auto formato =
+        consultar(*c, QStringLiteral("SELECT CODIGO, PRINCIPALSN, SIGLAFORMATO, ARTICULO FROM "
+                                     "FORMATOS WHERE IDFORMATOS = %1")
+                          .arg(fa.value(6).toInt()))
+            .value(0);
+    EXPECT_EQ(formato.value(0).toString().trimmed(), QStringLiteral("8400000000011"));
+    EXPECT_EQ(formato.value(1).toInt(), 1);
+    EXPECT_EQ(formato.value(2).toString().trimmed(), QStringLiteral("Und"));
+    EXPECT_EQ(formato.value(3).toInt(), fx.a);
+    EXPECT_TRUE(fx.ficha(fx.b).value(6).isNull());
+    // The card: usual supplier's reference and the costs.
+    const auto art =
+        consultar(*c, QStringLiteral("SELECT REFERENCIAPROVEEDOR, PRECIOULTIMACOMPRA FROM ARTICULOS "
+                                     "WHERE IDARTICULOS = %1")
+                          .arg(fx.a))
+            .value(0);
+    EXPECT_EQ(art.value(0).toString().trimmed(), QStringLiteral("-12AB"));
+    EXPECT_DOUBLE_EQ(art.value(1).toDouble(), 85.5);
+
+    // The same list loads again after its confirmation: the reference written still matches.
+    EXPECT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+}
+
+// A record of another company is not looked up, so a confirmation never reports it as written.
+TEST(TarifaProveedor, SoloFichasDeLaEmpresa) {
+    Fixture fx;
+    {
+        auto c = fx.db.attach();
+        ejecutar(*c, QStringLiteral("UPDATE ARTICULOSPROVEEDORES SET EMPRESA = 2 WHERE ARTICULO = %1 AND "
+                                    "PROVEEDOR = %2")
+                         .arg(fx.b)
+                         .arg(fx.proveedor));
+    }
+    Conexion cx(fx.db);
+    auto o = fx.opciones();
+    EXPECT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 1);
+    const auto r = cx.d.confirmarTarifaProveedor(o);
+    EXPECT_EQ(r.Actualizados, 1);
+    EXPECT_DOUBLE_EQ(fx.ficha(fx.b).value(0).toDouble(), 70);
+}
+
+// qdimport with the same workbook, links and options leaves the database as the in-process run.
+TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
+    Fixture propio, cli;
+    const auto ajustar = [](qd::OpcionesTarifaProveedor o) {
+        o.AplicarDtos = true;
+        o.Dtos = {10, 5, 0};
+        o.DtosEnCostoReal = true;
+        o.CodigoEAN = true;
+        o.CostosEnFicha = true;
+        return o;
+    };
+    {
+        Conexion cx(propio.db);
+        const auto o = ajustar(propio.opciones());
+        auto o2 = o;
+        o2.Fichero = cli.libro; // the path both runs write in the observations
+        cx.d.cargarTarifaProveedor(cli.libro, o2);
+        cx.d.confirmarTarifaProveedor(o2);
+    }
+    QString codigo;
+    {
+        auto c = cli.db.attach();
+        codigo =
+            consultar(
+                *c,
+                QStringLiteral("SELECT CODIGO FROM PROVEEDORES WHERE IDPROVEEDORES = %1").arg(cli.proveedor))
+                .value(0)
+                .value(0)
+                .toString()
+                .trimmed();
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(QD_QDIMPORT),
+            {QStringLiteral("--database"),
+             cli.db.path(),
+             QStringLiteral("--kind"),
+             QStringLiteral("tarifa-proveedor"),
+             QStringLiteral("--proveedor"),
+             codigo,
+             QStringLiteral("--fila-titulos"),
+             QStringLiteral("3"),
+             QStringLiteral("--enlace"),
+             QStringLiteral("REF=REFERENCIA_PROVEEDOR,PRECIO=PRECIO,EAN=CODIGOEAN"),
+             QStringLiteral("--prefijo"),
+             QStringLiteral("AB"),
+             QStringLiteral("--dto1"),
+             QStringLiteral("10"),
+             QStringLiteral("--dto2"),
+             QStringLiteral("5"),
+             QStringLiteral("--dtos-en-costo-real"),
+             QStringLiteral("--formato-ean"),
+             QStringLiteral("--costes-ficha"),
+             QStringLiteral("--mostrar-cambios"),
+             cli.libro});
+    p.waitForFinished(300000);
+    const QString salida = QString::fromLocal8Bit(p.readAll());
+    ASSERT_EQ(p.exitCode(), 0) << salida.toStdString();
+    EXPECT_TRUE(salida.contains(QStringLiteral("PRECIO 50.00 -> 100.00"))) << salida.toStdString();
+    const QStringList fechas{QStringLiteral("FECHA"), QStringLiteral("OBSERVACIONES")};
+    for (const QString& tabla :
+         {QStringLiteral("ARTICULOSPROVEEDORES"), QStringLiteral("FORMATOS"), QStringLiteral("ARTICULOS")})
+        EXPECT_EQ(qd::test::volcarTabla(propio.db.path(), tabla, fechas),
+                  qd::test::volcarTabla(cli.db.path(), tabla, fechas))
+            << tabla.toStdString();
+}
+
+} // namespace
