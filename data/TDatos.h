@@ -508,6 +508,9 @@ public:
                                      double porcentajeIVA, double precio);
     // Rounds half away from zero to `decimales` places.
     static double Redondear(double valor, int decimales);
+    // Removes every blank from the supplier's references (its supplier-article records and the
+    // cards of the articles it usually supplies); committed at once.
+    void Eliminar_Espacios_Referencias(int idProveedor);
 
 private:
     struct CargaHoja {

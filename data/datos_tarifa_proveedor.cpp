@@ -438,6 +438,13 @@ int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaPr
     return t.recordCount();
 }
 
+void TDatos::Eliminar_Espacios_Referencias(int idProveedor) {
+    Exigir_Conexion();
+    Ejecutar_Sentencia(QStringLiteral("EXECUTE PROCEDURE PRLIMPIARESPACIOSENREFERECIAS(:PARIDPROVEEDOR);"),
+                       {{QStringLiteral("PARIDPROVEEDOR"), idProveedor}});
+    IBTransaction1.commitRetaining();
+}
+
 bool TDatos::Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento, double costo,
                                          double porcentajeIVA, double precio) {
     Statement buscar(&IBDatabase, &IBTransaction1);
@@ -493,150 +500,128 @@ TDatos::ResumenTarifaProveedor TDatos::confirmarTarifaProveedor(const OpcionesTa
         const QString observaciones = QStringLiteral("Importación Excel: [") +
                                       ahora.date().toString(QStringLiteral("dd/MM/yyyy")) +
                                       QStringLiteral("] ") + o.Fichero;
-        const int total = t.active() ? t.recordCount() : 0;
-        canal().progressOpen(total);
-        Abortar_Proceso = false;
-        bool cancelado = false;
-        FinEscritura fin(IBTransaction1, motor_);
-        if (motor_) motor_->filaLibro = [this, &t] { return Fila_Hoja(t, t.recNo()); };
         auto v = [&t](const char* c) { return t.value(QString::fromLatin1(c)); };
-        if (total > 0) t.first();
-        while (total > 0 && !t.eof()) {
+        auto escribir = [&] {
             const int idArticulo = v("IdArticulo").toInt();
             const QString referencia = v("REFERENCIA_PROVEEDOR").toString();
-            try {
-                IBTransaction1.ensureStarted();
-                if (motor_) motor_->empezarFila();
-                const QList<QPair<QString, QVariant>> clave{{QStringLiteral("OLD_ARTICULO"), idArticulo},
-                                                            {QStringLiteral("OLD_EMPRESA"), IdEmpresa},
-                                                            {QStringLiteral("OLD_PROVEEDOR"), o.IdProveedor}};
-                // The supplier record.
-                for (const char* c :
-                     {"COSTOREAL", "DESCUENTO", "DESCUENTO1", "DESCUENTO2", "DESCUENTO3", "PRECIO"})
-                    ficha.paramByName(QString::fromLatin1(c)).setVariant(v(c).toDouble());
-                ficha.paramByName(QStringLiteral("PVPRECOMENDADO")).setVariant(v("PRECIO").toDouble());
-                ficha.paramByName(QStringLiteral("OBSERVACIONES")).setString(observaciones);
-                ficha.paramByName(QStringLiteral("FECHAULTIMACOMPRA")).setDateTime(ahora);
-                ficha.paramByName(QStringLiteral("CATALOGOWEB_SN"))
-                    .setInt(o.CatalogoWEB ? 1 : v("CATALOGOWEB_SN").toInt());
-                ficha.paramByName(QStringLiteral("ID_FORMATO")).setVariant(v("ID_FORMATO"));
-                ficha.paramByName(QStringLiteral("REFERENCIA_PROVEEDOR"))
-                    .setVariant(v("REFERENCIA_BUSQUEDA"));
-                for (const auto& [n, valor] : clave)
-                    ficha.paramByName(n).setVariant(valor);
-                ficha.execute();
-                if (ficha.rowsAffected() == 0) {
-                    // The record is gone (or another company's): nothing of the row is written.
-                    ++r.SinFicha;
-                    const QString motivo = QStringLiteral("referencia %1: el artículo ya no tiene ficha del "
-                                                          "proveedor en la empresa; no se actualiza.")
-                                               .arg(referencia);
-                    canal().incidence(QStringLiteral("Fila %1: %2").arg(Fila_Hoja(t, t.recNo())).arg(motivo));
-                    Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), motivo);
-                } else {
-                    ++r.Actualizados;
-                    // The card's supplier reference follows the usual supplier's.
-                    const QString tarjeta = v("REFERENCIAPROVEEDOR").toString();
-                    const QString nueva = v("REFERENCIA_BUSQUEDA").toString();
-                    if (v("IdProveedorHabitual").toInt() == o.IdProveedor && !tarjeta.isEmpty() &&
-                        nueva != tarjeta)
-                        Ejecutar_Sentencia(kReferenciaFicha, {{QStringLiteral("PARREFERENCIA"), nueva},
-                                                              {QStringLiteral("PARIDARTICULO"), idArticulo}});
-                    if (o.CostosEnFicha) {
-                        pmc.paramByName(QStringLiteral("PARARTICULO")).setInt(idArticulo);
-                        pmc.paramByName(QStringLiteral("PARCANTIDAD")).setDouble(0);
-                        pmc.paramByName(QStringLiteral("PARPRECIO")).setDouble(v("COSTOREAL").toDouble());
-                        pmc.paramByName(QStringLiteral("PARDESCUENTOS")).setDouble(0);
-                        pmc.execute();
-                        const qd::fb::Field* salida = pmc.findField(QStringLiteral("PARPMC"));
-                        const QVariant nuevoPmc = salida ? salida->asVariant() : QVariant();
-                        Ejecutar_Sentencia(kCostesFicha, {{QStringLiteral("PUC"), v("COSTOREAL").toDouble()},
-                                                          {QStringLiteral("VARPMC"), nuevoPmc},
-                                                          {QStringLiteral("PARARTICULO"), idArticulo}});
-                    }
-                    const QString ean = v("CODIGOEAN").toString().trimmed();
-                    if (o.CodigoEAN && !ean.isEmpty()) {
-                        try {
-                            const int idFormato = v("ID_FORMATO").toInt();
-                            auto buscarFormato = [&](bool porId) {
-                                formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
-                                if (porId)
-                                    formato.paramByName(QStringLiteral("PARFORMATO")).setInt(idFormato);
-                                else {
-                                    formato.paramByName(QStringLiteral("PARFORMATO")).setString(ean);
-                                    formato.paramByName(QStringLiteral("PARARTICULO")).setInt(idArticulo);
-                                }
-                                formato.execute();
-                                const qint64 id =
-                                    formato.eof() ? 0
-                                                  : formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
-                                formato.close();
-                                return id;
-                            };
-                            qint64 hallado = buscarFormato(idFormato >= 1);
-                            if (hallado <= 0) {
-                                const bool doble = v("DOBLESTOCK").toInt() != 0;
-                                formato.setSql(kCrearFormato);
-                                const QList<QPair<QString, QVariant>> ps{
-                                    {QStringLiteral("CODIGO"), ean},
-                                    {QStringLiteral("NOMBRE"), v("Nombre")},
-                                    {QStringLiteral("OBSERVACIONES"),
-                                     QStringLiteral("Ref. Proveedor: [%1] - Proveedor: %2 - %3")
-                                         .arg(referencia, o.CodigoProveedor, o.NombreProveedor)},
-                                    {QStringLiteral("UNIDADESSTOCK1"), 1},
-                                    {QStringLiteral("UNIDADESSTOCK2"), doble ? 1 : 0},
-                                    {QStringLiteral("FECHAALTA"), ahora},
-                                    {QStringLiteral("USUARIOALTA"), IdUsuario},
-                                    {QStringLiteral("ARTICULO"), idArticulo},
-                                    {QStringLiteral("PRINCIPALSN"), 1},
-                                    {QStringLiteral("SIGLAFORMATO"),
-                                     doble ? QStringLiteral("Kg") : QStringLiteral("Und")}};
-                                for (const auto& [n, valor] : ps)
-                                    formato.paramByName(n).setVariant(valor);
-                                formato.execute();
-                                hallado = formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
-                                formato.close();
-                                ++r.FormatosCreados;
-                            }
-                            if (hallado > 0 && !(hallado == idFormato && idFormato != 0)) {
-                                QList<QPair<QString, QVariant>> ps = clave;
-                                ps << qMakePair(QStringLiteral("ID_FORMATO"), QVariant(hallado));
-                                Ejecutar_Sentencia(kEnlazarFormato, ps);
-                            }
-                        } catch (const std::exception& e) {
-                            Aviso_Fila(e, t, referencia);
-                        }
-                    }
-                    if (o.ActualizarTarifas)
-                        for (int n = 0; n < 3; ++n) {
-                            const int idTarifa = v(n == 0   ? "IDTarifa1"
-                                                   : n == 1 ? "IDTarifa2"
-                                                            : "IDTarifa3")
-                                                     .toInt();
-                            if (idTarifa > 0 &&
-                                Actualizar_Intervalo_Tarifa(
-                                    idTarifa, idArticulo, o.DtosTarifa[size_t(n)], v("COSTOREAL").toDouble(),
-                                    v("PORCENTAJEIVA").toDouble(), v("PRECIO").toDouble()))
-                                ++r.TarifasActualizadas;
-                        }
+            const QList<QPair<QString, QVariant>> clave{{QStringLiteral("OLD_ARTICULO"), idArticulo},
+                                                        {QStringLiteral("OLD_EMPRESA"), IdEmpresa},
+                                                        {QStringLiteral("OLD_PROVEEDOR"), o.IdProveedor}};
+            // The supplier record.
+            for (const char* c :
+                 {"COSTOREAL", "DESCUENTO", "DESCUENTO1", "DESCUENTO2", "DESCUENTO3", "PRECIO"})
+                ficha.paramByName(QString::fromLatin1(c)).setVariant(v(c).toDouble());
+            ficha.paramByName(QStringLiteral("PVPRECOMENDADO")).setVariant(v("PRECIO").toDouble());
+            ficha.paramByName(QStringLiteral("OBSERVACIONES")).setString(observaciones);
+            ficha.paramByName(QStringLiteral("FECHAULTIMACOMPRA")).setDateTime(ahora);
+            ficha.paramByName(QStringLiteral("CATALOGOWEB_SN"))
+                .setInt(o.CatalogoWEB ? 1 : v("CATALOGOWEB_SN").toInt());
+            ficha.paramByName(QStringLiteral("ID_FORMATO")).setVariant(v("ID_FORMATO"));
+            ficha.paramByName(QStringLiteral("REFERENCIA_PROVEEDOR")).setVariant(v("REFERENCIA_BUSQUEDA"));
+            for (const auto& [n, valor] : clave)
+                ficha.paramByName(n).setVariant(valor);
+            ficha.execute();
+            if (ficha.rowsAffected() == 0) {
+                // The record is gone (or another company's): nothing of the row is written.
+                ++r.SinFicha;
+                const QString motivo = QStringLiteral("referencia %1: el artículo ya no tiene ficha del "
+                                                      "proveedor en la empresa; no se actualiza.")
+                                           .arg(referencia);
+                canal().incidence(QStringLiteral("Fila %1: %2").arg(Fila_Hoja(t, t.recNo())).arg(motivo));
+                Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), motivo);
+            } else {
+                ++r.Actualizados;
+                // The card's supplier reference follows the usual supplier's.
+                const QString tarjeta = v("REFERENCIAPROVEEDOR").toString();
+                const QString nueva = v("REFERENCIA_BUSQUEDA").toString();
+                if (v("IdProveedorHabitual").toInt() == o.IdProveedor && !tarjeta.isEmpty() &&
+                    nueva != tarjeta)
+                    Ejecutar_Sentencia(kReferenciaFicha, {{QStringLiteral("PARREFERENCIA"), nueva},
+                                                          {QStringLiteral("PARIDARTICULO"), idArticulo}});
+                if (o.CostosEnFicha) {
+                    pmc.paramByName(QStringLiteral("PARARTICULO")).setInt(idArticulo);
+                    pmc.paramByName(QStringLiteral("PARCANTIDAD")).setDouble(0);
+                    pmc.paramByName(QStringLiteral("PARPRECIO")).setDouble(v("COSTOREAL").toDouble());
+                    pmc.paramByName(QStringLiteral("PARDESCUENTOS")).setDouble(0);
+                    pmc.execute();
+                    const qd::fb::Field* salida = pmc.findField(QStringLiteral("PARPMC"));
+                    const QVariant nuevoPmc = salida ? salida->asVariant() : QVariant();
+                    Ejecutar_Sentencia(kCostesFicha, {{QStringLiteral("PUC"), v("COSTOREAL").toDouble()},
+                                                      {QStringLiteral("VARPMC"), nuevoPmc},
+                                                      {QStringLiteral("PARARTICULO"), idArticulo}});
                 }
-            } catch (const std::exception& e) {
-                if (motor_ == nullptr || !motor_->filaFallida(Texto_Error(e))) {
-                    canal().progressClose();
-                    Anotar_Fila_No_Escrita(Fila_Hoja(t, t.recNo()), Texto_Error(e));
-                    throw Error_En_Fila(e, t);
+                const QString ean = v("CODIGOEAN").toString().trimmed();
+                if (o.CodigoEAN && !ean.isEmpty()) {
+                    try {
+                        const int idFormato = v("ID_FORMATO").toInt();
+                        auto buscarFormato = [&](bool porId) {
+                            formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
+                            if (porId)
+                                formato.paramByName(QStringLiteral("PARFORMATO")).setInt(idFormato);
+                            else {
+                                formato.paramByName(QStringLiteral("PARFORMATO")).setString(ean);
+                                formato.paramByName(QStringLiteral("PARARTICULO")).setInt(idArticulo);
+                            }
+                            formato.execute();
+                            const qint64 id =
+                                formato.eof() ? 0 : formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
+                            formato.close();
+                            return id;
+                        };
+                        qint64 hallado = buscarFormato(idFormato >= 1);
+                        if (hallado <= 0) {
+                            const bool doble = v("DOBLESTOCK").toInt() != 0;
+                            formato.setSql(kCrearFormato);
+                            const QList<QPair<QString, QVariant>> ps{
+                                {QStringLiteral("CODIGO"), ean},
+                                {QStringLiteral("NOMBRE"), v("Nombre")},
+                                {QStringLiteral("OBSERVACIONES"),
+                                 QStringLiteral("Ref. Proveedor: [%1] - Proveedor: %2 - %3")
+                                     .arg(referencia, o.CodigoProveedor, o.NombreProveedor)},
+                                {QStringLiteral("UNIDADESSTOCK1"), 1},
+                                {QStringLiteral("UNIDADESSTOCK2"), doble ? 1 : 0},
+                                {QStringLiteral("FECHAALTA"), ahora},
+                                {QStringLiteral("USUARIOALTA"), IdUsuario},
+                                {QStringLiteral("ARTICULO"), idArticulo},
+                                {QStringLiteral("PRINCIPALSN"), 1},
+                                {QStringLiteral("SIGLAFORMATO"),
+                                 doble ? QStringLiteral("Kg") : QStringLiteral("Und")}};
+                            for (const auto& [n, valor] : ps)
+                                formato.paramByName(n).setVariant(valor);
+                            formato.execute();
+                            hallado = formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
+                            formato.close();
+                            ++r.FormatosCreados;
+                        }
+                        if (hallado > 0 && !(hallado == idFormato && idFormato != 0)) {
+                            QList<QPair<QString, QVariant>> ps = clave;
+                            ps << qMakePair(QStringLiteral("ID_FORMATO"), QVariant(hallado));
+                            Ejecutar_Sentencia(kEnlazarFormato, ps);
+                        }
+                    } catch (const std::exception& e) {
+                        Aviso_Fila(e, t, referencia);
+                    }
                 }
+                if (o.ActualizarTarifas)
+                    for (int n = 0; n < 3; ++n) {
+                        const int idTarifa = v(n == 0   ? "IDTarifa1"
+                                               : n == 1 ? "IDTarifa2"
+                                                        : "IDTarifa3")
+                                                 .toInt();
+                        if (idTarifa > 0 &&
+                            Actualizar_Intervalo_Tarifa(
+                                idTarifa, idArticulo, o.DtosTarifa[size_t(n)], v("COSTOREAL").toDouble(),
+                                v("PORCENTAJEIVA").toDouble(), v("PRECIO").toDouble()))
+                            ++r.TarifasActualizadas;
+                    }
             }
-            canal().progressStep(QStringLiteral("Referencia:  ") + referencia);
-            t.next();
-            if (Fin_Fila_Escritura()) {
-                cancelado = true;
-                break;
-            }
-        }
-        canal().progressClose();
-        fin.terminar();
-        if (total > 0) t.first();
+        };
+        RecorridoFilas recorrido;
+        recorrido.escribir = escribir;
+        recorrido.cuentas = [&r] { return QStringLiteral("Actualizados: %1").arg(r.Actualizados); };
+        recorrido.codigo = [&v] { return v("REFERENCIA_PROVEEDOR").toString(); };
+        const bool cancelado = Recorrer_Filas(t, recorrido).cancelado;
+        if (t.active() && t.recordCount() > 0) t.first();
         r.texto = QStringLiteral("¡¡ PROCESO TERMINADO !!\r\n\r\nActualizados: %1").arg(r.Actualizados);
         if (r.SinFicha > 0)
             r.texto += QStringLiteral("\r\nSin ficha del proveedor (no escritos): %1").arg(r.SinFicha);
