@@ -5,6 +5,7 @@
 #include "PaginaClientes.h"
 #include "PaginaDLR.h"
 #include "PaginaImportacion.h"
+#include "PaginaTarifaProveedor.h"
 #include "PaginaTarifas.h"
 
 QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFichero) {
@@ -15,6 +16,7 @@ QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFi
     paginas.append({4, new PaginaContactos(datos, nombreFichero)});
     paginas.append({5, new PaginaProveedores(datos, nombreFichero)});
     paginas.append({6, new PaginaBancos(datos, nombreFichero)});
+    paginas.append({7, new PaginaTarifaProveedor(datos, nombreFichero)});
     paginas.append({8, new PaginaDLR(datos, nombreFichero)});
     paginas.append({9, new PaginaTarifas(datos, nombreFichero)});
     return paginas;

@@ -1,0 +1,106 @@
+#pragma once
+// The supplier price-list fixture: a copy of the template database with two supplier records set
+// to known values and a small workbook with its titles on row 3 (columns B to F).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "ConsultasPrueba.h"
+#include "RecordingChannel.h"
+#include "TDatos.h"
+#include "TempDatabase.h"
+
+namespace tarifa_proveedor {
+
+using qd::test::consultar;
+using qd::test::ejecutar;
+
+struct Conexion {
+    qd::RecordingChannel canal;
+    TDatos d;
+    explicit Conexion(const qd::test::TempDatabase& db) {
+        d.setCanal(&canal);
+        qd::UserChannel::setCurrent(&canal);
+        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                  QStringLiteral("ART"), 0, 0);
+        EXPECT_TRUE(d.Conectar());
+    }
+    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
+};
+
+// Two supplier records of one supplier, set to known values: A (usual supplier, card reference
+// abc-9, stored reference "-12ab", no format) and B (stored reference "xy-7" in lower case).
+struct Fixture {
+    qd::test::TempDatabase db;
+    int proveedor = 0, a = 0, b = 0;
+    QTemporaryDir dir;
+    QString libro;
+
+    Fixture() {
+        auto c = db.attach();
+        const auto fila =
+            consultar(*c, QStringLiteral("SELECT PROVEEDOR, MIN(ARTICULO), MAX(ARTICULO) FROM "
+                                         "ARTICULOSPROVEEDORES WHERE EMPRESA = 1 GROUP BY PROVEEDOR "
+                                         "HAVING COUNT(*) >= 2 ROWS 1"))
+                .value(0);
+        proveedor = fila.value(0).toInt();
+        a = fila.value(1).toInt();
+        b = fila.value(2).toInt();
+        ejecutar(*c, QStringLiteral(
+                         "UPDATE ARTICULOSPROVEEDORES SET REFERENCIA_PROVEEDOR = '-12ab', PRECIO = 50, "
+                         "DESCUENTO = 10, DESCUENTO1 = 10, DESCUENTO2 = 0, DESCUENTO3 = 0, COSTOREAL = 45, "
+                         "CATALOGOWEB_SN = 0, ID_FORMATO = NULL WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                         .arg(a)
+                         .arg(proveedor));
+        ejecutar(*c, QStringLiteral(
+                         "UPDATE ARTICULOSPROVEEDORES SET REFERENCIA_PROVEEDOR = 'xy-7', PRECIO = 70, "
+                         "DESCUENTO = 0, DESCUENTO1 = 0, DESCUENTO2 = 0, DESCUENTO3 = 0, ID_FORMATO = NULL "
+                         "WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                         .arg(b)
+                         .arg(proveedor));
+        ejecutar(*c,
+                 QStringLiteral("UPDATE ARTICULOS SET PROVEEDORHABITUAL = %1, REFERENCIAPROVEEDOR = 'abc-9', "
+                                "DOBLESTOCK = 0 WHERE IDARTICULOS = %2")
+                     .arg(proveedor)
+                     .arg(a));
+        // Row 3 holds the titles from column B; "PRECIO NETO" stands left of "PRECIO". Row 6
+        // matches nothing; row 7 has no cell in the first title column.
+        libro = dir.filePath(QStringLiteral("tarifa.csv"));
+        QFile f(libro);
+        f.open(QIODevice::WriteOnly);
+        f.write("Tarifa 2026;;;;;\n"
+                ";;;;;\n"
+                ";REF;PRECIO NETO;PRECIO;EAN;NOMBRE\n"
+                ";ab-12AB;999;100;8400000000011;Uno\n"
+                ";XY-7;999;80;;Dos\n"
+                ";NOPE;1;2;;Tres\n"
+                ";;5;6;;Cuatro\n");
+    }
+
+    qd::OpcionesTarifaProveedor opciones() const {
+        qd::OpcionesTarifaProveedor o;
+        o.IdProveedor = proveedor;
+        o.CodigoProveedor = QStringLiteral("P");
+        o.NombreProveedor = QStringLiteral("PROV");
+        o.FilaTitulos = 3;
+        o.Enlaces = {QStringLiteral("REF<-->REFERENCIA_PROVEEDOR"), QStringLiteral("PRECIO<-->PRECIO"),
+                     QStringLiteral("EAN<-->CODIGOEAN")};
+        o.PrefijoReferencia = QStringLiteral("AB");
+        o.Fichero = libro;
+        return o;
+    }
+
+    QVariantList ficha(int articulo) const {
+        auto c = db.attach();
+        return consultar(
+                   *c, QStringLiteral("SELECT PRECIO, PVPRECOMENDADO, COSTOREAL, DESCUENTO, "
+                                      "REFERENCIA_PROVEEDOR, CATALOGOWEB_SN, ID_FORMATO, OBSERVACIONES FROM "
+                                      "ARTICULOSPROVEEDORES WHERE ARTICULO = %1 AND PROVEEDOR = %2")
+                           .arg(articulo)
+                           .arg(proveedor))
+            .value(0);
+    }
+};
+
+} // namespace tarifa_proveedor
