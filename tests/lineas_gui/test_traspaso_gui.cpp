@@ -271,6 +271,25 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     EXPECT_TRUE(x.abiertos.isEmpty()) << "no line log when every line went";
 }
 
+// An error outside the lines (here a delivery note that does not exist) is shown and leaves the
+// window open on its lines: no end window, no line log, nothing written.
+TEST(TraspasoGui, AnErrorOutsideTheLinesLeavesTheWindowOpen) {
+    Traspaso x("LAV", 999);
+    x.cargar(x.libro({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 1.0, 4.9}}));
+    const int antes = x.filas("SELECT COUNT(*) FROM LINEASALBARANVENTA");
+    Cerrador cerrar;
+    boton(x.v.get(), "kvBotonImportarTodo")->click();
+    EXPECT_EQ(x.canal.messages(qd::MessageKind::Error).value(0),
+              QStringLiteral("No existe el albarán de venta 999."));
+    EXPECT_TRUE(x.v->isVisible());
+    EXPECT_TRUE(x.v->isEnabled());
+    EXPECT_EQ(x.v->paginas()->currentIndex(), 1);
+    EXPECT_EQ(x.v->grid()->model()->rowCount(), 1);
+    EXPECT_TRUE(cerrar.finProceso.isEmpty());
+    EXPECT_TRUE(x.abiertos.isEmpty());
+    EXPECT_EQ(x.filas("SELECT COUNT(*) FROM LINEASALBARANVENTA"), antes);
+}
+
 // The same workbook (a lot, a serial number, an unknown article, a quantity 0) through the window
 // and through qdimport --solo-validas leaves the same database.
 TEST(TraspasoGui, WindowAndHeadlessImporterLeaveTheSameDatabase) {
