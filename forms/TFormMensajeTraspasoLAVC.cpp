@@ -1,6 +1,5 @@
 #include "TFormMensajeTraspasoLAVC.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -431,7 +430,7 @@ void TFormMensajeTraspasoLAVC::Importar(bool soloValidas) {
     setEnabled(true);
     if (!r.FicheroIncidencias.isEmpty() && abrirFichero) abrirFichero(r.FicheroIncidencias);
     if (mostrarIncidencias) mostrarIncidencias();
-    QApplication::setActiveWindow(this);
+    activateWindow();
     raise();
     {
         TFormFinProceso fin(this);
