@@ -108,6 +108,11 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
         resize(20, 10);
         if (opcion == 2) setFixedSize(size()); // resize requests are refused in the sales transfer
         auto* traspaso = new TFormMensajeTraspasoLAVC(datos_, *canal_, nullptr);
+        traspaso->mostrarIncidencias = [this, traspaso] {
+            if (!HayIncidenciasFichero || ListaIncidencias.isEmpty()) return;
+            qd::gui::showIncidences(traspaso, ListaIncidencias);
+            HayIncidenciasFichero = false;
+        };
         traspaso->exec();
         delete traspaso;
         terminar_ = true; // closing the transfer window ends the module

@@ -458,6 +458,12 @@ public:
     void Verificar_Lineas();
     // An edit made by hand: stores the value and marks the line MODIFICADO.
     void Editar_Linea(int recNo, const QString& campo, const QVariant& valor);
+    // A line edited in the grid (0-based row): marks it MODIFICADO until the next verification.
+    void Linea_Editada(int fila);
+    // How a staged line stands (0-based row): not valid, valid, or valid with a price other than
+    // the article's last purchase price. The grid colours its lines by it.
+    enum class EstadoLinea { NoValida, Valida, PrecioDistinto };
+    EstadoLinea Estado_Linea(int fila) const;
     // True when every line is valid and unedited (an empty table too).
     bool Lineas_Listas() const;
     static QString textoLineasNoListas();

@@ -435,6 +435,22 @@ void TDatos::Editar_Linea(int recNo, const QString& campo, const QVariant& valor
     t.post();
 }
 
+void TDatos::Linea_Editada(int fila) {
+    auto& t = kvRxMDLAV;
+    const int modificado = t.fieldIndex(QStringLiteral("MODIFICADO"));
+    if (fila < 0 || fila >= t.recordCount() || t.valueAt(fila, modificado).toBool()) return;
+    t.setValueAt(fila, modificado, true);
+}
+
+TDatos::EstadoLinea TDatos::Estado_Linea(int fila) const {
+    const auto& t = kvRxMDLAV;
+    if (fila < 0 || fila >= t.recordCount()) return EstadoLinea::NoValida;
+    if (!t.valueAt(fila, t.fieldIndex(QStringLiteral("VALIDO"))).toBool()) return EstadoLinea::NoValida;
+    const QVariant ultima = t.valueAt(fila, t.fieldIndex(QStringLiteral("PRECIOULTIMACOMPRA")));
+    const QVariant precio = t.valueAt(fila, t.fieldIndex(QStringLiteral("PRECIO")));
+    return ultima.toDouble() != precio.toDouble() ? EstadoLinea::PrecioDistinto : EstadoLinea::Valida;
+}
+
 bool TDatos::Lineas_Listas() const {
     const auto& t = kvRxMDLAV;
     if (!t.active()) return true;

@@ -20,6 +20,12 @@ TFormFinProceso::TFormFinProceso(QWidget* parent)
     font.setPointSizeF(font.pointSizeF() * 1.3);
     LabelMensaje->setFont(font);
 
+    LabelDetalle = new QLabel(this);
+    LabelDetalle->setObjectName(QStringLiteral("LabelDetalle"));
+    LabelDetalle->setAlignment(Qt::AlignCenter);
+    LabelDetalle->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelDetalle->hide();
+
     BotonAceptar = new QPushButton(QStringLiteral("Aceptar"), this);
     BotonAceptar->setObjectName(QStringLiteral("BotonAceptar"));
     BotonAceptar->setDefault(true);
@@ -33,8 +39,20 @@ TFormFinProceso::TFormFinProceso(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 16);
     layout->addWidget(LabelMensaje);
+    layout->addWidget(LabelDetalle);
     layout->addSpacing(12);
     layout->addLayout(buttons);
+}
+
+void TFormFinProceso::setDetalle(const QString& texto) {
+    const QString t = texto.trimmed();
+    LabelDetalle->setText(QString(t).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    LabelDetalle->setVisible(!t.isEmpty());
+    adjustSize();
+}
+
+QString TFormFinProceso::detalle() const {
+    return LabelDetalle->text();
 }
 
 void TFormFinProceso::showEvent(QShowEvent* event) {

@@ -365,4 +365,74 @@ TEST(LotesYSeries, SalesLotsAndSerialNumbers) {
     EXPECT_EQ(comprada[0][0].toInt(), 5);
 }
 
+// Purchase note 2 (supplier 4, dated 8 March 2024): a lot number the article already has
+// (L2402-0101, from note 1) is reused; a new one is created with its expiry date; a new serial
+// number is created on its line with the purchase warranty date; the same number twice in the
+// sheet, and one already on a purchase line, make those lines invalid; a quantity of -1 is a
+// return (the serial number is not available afterwards); a quantity 0 line is written.
+TEST(LotesYSeries, PurchaseLotsAndSerialNumbers) {
+    Conexion x("LAC", 2);
+    const double caducidad = 45688; // 31 January 2025
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO"), Q("LOTE"), Q("FECHACADUCIDAD"), Q("NUMEROSERIE")},
+              {Q("10001"), 5.0, 4.9, Q("L2402-0101"), QVariant(), QVariant()},
+              {Q("10001"), 2.0, 4.9, Q("LC-NUEVO"), caducidad, QVariant()},
+              {Q("10004"), 1.0, 32.34, QVariant(), QVariant(), Q("S-COMPRA")},
+              {Q("10004"), 1.0, 32.34, QVariant(), QVariant(), Q("S-COMPRA")},
+              {Q("10004"), 1.0, 32.34, QVariant(), QVariant(), Q("VT2400004-0001")},
+              {Q("10004"), -1.0, 32.34, QVariant(), QVariant(), Q("S-DEVUELTA")},
+              {Q("10001"), 0.0, 4.9, QVariant(), QVariant(), QVariant()}},
+             0);
+    EXPECT_EQ(x.estado(),
+              (Estado{{1, true}, {1, true}, {4, true}, {4, false}, {4, false}, {4, true}, {1, true}}));
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    EXPECT_EQ(r.Escritas, 5);
+    EXPECT_EQ(r.ConErrores, 0) << x.canal.incidences().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANCOMPRA WHERE ALBARANCOMPRA = 2 AND "
+                                     "CANTIDADSTOCK1 = 0"))[0][0]
+                  .toInt(),
+              1)
+        << "a purchase line with quantity 0 is written";
+
+    const QString lotes = QStringLiteral(
+        "SELECT L.IDLOTES, L.FECHACADUCIDAD, LL.CANTIDADPEDIDASTOCK1, LC.LOTESASOCIADOS, LC.ALBARANCOMPRA "
+        "FROM "
+        "LOTESLINEAALBCOMPRA LL JOIN LOTES L ON L.IDLOTES = LL.LOTE JOIN LINEASALBARANCOMPRA LC ON "
+        "LC.IDLINEASALBARANCOMPRA = LL.LINEAALBCOMPRA WHERE L.NUMEROLOTE = '%1' ORDER BY LC.ALBARANCOMPRA");
+    const auto existente = x.filas(lotes.arg(QStringLiteral("L2402-0101")));
+    ASSERT_EQ(existente.size(), 2) << "note 1's line and the new one";
+    EXPECT_EQ(existente[0][0], existente[1][0]) << "the lot the article had is reused";
+    EXPECT_EQ(existente[1][2].toDouble(), 5);
+    EXPECT_EQ(existente[1][3].toString(), existente[1][0].toString());
+    const auto nuevo = x.filas(lotes.arg(QStringLiteral("LC-NUEVO")));
+    ASSERT_EQ(nuevo.size(), 1);
+    EXPECT_EQ(nuevo[0][1].toDate(), QDate(2025, 1, 31));
+    EXPECT_EQ(nuevo[0][2].toDouble(), 2);
+    EXPECT_EQ(nuevo[0][3].toString(), nuevo[0][0].toString()) << "the line names the lot it was given";
+
+    const QString serie = QStringLiteral(
+        "SELECT NS.FECHAGARANTIACOMPRA, NS.FECHAGARANTIAVENTA, NS.DISPONIBLE, LC.NUMEROSDESERIE, "
+        "LC.ALBARANCOMPRA, M.ESDEVOLUCION FROM NUMEROSSERIE NS JOIN LINEASALBARANCOMPRA LC ON "
+        "LC.IDLINEASALBARANCOMPRA = NS.LINEAALBARANCOMPRA JOIN MOVIMIENTOSNUMEROSSERIE M ON M.NUMEROSERIE = "
+        "NS.IDNUMEROSSERIE AND M.LINEAALBARANCOMPRA = LC.IDLINEASALBARANCOMPRA WHERE NS.NUMEROSERIE = '%1'");
+    const auto compra = x.filas(serie.arg(QStringLiteral("S-COMPRA")));
+    ASSERT_EQ(compra.size(), 1);
+    EXPECT_EQ(compra[0][0].toDate(), QDate(2024, 6, 8));
+    EXPECT_TRUE(compra[0][1].isNull()) << "no sale warranty on a purchase";
+    EXPECT_EQ(compra[0][2].toInt(), 1);
+    EXPECT_EQ(compra[0][3].toString().trimmed(), QStringLiteral("S-COMPRA"));
+    EXPECT_EQ(compra[0][4].toInt(), 2);
+    EXPECT_EQ(compra[0][5].toInt(), 0);
+    const auto devuelta = x.filas(serie.arg(QStringLiteral("S-DEVUELTA")));
+    ASSERT_EQ(devuelta.size(), 1);
+    EXPECT_EQ(devuelta[0][2].toInt(), 0) << "a returned serial number is not available";
+    EXPECT_EQ(devuelta[0][5].toInt(), 1);
+    // The serial number already bought stays on its first line only.
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANCOMPRA WHERE ALBARANCOMPRA = 2 AND "
+                                     "NUMEROSDESERIE = 'VT2400004-0001'"))[0][0]
+                  .toInt(),
+              0);
+}
+
 } // namespace
