@@ -417,6 +417,13 @@ void TkvDBEditLookup::abrirBusqueda(int tipoOrden) {
     a.Funcionamiento_Grande = Funcionamiento_Grande;
     a.ControlEnRejilla = Control_En_Rejilla;
     a.ContarRegistros = Contar_Registros_Seleccion;
+    a.UsarDatosAuxiliares = opciones_.testFlag(Usar_Datos_Auxiliares);
+    a.CodTarifa = Datos_Auxiliares.CodigoTarifaVentas;
+    a.NombTarifa = Datos_Auxiliares.NombreTarifaVentas;
+    a.CodTarifaCli = Datos_Auxiliares.CodigoTarifaCliente;
+    a.NombTarifaCli = Datos_Auxiliares.NombreTarifaCliente;
+    a.CodAlmacen = Datos_Auxiliares.CodigoAlmacen;
+    a.NombAlmacen = Datos_Auxiliares.NombreAlmacen;
     a.Caract_Ignorar_Codigo = Caracteres_Ignorar_Busqueda_F2;
     ventana.Inicializar(a);
     if (OnBotonF6Click)

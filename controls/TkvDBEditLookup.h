@@ -48,7 +48,7 @@ class Attachment;
 class Transaction;
 } // namespace qd::fb
 
-// Price lists and warehouse handed to the search window (stored only, for now).
+// Price lists and warehouse shown by the search window (with Usar_Datos_Auxiliares).
 struct TDatosAuxiliares {
     QString CodigoTarifaVentas, NombreTarifaVentas, CodigoTarifaCliente, NombreTarifaCliente, CodigoAlmacen,
         NombreAlmacen;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDebug>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -12,12 +13,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "FbError.h"
 #include "TkvIBQuery.h"
+#include "UserChannel.h"
 
 namespace {
 
@@ -48,13 +52,54 @@ QString condicion(const QString& columna) {
            QStringLiteral(") )");
 }
 
+// Numbers as "#,##0.##" (group separators, at most two decimals), dates as dd/mm/yyyy, flags as
+// check boxes.
+QStandardItem* celda(const QVariant& v) {
+    auto* item = new QStandardItem;
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        item->setData(v.toBool() ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        QString texto = QLocale().toString(v.toDouble(), 'f', 2);
+        const QString coma = QLocale().decimalPoint();
+        if (texto.contains(coma)) {
+            while (texto.endsWith(QLatin1Char('0')))
+                texto.chop(1);
+            if (texto.endsWith(coma)) texto.chop(coma.size());
+        }
+        item->setText(texto);
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        item->setText(QLocale().toString(v.toLongLong()));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate:
+        item->setText(v.toDate().toString(QStringLiteral("dd/MM/yyyy")));
+        break;
+    default:
+        item->setText(v.toString().trimmed());
+    }
+    return item;
+}
+
 } // namespace
 
 TkvScan::TkvScan(QWidget* parent)
     : QDialog(parent), busqueda_(new QLineEdit(this)), rejilla_(new QTableView(this)),
       modelo_(new QStandardItemModel(this)), registros_(new QLabel(QStringLiteral("Nº Reg: "), this)),
       desactivar_(new QCheckBox(QStringLiteral("Desactivar autoscan"), this)), otras_(new QComboBox(this)),
-      aceptar_(new QPushButton(QStringLiteral("&Aceptar"), this)) {
+      aceptar_(new QPushButton(QStringLiteral("&Aceptar"), this)), botonF6_(new QPushButton(this)),
+      descatalogados_(new QCheckBox(QStringLiteral("Ver Descatalogados"), this)),
+      marcoOtras_(new QWidget(this)), tarifas_(new QGroupBox(QStringLiteral(" Tarifa Ventas "), this)),
+      tarifaDefecto_(new QRadioButton(tarifas_)), tarifaCliente_(new QRadioButton(tarifas_)),
+      almacen_(new QLabel(QStringLiteral("Almacén: "), this)) {
     setWindowTitle(QStringLiteral("Scan por Nombre"));
     setModal(true);
     busqueda_->setObjectName(QStringLiteral("wwIncrementalSearchScan"));
@@ -66,32 +111,48 @@ TkvScan::TkvScan(QWidget* parent)
     rejilla_->verticalHeader()->hide();
     rejilla_->horizontalHeader()->setSectionsClickable(true);
     otras_->setObjectName(QStringLiteral("ComboBoxOtrasBusquedas"));
+    botonF6_->setObjectName(QStringLiteral("BotonF6"));
+    botonF6_->setFocusPolicy(Qt::NoFocus);
+    botonF6_->hide();
+    descatalogados_->hide();
     auto* cancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     aceptar_->setDefault(true);
 
     auto* arriba = new QHBoxLayout;
     arriba->addWidget(busqueda_, 1);
-    const char* teclas[] = {"F2  Código", "F4  Nombre", "F5  Contiene"};
+    const char* teclas[] = {"F2\nCódigo", "F4\nNombre", "F5\nContiene"};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QPushButton(QString::fromUtf8(teclas[i]), this);
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, [this, i] { cambiarOrden(i); });
         arriba->addWidget(b);
+        botonesTecla_[i] = b;
     }
-    auto* medio = new QHBoxLayout;
+    arriba->addWidget(botonF6_);
+    auto* medio = new QHBoxLayout(marcoOtras_);
+    medio->setContentsMargins(0, 0, 0, 0);
+    medio->addWidget(new QLabel(QStringLiteral("Otras búsquedas:"), marcoOtras_));
     medio->addWidget(otras_, 1);
-    medio->addWidget(new QLabel(QStringLiteral("El carácter comodín es % (similar a *)\r\nEjemplo: "
+    medio->addWidget(new QLabel(QStringLiteral("El carácter comodín es % (similar a *)\nEjemplo: "
                                                "%Castellana%10%ofic"),
-                                this));
+                                marcoOtras_));
+    auto* capaTarifas = new QHBoxLayout(tarifas_);
+    capaTarifas->addWidget(tarifaDefecto_);
+    capaTarifas->addWidget(tarifaCliente_);
+    auto* auxiliares = new QHBoxLayout;
+    auxiliares->addWidget(tarifas_, 1);
+    auxiliares->addWidget(almacen_);
     auto* abajo = new QHBoxLayout;
     abajo->addWidget(registros_);
     abajo->addWidget(desactivar_);
+    abajo->addWidget(descatalogados_);
     abajo->addStretch(1);
     abajo->addWidget(aceptar_);
     abajo->addWidget(cancelar);
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(arriba);
-    todo->addLayout(medio);
+    todo->addWidget(marcoOtras_);
+    todo->addLayout(auxiliares);
     todo->addWidget(rejilla_, 1);
     todo->addLayout(abajo);
 
@@ -99,42 +160,21 @@ TkvScan::TkvScan(QWidget* parent)
     connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
     connect(rejilla_, &QTableView::doubleClicked, this, &QDialog::accept);
     connect(desactivar_, &QCheckBox::toggled, this, [this](bool on) { autoScan_ = !on; });
-    connect(busqueda_, &QLineEdit::textEdited, this, [this](const QString& texto) {
-        if (autoScan_) {
-            cambiarOrden(tipo_);
-            return;
-        }
-        // Without re-query, the grid stands on the first row whose search column begins with it.
-        const int col = (tipo_ == 0 || modelo_->columnCount() < 2) ? 0 : 1;
-        for (int r = 0; r < modelo_->rowCount(); ++r) {
-            if (modelo_->item(r, col) &&
-                modelo_->item(r, col)->text().startsWith(texto, Qt::CaseInsensitive)) {
-                rejilla_->selectRow(r);
-                break;
-            }
-        }
+    connect(descatalogados_, &QCheckBox::toggled, this, [this] { MostrarDatos(); });
+    connect(busqueda_, &QLineEdit::textEdited, this, &TkvScan::alTeclear);
+    connect(otras_, &QComboBox::activated, this, &TkvScan::elegirOtraBusqueda);
+    connect(botonF6_, &QPushButton::clicked, this, [this] {
+        QKeyEvent f6(QEvent::KeyPress, Qt::Key_F6, Qt::NoModifier);
+        teclaDeVentana(&f6);
     });
-    connect(otras_, &QComboBox::activated, this, [this](int i) {
-        if (i < 0 || i >= columnas_.size()) return;
-        if (i < 2) {
-            cambiarOrden(i);
-            return;
-        }
-        bool ok = false;
-        const QString titulo = columnas_[i].titulo;
-        const QString texto = QInputDialog::getText(this, QStringLiteral("Scan por ") + titulo.toUpper(),
-                                                    QStringLiteral("Cadena a Buscar"), QLineEdit::Normal,
-                                                    busqueda_->text(), &ok);
-        if (!ok || texto.isEmpty()) return;
-        QString columna = a_.OrigenFormatoCampos.value(i).section(QLatin1Char('@'), 0, 0);
-        if (columna.isEmpty()) columna = columnas_[i].campo;
-        if (!columna.contains(QLatin1Char('.')) && !alias_.isEmpty())
-            columna = alias_ + QLatin1Char('.') + columna;
-        nombre_ = columna;
-        busqueda_->setText(texto);
-        cambiarOrden(2);
-    });
+    auto elegirTarifa = [this](bool cliente) {
+        a_.Parametros.insert(QStringLiteral("ParCodigoTarifa"), cliente ? a_.CodTarifaCli : a_.CodTarifa);
+        MostrarDatos();
+    };
+    connect(tarifaDefecto_, &QRadioButton::clicked, this, [elegirTarifa] { elegirTarifa(false); });
+    connect(tarifaCliente_, &QRadioButton::clicked, this, [elegirTarifa] { elegirTarifa(true); });
     connect(rejilla_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
+        rejilla_->setCurrentIndex(modelo_->index(qMax(0, rejilla_->currentIndex().row()), col));
         const QString titulo = modelo_->headerData(col, Qt::Horizontal).toString();
         QMenu menu(this);
         QAction* asc = menu.addAction(QStringLiteral("Ordenar Ascendente por el Campo:   ") + titulo);
@@ -146,6 +186,51 @@ TkvScan::TkvScan(QWidget* parent)
     rejilla_->installEventFilter(this);
 }
 
+void TkvScan::alTeclear(const QString& texto) {
+    posicionar(texto);
+    if (a_.VerGrande && a_.Funcionamiento_Grande) return;
+    auxTecleado_ = texto;
+    if (texto.size() > 4 && autoScan_) cambiarOrden(tipo_);
+}
+
+void TkvScan::posicionar(const QString& texto) {
+    const int col = (tipo_ == 0 || modelo_->columnCount() < 2) ? 0 : 1;
+    for (int r = 0; r < modelo_->rowCount(); ++r) {
+        if (modelo_->item(r, col) && modelo_->item(r, col)->text().startsWith(texto, Qt::CaseInsensitive)) {
+            rejilla_->selectRow(r);
+            return;
+        }
+    }
+}
+
+void TkvScan::elegirOtraBusqueda(int item) {
+    if (item < 0 || item >= columnas_.size()) return;
+    const QString titulo = columnas_[item].titulo;
+    QString texto = busqueda_->text();
+    if (item >= 2) {
+        bool ok = false;
+        texto = QInputDialog::getText(this, QStringLiteral("Scan por ") + titulo.toUpper(),
+                                      QStringLiteral("Cadena a Buscar"), QLineEdit::Normal, texto, &ok);
+        if (!ok) return;
+    }
+    tipo_ = qMin(item, 2);
+    ordenElegido_.clear();
+    // The search column: the list of search columns when the lookup gave one, else the grid's.
+    QString columna = a_.OrigenFormatoCampos.value(item).section(QLatin1Char('@'), 0, 0).trimmed();
+    if (columna.isEmpty()) columna = columnas_[item].campo;
+    if (!columna.contains(QLatin1Char('.')) && !alias_.isEmpty())
+        columna = alias_ + QLatin1Char('.') + columna;
+    if (item > 0) nombre_ = columna;
+    setWindowTitle(a_.CaptionVentana +
+                   (item < 2 ? QStringLiteral(" Búsqueda por ") : QStringLiteral(" Scan por ")) + titulo);
+    busqueda_->setText(texto);
+    texto_ = texto;
+    if (!texto_.isEmpty()) {
+        MostrarDatos();
+        busqueda_->setFocus();
+    }
+}
+
 TkvScan::~TkvScan() = default;
 
 void TkvScan::Inicializar(const Ajustes& ajustes) {
@@ -155,6 +240,7 @@ void TkvScan::Inicializar(const Ajustes& ajustes) {
 
     columnas_.clear();
     otras_->clear();
+    long_ = 0;
     for (const QString& entrada : a_.FormatoCampos) {
         const QStringList partes = entrada.split(QLatin1Char('@'));
         Columna c;
@@ -163,7 +249,11 @@ void TkvScan::Inicializar(const Ajustes& ajustes) {
         c.titulo = partes.value(2, c.campo);
         columnas_ << c;
         otras_->addItem(c.titulo);
+        // A title wider than its column widens the window.
+        long_ += c.ancho < c.titulo.size() + 1 ? int(c.titulo.size()) + 5 : c.ancho;
     }
+    if (otras_->count() > 0) botonesTecla_[0]->setText(QStringLiteral("F2\n") + otras_->itemText(0).left(7));
+    if (otras_->count() > 1) botonesTecla_[1]->setText(QStringLiteral("F4\n") + otras_->itemText(1).left(7));
 
     // ORDER and GROUP lines are set apart: the search condition goes before them.
     lineas_ = a_.TextoSQL;
@@ -219,12 +309,41 @@ void TkvScan::Inicializar(const Ajustes& ajustes) {
     }
     if (nombre_.isEmpty()) nombre_ = codigo_;
 
-    busqueda_->setText(texto_);
-    ponerTitulo();
-    if (a_.ControlEnRejilla)
-        rejilla_->setFocus();
+    // Large layout: the text filters the rows. Small: every row is listed and the grid stands on
+    // the text (unless the window works as a large one).
+    marcoOtras_->setVisible(a_.VerGrande);
+    auxTecleado_.clear();
+    if (!a_.VerGrande && !a_.Funcionamiento_Grande) {
+        auxTecleado_ = texto_;
+        texto_.clear();
+    }
+    busqueda_->setText(a_.VerGrande || a_.Funcionamiento_Grande ? texto_ : QString());
+
+    // The quick-add key and the discontinued articles belong to article and client tables.
+    botonF6_->setVisible(a_.Articulos || a_.Clientes);
+    descatalogados_->setVisible(a_.Articulos);
+    if (a_.Articulos && !a_.Compras)
+        botonF6_->setText(QStringLiteral("F6   Ver Stocks"));
     else
-        busqueda_->setFocus();
+        botonF6_->setText(QStringLiteral("F6   Alta Rápida"));
+
+    tarifas_->setVisible(a_.UsarDatosAuxiliares);
+    almacen_->setVisible(a_.UsarDatosAuxiliares);
+    if (a_.UsarDatosAuxiliares) {
+        almacen_->setText(QStringLiteral("Almacén: ") + a_.CodAlmacen + QLatin1Char(' ') + a_.NombAlmacen);
+        tarifaDefecto_->setText(QStringLiteral("   Defecto ") + a_.CodTarifa + QLatin1Char(' ') +
+                                a_.NombTarifa);
+        tarifaCliente_->setText(QStringLiteral("   Cliente   ") + a_.CodTarifaCli + QLatin1Char(' ') +
+                                a_.NombTarifaCli);
+        tarifaDefecto_->setChecked(true);
+    }
+    ponerTitulo();
+}
+
+int TkvScan::anchoInicial() const {
+    int ancho = long_ * 6;
+    if (ancho < 753 && tarifas_->isVisibleTo(this)) ancho = 753;
+    return qBound(600, ancho, 1000);
 }
 
 void TkvScan::ponerTitulo() {
@@ -248,10 +367,16 @@ TkvScan::Sentencias TkvScan::construir() const {
     if (!codigo_.contains(QLatin1String("MIN("), Qt::CaseInsensitive) &&
         !codigo_.contains(QLatin1String("MAX("), Qt::CaseInsensitive)) {
         QString c = tipo_ == 0 ? condicion(codigo_) : condicion(nombre_);
-        if (tipo_ == 0 && a_.Compras &&
-            texto.contains(QLatin1String("REFERENCIA_PROVEEDOR"), Qt::CaseInsensitive))
-            c = QStringLiteral("( ") + c + QStringLiteral(" OR ") +
-                condicion(QStringLiteral("AP.REFERENCIA_PROVEEDOR")) + QStringLiteral(" )");
+        // A purchase lookup by code also finds the supplier's reference.
+        if (tipo_ == 0 && a_.Compras) {
+            QString otras;
+            if (texto.contains(QLatin1String("REFERENCIA_PROVEEDOR"), Qt::CaseInsensitive))
+                otras += QStringLiteral("\r\nOR ") + condicion(QStringLiteral("AP.REFERENCIA_PROVEEDOR"));
+            if (texto.contains(QLatin1String("REFERENCIAPROVEEDOR"), Qt::CaseInsensitive))
+                otras += QStringLiteral("\r\nOR (A.REFERENCIAPROVEEDOR LIKE ") + patron(kParTexto) +
+                         QLatin1Char(')');
+            if (!otras.isEmpty()) c = QStringLiteral("( ") + c + otras + QStringLiteral(" )");
+        }
         condiciones << union_ + c;
         union_ = QStringLiteral("AND ");
         s.conFiltro = true;
@@ -264,6 +389,10 @@ TkvScan::Sentencias TkvScan::construir() const {
                            kParGrupo + QStringLiteral(")");
         union_ = QStringLiteral("AND ");
         s.conGrupo = true;
+    }
+    if (a_.Articulos && !descatalogados_->isChecked()) {
+        condiciones << union_ + QStringLiteral("(A.DESCATALOGADO = 0)");
+        union_ = QStringLiteral("AND ");
     }
     QString cuerpo = texto;
     if (!condiciones.isEmpty()) cuerpo += QStringLiteral("\r\n") + condiciones.join(QStringLiteral("\r\n"));
@@ -338,20 +467,17 @@ void TkvScan::MostrarDatos() {
         for (consulta_->first(); !consulta_->eof(); consulta_->next()) {
             QList<QStandardItem*> fila;
             for (int i : camposColumna_) {
-                const QVariant v = consulta_->field(i).asVariant();
-                auto* item = new QStandardItem;
-                if (v.typeId() == QMetaType::Double)
-                    item->setText(QLocale().toString(v.toDouble(), 'f', 2));
-                else if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate)
-                    item->setText(v.toDate().toString(QStringLiteral("dd/MM/yyyy")));
-                else
-                    item->setText(v.toString().trimmed());
-                fila << item;
+                fila << celda(consulta_->field(i).asVariant());
             }
             modelo_->appendRow(fila);
         }
         if (modelo_->rowCount() > 0) rejilla_->selectRow(0);
         rejilla_->resizeColumnsToContents();
+        // Text typed in the small layout: the grid stands on it.
+        if (!auxTecleado_.isEmpty()) {
+            busqueda_->setText(auxTecleado_);
+            posicionar(auxTecleado_);
+        }
     } catch (const std::exception& e) {
         const bool deBase = dynamic_cast<const qd::fb::Error*>(&e) != nullptr;
         mostrarError((deBase ? QStringLiteral("Error en SCAN: ") : QStringLiteral("Error NO base datos: ")) +
@@ -362,9 +488,14 @@ void TkvScan::MostrarDatos() {
 void TkvScan::mostrarError(const QString& texto) {
     consulta_.reset();
     modelo_->clear();
-    qWarning().noquote() << texto;
-    QMessageBox caja(QMessageBox::Critical, windowTitle(),
-                     QStringLiteral("Error en el Scan, detalles:\r\n") + texto, QMessageBox::Ok, this);
+    const QString mensaje = QStringLiteral("Error en el Scan, detalles:\r\n") + texto;
+    // Through the program's channel when there is one (it shows the box and keeps the log).
+    if (auto* canal = qd::UserChannel::current()) {
+        canal->message(qd::MessageKind::Error, mensaje);
+        return;
+    }
+    qWarning().noquote() << mensaje;
+    QMessageBox caja(QMessageBox::Critical, windowTitle(), mensaje, QMessageBox::Ok, this);
     caja.exec();
 }
 
@@ -404,14 +535,21 @@ const TkvIBQuery* TkvScan::filaElegida() {
 
 void TkvScan::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
-    if (!primeraCarga_) return;
-    int largo = 0;
-    for (const Columna& c : columnas_)
-        largo += c.ancho < c.titulo.size() + 1 ? int(c.titulo.size()) + 5 : c.ancho;
-    resize(qBound(600, largo * 6, 1000), 450);
+    if (mostrada_) return;
+    mostrada_ = true;
+    resize(anchoInicial(), 450);
+    primeraCarga_ = true;
     MostrarDatos();
+    if (a_.ControlEnRejilla)
+        rejilla_->setFocus();
+    else
+        busqueda_->setFocus();
+    // Once the window has settled, the characters to ignore stay out of the selection.
     if (a_.Caract_Ignorar_Codigo > 0)
-        busqueda_->setSelection(a_.Caract_Ignorar_Codigo, int(busqueda_->text().size()));
+        QTimer::singleShot(0, this, [this] {
+            busqueda_->setSelection(a_.Caract_Ignorar_Codigo,
+                                    int(busqueda_->text().size()) - a_.Caract_Ignorar_Codigo);
+        });
 }
 
 bool TkvScan::teclaDeVentana(QKeyEvent* tecla) {
@@ -427,11 +565,8 @@ bool TkvScan::teclaDeVentana(QKeyEvent* tecla) {
         return true;
     case Qt::Key_F6:
         if (OnF6) {
-            const QString codigo =
-                (consulta_ && modelo_->rowCount() > 0 && rejilla_->currentIndex().isValid())
-                    ? modelo_->item(rejilla_->currentIndex().row(), 0)->text()
-                    : QString();
-            OnF6(busqueda_, codigo);
+            const TkvIBQuery* fila = filaElegida();
+            OnF6(busqueda_, fila && fila->fieldCount() > 0 ? fila->field(0).asString().trimmed() : QString());
         }
         return true;
     case Qt::Key_Return:

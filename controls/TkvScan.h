@@ -9,9 +9,20 @@
 // UsarGrupoEmpresas the rows are limited to GrupoEmpresas (bound as well). "Nº Reg:" counts the
 // rows the query lists (the same statement, counted as a derived table).
 //
+// Typing in the search box moves the grid to the first row whose search column (the code, or the
+// name when searching by name) begins with the text. Unless the window is large and works as
+// large, a text longer than 4 characters also queries again in the current mode while autoscan is
+// on. In the small layout the lookup's text does not filter: every row is listed and the grid
+// stands on the first one that begins with it.
+//
 // Keys: Enter or a double click accepts; Down in the search box goes to the grid; Backspace
 // turns the re-query while typing off ("Desactivar autoscan" does the same); F6 calls OnF6.
-// A click on a column title offers to sort by that column, up or down.
+// A click on a column title offers to sort by that column, up or down. "Cadena a Buscar":
+// another column of the list is searched for a text that it contains.
+//
+// Article tables list only the articles still in the catalogue unless "Ver Descatalogados" is
+// ticked. With the auxiliary data, " Tarifa Ventas " chooses the price list whose code goes into
+// the statement's parameter ParCodigoTarifa.
 
 #include <QDialog>
 #include <QMap>
@@ -22,7 +33,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QRadioButton;
 class QLineEdit;
 class QPushButton;
 class QStandardItemModel;
@@ -49,6 +62,8 @@ public:
         QMap<QString, QVariant> Parametros;
         bool VerGrande = true, Funcionamiento_Grande = false, ControlEnRejilla = false;
         bool ContarRegistros = true;
+        bool UsarDatosAuxiliares = false;
+        QString CodTarifa, NombTarifa, CodTarifaCli, NombTarifaCli, CodAlmacen, NombAlmacen;
         int Caract_Ignorar_Codigo = 0;
     };
 
@@ -80,6 +95,20 @@ public:
     QCheckBox* desactivarAutoScan() const { return desactivar_; }
     QComboBox* otrasBusquedas() const { return otras_; }
     QStandardItemModel* filas() const { return modelo_; }
+    QPushButton* botonF6() const { return botonF6_; }
+    QPushButton* botonTecla(int tipo) const { return botonesTecla_[qBound(0, tipo, 2)]; }
+    QCheckBox* verDescatalogados() const { return descatalogados_; }
+    QGroupBox* tarifaVentas() const { return tarifas_; }
+    QRadioButton* tarifaCliente() const { return tarifaCliente_; }
+    QLabel* etiquetaAlmacen() const { return almacen_; }
+    QWidget* marcoOtrasBusquedas() const { return marcoOtras_; }
+    // The text typed in the small layout, on which the grid is positioned.
+    QString auxTecleado() const { return auxTecleado_; }
+    // The width the window takes when it is shown, from its columns.
+    int anchoInicial() const;
+
+    // Chooses an item of "other searches" as a user does (item 2 on asks for the text).
+    void elegirOtraBusqueda(int item);
 
     // The query positioned on the grid's current row (nullptr without one), for the caller to
     // copy after an accepted close.
@@ -102,6 +131,9 @@ private:
     void ponerTitulo();
     void mostrarError(const QString& texto);
     bool teclaDeVentana(QKeyEvent* tecla);
+    // Moves the grid to the first row whose search column begins with the text.
+    void posicionar(const QString& texto);
+    void alTeclear(const QString& texto);
 
     Ajustes a_;
     int tipo_ = 0;
@@ -118,6 +150,9 @@ private:
     QString sentenciaFilas_, sentenciaCuenta_;
     bool autoScan_ = true;
     bool primeraCarga_ = true;
+    bool mostrada_ = false;
+    QString auxTecleado_;
+    int long_ = 0; // sum of the column widths in characters
 
     std::unique_ptr<TkvIBQuery> consulta_;
     QLineEdit* busqueda_;
@@ -127,4 +162,12 @@ private:
     QCheckBox* desactivar_;
     QComboBox* otras_;
     QPushButton* aceptar_;
+    QPushButton* botonesTecla_[3] = {};
+    QPushButton* botonF6_;
+    QCheckBox* descatalogados_;
+    QWidget* marcoOtras_;
+    QGroupBox* tarifas_;
+    QRadioButton* tarifaDefecto_;
+    QRadioButton* tarifaCliente_;
+    QLabel* almacen_;
 };

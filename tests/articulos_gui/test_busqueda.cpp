@@ -1,8 +1,18 @@
 // The search window of the lookup edit: its modes and filters with bound search text (quotes,
-// '%' and '_'), the row count, sorting, and the lookup opening it by key and taking its row.
+// '%' and '_'), the row count, sorting, the large and small layouts, typing, the other searches,
+// the article and auxiliary-data extras, and the lookups of the article page and of the defaults
+// window opening it by key and taking its row.
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -12,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include "EntornoPrueba.h"
+#include "PaginaArticulos.h"
+#include "TFormConfiguracionDatosDefecto.h"
 #include "TkvDBEditLookup.h"
 #include "TkvScan.h"
 
@@ -200,6 +212,254 @@ TEST_F(BusquedaTest, LookupKeysOpenTheWindowAndTakeTheRow) {
     QTest::keyClick(lookup, Qt::Key_F2);
     QCoreApplication::processEvents();
     EXPECT_FALSE(abierta);
+}
+
+TEST_F(BusquedaTest, LargeLayoutFiltersSmallLayoutPositions) {
+    struct Caso {
+        const char* nombre;
+        bool grande, comoGrande;
+        bool todas; // every row of the group listed
+    };
+    const Caso casos[] = {
+        {"large", true, false, false},
+        {"small", false, false, true},
+        {"small working as large", false, true, false},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        TkvScan s;
+        auto a = ajustes(0, QStringLiteral("zt0"));
+        a.VerGrande = c.grande;
+        a.Funcionamiento_Grande = c.comoGrande;
+        s.Inicializar(a);
+        s.MostrarDatos();
+        const QStringList vistos = codigos(s);
+        EXPECT_EQ(vistos.contains(QStringLiteral("ZQ1")), c.todas)
+            << vistos.join(QLatin1Char(',')).toStdString();
+        EXPECT_TRUE(vistos.contains(QStringLiteral("ZT01")));
+        EXPECT_EQ(s.marcoOtrasBusquedas()->isVisibleTo(&s), c.grande);
+        EXPECT_EQ(s.busqueda()->text(), QStringLiteral("zt0"));
+        // The grid stands on the first code that begins with the text.
+        const QModelIndex actual = s.rejilla()->currentIndex();
+        ASSERT_TRUE(actual.isValid());
+        EXPECT_EQ(s.filas()->item(actual.row(), 0)->text(), QStringLiteral("ZT01"));
+    }
+}
+
+TEST_F(BusquedaTest, TypingPositionsAndQueriesAgainAfterFourCharacters) {
+    TkvScan s;
+    s.Inicializar(ajustes(1, QString()));
+    s.MostrarDatos();
+    const int todas = s.filas()->rowCount();
+    ASSERT_GT(todas, 4);
+    QTest::keyClicks(s.busqueda(), QStringLiteral("zeta"));
+    EXPECT_EQ(s.filas()->rowCount(), todas) << "four characters only move the grid";
+    EXPECT_TRUE(
+        s.filas()->item(s.rejilla()->currentIndex().row(), 1)->text().startsWith(QStringLiteral("ZETA")));
+    QTest::keyClicks(s.busqueda(), QStringLiteral(" d"));
+    EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT02")});
+
+    // Backspace turns autoscan off: the text only moves the grid from then on.
+    QTest::keyClick(s.busqueda(), Qt::Key_Backspace);
+    EXPECT_TRUE(s.desactivarAutoScan()->isChecked());
+    QTest::keyClicks(s.busqueda(), QStringLiteral("u"));
+    EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT02")});
+    s.desactivarAutoScan()->setChecked(false);
+    s.busqueda()->setText(QStringLiteral("zeta "));
+    QTest::keyClicks(s.busqueda(), QStringLiteral("u"));
+    EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT01")});
+}
+
+TEST_F(BusquedaTest, IgnoredCharactersAreLeftOutOfTheSelection) {
+    TkvScan s;
+    auto a = ajustes(0, QStringLiteral("12"));
+    a.Caract_Ignorar_Codigo = 3;
+    s.Inicializar(a);
+    EXPECT_EQ(s.textoScan(), QStringLiteral("___12"));
+    s.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s));
+    QTest::qWait(20);
+    EXPECT_EQ(s.busqueda()->selectionStart(), 3);
+    EXPECT_EQ(s.busqueda()->selectedText(), QStringLiteral("12"));
+    EXPECT_GE(s.width(), 600);
+}
+
+TEST_F(BusquedaTest, OtherSearchAsksForTheTextAndScansThatColumn) {
+    TkvScan s;
+    auto a = ajustes(0, QString());
+    a.FormatoCampos << QStringLiteral("NOMBRE@30@Descripción");
+    a.CaptionVentana = QStringLiteral("Tarifas");
+    s.Inicializar(a);
+    EXPECT_EQ(s.botonTecla(0)->text(), QStringLiteral("F2\nCódigo"));
+    EXPECT_EQ(s.botonTecla(1)->text(), QStringLiteral("F4\nNombre"));
+    QString titulo, pregunta;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!d) return;
+        titulo = d->windowTitle();
+        pregunta = d->labelText();
+        d->setTextValue(QStringLiteral("o'ha"));
+        d->accept();
+    });
+    s.elegirOtraBusqueda(2);
+    EXPECT_EQ(titulo, QStringLiteral("Scan por DESCRIPCIÓN"));
+    EXPECT_EQ(pregunta, QStringLiteral("Cadena a Buscar"));
+    EXPECT_EQ(s.tipoOrdenacion(), 2);
+    EXPECT_EQ(s.windowTitle(), QStringLiteral("Tarifas Scan por Descripción"));
+    EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZQ1")});
+}
+
+TEST_F(BusquedaTest, ArticleAndClientTablesAndAuxiliaryData) {
+    {
+        TkvScan s;
+        TkvScan::Ajustes a;
+        a.Articulos = true;
+        a.TextoSQL = {QStringLiteral("SELECT A.CODIGO,"), QStringLiteral("A.NOMBRE,"),
+                      QStringLiteral("A.IDARTICULOS"), QStringLiteral("FROM ARTICULOS A")};
+        a.FormatoCampos = {QStringLiteral("CODIGO@15@Código"), QStringLiteral("NOMBRE@40@Nombre")};
+        a.DataBase = &e->datos.IBDatabase;
+        a.Transaccion = &e->datos.IBTransaction1;
+        s.Inicializar(a);
+        s.MostrarDatos();
+        EXPECT_EQ(s.filas()->rowCount(), 0) << "a large article window lists nothing until searched";
+        EXPECT_TRUE(s.sentenciaFilas().contains(QStringLiteral("(A.DESCATALOGADO = 0)")));
+        EXPECT_TRUE(s.botonF6()->isVisibleTo(&s));
+        EXPECT_EQ(s.botonF6()->text(), QStringLiteral("F6   Ver Stocks"));
+        EXPECT_TRUE(s.verDescatalogados()->isVisibleTo(&s));
+        QString codigoF6 = QStringLiteral("-");
+        s.OnF6 = [&codigoF6](QWidget*, const QString& codigo) { codigoF6 = codigo; };
+        QTest::keyClick(s.busqueda(), Qt::Key_F6);
+        EXPECT_EQ(codigoF6, QString()) << "no rows listed: no code";
+        s.verDescatalogados()->setChecked(true);
+        EXPECT_FALSE(s.sentenciaFilas().contains(QStringLiteral("DESCATALOGADO")));
+    }
+    {
+        TkvScan s;
+        auto a = ajustes(0, QString());
+        a.Clientes = true;
+        a.Compras = true;
+        s.Inicializar(a);
+        EXPECT_EQ(s.botonF6()->text(), QStringLiteral("F6   Alta Rápida"));
+        EXPECT_FALSE(s.verDescatalogados()->isVisibleTo(&s));
+        EXPECT_FALSE(s.tarifaVentas()->isVisibleTo(&s));
+    }
+    {
+        // The price list chosen goes into the statement's parameter.
+        TkvScan s;
+        auto a = ajustes(0, QStringLiteral("ZT"));
+        a.TextoSQL << QStringLiteral("WHERE CODIGO <> :ParCodigoTarifa");
+        a.Parametros.insert(QStringLiteral("ParCodigoTarifa"), QStringLiteral("ZT01"));
+        a.UsarDatosAuxiliares = true;
+        a.CodTarifa = QStringLiteral("ZT01");
+        a.NombTarifa = QStringLiteral("ZETA UNO");
+        a.CodTarifaCli = QStringLiteral("ZT02");
+        a.NombTarifaCli = QStringLiteral("ZETA DOS");
+        a.CodAlmacen = QStringLiteral("CEN");
+        a.NombAlmacen = QStringLiteral("CENTRAL");
+        s.Inicializar(a);
+        s.MostrarDatos();
+        EXPECT_EQ(s.etiquetaAlmacen()->text(), QStringLiteral("Almacén: CEN CENTRAL"));
+        EXPECT_EQ(s.tarifaCliente()->text(), QStringLiteral("   Cliente   ZT02 ZETA DOS"));
+        EXPECT_EQ(s.anchoInicial(), 753);
+        EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT02")});
+        s.tarifaCliente()->click();
+        EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT01")});
+    }
+}
+
+// Opens the search window of a lookup with a key, and in it: types a text, sorts by the first
+// column (descending when asked) through the title's menu, and accepts the first row with Enter.
+struct Eleccion {
+    int tipo = -1;
+    QString registros, titulo;
+    QStringList codigos;
+};
+Eleccion elegirEnVentana(TkvDBEditLookup* lookup, Qt::Key tecla, const QString& escrito, bool descendente) {
+    Eleccion r;
+    QTimer::singleShot(0, [&] {
+        auto* s = qobject_cast<TkvScan*>(QApplication::activeModalWidget());
+        if (!s) return;
+        r.tipo = s->tipoOrdenacion();
+        r.titulo = s->windowTitle();
+        QTest::keyClicks(s->busqueda(), escrito);
+        r.registros = s->etiquetaRegistros()->text();
+        QTimer::singleShot(0, [descendente] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            QTest::keyClick(menu, Qt::Key_Down);
+            if (descendente) QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QHeaderView* cabecera = s->rejilla()->horizontalHeader();
+        QTest::mouseClick(cabecera->viewport(), Qt::LeftButton, {},
+                          QPoint(cabecera->sectionViewportPosition(0) + 4, cabecera->height() / 2));
+        for (int i = 0; i < s->filas()->rowCount(); ++i)
+            r.codigos << s->filas()->item(i, 0)->text();
+        s->rejilla()->selectRow(0);
+        QTest::keyClick(s->busqueda(), Qt::Key_Return);
+    });
+    QTest::keyClick(lookup, tecla);
+    return r;
+}
+
+TEST_F(BusquedaTest, ArticlePageLookupChoosesFromTheWindow) {
+    QString nombreFichero;
+    PaginaArticulos pagina(e->datos, nombreFichero);
+    pagina.resize(1000, 700);
+    pagina.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pagina));
+    pagina.precargarLookups();
+    auto* tarifas = pagina.findChild<TkvDBEditLookup*>(QStringLiteral("kvDBEditLookupTarifas"));
+    auto* nombre = pagina.findChild<QLabel*>(QStringLiteral("LabelNombreTarifa"));
+    ASSERT_TRUE(tarifas && nombre);
+    tarifas->setFocus(Qt::TabFocusReason);
+    tarifas->clear();
+
+    const auto f5 = elegirEnVentana(tarifas, Qt::Key_F5, QStringLiteral("ETA %"), true);
+    EXPECT_EQ(f5.tipo, 2);
+    EXPECT_TRUE(f5.titulo.endsWith(QStringLiteral(" Scan por Nombre de TARIFAS")));
+    EXPECT_EQ(f5.registros, QStringLiteral("Nº Reg: 4")) << "the other group's list is left out";
+    EXPECT_EQ(f5.codigos, (QStringList{QStringLiteral("ZT02"), QStringLiteral("ZT01"), QStringLiteral("ZQ1"),
+                                       QStringLiteral("ZP1")}));
+    EXPECT_EQ(tarifas->text(), QStringLiteral("ZT02"));
+    EXPECT_EQ(nombre->text(), QStringLiteral("ZETA DOS"));
+    EXPECT_EQ(pagina.opciones().Tarifa_Ventas, 912);
+
+    const auto f2 = elegirEnVentana(tarifas, Qt::Key_F2, QString(), false);
+    EXPECT_EQ(f2.tipo, 0);
+    EXPECT_EQ(f2.codigos.value(0), QStringLiteral("ZT02")) << "the lookup's text is the search text";
+    EXPECT_EQ(f2.registros, QStringLiteral("Nº Reg: 1"));
+    EXPECT_EQ(elegirEnVentana(tarifas, Qt::Key_F4, QString(), false).tipo, 1);
+}
+
+TEST_F(BusquedaTest, DefaultsWindowLookupWithAliasAndJoin) {
+    TFormConfiguracionDatosDefecto v(e->datos);
+    v.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&v));
+    v.FormShow();
+    TkvDBEditLookup* regimen = v.lookup(1);
+    regimen->setFocus(Qt::TabFocusReason);
+    regimen->clear();
+
+    const auto f4 = elegirEnVentana(regimen, Qt::Key_F4, QStringLiteral("recar"), false);
+    EXPECT_EQ(f4.tipo, 1);
+    EXPECT_EQ(f4.registros, QStringLiteral("Nº Reg: 1"));
+    EXPECT_EQ(regimen->text(), QStringLiteral("REC"));
+    EXPECT_EQ(v.nombre(1)->text(), QStringLiteral("RECARGO DE EQUIVALENCIA"));
+    EXPECT_EQ(v.valores().RegimenIVA, 2);
+
+    regimen->clear();
+    const auto f2 = elegirEnVentana(regimen, Qt::Key_F2, QString(), true);
+    EXPECT_EQ(f2.registros, QStringLiteral("Nº Reg: 4"));
+    EXPECT_EQ(f2.codigos, (QStringList{QStringLiteral("REC"), QStringLiteral("INT"), QStringLiteral("GEN"),
+                                       QStringLiteral("EXE")}));
+    EXPECT_EQ(regimen->text(), QStringLiteral("REC"));
+
+    // A text with a quote, '%' and '_' never breaks the query.
+    const auto raro = elegirEnVentana(regimen, Qt::Key_F5, QStringLiteral("'%_\""), false);
+    EXPECT_EQ(raro.tipo, 2);
+    EXPECT_EQ(raro.registros.left(8), QStringLiteral("Nº Reg: "));
+    EXPECT_TRUE(e->canal.messages().isEmpty());
 }
 
 } // namespace
