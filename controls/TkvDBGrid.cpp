@@ -4,9 +4,45 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QStyledItemDelegate>
+
+// The grid's cells: colours and font from OnCalcCellColors, then OnDrawColumnCell.
+class DelegadoRejilla : public QStyledItemDelegate {
+public:
+    explicit DelegadoRejilla(TkvDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* pintor, const QStyleOptionViewItem& opcion,
+               const QModelIndex& indice) const override {
+        QStyledItemDelegate::paint(pintor, opcion, indice);
+        if (grid_->OnDrawColumnCell) {
+            QStyleOptionViewItem o(opcion);
+            initStyleOption(&o, indice);
+            grid_->OnDrawColumnCell(pintor, o.rect, grid_->campoDeColumna(indice.column()), indice.row(), o);
+        }
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* opcion, const QModelIndex& indice) const override {
+        QStyledItemDelegate::initStyleOption(opcion, indice);
+        if (!grid_->OnCalcCellColors) return;
+        QColor fondo, texto;
+        QFont fuente = opcion->font;
+        grid_->OnCalcCellColors(grid_->campoDeColumna(indice.column()), indice.row(), fondo, texto, fuente);
+        if (fondo.isValid()) opcion->backgroundBrush = fondo;
+        if (texto.isValid()) {
+            opcion->palette.setColor(QPalette::Text, texto);
+            opcion->palette.setColor(QPalette::HighlightedText, texto);
+        }
+        opcion->font = fuente;
+    }
+
+private:
+    TkvDBGrid* grid_;
+};
 
 TkvDBGrid::TkvDBGrid(QWidget* parent) : QTableView(parent), modelo_(new ModeloRxMemoryData(this)) {
     setModel(modelo_);
+    setItemDelegate(new DelegadoRejilla(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -22,6 +58,42 @@ void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) {
 
 void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) {
     modelo_->setColumnas(columnas);
+    ajustarColumnas();
+}
+
+QString TkvDBGrid::campoDeColumna(int columna) const {
+    const int campo = modelo_->campoDeColumna(columna);
+    if (campo < 0 || !modelo_->tabla()) return {};
+    return modelo_->tabla()->fieldDefs()[campo].name;
+}
+
+void TkvDBGrid::CargarListaInicial() {
+    if (!primeraVez_) return;
+    primeraVez_ = false;
+    listaInicial_ = modelo_->columnas();
+    // Without a column list every visible field is shown: that is the list.
+    if (listaInicial_.isEmpty() && modelo_->tabla()) {
+        for (int c = 0; c < modelo_->columnCount(); ++c)
+            listaInicial_.append({campoDeColumna(c), QString(), modelo_->esColumnaCasilla(c)});
+    }
+}
+
+void TkvDBGrid::CambiarDisplayLabel(const QString& Columna, const QString& NuevoDisplayLabel) {
+    CargarListaInicial();
+    QList<ModeloRxMemoryData::Columna> columnas = modelo_->columnas();
+    if (columnas.isEmpty()) columnas = listaInicial_;
+    for (auto& c : columnas)
+        if (c.campo.compare(Columna, Qt::CaseInsensitive) == 0) c.titulo = NuevoDisplayLabel;
+    modelo_->setColumnas(columnas);
+}
+
+void TkvDBGrid::CambioVisor(int visor, const QSet<int>& columnas) {
+    CargarListaInicial();
+    QList<ModeloRxMemoryData::Columna> vista;
+    for (int i = 0; i < listaInicial_.size(); ++i)
+        if (columnas.contains(i)) vista << listaInicial_[i];
+    visor_ = visor;
+    modelo_->setColumnas(vista);
     ajustarColumnas();
 }
 
@@ -57,9 +129,7 @@ QChar TkvDBGrid::separadorDecimal() const {
 }
 
 QString TkvDBGrid::campoActivo() const {
-    const int campo = modelo_->campoDeColumna(currentIndex().column());
-    if (campo < 0 || !modelo_->tabla()) return {};
-    return modelo_->tabla()->fieldDefs()[campo].name;
+    return campoDeColumna(currentIndex().column());
 }
 
 bool TkvDBGrid::setCampoActivo(const QString& campo) {
