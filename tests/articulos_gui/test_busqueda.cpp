@@ -17,12 +17,14 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 #include "EntornoPrueba.h"
 #include "PaginaArticulos.h"
+#include "PaginaTarifas.h"
 #include "TFormConfiguracionDatosDefecto.h"
 #include "TkvDBEditLookup.h"
 #include "TkvScan.h"
@@ -398,7 +400,10 @@ Eleccion elegirEnVentana(TkvDBEditLookup* lookup, Qt::Key tecla, const QString& 
         s->rejilla()->selectRow(0);
         QTest::keyClick(s->busqueda(), Qt::Key_Return);
     });
-    QTest::keyClick(lookup, tecla);
+    if (tecla == Qt::Key_unknown)
+        lookup->boton()->click();
+    else
+        QTest::keyClick(lookup, tecla);
     return r;
 }
 
@@ -430,6 +435,42 @@ TEST_F(BusquedaTest, ArticlePageLookupChoosesFromTheWindow) {
     EXPECT_EQ(f2.codigos.value(0), QStringLiteral("ZT02")) << "the lookup's text is the search text";
     EXPECT_EQ(f2.registros, QStringLiteral("Nº Reg: 1"));
     EXPECT_EQ(elegirEnVentana(tarifas, Qt::Key_F4, QString(), false).tipo, 1);
+    // The button inside the edit opens it by code.
+    EXPECT_EQ(elegirEnVentana(tarifas, Qt::Key_unknown, QString(), false).tipo, 0);
+}
+
+// Every lookup of the pages and of the defaults window opens its search window, which lists rows.
+TEST_F(BusquedaTest, EveryLookupOpensItsSearchWindow) {
+    QString nombreFichero;
+    PaginaArticulos articulos(e->datos, nombreFichero);
+    PaginaTarifas tarifas(e->datos, nombreFichero);
+    TFormConfiguracionDatosDefecto defecto(e->datos);
+    const QList<QWidget*> ventanas{&articulos, &tarifas, &defecto};
+    int abiertas = 0;
+    for (QWidget* v : ventanas) {
+        v->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(v));
+        const auto lookups = v->findChildren<TkvDBEditLookup*>();
+        ASSERT_FALSE(lookups.isEmpty());
+        for (TkvDBEditLookup* l : lookups) {
+            SCOPED_TRACE(l->objectName().toStdString());
+            l->ValorGrupoEmpresas = 1;
+            l->clear();
+            int filas = -1;
+            QTimer::singleShot(0, [&filas] {
+                auto* s = qobject_cast<TkvScan*>(QApplication::activeModalWidget());
+                if (!s) return;
+                filas = s->filas()->rowCount();
+                s->reject();
+            });
+            QTest::keyClick(l, Qt::Key_F2);
+            EXPECT_GT(filas, 0);
+            ++abiertas;
+        }
+        v->hide();
+    }
+    EXPECT_EQ(abiertas, 2 + 3 + 5);
+    EXPECT_TRUE(e->canal.messages().isEmpty());
 }
 
 TEST_F(BusquedaTest, DefaultsWindowLookupWithAliasAndJoin) {
