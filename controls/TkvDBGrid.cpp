@@ -1,9 +1,13 @@
 #include "TkvDBGrid.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QSettings>
 #include <QStyledItemDelegate>
 
 // The grid's cells: colours and font from OnCalcCellColors, then OnDrawColumnCell.
@@ -85,6 +89,7 @@ void TkvDBGrid::CambiarDisplayLabel(const QString& Columna, const QString& Nuevo
     for (auto& c : columnas)
         if (c.campo.compare(Columna, Qt::CaseInsensitive) == 0) c.titulo = NuevoDisplayLabel;
     modelo_->setColumnas(columnas);
+    if (GuardarColumnas) GuardarListaColumnas(); // a file that cannot be written is no error here
 }
 
 void TkvDBGrid::CambioVisor(int visor, const QSet<int>& columnas) {
@@ -95,6 +100,98 @@ void TkvDBGrid::CambioVisor(int visor, const QSet<int>& columnas) {
     visor_ = visor;
     modelo_->setColumnas(vista);
     ajustarColumnas();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Column layout file.
+
+QString TkvDBGrid::rutaColumnas() const {
+    if (!ficheroColumnas.isEmpty()) return ficheroColumnas;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Rejillas.ini"));
+}
+
+QString TkvDBGrid::seccionColumnas() const {
+    return window()->objectName() + objectName();
+}
+
+bool TkvDBGrid::tablaAbierta() const {
+    return modelo_->tabla() && modelo_->tabla()->active();
+}
+
+void TkvDBGrid::GuardarListaColumnas() {
+    if (modelo_->columnCount() == 0) return;
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.remove(seccionColumnas());
+    ini.beginGroup(seccionColumnas());
+    const int caracter = qMax(1, fontMetrics().averageCharWidth());
+    for (int v = 0; v < modelo_->columnCount(); ++v) {
+        const int c = horizontalHeader()->logicalIndex(v);
+        const QString campo = campoDeColumna(c);
+        if (campo.isEmpty()) continue;
+        // Field;;width in characters;;title;;editable mark;;position.
+        const QStringList partes{campo, QString::number(columnWidth(c) / caracter),
+                                 modelo_->headerData(c, Qt::Horizontal).toString(),
+                                 soloLectura_ ? QStringLiteral("T") : QStringLiteral("F"),
+                                 QString::number(v)};
+        ini.setValue(campo, partes.join(QStringLiteral(";;")));
+    }
+    ini.endGroup();
+}
+
+void TkvDBGrid::CargarListaColumnas() {
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.beginGroup(seccionColumnas());
+    const QStringList claves = ini.childKeys();
+    if (claves.isEmpty()) return;
+    struct Guardada {
+        int posicion;
+        ModeloRxMemoryData::Columna columna;
+        int ancho;
+    };
+    QList<Guardada> guardadas;
+    for (const QString& clave : claves) {
+        const QStringList partes = ini.value(clave).toString().split(QStringLiteral(";;"));
+        const QString campo = partes.value(0);
+        if (!modelo_->tabla() || modelo_->tabla()->fieldIndex(campo) < 0) continue;
+        const int actual = modelo_->columnaDeCampo(campo);
+        const bool casilla = actual >= 0 && modelo_->esColumnaCasilla(actual);
+        guardadas.append(
+            {partes.value(4).toInt(), {campo, partes.value(2), casilla}, partes.value(1).toInt()});
+    }
+    ini.endGroup();
+    if (guardadas.isEmpty()) return;
+    std::stable_sort(guardadas.begin(), guardadas.end(),
+                     [](const Guardada& a, const Guardada& b) { return a.posicion < b.posicion; });
+    QList<ModeloRxMemoryData::Columna> columnas;
+    for (const auto& g : guardadas)
+        columnas << g.columna;
+    modelo_->setColumnas(columnas);
+    const int caracter = qMax(1, fontMetrics().averageCharWidth());
+    for (int c = 0; c < guardadas.size(); ++c)
+        if (guardadas[c].ancho > 0) setColumnWidth(c, guardadas[c].ancho * caracter);
+}
+
+void TkvDBGrid::Comprobar_rejillas() {
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.beginGroup(seccionColumnas());
+    const auto guardadas = ini.childKeys().size();
+    ini.endGroup();
+    if (guardadas != modelo_->columnCount()) GuardarListaColumnas();
+}
+
+void TkvDBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (!GuardarColumnas || !tablaAbierta()) return;
+    CargarListaInicial();
+    if (FiltrarRejillas) Comprobar_rejillas();
+    CargarListaColumnas();
+}
+
+void TkvDBGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    // A cell editor taking the focus is not leaving the grid.
+    if (GuardarColumnas && tablaAbierta() && !isAncestorOf(QApplication::focusWidget()))
+        GuardarListaColumnas();
 }
 
 void TkvDBGrid::ajustarColumnas(int filasMuestra, int anchoMaximo) {

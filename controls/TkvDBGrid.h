@@ -52,9 +52,19 @@ public:
 
     bool EnterToTab = true;
     bool MoveByRow = true;
-    // The column layout file is not used by this program's grids.
+    // Column layout file (off in this program's grids): with GuardarColumnas the order, widths and
+    // titles of the columns are saved when the grid loses the focus and restored when it takes it,
+    // in the section named by the window and the grid, one entry per column keyed by field name.
+    // With FiltrarRejillas a saved layout for another number of columns is replaced, not applied.
     bool GuardarColumnas = false;
     bool FiltrarRejillas = true;
+    // The file: "Rejillas.ini" beside the program unless set.
+    QString ficheroColumnas;
+    QString seccionColumnas() const;
+    void GuardarListaColumnas();
+    void CargarListaColumnas();
+    // With a saved layout for another number of columns, saves the current one over it.
+    void Comprobar_rejillas();
 
     // The window's own key handler; it sees every key press, also the ones the grid keeps.
     std::function<void(QKeyEvent*)> onKeyDown;
@@ -85,6 +95,8 @@ public:
     bool setCampoActivo(const QString& campo);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -96,6 +108,8 @@ private:
     bool moverColumna(bool adelante);
 
     QString campoDeColumna(int columna) const;
+    QString rutaColumnas() const;
+    bool tablaAbierta() const;
 
     ModeloRxMemoryData* modelo_;
     bool soloLectura_ = false;

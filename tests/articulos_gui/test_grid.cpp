@@ -1,10 +1,16 @@
 // The data grid over a staging table: titles, check-box columns, read-only mode, the keys that
-// move between columns and the decimal key of float columns.
+// move between columns, the decimal key of float columns, cell colours, column views and the
+// column layout file.
 
+#include <QFile>
+#include <QFocusEvent>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -234,6 +240,57 @@ TEST_F(GridTest, ColumnViewsAndTitles) {
     grid.CambiarDisplayLabel(QStringLiteral("precio"), QStringLiteral("PVP"));
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("PVP"));
     EXPECT_EQ(grid.ListaInicialColumnas().size(), 4);
+}
+
+TEST_F(GridTest, ColumnLayoutIsSavedAndRestoredWhenAsked) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto enfocar = [](TkvDBGrid& g, QEvent::Type tipo) {
+        QFocusEvent e(tipo, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(&g, &e);
+    };
+    grid.setObjectName(QStringLiteral("kvDBGridPrueba"));
+    grid.ficheroColumnas = dir.filePath(QStringLiteral("Rejillas.ini"));
+    // Off, nothing is written.
+    enfocar(grid, QEvent::FocusIn);
+    enfocar(grid, QEvent::FocusOut);
+    EXPECT_FALSE(QFile::exists(grid.ficheroColumnas));
+
+    grid.GuardarColumnas = true;
+    enfocar(grid, QEvent::FocusIn);
+    grid.CambiarDisplayLabel(QStringLiteral("NOTA"), QStringLiteral("Notas"));
+    grid.horizontalHeader()->moveSection(3, 0);
+    grid.setColumnWidth(1, grid.fontMetrics().averageCharWidth() * 30);
+    enfocar(grid, QEvent::FocusOut);
+
+    // Another grid of the same window and name takes that layout.
+    TkvDBGrid otra;
+    otra.setObjectName(grid.objectName());
+    otra.ficheroColumnas = grid.ficheroColumnas;
+    otra.GuardarColumnas = true;
+    otra.setTabla(&tabla);
+    otra.setColumnas({});
+    enfocar(otra, QEvent::FocusIn);
+    auto* m = otra.model();
+    ASSERT_EQ(m->columnCount(), 4);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Notas"));
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Cód."));
+    EXPECT_EQ(otra.columnWidth(2), otra.fontMetrics().averageCharWidth() * 30);
+
+    // A layout saved for another number of columns is replaced, not applied.
+    TkvDBGrid dos;
+    dos.setObjectName(grid.objectName());
+    dos.ficheroColumnas = grid.ficheroColumnas;
+    dos.GuardarColumnas = true;
+    dos.setTabla(&tabla);
+    dos.setColumnas(
+        {{QStringLiteral("PRECIO"), QString(), false}, {QStringLiteral("CODIGO"), QString(), false}});
+    enfocar(dos, QEvent::FocusIn);
+    ASSERT_EQ(dos.model()->columnCount(), 2);
+    EXPECT_EQ(dos.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Precio"));
+    QSettings ini(grid.ficheroColumnas, QSettings::IniFormat);
+    ini.beginGroup(dos.seccionColumnas());
+    EXPECT_EQ(ini.childKeys().size(), 2);
 }
 
 } // namespace
