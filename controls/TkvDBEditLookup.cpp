@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "CondicionPropia.h"
 #include "FbError.h"
 #include "TkvIBQuery.h"
 #include "TkvScan.h"
@@ -229,8 +230,7 @@ TkvDBEditLookup::Sentencia TkvDBEditLookup::construirSentencia() const {
 
     if (!codigo.contains(QLatin1String("MIN("), Qt::CaseInsensitive) &&
         !codigo.contains(QLatin1String("MAX("), Qt::CaseInsensitive)) {
-        const bool hayWhere =
-            lineas.join(QLatin1Char('\n')).contains(QLatin1String("WHERE"), Qt::CaseInsensitive);
+        const bool hayWhere = encerrarCondicionPropia(lineas);
         QString filtro = hayWhere ? QStringLiteral("AND ( (") : QStringLiteral("WHERE ( (");
         filtro += codigo + QStringLiteral(" LIKE ") + patron(kParTexto) + QStringLiteral(") OR (UPPER(") +
                   codigo + QStringLiteral(") LIKE ") + patron(kParMayusculas) + QStringLiteral(") OR (") +

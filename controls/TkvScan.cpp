@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "CondicionPropia.h"
 #include "FbError.h"
 #include "TkvIBQuery.h"
 #include "UserChannel.h"
@@ -349,7 +350,8 @@ int TkvScan::anchoInicial() const {
 void TkvScan::ponerTitulo() {
     const char* modos[] = {" Búsqueda por Código de ", " Búsqueda por Nombre de ", " Scan por Nombre de "};
     setWindowTitle(a_.CaptionVentana + QString::fromUtf8(modos[tipo_]) + tabla_);
-    if (otras_->count() > 0) otras_->setCurrentIndex(qMin(tipo_, otras_->count() - 1));
+    // Scanning searches the name column too.
+    if (otras_->count() > 0) otras_->setCurrentIndex(qMin(qMin(tipo_, 1), int(otras_->count()) - 1));
 }
 
 TkvScan::Sentencias TkvScan::construir() const {
@@ -360,9 +362,8 @@ TkvScan::Sentencias TkvScan::construir() const {
         const int p = int(lineas[0].indexOf(codigo_));
         if (p >= 0) lineas[0].insert(p, QStringLiteral(" DISTINCT "));
     }
+    QString union_ = encerrarCondicionPropia(lineas) ? QStringLiteral("AND ") : QStringLiteral("WHERE ");
     const QString texto = lineas.join(QStringLiteral("\r\n"));
-    QString union_ = texto.contains(QLatin1String("WHERE"), Qt::CaseInsensitive) ? QStringLiteral("AND ")
-                                                                                 : QStringLiteral("WHERE ");
     QStringList condiciones;
     if (!codigo_.contains(QLatin1String("MIN("), Qt::CaseInsensitive) &&
         !codigo_.contains(QLatin1String("MAX("), Qt::CaseInsensitive)) {

@@ -216,6 +216,16 @@ TEST_F(BusquedaTest, LookupKeysOpenTheWindowAndTakeTheRow) {
     EXPECT_FALSE(abierta);
 }
 
+TEST_F(BusquedaTest, TheStatementsOwnConditionStaysWhole) {
+    TkvScan s;
+    auto a = ajustes(0, QStringLiteral("ZT"));
+    a.UsarGrupoEmpresas = false;
+    a.TextoSQL << QStringLiteral("WHERE GRUPOEMPRESAS = 2 OR GRUPOEMPRESAS = 1");
+    s.Inicializar(a);
+    s.MostrarDatos();
+    EXPECT_EQ(codigos(s), (QStringList{QStringLiteral("ZT01"), QStringLiteral("ZT02")}));
+}
+
 TEST_F(BusquedaTest, LargeLayoutFiltersSmallLayoutPositions) {
     struct Caso {
         const char* nombre;
