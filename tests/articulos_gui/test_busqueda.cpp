@@ -447,6 +447,18 @@ TEST_F(BusquedaTest, ArticlePageLookupChoosesFromTheWindow) {
     EXPECT_EQ(elegirEnVentana(tarifas, Qt::Key_F4, QString(), false).tipo, 1);
     // The button inside the edit opens it by code.
     EXPECT_EQ(elegirEnVentana(tarifas, Qt::Key_unknown, QString(), false).tipo, 0);
+    EXPECT_EQ(pagina.opciones().Tarifa_Ventas, 912);
+
+    // Emptied, or on a code of no list, the lookup keeps no earlier choice.
+    for (const QString& texto : {QString(), QStringLiteral("NOEXISTE")}) {
+        tarifas->setText(QStringLiteral("ZT01"));
+        tarifas->ConfirmarCambios();
+        ASSERT_EQ(pagina.opciones().Tarifa_Ventas, 911);
+        tarifas->setText(texto);
+        tarifas->ConfirmarCambios();
+        EXPECT_EQ(pagina.opciones().Tarifa_Ventas, 0) << texto.toStdString();
+        EXPECT_TRUE(nombre->text().isEmpty());
+    }
 }
 
 // Every lookup of the pages and of the defaults window opens its search window, which lists rows.
