@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDebug>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -13,7 +12,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
@@ -21,6 +19,7 @@
 
 #include "CondicionPropia.h"
 #include "FbError.h"
+#include "TkvGroupBox.h"
 #include "TkvIBQuery.h"
 #include "UserChannel.h"
 
@@ -98,8 +97,7 @@ TkvScan::TkvScan(QWidget* parent)
       desactivar_(new QCheckBox(QStringLiteral("Desactivar autoscan"), this)), otras_(new QComboBox(this)),
       aceptar_(new QPushButton(QStringLiteral("&Aceptar"), this)), botonF6_(new QPushButton(this)),
       descatalogados_(new QCheckBox(QStringLiteral("Ver Descatalogados"), this)),
-      marcoOtras_(new QWidget(this)), tarifas_(new QGroupBox(QStringLiteral(" Tarifa Ventas "), this)),
-      tarifaDefecto_(new QRadioButton(tarifas_)), tarifaCliente_(new QRadioButton(tarifas_)),
+      marcoOtras_(new QWidget(this)), tarifas_(new TkvRadioGroup(QStringLiteral(" Tarifa Ventas "), this)),
       almacen_(new QLabel(QStringLiteral("Almacén: "), this)) {
     setWindowTitle(QStringLiteral("Scan por Nombre"));
     setModal(true);
@@ -137,9 +135,7 @@ TkvScan::TkvScan(QWidget* parent)
     medio->addWidget(new QLabel(QStringLiteral("El carácter comodín es % (similar a *)\nEjemplo: "
                                                "%Castellana%10%ofic"),
                                 marcoOtras_));
-    auto* capaTarifas = new QHBoxLayout(tarifas_);
-    capaTarifas->addWidget(tarifaDefecto_);
-    capaTarifas->addWidget(tarifaCliente_);
+    tarifas_->setColumns(2);
     auto* auxiliares = new QHBoxLayout;
     auxiliares->addWidget(tarifas_, 1);
     auxiliares->addWidget(almacen_);
@@ -172,8 +168,7 @@ TkvScan::TkvScan(QWidget* parent)
         a_.Parametros.insert(QStringLiteral("ParCodigoTarifa"), cliente ? a_.CodTarifaCli : a_.CodTarifa);
         MostrarDatos();
     };
-    connect(tarifaDefecto_, &QRadioButton::clicked, this, [elegirTarifa] { elegirTarifa(false); });
-    connect(tarifaCliente_, &QRadioButton::clicked, this, [elegirTarifa] { elegirTarifa(true); });
+    tarifas_->OnClick = [elegirTarifa](TkvRadioGroup& r) { elegirTarifa(r.ItemIndex() == 1); };
     connect(rejilla_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
         rejilla_->setCurrentIndex(modelo_->index(qMax(0, rejilla_->currentIndex().row()), col));
         const QString titulo = modelo_->headerData(col, Qt::Horizontal).toString();
@@ -332,11 +327,10 @@ void TkvScan::Inicializar(const Ajustes& ajustes) {
     almacen_->setVisible(a_.UsarDatosAuxiliares);
     if (a_.UsarDatosAuxiliares) {
         almacen_->setText(QStringLiteral("Almacén: ") + a_.CodAlmacen + QLatin1Char(' ') + a_.NombAlmacen);
-        tarifaDefecto_->setText(QStringLiteral("   Defecto ") + a_.CodTarifa + QLatin1Char(' ') +
-                                a_.NombTarifa);
-        tarifaCliente_->setText(QStringLiteral("   Cliente   ") + a_.CodTarifaCli + QLatin1Char(' ') +
-                                a_.NombTarifaCli);
-        tarifaDefecto_->setChecked(true);
+        tarifas_->setItems(
+            {QStringLiteral("   Defecto ") + a_.CodTarifa + QLatin1Char(' ') + a_.NombTarifa,
+             QStringLiteral("   Cliente   ") + a_.CodTarifaCli + QLatin1Char(' ') + a_.NombTarifaCli});
+        tarifas_->setItemIndex(0);
     }
     ponerTitulo();
 }

@@ -33,14 +33,13 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
-class QRadioButton;
 class QLineEdit;
 class QPushButton;
 class QStandardItemModel;
 class QTableView;
 class TkvIBQuery;
+class TkvRadioGroup;
 namespace qd::fb {
 class Attachment;
 class Transaction;
@@ -98,8 +97,7 @@ public:
     QPushButton* botonF6() const { return botonF6_; }
     QPushButton* botonTecla(int tipo) const { return botonesTecla_[qBound(0, tipo, 2)]; }
     QCheckBox* verDescatalogados() const { return descatalogados_; }
-    QGroupBox* tarifaVentas() const { return tarifas_; }
-    QRadioButton* tarifaCliente() const { return tarifaCliente_; }
+    TkvRadioGroup* tarifaVentas() const { return tarifas_; }
     QLabel* etiquetaAlmacen() const { return almacen_; }
     QWidget* marcoOtrasBusquedas() const { return marcoOtras_; }
     // The text typed in the small layout, on which the grid is positioned.
@@ -166,8 +164,6 @@ private:
     QPushButton* botonF6_;
     QCheckBox* descatalogados_;
     QWidget* marcoOtras_;
-    QGroupBox* tarifas_;
-    QRadioButton* tarifaDefecto_;
-    QRadioButton* tarifaCliente_;
+    TkvRadioGroup* tarifas_;
     QLabel* almacen_;
 };

@@ -27,6 +27,7 @@
 #include "PaginaTarifas.h"
 #include "TFormConfiguracionDatosDefecto.h"
 #include "TkvDBEditLookup.h"
+#include "TkvGroupBox.h"
 #include "TkvScan.h"
 
 namespace {
@@ -371,10 +372,11 @@ TEST_F(BusquedaTest, ArticleAndClientTablesAndAuxiliaryData) {
         s.Inicializar(a);
         s.MostrarDatos();
         EXPECT_EQ(s.etiquetaAlmacen()->text(), QStringLiteral("Almacén: CEN CENTRAL"));
-        EXPECT_EQ(s.tarifaCliente()->text(), QStringLiteral("   Cliente   ZT02 ZETA DOS"));
+        EXPECT_EQ(s.tarifaVentas()->Items().value(1), QStringLiteral("   Cliente   ZT02 ZETA DOS"));
+        EXPECT_EQ(s.tarifaVentas()->ItemIndex(), 0);
         EXPECT_EQ(s.anchoInicial(), 753);
         EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT02")});
-        s.tarifaCliente()->click();
+        s.tarifaVentas()->boton(1)->click();
         EXPECT_EQ(codigos(s), QStringList{QStringLiteral("ZT01")});
     }
 }
