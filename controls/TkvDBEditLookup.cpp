@@ -513,6 +513,7 @@ void TkvDBEditLookup::salir() {
 }
 
 void TkvDBEditLookup::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) onKeyDown(event);
     if (baseConectada() && !sql_.isEmpty()) {
         const int tecla = event->key();
         if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {

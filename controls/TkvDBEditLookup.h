@@ -140,6 +140,9 @@ public:
     // text) and the button (0). Unset, the window opens.
     std::function<void(TkvDBEditLookup&, int tipoOrden)> abrirVentanaBusqueda;
 
+    // The window's own key handler: it sees every key but Tab, also the ones the control keeps.
+    std::function<void(QKeyEvent*)> onKeyDown;
+
     // Resolves a code without window (empty text with Primero: the first row).
     void CargarDataSetResultadoSinVentana(const QString& TextoBusqueda, bool Ejecutar_ConfirmarCambios,
                                           bool Primero, bool Ultimo);

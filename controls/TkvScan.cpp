@@ -190,7 +190,9 @@ void TkvScan::alTeclear(const QString& texto) {
 }
 
 void TkvScan::posicionar(const QString& texto) {
-    const int col = (tipo_ == 0 || modelo_->columnCount() < 2) ? 0 : 1;
+    // The search column: the code by code, else the name, or the column of another search.
+    int col = columnaBusqueda_ >= 0 ? columnaBusqueda_ : (tipo_ == 0 ? 0 : 1);
+    if (col >= modelo_->columnCount()) col = 0;
     for (int r = 0; r < modelo_->rowCount(); ++r) {
         if (modelo_->item(r, col) && modelo_->item(r, col)->text().startsWith(texto, Qt::CaseInsensitive)) {
             rejilla_->selectRow(r);
@@ -217,6 +219,7 @@ void TkvScan::elegirOtraBusqueda(int item) {
     if (!columna.contains(QLatin1Char('.')) && !alias_.isEmpty())
         columna = alias_ + QLatin1Char('.') + columna;
     if (item > 0) nombre_ = columna;
+    columnaBusqueda_ = item;
     setWindowTitle(a_.CaptionVentana +
                    (item < 2 ? QStringLiteral(" Búsqueda por ") : QStringLiteral(" Scan por ")) + titulo);
     busqueda_->setText(texto);
@@ -496,6 +499,7 @@ void TkvScan::mostrarError(const QString& texto) {
 
 void TkvScan::cambiarOrden(int tipo) {
     tipo_ = qBound(0, tipo, 2);
+    columnaBusqueda_ = -1;
     texto_ = busqueda_->text();
     ordenElegido_.clear();
     ponerTitulo();

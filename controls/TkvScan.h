@@ -150,7 +150,8 @@ private:
     bool primeraCarga_ = true;
     bool mostrada_ = false;
     QString auxTecleado_;
-    int long_ = 0; // sum of the column widths in characters
+    int columnaBusqueda_ = -1; // grid column typing searches (-1: by the mode)
+    int long_ = 0;             // sum of the column widths in characters
 
     std::unique_ptr<TkvIBQuery> consulta_;
     QLineEdit* busqueda_;

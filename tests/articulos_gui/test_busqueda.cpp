@@ -148,7 +148,10 @@ TEST_F(BusquedaTest, LookupKeysOpenTheWindowAndTakeTheRow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
     lookup->setFocus(Qt::TabFocusReason);
 
-    // F2, F4 and F5 open the window in their modes; Esc closes it and nothing is taken.
+    // F2, F4 and F5 open the window in their modes; Esc closes it and nothing is taken. The
+    // window's own key handler sees them too.
+    int teclasVentana = 0;
+    lookup->onKeyDown = [&teclasVentana](QKeyEvent*) { ++teclasVentana; };
     const std::pair<Qt::Key, int> teclas[] = {{Qt::Key_F2, 0}, {Qt::Key_F4, 1}, {Qt::Key_F5, 2}};
     for (const auto& [tecla, tipo] : teclas) {
         int visto = -1;
@@ -162,6 +165,8 @@ TEST_F(BusquedaTest, LookupKeysOpenTheWindowAndTakeTheRow) {
         EXPECT_EQ(visto, tipo);
     }
     EXPECT_EQ(confirmaciones, 0);
+    EXPECT_EQ(teclasVentana, 3);
+    lookup->onKeyDown = nullptr;
 
     // Typing filters, "Nº Reg:" counts, Enter takes the row: the lookup shows its code, confirms it
     // once, and leaving the control does not confirm it again.
