@@ -26,6 +26,7 @@
 #include "TextosAyuda.h"
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
+#include "TkvGroupBox.h"
 #include "TsuiCheckListBox.h"
 #include "VistaPreviaLibro.h"
 #include "WorkbookError.h"
@@ -40,7 +41,7 @@ QPushButton* botonModo(const QString& nombre, const QString& titulo) {
 }
 
 QGroupBox* panel(const QString& nombre, const QString& titulo) {
-    auto* g = new QGroupBox(titulo);
+    auto* g = new TkvGroupBox(titulo);
     g->setObjectName(nombre);
     g->setVisible(false);
     return g;
@@ -220,7 +221,7 @@ void PaginaArticulos::construirOpciones() {
     kvDBEditLookupAlmacen->setObjectName(QStringLiteral("kvDBEditLookupAlmacen"));
     LabelNombreAlmacen = new QLabel;
     LabelNombreAlmacen->setObjectName(QStringLiteral("LabelNombreAlmacen"));
-    kvrdgrpStock = new QGroupBox;
+    kvrdgrpStock = new TkvGroupBox;
     kvrdgrpStock->setObjectName(QStringLiteral("kvrdgrpStock"));
     auto* capaRadios = new QVBoxLayout(kvrdgrpStock);
     rbStockActual = new QRadioButton(QStringLiteral("Stock = Stock Actual"));

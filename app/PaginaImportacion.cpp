@@ -22,6 +22,7 @@
 #include "FilasNoEscritas.h"
 #include "TDatos.h"
 #include "TJvFilenameEdit.h"
+#include "TUPClickSplitter.h"
 #include "TkvDBGrid.h"
 #include "TsuiCheckListBox.h"
 #include "VistaPreviaLibro.h"
@@ -140,7 +141,8 @@ PaginaImportacion::~PaginaImportacion() {
 }
 
 void PaginaImportacion::construirRevision(QVBoxLayout* principal) {
-    splitter_ = new QSplitter(Qt::Vertical);
+    // A click on the bar folds the options away and the next one brings them back.
+    splitter_ = new TUPClickSplitter(Qt::Vertical);
     splitter_->setObjectName(nombre(definicion_.splitter));
     splitter_->setChildrenCollapsible(true);
     splitter_->addWidget(paginas_);

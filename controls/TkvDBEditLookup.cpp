@@ -8,8 +8,10 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "CondicionPropia.h"
 #include "FbError.h"
 #include "TkvIBQuery.h"
+#include "TkvScan.h"
 #include "UserChannel.h"
 
 namespace {
@@ -74,14 +76,18 @@ TkvDBEditLookup::TkvDBEditLookup(QWidget* parent)
     boton_->setAutoRaise(false);
     connect(boton_, &QToolButton::clicked, this, [this] {
         setFocus(Qt::OtherFocusReason);
-        if (baseConectada() && !sql_.isEmpty() && !isReadOnly() && abrirVentanaBusqueda)
-            abrirVentanaBusqueda(*this, 0);
+        if (baseConectada() && !sql_.isEmpty()) abrirBusqueda(0);
         if (OnButtonClick) OnButtonClick(*this);
         setFocus(Qt::OtherFocusReason);
     });
     resize(135, sizeHint().height());
     colocarBoton();
     connect(this, &QLineEdit::textChanged, this, [this](const QString& texto) {
+        // Another text than the row taken from the search window: that row no longer counts.
+        if (elegidaEnVentana_ && texto != codigoResuelto_) {
+            elegidaEnVentana_ = false;
+            cargado_ = false;
+        }
         if (resuelto_ && texto != codigoResuelto_) ponerResuelto(false);
     });
 }
@@ -224,8 +230,7 @@ TkvDBEditLookup::Sentencia TkvDBEditLookup::construirSentencia() const {
 
     if (!codigo.contains(QLatin1String("MIN("), Qt::CaseInsensitive) &&
         !codigo.contains(QLatin1String("MAX("), Qt::CaseInsensitive)) {
-        const bool hayWhere =
-            lineas.join(QLatin1Char('\n')).contains(QLatin1String("WHERE"), Qt::CaseInsensitive);
+        const bool hayWhere = encerrarCondicionPropia(lineas);
         QString filtro = hayWhere ? QStringLiteral("AND ( (") : QStringLiteral("WHERE ( (");
         filtro += codigo + QStringLiteral(" LIKE ") + patron(kParTexto) + QStringLiteral(") OR (UPPER(") +
                   codigo + QStringLiteral(") LIKE ") + patron(kParMayusculas) + QStringLiteral(") OR (") +
@@ -384,6 +389,63 @@ void TkvDBEditLookup::confirmarFila() {
     emit confirmarCambios();
 }
 
+void TkvDBEditLookup::abrirBusqueda(int tipoOrden) {
+    if (isReadOnly()) return;
+    if (abrirVentanaBusqueda) {
+        abrirVentanaBusqueda(*this, tipoOrden);
+        return;
+    }
+    TkvScan ventana(window());
+    TkvScan::Ajustes a;
+    a.Compras = opciones_.testFlag(Es_Compras);
+    a.Articulos = opciones_.testFlag(Es_Tabla_Articulos);
+    a.Clientes = opciones_.testFlag(Es_Tabla_Clientes);
+    a.Repetidos = opciones_.testFlag(Incluir_Valores_Repetidos);
+    a.UsarEmpresa = opciones_.testFlag(Filtrar_por_Empresa);
+    a.UsarGrupoEmpresas = opciones_.testFlag(Filtrar_por_Grupo_de_Empresas);
+    a.GrupoEmpresas = ValorGrupoEmpresas;
+    a.TipoOrdenacion = tipoOrden;
+    a.TextoSQL = sql_;
+    a.FormatoCampos = FormatoCampos;
+    a.OrigenFormatoCampos = OrigenFormatoCampos;
+    a.TextoScan = text();
+    a.CaptionVentana = Caption_Ventana;
+    a.DataBase = db_;
+    a.Transaccion = tr_;
+    a.Parametros = parametros_;
+    a.VerGrande = Ventana_Scan_Grande;
+    a.Funcionamiento_Grande = Funcionamiento_Grande;
+    a.ControlEnRejilla = Control_En_Rejilla;
+    a.ContarRegistros = Contar_Registros_Seleccion;
+    a.UsarDatosAuxiliares = opciones_.testFlag(Usar_Datos_Auxiliares);
+    a.CodTarifa = Datos_Auxiliares.CodigoTarifaVentas;
+    a.NombTarifa = Datos_Auxiliares.NombreTarifaVentas;
+    a.CodTarifaCli = Datos_Auxiliares.CodigoTarifaCliente;
+    a.NombTarifaCli = Datos_Auxiliares.NombreTarifaCliente;
+    a.CodAlmacen = Datos_Auxiliares.CodigoAlmacen;
+    a.NombAlmacen = Datos_Auxiliares.NombreAlmacen;
+    a.Caract_Ignorar_Codigo = Caracteres_Ignorar_Busqueda_F2;
+    ventana.Inicializar(a);
+    if (OnBotonF6Click)
+        ventana.OnF6 = [this](QWidget*, const QString& codigo) { OnBotonF6Click(*this, codigo); };
+    const bool aceptada = ventana.exec() == QDialog::Accepted;
+    // The focus comes back to the edit and its window.
+    window()->activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+    if (!aceptada) return;
+    try {
+        const TkvIBQuery* fila = ventana.filaElegida();
+        if (!fila) return;
+        copiarFila(*fila);
+        if (!cargado_) return;
+        confirmarFila();
+        // The row stays loaded: leaving the control does not confirm it again.
+        elegidaEnVentana_ = true;
+    } catch (const std::exception& e) {
+        avisar(QStringLiteral("Error en ConfirmarCambios\r\n") + textoError(e));
+    }
+}
+
 void TkvDBEditLookup::ponerResuelto(bool resuelto) {
     if (resuelto == resuelto_) return;
     resuelto_ = resuelto;
@@ -431,7 +493,8 @@ void TkvDBEditLookup::focusInEvent(QFocusEvent* event) {
     // Activating the window again is not entering the control.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
     contador_ = int(text().size());
-    cargado_ = false;
+    // Coming back from the search window with its row: that row is already confirmed.
+    if (!elegidaEnVentana_) cargado_ = false;
     resaltarEtiquetas(true);
 }
 
@@ -446,9 +509,11 @@ void TkvDBEditLookup::salir() {
     contador_ = 0;
     resaltarEtiquetas(false);
     if (!cargado_ && !text().isEmpty()) ConfirmarCambios();
+    elegidaEnVentana_ = false;
 }
 
 void TkvDBEditLookup::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) onKeyDown(event);
     if (baseConectada() && !sql_.isEmpty()) {
         const int tecla = event->key();
         if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
@@ -466,9 +531,11 @@ void TkvDBEditLookup::keyPressEvent(QKeyEvent* event) {
                 return;
             }
         }
-        if ((tecla == Qt::Key_F2 || tecla == Qt::Key_F4 || tecla == Qt::Key_F5) && !isReadOnly() &&
-            abrirVentanaBusqueda)
-            abrirVentanaBusqueda(*this, tecla == Qt::Key_F2 ? 0 : tecla == Qt::Key_F4 ? 1 : 2);
+        if (tecla == Qt::Key_F2 || tecla == Qt::Key_F4 || tecla == Qt::Key_F5) {
+            abrirBusqueda(tecla == Qt::Key_F2 ? 0 : tecla == Qt::Key_F4 ? 1 : 2);
+            event->accept();
+            return;
+        }
     }
     QLineEdit::keyPressEvent(event);
 }

@@ -25,8 +25,9 @@
 // go to the parent. With AutoScan the code is completed while typing. While the control has the
 // focus, with Etiqueta on, the linked labels are drawn red and bold.
 //
-// The search window is not part of this control yet: its button and the keys F2, F4 and F5 only
-// fire the hooks below.
+// The button and the keys F2 (by code), F4 (by name) and F5 (names containing the text) open the
+// search window (TkvScan) over the same statement, unless the edit is read-only; the row accepted
+// there is copied and confirmed as a resolved code is.
 
 #include <QFlags>
 #include <QLabel>
@@ -47,7 +48,7 @@ class Attachment;
 class Transaction;
 } // namespace qd::fb
 
-// Price lists and warehouse handed to the search window (stored only, for now).
+// Price lists and warehouse shown by the search window (with Usar_Datos_Auxiliares).
 struct TDatosAuxiliares {
     QString CodigoTarifaVentas, NombreTarifaVentas, CodigoTarifaCliente, NombreTarifaCliente, CodigoAlmacen,
         NombreAlmacen;
@@ -135,9 +136,12 @@ public:
     std::function<void(TkvDBEditLookup&)> OnButtonClick;
     // The search window's quick-add key; stored for the search window.
     std::function<void(TkvDBEditLookup&, const QString& Codigo)> OnBotonF6Click;
-    // The search window: F2 (0, by code), F4 (1, by name), F5 (2, names containing the text)
-    // and the button (0). Not built yet: unset, nothing happens.
+    // Replaces the search window: F2 (0, by code), F4 (1, by name), F5 (2, names containing the
+    // text) and the button (0). Unset, the window opens.
     std::function<void(TkvDBEditLookup&, int tipoOrden)> abrirVentanaBusqueda;
+
+    // The window's own key handler: it sees every key but Tab, also the ones the control keeps.
+    std::function<void(QKeyEvent*)> onKeyDown;
 
     // Resolves a code without window (empty text with Primero: the first row).
     void CargarDataSetResultadoSinVentana(const QString& TextoBusqueda, bool Ejecutar_ConfirmarCambios,
@@ -184,6 +188,7 @@ private:
     // Fires OnConfirmarCambios for the row in DataSetResultado and marks the text resolved.
     void confirmarFila();
     void ponerResuelto(bool resuelto);
+    void abrirBusqueda(int tipoOrden);
 
     qd::fb::Attachment* db_ = nullptr;
     qd::fb::Transaction* tr_ = nullptr;
@@ -194,6 +199,7 @@ private:
     bool cargado_ = false;
     bool parcial_ = false;
     int contador_ = 0;
+    bool elegidaEnVentana_ = false;
     bool resuelto_ = false;
     QString codigoResuelto_;
 

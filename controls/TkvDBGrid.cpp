@@ -1,12 +1,52 @@
 #include "TkvDBGrid.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QSettings>
+#include <QStyledItemDelegate>
+
+// The grid's cells: colours and font from OnCalcCellColors, then OnDrawColumnCell.
+class DelegadoRejilla : public QStyledItemDelegate {
+public:
+    explicit DelegadoRejilla(TkvDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* pintor, const QStyleOptionViewItem& opcion,
+               const QModelIndex& indice) const override {
+        QStyledItemDelegate::paint(pintor, opcion, indice);
+        if (grid_->OnDrawColumnCell) {
+            QStyleOptionViewItem o(opcion);
+            initStyleOption(&o, indice);
+            grid_->OnDrawColumnCell(pintor, o.rect, grid_->campoDeColumna(indice.column()), indice.row(), o);
+        }
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* opcion, const QModelIndex& indice) const override {
+        QStyledItemDelegate::initStyleOption(opcion, indice);
+        if (!grid_->OnCalcCellColors) return;
+        QColor fondo, texto;
+        QFont fuente = opcion->font;
+        grid_->OnCalcCellColors(grid_->campoDeColumna(indice.column()), indice.row(), fondo, texto, fuente);
+        if (fondo.isValid()) opcion->backgroundBrush = fondo;
+        if (texto.isValid()) {
+            opcion->palette.setColor(QPalette::Text, texto);
+            opcion->palette.setColor(QPalette::HighlightedText, texto);
+        }
+        opcion->font = fuente;
+    }
+
+private:
+    TkvDBGrid* grid_;
+};
 
 TkvDBGrid::TkvDBGrid(QWidget* parent) : QTableView(parent), modelo_(new ModeloRxMemoryData(this)) {
     setModel(modelo_);
+    setItemDelegate(new DelegadoRejilla(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -23,6 +63,135 @@ void TkvDBGrid::setTabla(TkvRxMemoryData* tabla) {
 void TkvDBGrid::setColumnas(const QList<ModeloRxMemoryData::Columna>& columnas) {
     modelo_->setColumnas(columnas);
     ajustarColumnas();
+}
+
+QString TkvDBGrid::campoDeColumna(int columna) const {
+    const int campo = modelo_->campoDeColumna(columna);
+    if (campo < 0 || !modelo_->tabla()) return {};
+    return modelo_->tabla()->fieldDefs()[campo].name;
+}
+
+void TkvDBGrid::CargarListaInicial() {
+    if (!primeraVez_) return;
+    primeraVez_ = false;
+    listaInicial_ = modelo_->columnas();
+    // Without a column list every visible field is shown: that is the list.
+    if (listaInicial_.isEmpty() && modelo_->tabla()) {
+        for (int c = 0; c < modelo_->columnCount(); ++c)
+            listaInicial_.append({campoDeColumna(c), QString(), modelo_->esColumnaCasilla(c)});
+    }
+}
+
+void TkvDBGrid::CambiarDisplayLabel(const QString& Columna, const QString& NuevoDisplayLabel) {
+    CargarListaInicial();
+    QList<ModeloRxMemoryData::Columna> columnas = modelo_->columnas();
+    if (columnas.isEmpty()) columnas = listaInicial_;
+    for (auto& c : columnas)
+        if (c.campo.compare(Columna, Qt::CaseInsensitive) == 0) c.titulo = NuevoDisplayLabel;
+    modelo_->setColumnas(columnas);
+    if (GuardarColumnas) GuardarListaColumnas(); // a file that cannot be written is no error here
+}
+
+void TkvDBGrid::CambioVisor(int visor, const QSet<int>& columnas) {
+    CargarListaInicial();
+    QList<ModeloRxMemoryData::Columna> vista;
+    for (int i = 0; i < listaInicial_.size(); ++i)
+        if (columnas.contains(i)) vista << listaInicial_[i];
+    visor_ = visor;
+    modelo_->setColumnas(vista);
+    ajustarColumnas();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Column layout file.
+
+QString TkvDBGrid::rutaColumnas() const {
+    if (!ficheroColumnas.isEmpty()) return ficheroColumnas;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Rejillas.ini"));
+}
+
+QString TkvDBGrid::seccionColumnas() const {
+    return window()->objectName() + objectName();
+}
+
+bool TkvDBGrid::tablaAbierta() const {
+    return modelo_->tabla() && modelo_->tabla()->active();
+}
+
+void TkvDBGrid::GuardarListaColumnas() {
+    if (modelo_->columnCount() == 0) return;
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.remove(seccionColumnas());
+    ini.beginGroup(seccionColumnas());
+    const int caracter = qMax(1, fontMetrics().averageCharWidth());
+    for (int v = 0; v < modelo_->columnCount(); ++v) {
+        const int c = horizontalHeader()->logicalIndex(v);
+        const QString campo = campoDeColumna(c);
+        if (campo.isEmpty()) continue;
+        // Field;;width in characters;;title;;editable mark;;position.
+        const QStringList partes{campo, QString::number(columnWidth(c) / caracter),
+                                 modelo_->headerData(c, Qt::Horizontal).toString(),
+                                 soloLectura_ ? QStringLiteral("T") : QStringLiteral("F"),
+                                 QString::number(v)};
+        ini.setValue(campo, partes.join(QStringLiteral(";;")));
+    }
+    ini.endGroup();
+}
+
+void TkvDBGrid::CargarListaColumnas() {
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.beginGroup(seccionColumnas());
+    const QStringList claves = ini.childKeys();
+    if (claves.isEmpty()) return;
+    struct Guardada {
+        int posicion;
+        ModeloRxMemoryData::Columna columna;
+        int ancho;
+    };
+    QList<Guardada> guardadas;
+    for (const QString& clave : claves) {
+        const QStringList partes = ini.value(clave).toString().split(QStringLiteral(";;"));
+        const QString campo = partes.value(0);
+        if (!modelo_->tabla() || modelo_->tabla()->fieldIndex(campo) < 0) continue;
+        const int actual = modelo_->columnaDeCampo(campo);
+        const bool casilla = actual >= 0 && modelo_->esColumnaCasilla(actual);
+        guardadas.append(
+            {partes.value(4).toInt(), {campo, partes.value(2), casilla}, partes.value(1).toInt()});
+    }
+    ini.endGroup();
+    if (guardadas.isEmpty()) return;
+    std::stable_sort(guardadas.begin(), guardadas.end(),
+                     [](const Guardada& a, const Guardada& b) { return a.posicion < b.posicion; });
+    QList<ModeloRxMemoryData::Columna> columnas;
+    for (const auto& g : guardadas)
+        columnas << g.columna;
+    modelo_->setColumnas(columnas);
+    const int caracter = qMax(1, fontMetrics().averageCharWidth());
+    for (int c = 0; c < guardadas.size(); ++c)
+        if (guardadas[c].ancho > 0) setColumnWidth(c, guardadas[c].ancho * caracter);
+}
+
+void TkvDBGrid::Comprobar_rejillas() {
+    QSettings ini(rutaColumnas(), QSettings::IniFormat);
+    ini.beginGroup(seccionColumnas());
+    const auto guardadas = ini.childKeys().size();
+    ini.endGroup();
+    if (guardadas != modelo_->columnCount()) GuardarListaColumnas();
+}
+
+void TkvDBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (!GuardarColumnas || !tablaAbierta()) return;
+    CargarListaInicial();
+    if (FiltrarRejillas) Comprobar_rejillas();
+    CargarListaColumnas();
+}
+
+void TkvDBGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    // A cell editor taking the focus is not leaving the grid.
+    if (GuardarColumnas && tablaAbierta() && !isAncestorOf(QApplication::focusWidget()))
+        GuardarListaColumnas();
 }
 
 void TkvDBGrid::ajustarColumnas(int filasMuestra, int anchoMaximo) {
@@ -57,9 +226,7 @@ QChar TkvDBGrid::separadorDecimal() const {
 }
 
 QString TkvDBGrid::campoActivo() const {
-    const int campo = modelo_->campoDeColumna(currentIndex().column());
-    if (campo < 0 || !modelo_->tabla()) return {};
-    return modelo_->tabla()->fieldDefs()[campo].name;
+    return campoDeColumna(currentIndex().column());
 }
 
 bool TkvDBGrid::setCampoActivo(const QString& campo) {

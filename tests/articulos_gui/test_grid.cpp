@@ -1,9 +1,16 @@
 // The data grid over a staging table: titles, check-box columns, read-only mode, the keys that
-// move between columns and the decimal key of float columns.
+// move between columns, the decimal key of float columns, cell colours, column views and the
+// column layout file.
 
+#include <QFile>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -174,6 +181,116 @@ TEST_F(GridTest, DecimalKeyTypesTheLocaleSeparatorInFloatColumns) {
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_DOUBLE_EQ(tabla.valueAt(2, 1).toDouble(), 2.75);
+}
+
+TEST_F(GridTest, EitherDecimalKeyGivesTheSameNumber) {
+    grid.setReadOnly(false);
+    const char* escritos[] = {"1.5", "1,5"};
+    int fila = 0;
+    for (QChar separador : {QLatin1Char(','), QLatin1Char('.')}) {
+        grid.setSeparadorDecimal(separador);
+        for (const char* escrito : escritos) {
+            SCOPED_TRACE(
+                QStringLiteral("%1 with '%2'").arg(QLatin1String(escrito)).arg(separador).toStdString());
+            QLocale::setDefault(separador == QLatin1Char(',') ? QLocale(QLocale::Spanish, QLocale::Spain)
+                                                              : QLocale::c());
+            grid.setCurrentIndex(grid.model()->index(fila % 3, 1));
+            QTest::keyClick(&grid, Qt::Key_1);
+            auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
+            ASSERT_NE(editor, nullptr);
+            QTest::keyClicks(editor, QString::fromLatin1(escrito + 1));
+            QTest::keyClick(editor, Qt::Key_Return);
+            QCoreApplication::processEvents();
+            EXPECT_DOUBLE_EQ(tabla.valueAt(fila % 3, 1).toDouble(), 1.5);
+            ++fila;
+        }
+    }
+}
+
+TEST_F(GridTest, CellColoursAndDrawingHook) {
+    grid.OnCalcCellColors = [this](const QString& campo, int fila, QColor& fondo, QColor&, QFont& fuente) {
+        if (campo == QStringLiteral("NOTA") && fila == 1) fondo = QColor(200, 0, 0);
+        if (fila == grid.filaActiva()) fuente.setBold(true);
+    };
+    QStringList dibujadas;
+    grid.OnDrawColumnCell = [&dibujadas](QPainter*, const QRect&, const QString& campo, int fila,
+                                         const QStyleOptionViewItem&) {
+        dibujadas << QStringLiteral("%1:%2").arg(campo).arg(fila);
+    };
+    grid.setCurrentIndex(grid.model()->index(0, 0));
+    const QImage imagen = grid.viewport()->grab().toImage();
+    const QRect celda = grid.visualRect(grid.model()->index(1, 3));
+    EXPECT_EQ(QColor(imagen.pixel(celda.center())), QColor(200, 0, 0));
+    EXPECT_NE(QColor(imagen.pixel(grid.visualRect(grid.model()->index(2, 3)).center())), QColor(200, 0, 0));
+    EXPECT_TRUE(dibujadas.contains(QStringLiteral("NOTA:2")));
+    EXPECT_TRUE(dibujadas.contains(QStringLiteral("CODIGO:0")));
+}
+
+TEST_F(GridTest, ColumnViewsAndTitles) {
+    grid.CambioVisor(1, {0, 3});
+    auto* m = grid.model();
+    ASSERT_EQ(m->columnCount(), 2);
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("NOTA"));
+    EXPECT_EQ(grid.Visor(), 1);
+    // A second view is taken from the first list, not from the view shown.
+    grid.CambioVisor(2, {1, 2});
+    ASSERT_EQ(m->columnCount(), 2);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Precio"));
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Afecta al Stock"));
+    grid.CambiarDisplayLabel(QStringLiteral("precio"), QStringLiteral("PVP"));
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("PVP"));
+    EXPECT_EQ(grid.ListaInicialColumnas().size(), 4);
+}
+
+TEST_F(GridTest, ColumnLayoutIsSavedAndRestoredWhenAsked) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto enfocar = [](TkvDBGrid& g, QEvent::Type tipo) {
+        QFocusEvent e(tipo, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(&g, &e);
+    };
+    grid.setObjectName(QStringLiteral("kvDBGridPrueba"));
+    grid.ficheroColumnas = dir.filePath(QStringLiteral("Rejillas.ini"));
+    // Off, nothing is written.
+    enfocar(grid, QEvent::FocusIn);
+    enfocar(grid, QEvent::FocusOut);
+    EXPECT_FALSE(QFile::exists(grid.ficheroColumnas));
+
+    grid.GuardarColumnas = true;
+    enfocar(grid, QEvent::FocusIn);
+    grid.CambiarDisplayLabel(QStringLiteral("NOTA"), QStringLiteral("Notas"));
+    grid.horizontalHeader()->moveSection(3, 0);
+    grid.setColumnWidth(1, grid.fontMetrics().averageCharWidth() * 30);
+    enfocar(grid, QEvent::FocusOut);
+
+    // Another grid of the same window and name takes that layout.
+    TkvDBGrid otra;
+    otra.setObjectName(grid.objectName());
+    otra.ficheroColumnas = grid.ficheroColumnas;
+    otra.GuardarColumnas = true;
+    otra.setTabla(&tabla);
+    otra.setColumnas({});
+    enfocar(otra, QEvent::FocusIn);
+    auto* m = otra.model();
+    ASSERT_EQ(m->columnCount(), 4);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Notas"));
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Cód."));
+    EXPECT_EQ(otra.columnWidth(2), otra.fontMetrics().averageCharWidth() * 30);
+
+    // A layout saved for another number of columns is replaced, not applied.
+    TkvDBGrid dos;
+    dos.setObjectName(grid.objectName());
+    dos.ficheroColumnas = grid.ficheroColumnas;
+    dos.GuardarColumnas = true;
+    dos.setTabla(&tabla);
+    dos.setColumnas(
+        {{QStringLiteral("PRECIO"), QString(), false}, {QStringLiteral("CODIGO"), QString(), false}});
+    enfocar(dos, QEvent::FocusIn);
+    ASSERT_EQ(dos.model()->columnCount(), 2);
+    EXPECT_EQ(dos.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Precio"));
+    QSettings ini(grid.ficheroColumnas, QSettings::IniFormat);
+    ini.beginGroup(dos.seccionColumnas());
+    EXPECT_EQ(ini.childKeys().size(), 2);
 }
 
 } // namespace
