@@ -231,3 +231,73 @@ TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
 }
 
 } // namespace
+
+namespace {
+
+// "Actualizar P.V.P. en las Tarifas seleccionadas": the interval from 1 of the article in each
+// chosen list takes the supplier's price, with VAT, profit over the real cost and the discount
+// typed (none typed: the interval keeps its own); a list without the article gets nothing.
+TEST(TarifaProveedor, ActualizarTarifasEscribeElIntervaloDesde1) {
+    Fixture fx;
+    int tarifa = 0, sinArticulo = 0;
+    double iva = 0;
+    {
+        auto c = fx.db.attach();
+        const auto fila =
+            consultar(*c, QStringLiteral("SELECT TA.TARIFA, T.PORCENTAJEIVA FROM TARIFASARTICULOS TA "
+                                         "JOIN INTERVALOSTARIFASARTICULOS I ON I.TARIFAARTICULO = "
+                                         "TA.IDTARIFASARTICULOS AND I.DESDE = 1 JOIN ARTICULOS A ON "
+                                         "A.IDARTICULOS = TA.ARTICULO JOIN TABLAIVA T ON T.IDTABLAIVA = "
+                                         "A.IVA WHERE TA.ARTICULO = %1 ROWS 1")
+                              .arg(fx.a))
+                .value(0);
+        ASSERT_FALSE(fila.isEmpty());
+        tarifa = fila.value(0).toInt();
+        iva = fila.value(1).toDouble();
+        ejecutar(*c,
+                 QStringLiteral("UPDATE INTERVALOSTARIFASARTICULOS SET PORCENTAJEDESCUENTO = 3 WHERE "
+                                "TARIFAARTICULO IN (SELECT IDTARIFASARTICULOS FROM TARIFASARTICULOS WHERE "
+                                "ARTICULO = %1 AND TARIFA = %2)")
+                     .arg(fx.a)
+                     .arg(tarifa));
+        sinArticulo =
+            consultar(*c, QStringLiteral("SELECT MIN(IDTARIFAS) FROM TARIFAS WHERE IDTARIFAS NOT IN "
+                                         "(SELECT TARIFA FROM TARIFASARTICULOS WHERE ARTICULO = %1)")
+                              .arg(fx.a))
+                .value(0)
+                .value(0)
+                .toInt();
+    }
+    Conexion cx(fx.db);
+    auto o = fx.opciones();
+    o.IDTarifa = {tarifa, sinArticulo, 0};
+    o.ActualizarTarifas = true;
+    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+    const auto r = cx.d.confirmarTarifaProveedor(o);
+    auto c = fx.db.attach();
+    const auto intervalo =
+        consultar(*c, QStringLiteral("SELECT I.IMPORTEVENTA, I.IMPORTEVENTACONIVA, "
+                                     "I.PORCENTAJEDESCUENTO FROM INTERVALOSTARIFASARTICULOS I JOIN "
+                                     "TARIFASARTICULOS TA ON I.TARIFAARTICULO = TA.IDTARIFASARTICULOS "
+                                     "WHERE I.DESDE = 1 AND TA.ARTICULO = %1 AND TA.TARIFA = %2")
+                          .arg(fx.a)
+                          .arg(tarifa))
+            .value(0);
+    EXPECT_DOUBLE_EQ(intervalo.value(0).toDouble(), 100);
+    EXPECT_NEAR(intervalo.value(1).toDouble(), 100 + iva, 0.001);
+    EXPECT_DOUBLE_EQ(intervalo.value(2).toDouble(), 3); // no discount typed: the interval's own
+    if (sinArticulo > 0) {
+        EXPECT_EQ(
+            consultar(*c, QStringLiteral("SELECT COUNT(*) FROM TARIFASARTICULOS WHERE ARTICULO = %1 AND "
+                                         "TARIFA = %2")
+                              .arg(fx.a)
+                              .arg(sinArticulo))
+                .value(0)
+                .value(0)
+                .toInt(),
+            0);
+    }
+    EXPECT_GE(r.TarifasActualizadas, 1);
+}
+
+} // namespace
