@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -164,6 +165,37 @@ TEST_F(DisposicionTest, GridColumnsFitTheirTitlesAndContentsAfterALoad) {
         EXPECT_GE(cabecera->sectionSize(c), qMin(texto, 300)) << "contents cut";
         EXPECT_LE(cabecera->sectionSize(c), qMax(cabecera->sectionSizeHint(c), 320)) << "capped";
     }
+}
+
+// Every import page shows its load button when its tab is chosen (a control added to a layout
+// that is never installed exists, and answers clicks by code, but is never shown).
+TEST_F(DisposicionTest, EveryImportPageShowsItsLoadButton) {
+    qd::test::TempDatabase bd;
+    TDatos datos;
+    TFormPrincipalExcell ventana(datos,
+                                 {QStringLiteral("1"), QStringLiteral("1"), bd.path(), QStringLiteral("1"),
+                                  QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+                                  QStringLiteral("ART"), QStringLiteral("0"), QStringLiteral("0")});
+    ventana.setWindowState(Qt::WindowNoState);
+    ventana.resize(1366, 768);
+    ventana.show();
+    int paginas = 0;
+    for (int i = 0; i < ventana.paginas()->count(); ++i) {
+        QWidget* pagina = ventana.paginaImportacion(i);
+        if (pagina == nullptr) continue;
+        ++paginas;
+        ventana.paginas()->setCurrentIndex(i);
+        QApplication::processEvents();
+        QStringList visibles;
+        for (auto* b : pagina->findChildren<QPushButton*>()) {
+            const QString texto = quitarAceleradores(b->text());
+            if (b->isVisible() &&
+                (texto.contains(QLatin1String("Cargar")) || texto.contains(QLatin1String("Previsualizar"))))
+                visibles << texto;
+        }
+        EXPECT_FALSE(visibles.isEmpty()) << ventana.paginas()->tabText(i).toStdString();
+    }
+    EXPECT_GE(paginas, 9);
 }
 
 } // namespace
