@@ -19,101 +19,13 @@
 #include <unistd.h>
 
 #include "NotificarAnfitrion.h"
+#include "ServidorX.h"
 
 #ifdef QD_HAVE_X11
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace {
-
-std::string buscarEnPath(const char* programa) {
-    const char* path = std::getenv("PATH");
-    std::string p = path ? path : "/usr/bin:/bin";
-    size_t inicio = 0;
-    while (inicio <= p.size()) {
-        const size_t fin = p.find(':', inicio);
-        const std::string dir = p.substr(inicio, fin == std::string::npos ? std::string::npos : fin - inicio);
-        const std::string ruta = (dir.empty() ? "." : dir) + "/" + programa;
-        if (access(ruta.c_str(), X_OK) == 0) return ruta;
-        if (fin == std::string::npos) break;
-        inicio = fin + 1;
-    }
-    return {};
-}
-
-// A private X server for the tests, on a display number it chooses itself (-displayfd).
-class ServidorX {
-public:
-    bool arrancar(std::string& error) {
-        const std::string xvfb = buscarEnPath("Xvfb");
-        if (xvfb.empty()) {
-            error = "Xvfb is not installed";
-            return false;
-        }
-        int fds[2];
-        if (pipe(fds) != 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const int nulo = open("/dev/null", O_WRONLY);
-            if (nulo >= 0) {
-                dup2(nulo, 1);
-                dup2(nulo, 2);
-            }
-            const std::string fd = std::to_string(fds[1]);
-            execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-                  "640x480x24", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        if (pid_ < 0) {
-            close(fds[0]);
-            error = "fork failed";
-            return false;
-        }
-        // Xvfb writes its display number followed by a newline once it accepts connections.
-        std::string numero;
-        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < limite) {
-            pollfd p{fds[0], POLLIN, 0};
-            if (poll(&p, 1, 200) > 0) {
-                char c;
-                const ssize_t n = read(fds[0], &c, 1);
-                if (n <= 0) break;
-                if (c == '\n') break;
-                numero += c;
-            }
-        }
-        close(fds[0]);
-        if (numero.empty()) {
-            error = "Xvfb did not start";
-            parar();
-            return false;
-        }
-        display_ = ":" + numero;
-        return true;
-    }
-
-    void parar() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int st = 0;
-            waitpid(pid_, &st, 0);
-            pid_ = -1;
-        }
-    }
-
-    ~ServidorX() { parar(); }
-    const std::string& display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 class Anfitrion : public ::testing::Test {
 protected:
