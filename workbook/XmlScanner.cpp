@@ -68,7 +68,10 @@ bool XmlScanner::more() {
     constexpr qsizetype kWindow = qsizetype(1) << 20;
     const qsizetype tail = end_ - p_;
     const qsizetype room = std::max(kWindow, tail); // a token longer than the window doubles it
-    QByteArray next;
+    // While views must stay valid the old window is kept and a new one made; otherwise the
+    // window before the current one is used again.
+    const bool keep = keepDepth_ > 0;
+    QByteArray next = keep ? QByteArray() : std::move(spare_);
     next.resize(tail + room);
     if (tail > 0) std::memcpy(next.data(), p_, size_t(tail));
     qsizetype got = 0;
@@ -80,13 +83,19 @@ bool XmlScanner::more() {
         }
         got += n;
     }
-    if (got == 0) return false;
+    if (got == 0) {
+        if (!keep) spare_ = std::move(next);
+        return false;
+    }
     next.resize(tail + got);
     if (p_) {
         line(); // count the lines of the part left behind
-        // views handed out may still point into the window left behind
-        if (keepDepth_ <= 0) kept_.clear();
-        kept_.push_back(std::move(data_));
+        if (keep) {
+            kept_.push_back(std::move(data_));
+        } else {
+            kept_.clear();
+            spare_ = std::move(data_);
+        }
     }
     data_ = std::move(next);
     p_ = data_.constData();
