@@ -62,7 +62,7 @@ private:
     bool sourceDone_ = false;
     int keepDepth_ = 0;
     std::vector<QByteArray> kept_;          // earlier windows that views may still point into
-    QByteArray spare_; // an earlier window to use again
+    QByteArray spare_;                      // an earlier window to use again
     mutable const char* counted_ = nullptr; // lines are counted up to here
     mutable int lines_ = 0;
     QString part_;
