@@ -14,7 +14,7 @@ quint32 StringPool::add(QStringView s) {
     if (blocks_.empty() || blockUsed_ + n > blockSize_) {
         if (blocks_.size() >= (size_t(1) << 16)) throwTooLarge(QStringLiteral("demasiados textos"));
         blockSize_ = std::max(kBlockChars, n);
-        blocks_.push_back(std::make_unique<char16_t[]>(size_t(blockSize_)));
+        blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size_t(blockSize_)));
         blockUsed_ = 0;
     }
     char16_t* block = blocks_.back().get();

@@ -285,9 +285,10 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
         const QByteArrayView name = x.name();
         if (name == "c" && inSheetData) {
             x.keepViewsUntilEnd(); // the attributes are used once the children are read
-            const QByteArrayView ref = x.rawAttribute("r");
-            const QByteArrayView type = x.rawAttribute("t");
-            const QByteArrayView style = x.rawAttribute("s");
+            static const QByteArrayView names[] = {"r", "t", "s"};
+            QByteArrayView attrs[3];
+            x.rawAttributes(names, attrs);
+            const QByteArrayView ref = attrs[0], type = attrs[1], style = attrs[2];
             int r = row, c = column + 1;
             if (!ref.isNull() && !parseCellRef(ref, r, c))
                 x.fail(QStringLiteral("referencia de celda «%1» no válida").arg(QString::fromUtf8(ref)));

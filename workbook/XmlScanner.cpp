@@ -238,33 +238,48 @@ XmlScanner::Token XmlScanner::next() {
 }
 
 QByteArrayView XmlScanner::rawAttribute(QByteArrayView wanted) const {
+    QByteArrayView out;
+    rawAttributes(&wanted, &out, 1);
+    return out;
+}
+
+void XmlScanner::rawAttributes(const QByteArrayView* wanted, QByteArrayView* out, size_t n) const {
+    for (size_t i = 0; i < n; ++i)
+        out[i] = QByteArrayView();
+    size_t found = 0;
     const char* q = attrs_.data();
     const char* e = q + attrs_.size();
-    while (q < e) {
+    while (q < e && found < n) {
         while (q < e && isSpace(*q))
             ++q;
-        const char* n = q;
+        const char* name = q;
         while (q < e && *q != '=' && !isSpace(*q))
             ++q;
-        const QByteArrayView qname(n, q - n);
+        const QByteArrayView qname(name, q - name);
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || *q != '=') return {};
+        if (q >= e || *q != '=') return;
         ++q;
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || (*q != '"' && *q != '\'')) return {};
+        if (q >= e || (*q != '"' && *q != '\'')) return;
         const char quote = *q++;
         const char* v = q;
         while (q < e && *q != quote)
             ++q;
-        if (q >= e) return {};
+        if (q >= e) return;
         const QByteArrayView value(v, q - v);
         ++q;
-        if (!qname.startsWith("xmlns") && localName(qname) == wanted)
-            return value.isNull() ? QByteArrayView("", 0) : value;
+        if (qname.startsWith("xmlns")) continue;
+        const QByteArrayView local = localName(qname);
+        for (size_t i = 0; i < n; ++i) {
+            // the first of repeated attributes counts, as it always has
+            if (out[i].isNull() && local == wanted[i]) {
+                out[i] = value.isNull() ? QByteArrayView("", 0) : value;
+                ++found;
+            }
+        }
     }
-    return {};
 }
 
 QString XmlScanner::attribute(QByteArrayView name) const {

@@ -37,6 +37,10 @@ public:
     // Attribute of the current start element by local name; raw (entities not decoded). Null if absent.
     QByteArrayView rawAttribute(QByteArrayView localName) const;
     QString attribute(QByteArrayView localName) const; // decoded
+    // Several attributes in one pass: out[i] is rawAttribute(names[i]).
+    template <size_t N> void rawAttributes(const QByteArrayView (&names)[N], QByteArrayView (&out)[N]) const {
+        rawAttributes(names, out, N);
+    }
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
     QString text() const;                            // decoded
@@ -54,6 +58,7 @@ public:
 
 private:
     QString decode(QByteArrayView raw) const;
+    void rawAttributes(const QByteArrayView* names, QByteArrayView* out, size_t n) const;
     bool more(); // reads on from the source; false at its end
     void push(QByteArrayView qname);
 
