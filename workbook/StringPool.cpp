@@ -7,6 +7,17 @@
 
 namespace qd::wb {
 
+StringPool::StringPool(const StringPool& other) {
+    entries_.reserve(other.entries_.size());
+    for (quint32 i = 0; i < quint32(other.entries_.size()); ++i)
+        add(other.view(i));
+}
+
+StringPool& StringPool::operator=(const StringPool& other) {
+    if (this != &other) *this = StringPool(other);
+    return *this;
+}
+
 quint32 StringPool::add(QStringView s) {
     if (size() >= kMaxStrings) throwTooLarge(QStringLiteral("demasiados textos"));
     const qsizetype n = s.size();

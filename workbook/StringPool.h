@@ -13,6 +13,12 @@ namespace qd::wb {
 // are never moved once filled, so adding texts never copies the ones held before.
 class StringPool {
 public:
+    StringPool() = default;
+    StringPool(const StringPool& other);
+    StringPool& operator=(const StringPool& other);
+    StringPool(StringPool&&) noexcept = default;
+    StringPool& operator=(StringPool&&) noexcept = default;
+
     quint32 add(QStringView s); // throws TooLarge past kMaxStrings texts
     QStringView view(quint32 index) const;
     QString at(quint32 index) const { return view(index).toString(); }

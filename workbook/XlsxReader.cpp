@@ -14,6 +14,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -150,7 +151,12 @@ public:
     }
 
     void start(std::unique_ptr<ZipArchive::EntryStream> stream, const QString& part) {
-        thread_ = std::thread([this, s = std::move(stream), part] { read(*s, part); });
+        stream_ = std::move(stream);
+        try {
+            thread_ = std::thread([this, part] { read(*stream_, part); });
+        } catch (const std::system_error&) {
+            read(*stream_, part); // no second thread to be had: read it here, first
+        }
     }
 
     void markComplete() { done_ = true; }
@@ -191,6 +197,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::exception_ptr failure_;
+    std::unique_ptr<ZipArchive::EntryStream> stream_;
     std::thread thread_;
 };
 
