@@ -49,7 +49,8 @@ int floorOf(const QString& path) {
             at += 4 + len;
         }
     }
-    std::printf("floor: bytes=%lld records=%lld sum=%u total_ms=%lld\n", bytes, records, sum, timer.elapsed());
+    std::printf("floor: bytes=%lld records=%lld sum=%u total_ms=%lld\n", bytes, records, sum,
+                timer.elapsed());
     return 0;
 }
 
