@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "TListaAccesoCampos.h"
 #include "UserChannel.h"
@@ -74,8 +76,7 @@ void TkvRxMemoryData::open() {
             channel->message(qd::MessageKind::Plain,
                              QStringLiteral("Error en DoBeforeOpen: ") + QString::fromUtf8(e.what()));
     }
-    rows_.clear();
-    buffer_.clear();
+    clearRows();
     state_ = State::Browse;
     cur_ = -1;
     eof_ = bof_ = true;
@@ -84,8 +85,7 @@ void TkvRxMemoryData::open() {
 
 void TkvRxMemoryData::close() {
     if (!active()) return;
-    rows_.clear();
-    buffer_.clear();
+    clearRows();
     state_ = State::Inactive;
     cur_ = -1;
     eof_ = bof_ = true;
@@ -94,12 +94,106 @@ void TkvRxMemoryData::close() {
 
 void TkvRxMemoryData::emptyTable() {
     requireActive();
-    rows_.clear();
-    buffer_.clear();
+    clearRows();
     state_ = State::Browse;
     cur_ = -1;
     eof_ = bof_ = true;
     emit reset();
+}
+
+void TkvRxMemoryData::clearRows() {
+    rows_.clear();
+    rows_.shrink_to_fit();
+    strings_ = qd::wb::StringPool();
+    dates_.clear();
+    dates_.shrink_to_fit();
+    buffer_.clear();
+}
+
+quint64 TkvRxMemoryData::pack(int col, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return kNull;
+    switch (defs_[col].type) {
+    case FieldType::String:
+        return strings_.add(v.toString());
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+        return quint64(v.toLongLong());
+    case FieldType::Float:
+    case FieldType::Currency: {
+        double d = v.toDouble();
+        if (std::isnan(d)) d = std::numeric_limits<double>::quiet_NaN();
+        quint64 bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        return bits;
+    }
+    case FieldType::DateTime:
+        dates_.push_back(v.toDateTime());
+        return dates_.size() - 1;
+    case FieldType::Boolean:
+        return v.toBool() ? 1 : 0;
+    }
+    return kNull;
+}
+
+QVariant TkvRxMemoryData::unpack(int col, quint64 slot) const {
+    if (slot == kNull) return QVariant();
+    switch (defs_[col].type) {
+    case FieldType::String:
+        return strings_.at(quint32(slot));
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+        return int(qint64(slot));
+    case FieldType::Float:
+    case FieldType::Currency: {
+        double d;
+        std::memcpy(&d, &slot, sizeof d);
+        return d;
+    }
+    case FieldType::DateTime:
+        return dates_[std::size_t(slot)];
+    case FieldType::Boolean:
+        return slot != 0;
+    }
+    return QVariant();
+}
+
+TkvRxMemoryData::Row TkvRxMemoryData::packRow(const Values& values) {
+    Row row(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        row[i] = pack(int(i), values[i]);
+    return row;
+}
+
+TkvRxMemoryData::Values TkvRxMemoryData::unpackRow(const Row& row) const {
+    Values values(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i)
+        values[i] = unpack(int(i), row[i]);
+    return values;
+}
+
+// Both slots hold a value (not null).
+int TkvRxMemoryData::compareSlots(int col, quint64 a, quint64 b) const {
+    switch (defs_[col].type) {
+    case FieldType::String:
+        return QStringView(strings_.view(quint32(a))).compare(strings_.view(quint32(b)), Qt::CaseInsensitive);
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::Boolean:
+        return qint64(a) < qint64(b) ? -1 : qint64(a) > qint64(b) ? 1 : 0;
+    case FieldType::Float:
+    case FieldType::Currency: {
+        double x, y;
+        std::memcpy(&x, &a, sizeof x);
+        std::memcpy(&y, &b, sizeof y);
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    case FieldType::DateTime: {
+        const QDateTime& x = dates_[std::size_t(a)];
+        const QDateTime& y = dates_[std::size_t(b)];
+        return x < y ? -1 : y < x ? 1 : 0;
+    }
+    }
+    return 0;
 }
 
 void TkvRxMemoryData::requireActive() const {
@@ -129,7 +223,8 @@ void TkvRxMemoryData::edit() {
     if (state_ == State::Edit || state_ == State::Insert) return;
     if (cur_ < 0 || cur_ >= int(rows_.size()))
         throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
-    buffer_ = rows_[std::size_t(cur_)];
+    buffer_ = unpackRow(rows_[std::size_t(cur_)]);
+    touched_.assign(buffer_.size(), false);
     state_ = State::Edit;
     EstadoAnterior = 2; // after-edit
 }
@@ -146,14 +241,17 @@ void TkvRxMemoryData::post() {
     EstadoAnterior = state_ == State::Insert ? 1 : 2;
     if (beforePost) beforePost(*this);
     if (state_ == State::Insert) {
-        rows_.push_back(std::move(buffer_));
+        rows_.push_back(packRow(buffer_));
         cur_ = int(rows_.size()) - 1;
         state_ = State::Browse;
         buffer_.clear();
         eof_ = bof_ = false;
         emit rowInserted(cur_);
     } else {
-        rows_[std::size_t(cur_)] = std::move(buffer_);
+        // only the fields set during the edit are stored again: the others keep their slots
+        Row& row = rows_[std::size_t(cur_)];
+        for (std::size_t i = 0; i < row.size(); ++i)
+            if (touched_[i]) row[i] = pack(int(i), buffer_[i]);
         state_ = State::Browse;
         buffer_.clear();
         emit rowChanged(cur_);
@@ -240,12 +338,6 @@ int TkvRxMemoryData::recNo() const {
     return cur_ + 1;
 }
 
-const TkvRxMemoryData::Row* TkvRxMemoryData::currentRow() const {
-    if (state_ == State::Edit || state_ == State::Insert) return &buffer_;
-    if (cur_ < 0 || cur_ >= int(rows_.size())) return nullptr;
-    return &rows_[std::size_t(cur_)];
-}
-
 void TkvRxMemoryData::requireField(int col, const QString& fieldName) const {
     if (col < 0 || col >= defs_.size())
         throw DataSetError(QStringLiteral("%1: Field '%2' not found").arg(name, fieldName));
@@ -259,8 +351,9 @@ QVariant TkvRxMemoryData::value(const QString& field) const {
 
 QVariant TkvRxMemoryData::value(int col) const {
     requireField(col, QString::number(col));
-    const Row* row = currentRow();
-    return row ? (*row)[std::size_t(col)] : QVariant();
+    if (state_ == State::Edit || state_ == State::Insert) return buffer_[std::size_t(col)];
+    if (cur_ < 0 || cur_ >= int(rows_.size())) return QVariant();
+    return unpack(col, rows_[std::size_t(cur_)][std::size_t(col)]);
 }
 
 void TkvRxMemoryData::setValue(const QString& field, const QVariant& v) {
@@ -274,19 +367,20 @@ void TkvRxMemoryData::setValue(int col, const QVariant& v) {
     if (state_ != State::Edit && state_ != State::Insert)
         throw DataSetError(QStringLiteral("Dataset not in edit or insert mode"));
     buffer_[std::size_t(col)] = convert(defs_[col], v);
+    if (state_ == State::Edit) touched_[std::size_t(col)] = true;
 }
 
 QVariant TkvRxMemoryData::valueAt(int row, int col) const {
     if (row < 0 || row >= int(rows_.size()) || col < 0 || col >= defs_.size()) return QVariant();
     if (row == cur_ && (state_ == State::Edit)) return buffer_[std::size_t(col)];
-    return rows_[std::size_t(row)][std::size_t(col)];
+    return unpack(col, rows_[std::size_t(row)][std::size_t(col)]);
 }
 
 void TkvRxMemoryData::setValueAt(int row, int col, const QVariant& v) {
     if (row < 0 || row >= int(rows_.size())) throw DataSetError(QStringLiteral("Record not found"));
     requireField(col, QString::number(col));
     const QVariant converted = convert(defs_[col], v);
-    rows_[std::size_t(row)][std::size_t(col)] = converted;
+    rows_[std::size_t(row)][std::size_t(col)] = pack(col, converted);
     if (row == cur_ && state_ == State::Edit) buffer_[std::size_t(col)] = converted;
     emit rowChanged(row);
 }
@@ -301,19 +395,13 @@ void TkvRxMemoryData::sort(const QStringList& fields) {
     }
     auto less = [&](const Row& a, const Row& b) {
         for (int col : cols) {
-            const QVariant& x = a[std::size_t(col)];
-            const QVariant& y = b[std::size_t(col)];
-            if (x.isNull() || y.isNull()) {
-                if (x.isNull() != y.isNull()) return x.isNull(); // nulls first
+            const quint64 x = a[std::size_t(col)];
+            const quint64 y = b[std::size_t(col)];
+            if (x == kNull || y == kNull) {
+                if ((x == kNull) != (y == kNull)) return x == kNull; // nulls first
                 continue;
             }
-            int c = 0;
-            if (defs_[col].type == FieldType::String)
-                c = x.toString().compare(y.toString(), Qt::CaseInsensitive);
-            else
-                c = QVariant::compare(x, y) == QPartialOrdering::Less      ? -1
-                    : QVariant::compare(x, y) == QPartialOrdering::Greater ? 1
-                                                                           : 0;
+            const int c = compareSlots(col, x, y);
             if (c != 0) return c < 0;
         }
         return false;

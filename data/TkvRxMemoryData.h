@@ -10,6 +10,7 @@
 // empty text into a numeric or date field stores null, and a value the field cannot take
 // ("abc" into an integer) throws qd::ConversionError. Navigating while editing posts first.
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -19,6 +20,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "StringPool.h"
 #include "TkvListaCampos.h"
 
 namespace qd {
@@ -122,15 +124,28 @@ signals:
     void rowRemoved(int row);
 
 private:
-    using Row = std::vector<QVariant>;
+    // A stored row: one eight-byte slot per field, by the field's type: integers and booleans as
+    // themselves, numbers as their double, texts as an index into strings_, dates as an index into
+    // dates_, null as kNull (numbers: a NaN no number is stored as). No object per field.
+    using Row = std::vector<quint64>;
+    using Values = std::vector<QVariant>;
+    static constexpr quint64 kNull = 0x7FF4000000000001ull;
     void requireActive() const;
     void checkBrowse(); // posts a pending edit or insert
     void requireField(int col, const QString& name) const;
-    const Row* currentRow() const;
+    quint64 pack(int col, const QVariant& converted);
+    QVariant unpack(int col, quint64 slot) const;
+    Row packRow(const Values& values);
+    Values unpackRow(const Row& row) const;
+    int compareSlots(int col, quint64 a, quint64 b) const;
+    void clearRows();
 
     QList<FieldDef> defs_;
     std::vector<Row> rows_;
-    Row buffer_; // record being edited or appended
+    qd::wb::StringPool strings_;   // texts of the rows; an edit adds, never reuses
+    std::vector<QDateTime> dates_; // dates of the rows
+    Values buffer_;                // record being edited or appended
+    std::vector<bool> touched_;    // fields set while editing
     State state_ = State::Inactive;
     int cur_ = -1;
     bool eof_ = true;

@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace qd::wb {
 
 namespace {
-const Cell kEmptyCell;
-
 quint64 sparseKey(int row, int column) {
     return (quint64(quint32(row)) << 32) | quint32(column);
 }
@@ -37,15 +36,89 @@ QString timeFormat(const QLocale& locale) {
 
 Sheet::Sheet(QString name) : name_(std::move(name)) {}
 
-const Cell& Sheet::cell(int row, int column) const {
-    if (row < 1 || column < 1 || row > static_cast<int>(rows_.size())) return kEmptyCell;
+quint64 Sheet::numberSlot(double value) {
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    // every NaN becomes the quiet NaN of its sign, so that no number falls in the tag space
+    if (std::isnan(value)) bits = (bits & (quint64(1) << 63)) | 0x7FF8000000000000ull;
+    return bits;
+}
+
+CellType Sheet::slotType(quint64 slot) {
+    if ((slot >> 52) != 0x7FF || ((slot >> kTagShift) & 0xF) == 0 || ((slot >> kTagShift) & 0xF) > TagBoolean)
+        return CellType::Number;
+    switch (Tag((slot >> kTagShift) & 0xF)) {
+    case TagEmpty:
+        return CellType::Empty;
+    case TagDate:
+        return CellType::Date;
+    case TagOwnText:
+    case TagSharedText:
+        return CellType::Text;
+    case TagError:
+        return CellType::Error;
+    case TagBoolean:
+        return CellType::Boolean;
+    }
+    return CellType::Number;
+}
+
+Cell Sheet::cellOf(quint64 slot) const {
+    const quint64 payload = slot & ((quint64(1) << kTagShift) - 1);
+    switch (slotType(slot)) {
+    case CellType::Empty:
+        return Cell();
+    case CellType::Number: {
+        double v;
+        std::memcpy(&v, &slot, sizeof v);
+        return Cell::ofNumber(v);
+    }
+    case CellType::Date:
+        return Cell::ofDate(dates_[size_t(payload)]);
+    case CellType::Text:
+        if (Tag((slot >> kTagShift) & 0xF) == TagSharedText)
+            return Cell::ofText(shared_ ? shared_->at(quint32(payload)) : QString());
+        return Cell::ofText(texts_.at(quint32(payload)));
+    case CellType::Error:
+        return Cell::ofError(texts_.at(quint32(payload)));
+    case CellType::Boolean:
+        return Cell::ofBoolean(payload != 0);
+    }
+    return Cell();
+}
+
+quint64 Sheet::slotAt(int row, int column) const {
+    if (row < 1 || column < 1 || row > static_cast<int>(rows_.size())) return kEmptySlot;
     const auto& r = rows_[row - 1];
     if (column <= static_cast<int>(r.size())) return r[column - 1];
     if (!sparse_.isEmpty()) {
         auto it = sparse_.constFind(sparseKey(row, column));
         if (it != sparse_.constEnd()) return *it;
     }
-    return kEmptyCell;
+    return kEmptySlot;
+}
+
+Cell Sheet::cell(int row, int column) const {
+    return cellOf(slotAt(row, column));
+}
+
+CellType Sheet::type(int row, int column) const {
+    return slotType(slotAt(row, column));
+}
+
+double Sheet::number(int row, int column) const {
+    const quint64 s = slotAt(row, column);
+    switch (slotType(s)) {
+    case CellType::Number: {
+        double v;
+        std::memcpy(&v, &s, sizeof v);
+        return v;
+    }
+    case CellType::Date:
+        return dates_[size_t(s & ((quint64(1) << kTagShift) - 1))];
+    default:
+        return 0;
+    }
 }
 
 std::vector<quint64> Sheet::sparseKeysInOrder() const {
@@ -70,7 +143,7 @@ void Sheet::extendUsedRange(int row, int column) {
     if (column > lastColumn_) lastColumn_ = column;
 }
 
-Cell* Sheet::slot(int row, int column) {
+quint64* Sheet::slot(int row, int column) {
     if (row > static_cast<int>(rows_.size())) rows_.resize(row);
     auto& r = rows_[row - 1];
     const int size = static_cast<int>(r.size());
@@ -80,31 +153,31 @@ Cell* Sheet::slot(int row, int column) {
     if (column <= 256 || column <= 2 * size) {
         // rows of a sheet are usually as wide as each other: size a new row like the widest so far
         if (r.capacity() == 0) r.reserve(std::max(column, std::min(lastColumn_, 256)));
-        r.resize(column);
+        r.resize(column, kEmptySlot);
         // cells of this row kept in the hash now fall in the dense part: move them there
         if (!sparse_.isEmpty()) {
             for (int c = size + 1; c <= column; ++c) {
                 auto it = sparse_.find(sparseKey(row, c));
                 if (it == sparse_.end()) continue;
-                r[c - 1] = std::move(*it);
+                r[c - 1] = *it;
                 sparse_.erase(it);
             }
         }
         return &r[column - 1];
     }
-    return &sparse_[sparseKey(row, column)];
+    return &sparse_.insert(sparseKey(row, column), kEmptySlot).value();
 }
 
-void Sheet::setCell(int row, int column, Cell cell) {
+void Sheet::store(int row, int column, quint64 value) {
     if (row < 1 || column < 1 || row > Workbook::kMaxRows || column > Workbook::kMaxColumns) return;
     extendUsedRange(row, column);
-    if (cell.type == CellType::Empty) {
+    if (value == kEmptySlot) {
         // A blank (formatted) cell only widens the used range; drop a value read before, if any.
         if (row <= static_cast<int>(rows_.size())) {
             auto& r = rows_[row - 1];
             if (column <= static_cast<int>(r.size())) {
-                if (!r[column - 1].isEmpty()) {
-                    r[column - 1] = Cell();
+                if (r[column - 1] != kEmptySlot) {
+                    r[column - 1] = kEmptySlot;
                     --valueCount_;
                 }
             } else if (sparse_.remove(sparseKey(row, column))) {
@@ -113,14 +186,52 @@ void Sheet::setCell(int row, int column, Cell cell) {
         }
         return;
     }
-    Cell* s = slot(row, column);
-    if (s->isEmpty()) {
+    quint64* s = slot(row, column);
+    if (*s == kEmptySlot) {
         if (++valueCount_ > Workbook::kMaxValueCells)
             throwTooLarge(QStringLiteral("la hoja «%1» tiene más de %2 celdas con valor")
                               .arg(name_)
                               .arg(Workbook::kMaxValueCells));
     }
-    *s = std::move(cell);
+    *s = value;
+}
+
+void Sheet::setCell(int row, int column, const Cell& cell) {
+    if (row < 1 || column < 1 || row > Workbook::kMaxRows || column > Workbook::kMaxColumns) return;
+    switch (cell.type) {
+    case CellType::Empty:
+        store(row, column, kEmptySlot);
+        return;
+    case CellType::Number:
+        store(row, column, numberSlot(cell.number));
+        return;
+    case CellType::Date:
+        dates_.push_back(cell.number);
+        store(row, column, tagged(TagDate, quint64(dates_.size() - 1)));
+        return;
+    case CellType::Text:
+        setText(row, column, cell.text);
+        return;
+    case CellType::Error:
+        store(row, column, tagged(TagError, texts_.add(cell.text)));
+        return;
+    case CellType::Boolean:
+        store(row, column, tagged(TagBoolean, cell.boolean ? 1 : 0));
+        return;
+    }
+}
+
+void Sheet::setNumber(int row, int column, double value) {
+    store(row, column, numberSlot(value));
+}
+
+void Sheet::setText(int row, int column, QStringView text) {
+    if (row < 1 || column < 1 || row > Workbook::kMaxRows || column > Workbook::kMaxColumns) return;
+    store(row, column, tagged(TagOwnText, texts_.add(text)));
+}
+
+void Sheet::setSharedText(int row, int column, quint32 index) {
+    store(row, column, tagged(TagSharedText, index));
 }
 
 QString numberText(double value, const QLocale& locale) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Cell.h"
+#include "StringPool.h"
 
 #include <QHash>
 #include <QString>
 #include <QVariant>
 
+#include <memory>
 #include <vector>
 
 namespace qd::wb {
@@ -20,6 +22,11 @@ struct DamagedRow {
 // One worksheet read into memory. Rows and columns count from 1. The used range is the one the
 // spreadsheet program reports: it reaches every cell that holds a value or a format, so it can be
 // larger than the cells with data.
+//
+// Cells are held compactly: eight bytes each in a dense array per row (a number as its double,
+// other types as a tag and a small payload), texts as indexes into string pools (the sheet's own
+// and, for workbooks that have one, the shared-string table of the workbook). A Cell is built only
+// when one is asked for.
 class Sheet {
 public:
     Sheet() = default;
@@ -29,7 +36,11 @@ public:
     int lastRow() const { return lastRow_; }       // 0 when the sheet is empty
     int lastColumn() const { return lastColumn_; } // 0 when the sheet is empty
 
-    const Cell& cell(int row, int column) const; // out of range gives an Empty cell
+    Cell cell(int row, int column) const; // out of range gives an Empty cell
+    CellType type(int row, int column) const;
+    bool isEmpty(int row, int column) const { return type(row, column) == CellType::Empty; }
+    // The serial of a Number or Date cell; 0 for every other type.
+    double number(int row, int column) const;
     // Invalid QVariant (empty), double (number), QDateTime (date), QString (text and error), bool.
     QVariant value(int row, int column) const;
     // The standard variant-to-text conversion, in the default QLocale (see cellText()).
@@ -45,7 +56,12 @@ public:
     // Filling the sheet (used by the readers). Cells outside the limits are refused by the readers
     // before they get here; setCell() also widens the used range, and throws (TooLarge) past
     // Workbook::kMaxValueCells cells with a value.
-    void setCell(int row, int column, Cell cell);
+    void setCell(int row, int column, const Cell& cell);
+    void setNumber(int row, int column, double value);
+    void setText(int row, int column, QStringView text);
+    // A text of the shared-string table given to setSharedStrings(); the index is not checked here.
+    void setSharedText(int row, int column, quint32 index);
+    void setSharedStrings(std::shared_ptr<const StringPool> strings) { shared_ = std::move(strings); }
     void extendUsedRange(int row, int column);
     void setName(const QString& name) { name_ = name; }
     void addDamagedRow(int row, const QString& reason) { damagedRows_.push_back({row, reason}); }
@@ -53,15 +69,31 @@ public:
     qsizetype valueCount() const { return valueCount_; }
 
 private:
-    Cell* slot(int row, int column);
+    // A slot holds a number's double (any NaN kept as the quiet NaN of its sign) or, in the NaN
+    // space no number uses, a tag in the top 16 bits and a payload in the low 48.
+    enum Tag : quint64 { TagEmpty = 1, TagDate, TagOwnText, TagSharedText, TagError, TagBoolean };
+    static constexpr quint64 kTagShift = 48;
+    static constexpr quint64 tagged(Tag tag, quint64 payload) {
+        return ((quint64(0x7FF0) | quint64(tag)) << kTagShift) | payload;
+    }
+    static constexpr quint64 kEmptySlot = 0x7FF1ull << kTagShift; // tagged(TagEmpty, 0)
+    static quint64 numberSlot(double value);
+    static CellType slotType(quint64 slot);
+    Cell cellOf(quint64 slot) const;
+    quint64 slotAt(int row, int column) const;
+    void store(int row, int column, quint64 slot);
+    quint64* slot(int row, int column);
     std::vector<quint64> sparseKeysInOrder() const;
 
     QString name_;
     int lastRow_ = 0;
     int lastColumn_ = 0;
     qsizetype valueCount_ = 0;
-    std::vector<std::vector<Cell>> rows_; // rows_[r-1][c-1], dense while the row is dense
-    QHash<quint64, Cell> sparse_;         // cells far to the right of a row's dense part (never under it)
+    std::vector<std::vector<quint64>> rows_; // slots, rows_[r-1][c-1], dense while the row is dense
+    QHash<quint64, quint64> sparse_;         // slots far to the right of a row's dense part (never under it)
+    std::vector<double> dates_;              // payload of a Date slot: index here
+    StringPool texts_;                       // texts and error names read into this sheet
+    std::shared_ptr<const StringPool> shared_;
     std::vector<DamagedRow> damagedRows_;
 };
 
@@ -72,11 +104,11 @@ template <typename F> void Sheet::forEachCell(F&& f) const {
         const int row = static_cast<int>(r + 1);
         const auto& cells = rows_[r];
         for (size_t c = 0; c < cells.size(); ++c) {
-            if (!cells[c].isEmpty()) f(row, static_cast<int>(c + 1), cells[c]);
+            if (cells[c] != kEmptySlot) f(row, static_cast<int>(c + 1), cellOf(cells[c]));
         }
         for (; next != far.cend() && int(*next >> 32) == row; ++next) {
-            const Cell& cell = *sparse_.constFind(*next);
-            if (!cell.isEmpty()) f(row, int(*next & 0xFFFFFFFFu), cell);
+            const quint64 s = *sparse_.constFind(*next);
+            if (s != kEmptySlot) f(row, int(*next & 0xFFFFFFFFu), cellOf(s));
         }
     }
 }

@@ -71,16 +71,32 @@ QString SheetDump::valueText(const Cell& cell) {
     return QString();
 }
 
+namespace {
+template <typename F> void eachLine(const Sheet& sheet, F&& line) {
+    line(QStringLiteral("sheet\t%1\nlastRow\t%2\nlastColumn\t%3\n")
+             .arg(sheet.name())
+             .arg(sheet.lastRow())
+             .arg(sheet.lastColumn()));
+    sheet.forEachCell([&](int r, int c, const Cell& cell) {
+        line(QStringLiteral("%1\t%2\t%3\t%4\n")
+                 .arg(r)
+                 .arg(c)
+                 .arg(SheetDump::typeName(cell), SheetDump::valueText(cell)));
+    });
+}
+} // namespace
+
 QString SheetDump::dump(const Sheet& sheet) {
     QString out;
-    out += QStringLiteral("sheet\t%1\nlastRow\t%2\nlastColumn\t%3\n")
-               .arg(sheet.name())
-               .arg(sheet.lastRow())
-               .arg(sheet.lastColumn());
-    sheet.forEachCell([&](int r, int c, const Cell& cell) {
-        out += QStringLiteral("%1\t%2\t%3\t%4\n").arg(r).arg(c).arg(typeName(cell), valueText(cell));
-    });
+    eachLine(sheet, [&](const QString& line) { out += line; });
     return out;
+}
+
+void SheetDump::write(const Sheet& sheet, std::FILE* out) {
+    eachLine(sheet, [&](const QString& line) {
+        const QByteArray utf8 = line.toUtf8();
+        std::fwrite(utf8.constData(), 1, size_t(utf8.size()), out);
+    });
 }
 
 } // namespace qd::wb

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdio>
+
 namespace qd::wb {
 
 struct Cell;
@@ -17,6 +19,8 @@ class Sheet;
 class SheetDump {
 public:
     static QString dump(const Sheet& sheet);
+    // The same text written to `out` line by line as UTF-8, never held whole.
+    static void write(const Sheet& sheet, std::FILE* out);
     static QString typeName(const Cell& cell);
     static QString valueText(const Cell& cell);
 };

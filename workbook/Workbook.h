@@ -47,7 +47,7 @@ public:
     static constexpr int kMaxColumns = 16384;
     static constexpr int kMaxCellChars = 32767;
     static constexpr qint64 kMaxFileBytes = qint64(1) << 30;
-    static constexpr qint64 kMaxValueCells = 30000000; // per sheet: about 1.5 GB in memory
+    static constexpr qint64 kMaxValueCells = 30000000; // per sheet: 240 MB of slots, plus the texts
 
 private:
     Format format_;

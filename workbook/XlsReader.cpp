@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace qd::wb {
@@ -211,7 +212,7 @@ double decodeRk(quint32 rk) {
 }
 
 struct Globals {
-    std::vector<QString> strings;
+    std::shared_ptr<StringPool> strings = std::make_shared<StringPool>();
     std::vector<bool> dateXf;
     bool date1904 = false;
 };
@@ -253,6 +254,12 @@ public:
         c.type = CellType::Text;
         c.text = std::move(s);
         sheet_.setCell(row + 1, col + 1, std::move(c));
+    }
+    void sharedText(int row, int col, quint32 index) {
+        check(row, col);
+        if (g_.strings->view(index).size() > Workbook::kMaxCellChars)
+            throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+        sheet_.setSharedText(row + 1, col + 1, index);
     }
     void boolean(int row, int col, bool v) {
         check(row, col);
@@ -330,11 +337,11 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
             case kLabelSst: {
                 requireLength(r, 10);
                 const quint32 i = b.u32(o + 6);
-                if (i >= g.strings.size())
+                if (i >= quint64(g.strings->size()))
                     throwDamaged(QStringLiteral("índice de texto %1 fuera de la tabla (%2 textos)")
                                      .arg(i)
-                                     .arg(g.strings.size()));
-                out.text(b.u16(o), b.u16(o + 2), g.strings[i]);
+                                     .arg(g.strings->size()));
+                out.sharedText(b.u16(o), b.u16(o + 2), i);
                 break;
             }
             case kLabel:
@@ -484,10 +491,10 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
             if (qint64(unique) > totalBytes / 3 + 1)
                 throwDamaged(
                     QStringLiteral("la tabla de textos declara %1 textos que no contiene").arg(unique));
-            g.strings.reserve(unique);
+            g.strings->reserve(g.strings->size() + unique);
             SegmentReader sr(b, std::move(segs));
             for (quint32 i = 0; i < unique; ++i)
-                g.strings.push_back(readUnicodeString(sr, true));
+                g.strings->add(readUnicodeString(sr, true));
             break;
         }
         default:
@@ -510,6 +517,7 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
         if (ref.offset >= quint32(stream.size()))
             throwDamaged(QStringLiteral("la hoja «%1» apunta fuera del libro").arg(ref.name));
         Sheet& sheet = wb->addSheet(ref.name);
+        sheet.setSharedStrings(g.strings);
         readSheet(stream, qsizetype(ref.offset), g, sheet);
         if (i == activeTab) active = wb->sheetCount() - 1;
     }

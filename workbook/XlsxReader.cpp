@@ -9,6 +9,13 @@
 
 #include <QHash>
 
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace qd::wb {
@@ -110,24 +117,89 @@ QString readRichText(XmlScanner& x) {
     x.fail(QStringLiteral("incompleta"));
 }
 
-std::vector<QString> readSharedStrings(const ZipArchive& zip, const QString& part) {
-    std::vector<QString> strings;
-    if (part.isEmpty() || !zip.contains(part)) return strings;
-    XmlScanner x(zip.read(part), part);
-    while (x.next() != XmlScanner::EndOfDocument) {
-        if (x.token() != XmlScanner::StartElement) continue;
-        if (x.name() == "si") {
-            if (qint64(strings.size()) >= kMaxSharedStrings)
-                throwTooLarge(QStringLiteral("demasiados textos compartidos"));
-            strings.push_back(readRichText(x));
-        } else if (x.name() == "sst") {
-            qint64 n = 0;
-            if (parseXmlInt(x.rawAttribute("uniqueCount"), n) && n > 0 && n < kMaxSharedStrings)
-                strings.reserve(size_t(n));
+// The shared-string table, read on a second thread while the worksheets are read: a worksheet
+// only needs to know whether an index is in range, and waits when the table has not got that far.
+class SharedStrings {
+public:
+    std::shared_ptr<StringPool> pool = std::make_shared<StringPool>();
+
+    // The number of strings read once there are more than `index` or the table is complete.
+    qint64 countPast(qint64 index) {
+        qint64 n = count_.load(std::memory_order_acquire);
+        if (n > index) return n;
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return done_ || count_.load(std::memory_order_acquire) > index; });
+        return count_.load(std::memory_order_acquire);
+    }
+
+    void read(ZipArchive::EntryStream& stream, const QString& part) {
+        try {
+            try {
+                XmlScanner x(stream, part);
+                parse(x);
+            } catch (const ReadFailure&) {
+                stream.finish(); // damage of the entry itself is what to report
+                throw;
+            }
+            stream.finish();
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        changed_.notify_all();
+    }
+
+    void start(std::unique_ptr<ZipArchive::EntryStream> stream, const QString& part) {
+        stream_ = std::move(stream);
+        try {
+            thread_ = std::thread([this, part] { read(*stream_, part); });
+        } catch (const std::system_error&) {
+            read(*stream_, part); // no second thread to be had: read it here, first
         }
     }
-    return strings;
-}
+
+    void markComplete() { done_ = true; }
+
+    // Waits for the reading thread; throws what it failed with.
+    void settle() {
+        if (thread_.joinable()) thread_.join();
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+
+    ~SharedStrings() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    void parse(XmlScanner& x) {
+        qint64 n = 0;
+        while (x.next() != XmlScanner::EndOfDocument) {
+            if (x.token() != XmlScanner::StartElement) continue;
+            if (x.name() == "si") {
+                if (n >= kMaxSharedStrings) throwTooLarge(QStringLiteral("demasiados textos compartidos"));
+                pool->add(readRichText(x));
+                count_.store(++n, std::memory_order_release);
+                if ((n & 1023) == 0) {
+                    std::lock_guard lock(mutex_);
+                    changed_.notify_all();
+                }
+            } else if (x.name() == "sst") {
+                qint64 u = 0;
+                if (parseXmlInt(x.rawAttribute("uniqueCount"), u) && u > 0 && u < kMaxSharedStrings)
+                    pool->reserve(u);
+            }
+        }
+    }
+
+    std::atomic<qint64> count_{0};
+    bool done_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::exception_ptr failure_;
+    std::unique_ptr<ZipArchive::EntryStream> stream_;
+    std::thread thread_;
+};
 
 // For each cell format (index of cellXfs): does it show a date?
 std::vector<bool> readDateStyles(const ZipArchive& zip, const QString& part) {
@@ -203,13 +275,12 @@ QString refName(int row, int column) {
 }
 
 struct BookContext {
-    const std::vector<QString>* strings;
+    SharedStrings* strings;
     const std::vector<bool>* dateStyles;
     bool date1904 = false;
 };
 
-void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext& book, Sheet& sheet) {
-    XmlScanner x(zip.read(part), part);
+void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
     int row = 0, column = 0;
     bool inSheetData = false;
     while (x.next() != XmlScanner::EndOfDocument) {
@@ -220,9 +291,11 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
         if (x.token() != XmlScanner::StartElement) continue;
         const QByteArrayView name = x.name();
         if (name == "c" && inSheetData) {
-            const QByteArrayView ref = x.rawAttribute("r");
-            const QByteArrayView type = x.rawAttribute("t");
-            const QByteArrayView style = x.rawAttribute("s");
+            x.keepViewsUntilEnd(); // the attributes are used once the children are read
+            static const QByteArrayView names[] = {"r", "t", "s"};
+            QByteArrayView attrs[3];
+            x.rawAttributes(names, attrs);
+            const QByteArrayView ref = attrs[0], type = attrs[1], style = attrs[2];
             int r = row, c = column + 1;
             if (!ref.isNull() && !parseCellRef(ref, r, c))
                 x.fail(QStringLiteral("referencia de celda «%1» no válida").arg(QString::fromUtf8(ref)));
@@ -275,11 +348,11 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
             } else if (type == "s") {
                 qint64 i = -1;
                 const bool ok = vDecoded ? (i = v.trimmed().toLongLong(), true) : parseXmlInt(rawV, i);
-                if (!ok || i < 0 || i >= qint64(book.strings->size()))
+                if (!ok || i < 0 || i >= book.strings->countPast(i))
                     x.fail(QStringLiteral("índice de texto compartido %1 fuera de rango en %2")
                                .arg(valueText(), refName(r, c)));
-                cell.type = CellType::Text;
-                cell.text = (*book.strings)[size_t(i)];
+                sheet.setSharedText(r, c, quint32(i));
+                continue;
             } else if (type == "str") {
                 cell.type = CellType::Text;
                 cell.text = decodeEscapes(valueText());
@@ -315,7 +388,7 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
                 }
             }
             if (cell.type == CellType::Text) checkLength(cell.text);
-            sheet.setCell(r, c, std::move(cell));
+            sheet.setCell(r, c, cell);
         } else if (name == "row" && inSheetData) {
             const QByteArrayView ref = x.rawAttribute("r");
             if (ref.isNull()) {
@@ -342,6 +415,18 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
             x.skipElement();
         }
     }
+}
+
+void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext& book, Sheet& sheet) {
+    const std::unique_ptr<ZipArchive::EntryStream> stream = zip.openStream(part);
+    try {
+        XmlScanner x(*stream, part);
+        parseWorksheet(x, book, sheet);
+    } catch (const ReadFailure&) {
+        stream->finish(); // damage of the entry itself is what to report
+        throw;
+    }
+    stream->finish();
 }
 
 } // namespace
@@ -390,20 +475,35 @@ std::unique_ptr<Workbook> XlsxReader::read(const ZipArchive& zip) {
         }
     }
 
-    const std::vector<QString> strings = readSharedStrings(zip, stringsPart);
-    const std::vector<bool> dateStyles = readDateStyles(zip, stylesPart);
+    // The shared strings come first: a fault there is reported before any in the other parts.
+    SharedStrings strings;
+    if (!stringsPart.isEmpty() && zip.contains(stringsPart))
+        strings.start(zip.openStream(stringsPart), stringsPart);
+    else
+        strings.markComplete();
     book.strings = &strings;
-    book.dateStyles = &dateStyles;
 
     auto wb = std::make_unique<Workbook>(Workbook::Format::Xlsx);
     int active = -1, firstWorksheet = -1;
-    for (int i = 0; i < int(entries.size()); ++i) {
-        if (!entries[size_t(i)].worksheet) continue; // chart and dialog sheets hold no cells
-        Sheet& sheet = wb->addSheet(entries[size_t(i)].name);
-        readWorksheet(zip, entries[size_t(i)].part, book, sheet);
-        if (firstWorksheet < 0) firstWorksheet = wb->sheetCount() - 1;
-        if (i == activeTab) active = wb->sheetCount() - 1;
+    std::vector<Sheet*> sheets;
+    try {
+        const std::vector<bool> dateStyles = readDateStyles(zip, stylesPart);
+        book.dateStyles = &dateStyles;
+        for (int i = 0; i < int(entries.size()); ++i) {
+            if (!entries[size_t(i)].worksheet) continue; // chart and dialog sheets hold no cells
+            Sheet& sheet = wb->addSheet(entries[size_t(i)].name);
+            sheets.push_back(&sheet);
+            readWorksheet(zip, entries[size_t(i)].part, book, sheet);
+            if (firstWorksheet < 0) firstWorksheet = wb->sheetCount() - 1;
+            if (i == activeTab) active = wb->sheetCount() - 1;
+        }
+    } catch (...) {
+        strings.settle();
+        throw;
     }
+    strings.settle();
+    for (Sheet* sheet : sheets)
+        sheet->setSharedStrings(strings.pool);
     if (wb->sheetCount() == 0) throwDamaged(QStringLiteral("el libro no tiene ninguna hoja de cálculo"));
     wb->setActiveSheetIndex(active >= 0 ? active : firstWorksheet);
     return wb;

@@ -2,6 +2,7 @@
 
 #include "ReadFailure.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -47,35 +48,105 @@ bool parseXmlInt(QByteArrayView s, qint64& out) {
 
 XmlScanner::XmlScanner(const QByteArray& data, const QString& partName)
     : data_(data), part_(partName), p_(data_.constData()), end_(data_.constData() + data_.size()) {
+    counted_ = p_;
     if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
     stack_.reserve(16);
+    names_.reserve(256);
 }
 
-int XmlScanner::lineAt(qsizetype pos) const {
-    return int(QByteArrayView(data_.constData(), pos).count('\n')) + 1;
+XmlScanner::XmlScanner(ZipArchive::EntryStream& source, const QString& partName)
+    : source_(&source), part_(partName), p_(nullptr), end_(nullptr) {
+    stack_.reserve(16);
+    names_.reserve(256);
+    while (end_ - p_ < 3 && more()) {
+    }
+    if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
+}
+
+bool XmlScanner::more() {
+    if (!source_ || sourceDone_) return false;
+    constexpr qsizetype kWindow = qsizetype(1) << 20;
+    const qsizetype tail = end_ - p_;
+    const qsizetype room = std::max(kWindow, tail); // a token longer than the window doubles it
+    // While views must stay valid the old window is kept and a new one made; otherwise the
+    // window before the current one is used again.
+    const bool keep = keepDepth_ > 0;
+    QByteArray next = keep ? QByteArray() : std::move(spare_);
+    next.resize(tail + room);
+    if (tail > 0) std::memcpy(next.data(), p_, size_t(tail));
+    qsizetype got = 0;
+    while (got < room) {
+        const qsizetype n = source_->read(next.data() + tail + got, room - got);
+        if (n == 0) {
+            sourceDone_ = true;
+            break;
+        }
+        got += n;
+    }
+    if (got == 0) {
+        if (!keep) spare_ = std::move(next);
+        return false;
+    }
+    next.resize(tail + got);
+    if (p_) {
+        line(); // count the lines of the part left behind
+        if (keep) {
+            kept_.push_back(std::move(data_));
+        } else {
+            kept_.clear();
+            spare_ = std::move(data_);
+        }
+    }
+    data_ = std::move(next);
+    p_ = data_.constData();
+    end_ = p_ + data_.size();
+    counted_ = p_;
+    return true;
+}
+
+int XmlScanner::line() const {
+    if (counted_ && p_ > counted_) {
+        lines_ += int(std::count(counted_, p_, '\n'));
+        counted_ = p_;
+    }
+    return lines_ + 1;
 }
 
 void XmlScanner::fail(const QString& what) const {
-    throwDamaged(QStringLiteral("la parte «%1» no es válida (%2, línea %3)")
-                     .arg(part_, what)
-                     .arg(lineAt(std::min<qsizetype>(p_ - data_.constData(), data_.size()))));
+    throwDamaged(QStringLiteral("la parte «%1» no es válida (%2, línea %3)").arg(part_, what).arg(line()));
+}
+
+void XmlScanner::push(QByteArrayView qname) {
+    names_.append(qname.data(), size_t(qname.size()));
+    stack_.push_back(qsizetype(names_.size()));
 }
 
 XmlScanner::Token XmlScanner::next() {
+    auto top = [this] {
+        const qsizetype from = stack_.size() > 1 ? stack_[stack_.size() - 2] : 0;
+        return QByteArrayView(names_.data() + from, stack_.back() - from);
+    };
+    auto pop = [this] {
+        stack_.pop_back();
+        names_.resize(size_t(stack_.empty() ? 0 : stack_.back()));
+        if (depth() < keepDepth_) keepDepth_ = 0;
+    };
     if (pendingEnd_) {
         pendingEnd_ = false;
-        name_ = localName(stack_.back());
-        stack_.pop_back();
+        name_ = localName(top());
+        pop();
         return token_ = EndElement;
     }
     for (;;) {
         if (p_ >= end_) {
+            if (more()) continue;
             if (!stack_.empty()) fail(QStringLiteral("incompleta"));
             return token_ = EndOfDocument;
         }
         if (*p_ != '<') {
             // character data up to the next tag
             const char* lt = static_cast<const char*>(std::memchr(p_, '<', size_t(end_ - p_)));
+            if (!lt && more()) continue;
             const char* stop = lt ? lt : end_;
             text_ = QByteArrayView(p_, stop - p_);
             p_ = stop;
@@ -87,13 +158,15 @@ XmlScanner::Token XmlScanner::next() {
             return token_ = Text;
         }
         const qsizetype left = end_ - p_;
+        if (left < 16 && more()) continue;
         if (left >= 2 && p_[1] == '/') {
             const char* gt = static_cast<const char*>(std::memchr(p_, '>', size_t(left)));
+            if (!gt && more()) continue;
             if (!gt) fail(QStringLiteral("incompleta"));
             const QByteArrayView qname = trimmed(QByteArrayView(p_ + 2, gt - p_ - 2));
-            if (stack_.empty() || stack_.back() != qname)
+            if (stack_.empty() || top() != qname)
                 fail(QStringLiteral("etiqueta de cierre «%1» inesperada").arg(QString::fromUtf8(qname)));
-            stack_.pop_back();
+            pop();
             name_ = localName(qname);
             p_ = gt + 1;
             return token_ = EndElement;
@@ -101,6 +174,7 @@ XmlScanner::Token XmlScanner::next() {
         if (left >= 2 && p_[1] == '?') {
             const QByteArrayView rest(p_, left);
             const qsizetype close = rest.indexOf("?>");
+            if (close < 0 && more()) continue;
             if (close < 0) fail(QStringLiteral("incompleta"));
             p_ += close + 2;
             continue;
@@ -109,12 +183,14 @@ XmlScanner::Token XmlScanner::next() {
             const QByteArrayView rest(p_, left);
             if (rest.startsWith("<!--")) {
                 const qsizetype close = rest.indexOf("-->", 4);
+                if (close < 0 && more()) continue;
                 if (close < 0) fail(QStringLiteral("incompleta"));
                 p_ += close + 3;
                 continue;
             }
             if (rest.startsWith("<![CDATA[")) {
                 const qsizetype close = rest.indexOf("]]>", 9);
+                if (close < 0 && more()) continue;
                 if (close < 0) fail(QStringLiteral("incompleta"));
                 if (stack_.empty()) fail(QStringLiteral("texto fuera del elemento raíz"));
                 text_ = rest.sliced(9, close - 9);
@@ -129,6 +205,7 @@ XmlScanner::Token XmlScanner::next() {
         const char* nameStart = q;
         while (q < end_ && !isSpace(*q) && *q != '>' && *q != '/')
             ++q;
+        if (q >= end_ && more()) continue;
         if (q == nameStart || q >= end_) fail(QStringLiteral("etiqueta no válida"));
         const QByteArrayView qname(nameStart, q - nameStart);
         const char* attrStart = q;
@@ -147,12 +224,13 @@ XmlScanner::Token XmlScanner::next() {
             }
             ++q;
         }
+        if (q >= end_ && more()) continue;
         if (q >= end_) fail(QStringLiteral("incompleta"));
         const bool selfClosing = q > attrStart && q[-1] == '/';
         attrs_ = QByteArrayView(attrStart, (selfClosing ? q - 1 : q) - attrStart);
         p_ = q + 1;
         if (int(stack_.size()) >= kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
-        stack_.push_back(qname);
+        push(qname);
         name_ = localName(qname);
         pendingEnd_ = selfClosing;
         return token_ = StartElement;
@@ -160,33 +238,48 @@ XmlScanner::Token XmlScanner::next() {
 }
 
 QByteArrayView XmlScanner::rawAttribute(QByteArrayView wanted) const {
+    QByteArrayView out;
+    rawAttributes(&wanted, &out, 1);
+    return out;
+}
+
+void XmlScanner::rawAttributes(const QByteArrayView* wanted, QByteArrayView* out, size_t n) const {
+    for (size_t i = 0; i < n; ++i)
+        out[i] = QByteArrayView();
+    size_t found = 0;
     const char* q = attrs_.data();
     const char* e = q + attrs_.size();
-    while (q < e) {
+    while (q < e && found < n) {
         while (q < e && isSpace(*q))
             ++q;
-        const char* n = q;
+        const char* name = q;
         while (q < e && *q != '=' && !isSpace(*q))
             ++q;
-        const QByteArrayView qname(n, q - n);
+        const QByteArrayView qname(name, q - name);
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || *q != '=') return {};
+        if (q >= e || *q != '=') return;
         ++q;
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || (*q != '"' && *q != '\'')) return {};
+        if (q >= e || (*q != '"' && *q != '\'')) return;
         const char quote = *q++;
         const char* v = q;
         while (q < e && *q != quote)
             ++q;
-        if (q >= e) return {};
+        if (q >= e) return;
         const QByteArrayView value(v, q - v);
         ++q;
-        if (!qname.startsWith("xmlns") && localName(qname) == wanted)
-            return value.isNull() ? QByteArrayView("", 0) : value;
+        if (qname.startsWith("xmlns")) continue;
+        const QByteArrayView local = localName(qname);
+        for (size_t i = 0; i < n; ++i) {
+            // the first of repeated attributes counts, as it always has
+            if (out[i].isNull() && local == wanted[i]) {
+                out[i] = value.isNull() ? QByteArrayView("", 0) : value;
+                ++found;
+            }
+        }
     }
-    return {};
 }
 
 QString XmlScanner::attribute(QByteArrayView name) const {

@@ -4,6 +4,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "ZipArchive.h"
+
+#include <string>
 #include <vector>
 
 namespace qd::wb {
@@ -13,11 +16,18 @@ namespace qd::wb {
 // strict as the readers need: tags must nest and match, nesting is bounded, a document type
 // declaration is refused, and only the five predefined entities and character references are
 // accepted. Element and attribute names are matched by local name (without namespace prefix).
+//
+// Given a zip entry stream, it holds only a window of the document: the views it hands out (name,
+// attributes, text) stay valid until the next call to next(), or until the end of the current
+// element after keepViewsUntilEnd().
 class XmlScanner {
 public:
     enum Token { StartElement, EndElement, Text, EndOfDocument };
 
     XmlScanner(const QByteArray& data, const QString& partName);
+    XmlScanner(ZipArchive::EntryStream& source, const QString& partName);
+    // Views handed out from now on stay valid until the current element ends.
+    void keepViewsUntilEnd() { keepDepth_ = depth(); }
 
     Token next();
     Token token() const { return token_; }
@@ -27,6 +37,10 @@ public:
     // Attribute of the current start element by local name; raw (entities not decoded). Null if absent.
     QByteArrayView rawAttribute(QByteArrayView localName) const;
     QString attribute(QByteArrayView localName) const; // decoded
+    // Several attributes in one pass: out[i] is rawAttribute(names[i]).
+    template <size_t N> void rawAttributes(const QByteArrayView (&names)[N], QByteArrayView (&out)[N]) const {
+        rawAttributes(names, out, N);
+    }
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
     QString text() const;                            // decoded
@@ -37,14 +51,25 @@ public:
     void skipElement();
 
     [[noreturn]] void fail(const QString& what) const;
+    // The line of the current position, from 1.
+    int line() const;
 
     static constexpr int kMaxDepth = 64;
 
 private:
     QString decode(QByteArrayView raw) const;
-    int lineAt(qsizetype pos) const;
+    void rawAttributes(const QByteArrayView* names, QByteArrayView* out, size_t n) const;
+    bool more(); // reads on from the source; false at its end
+    void push(QByteArrayView qname);
 
     QByteArray data_;
+    ZipArchive::EntryStream* source_ = nullptr;
+    bool sourceDone_ = false;
+    int keepDepth_ = 0;
+    std::vector<QByteArray> kept_;          // earlier windows that views may still point into
+    QByteArray spare_;                      // an earlier window to use again
+    mutable const char* counted_ = nullptr; // lines are counted up to here
+    mutable int lines_ = 0;
     QString part_;
     const char* p_;
     const char* end_;
@@ -54,7 +79,8 @@ private:
     QByteArrayView text_;
     bool textRefs_ = false;
     bool pendingEnd_ = false;
-    std::vector<QByteArrayView> stack_; // qualified names of the open elements
+    std::vector<qsizetype> stack_; // end of each open element's qualified name in names_
+    std::string names_;            // qualified names of the open elements, one after another
 };
 
 // Numbers in XML text, locale-independent.

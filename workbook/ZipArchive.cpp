@@ -5,6 +5,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace qd::wb {
 
 namespace {
@@ -111,7 +114,7 @@ bool ZipArchive::contains(const QString& name) const {
     return entries_.contains(key(name));
 }
 
-QByteArray ZipArchive::read(const QString& name) const {
+std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& name) const {
     auto it = entries_.constFind(key(name));
     if (it == entries_.constEnd()) throwDamaged(QStringLiteral("falta la parte «%1»").arg(name));
     const Entry& e = *it;
@@ -131,45 +134,113 @@ QByteArray ZipArchive::read(const QString& name) const {
     if (inflatedTotal_ + e.size > kMaxTotalBytes)
         throwTooLarge(QStringLiteral("el contenido descomprimido es demasiado grande"));
 
-    QByteArray out;
+    std::unique_ptr<EntryStream> s(new EntryStream);
+    s->name_ = name;
+    s->in_ = data_.constData() + dataAt;
+    s->inLeft_ = e.compressedSize;
+    s->size_ = e.size;
+    s->expectedCrc_ = e.crc;
+    s->crc_ = quint32(crc32(0L, Z_NULL, 0));
     if (e.method == 0) {
         if (e.compressedSize != e.size)
             throwDamaged(QStringLiteral("tamaños incoherentes en «%1»").arg(name));
-        out = data_.mid(dataAt, e.size);
     } else if (e.method == 8) {
-        out.resize(e.size);
-        z_stream zs{};
-        if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) throwDamaged(QStringLiteral("error interno de zlib"));
-        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data_.constData() + dataAt));
-        zs.avail_in = static_cast<uInt>(e.compressedSize);
-        zs.next_out = reinterpret_cast<Bytef*>(out.data());
-        zs.avail_out = static_cast<uInt>(e.size);
-        int rc = inflate(&zs, Z_FINISH);
-        qint64 produced = qint64(zs.total_out);
-        if ((rc == Z_BUF_ERROR || rc == Z_OK) && zs.avail_out == 0) {
-            // Output full but the stream goes on: the entry is bigger than the directory says.
-            unsigned char probe[1];
-            zs.next_out = probe;
-            zs.avail_out = 1;
-            rc = inflate(&zs, Z_FINISH);
-            inflateEnd(&zs);
-            if (rc != Z_STREAM_END || zs.total_out != quint64(e.size))
-                throwDamaged(QStringLiteral("«%1» es más largo de lo que declara el directorio").arg(name));
-        } else {
-            inflateEnd(&zs);
-            if (rc != Z_STREAM_END)
-                throwDamaged(QStringLiteral("los datos comprimidos de «%1» están dañados").arg(name));
-            if (produced != e.size)
-                throwDamaged(QStringLiteral("«%1» no tiene el tamaño que declara el directorio").arg(name));
+        auto* zs = new z_stream{};
+        if (inflateInit2(zs, -MAX_WBITS) != Z_OK) {
+            delete zs;
+            throwDamaged(QStringLiteral("error interno de zlib"));
         }
+        zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(s->in_));
+        s->zs_ = zs;
+        s->deflated_ = true;
     } else {
         throw ReadFailure{Error::Kind::Unsupported,
                           QStringLiteral("método de compresión %1 no admitido").arg(e.method)};
     }
     inflatedTotal_ += e.size;
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(out.constData()),
-                            static_cast<uInt>(out.size()));
-    if (crc != e.crc) throwDamaged(QStringLiteral("la suma de control de «%1» no coincide").arg(name));
+    return s;
+}
+
+ZipArchive::EntryStream::~EntryStream() {
+    if (zs_) {
+        inflateEnd(static_cast<z_stream*>(zs_));
+        delete static_cast<z_stream*>(zs_);
+    }
+}
+
+void ZipArchive::EntryStream::failDamaged(const QString& what) {
+    done_ = true;
+    throwDamaged(what.arg(name_));
+}
+
+qsizetype ZipArchive::EntryStream::read(char* out, qsizetype max) {
+    if (done_ || max <= 0) return 0;
+    qsizetype got = 0;
+    if (!deflated_) {
+        got = qsizetype(std::min<qint64>(max, inLeft_));
+        std::memcpy(out, in_, size_t(got));
+        in_ += got;
+        inLeft_ -= got;
+    } else {
+        auto* zs = static_cast<z_stream*>(zs_);
+        const qint64 room = std::min<qint64>(max, size_ - produced_);
+        if (room == 0) {
+            // Everything the directory announces has come: the stream must end here.
+            unsigned char probe[1];
+            zs->next_out = probe;
+            zs->avail_out = 1;
+            zs->avail_in = uInt(std::min<qint64>(inLeft_, 1 << 30));
+            const uInt before = zs->avail_in;
+            const int rc = inflate(zs, Z_FINISH);
+            inLeft_ -= before - zs->avail_in;
+            if (rc != Z_STREAM_END || zs->avail_out == 0)
+                failDamaged(QStringLiteral("«%1» es más largo de lo que declara el directorio"));
+        } else {
+            zs->next_out = reinterpret_cast<Bytef*>(out);
+            zs->avail_out = uInt(room);
+            int rc = Z_OK;
+            while (zs->avail_out > 0) {
+                zs->avail_in = uInt(std::min<qint64>(inLeft_, 1 << 30));
+                const uInt before = zs->avail_in;
+                rc = inflate(zs, Z_NO_FLUSH);
+                inLeft_ -= before - zs->avail_in;
+                if (rc == Z_STREAM_END) break;
+                if (rc != Z_OK || (zs->avail_in == 0 && inLeft_ == 0 && zs->avail_out > 0))
+                    failDamaged(QStringLiteral("los datos comprimidos de «%1» están dañados"));
+            }
+            got = qsizetype(room - zs->avail_out);
+            if (rc == Z_STREAM_END && produced_ + got != size_)
+                failDamaged(QStringLiteral("«%1» no tiene el tamaño que declara el directorio"));
+            if (rc == Z_STREAM_END) size_ = produced_ + got; // nothing more may come
+        }
+    }
+    crc_ = quint32(crc32(crc_, reinterpret_cast<const Bytef*>(out), uInt(got)));
+    produced_ += got;
+    if (got == 0) {
+        done_ = true;
+        if (crc_ != expectedCrc_)
+            throwDamaged(QStringLiteral("la suma de control de «%1» no coincide").arg(name_));
+    }
+    return got;
+}
+
+void ZipArchive::EntryStream::finish() {
+    char buf[65536];
+    while (read(buf, sizeof buf) > 0) {
+    }
+}
+
+QByteArray ZipArchive::read(const QString& name) const {
+    const std::unique_ptr<EntryStream> s = openStream(name);
+    QByteArray out;
+    out.resize(s->size_);
+    qsizetype at = 0;
+    while (at < out.size()) {
+        const qsizetype got = s->read(out.data() + at, out.size() - at);
+        if (got == 0) break;
+        at += got;
+    }
+    s->finish();
     return out;
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace qd::wb {
 
 // A zip archive held in memory (the container of .xlsx and .ods). The central directory is parsed
@@ -18,6 +20,38 @@ public:
     bool contains(const QString& name) const;
     QByteArray read(const QString& name) const; // throws ReadFailure; missing entry is damage
     QStringList names() const { return order_; }
+
+    // One entry inflated piece by piece, so that a large part never has to be held whole. The
+    // checks are those of read(): caps when opened; size and CRC once the end is reached, where a
+    // fault throws the same ReadFailure read() would. The archive must outlive the stream.
+    class EntryStream {
+    public:
+        ~EntryStream();
+        EntryStream(const EntryStream&) = delete;
+        EntryStream& operator=(const EntryStream&) = delete;
+
+        // Up to `max` more bytes into `out`; 0 only at the end, after the checks.
+        qsizetype read(char* out, qsizetype max);
+        // Reads to the end, making the checks (so that a damaged entry is reported as such even
+        // when its reader stopped early on what the damage produced).
+        void finish();
+
+    private:
+        friend class ZipArchive;
+        EntryStream() = default;
+        [[noreturn]] void failDamaged(const QString& what);
+        QString name_;
+        const char* in_ = nullptr; // stored entries: the bytes themselves
+        qint64 inLeft_ = 0;
+        qint64 size_ = 0;
+        qint64 produced_ = 0;
+        quint32 crc_ = 0;
+        quint32 expectedCrc_ = 0;
+        bool deflated_ = false;
+        bool done_ = false;
+        void* zs_ = nullptr; // z_stream
+    };
+    std::unique_ptr<EntryStream> openStream(const QString& name) const; // throws ReadFailure
 
     static constexpr qint64 kMaxEntryBytes = qint64(768) << 20;
     static constexpr qint64 kMaxTotalBytes = qint64(1536) << 20;

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Writes an articles workbook of N rows x 15 columns (text with accents and numbers) as .xlsx, and
-as .csv for the spreadsheet program to turn into .xls (run.sh does that).
+the first 65,535 of those rows as .xls (BIFF8 in a compound file, the format's full height with the
+header row) and as .csv.
   generate.py ROWS OUTDIR"""
 import os
 import random
+import struct
 import sys
 import zipfile
 from xml.sax.saxutils import escape
@@ -81,8 +83,88 @@ def write_csv(path, n):
             f.write(','.join('"%s"' % v.replace('"', '""') if isinstance(v, str) else repr(v) for v in values) + '\r\n')
 
 
+def record(kind, data):
+    return struct.pack('<HH', kind, len(data)) + data
+
+
+def biff_string(s, length_bytes):
+    """An XLUnicodeString (2-byte count) or ShortXLUnicodeString (1-byte count)."""
+    head = struct.pack('<H' if length_bytes == 2 else '<B', len(s))
+    try:
+        return head + b'\x00' + s.encode('latin-1')
+    except UnicodeEncodeError:
+        return head + b'\x01' + s.encode('utf-16-le')
+
+
+def sst_records(strings):
+    """The SST record and its CONTINUE records, no string split between two records."""
+    out, body, first = [], struct.pack('<II', len(strings), len(strings)), True
+    for s in strings:
+        piece = biff_string(s, 2)
+        if len(body) + len(piece) > 8224:
+            out.append(record(0x00FC if first else 0x003C, body))
+            body, first = b'', False
+        body += piece
+    out.append(record(0x00FC if first else 0x003C, body))
+    return b''.join(out)
+
+
+def workbook_stream(table):
+    strings, index = [], {}
+    cells = []
+    for r, values in enumerate(table):
+        for c, v in enumerate(values):
+            if isinstance(v, str):
+                if v not in index:
+                    index[v] = len(strings)
+                    strings.append(v)
+                cells.append(record(0x00FD, struct.pack('<HHHI', r, c, 15, index[v])))
+            else:
+                cells.append(record(0x0203, struct.pack('<HHHd', r, c, 15, float(v))))
+    bof = lambda kind: record(0x0809, struct.pack('<HHHHII', 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
+    xfs = b''.join(record(0x00E0, struct.pack('<HHH', 0, 0, 0xFFF5 if i < 15 else 1) + bytes(14)) for i in range(16))
+    name = 'Articulos'
+    sheet_head = lambda offset: record(0x0085, struct.pack('<IBB', offset, 0, 0) + biff_string(name, 1))
+    tail = xfs + sst_records(strings) + record(0x000A, b'')
+    globals_size = len(bof(5)) + len(sheet_head(0)) + len(tail)
+    globals_ = bof(5) + sheet_head(globals_size) + tail
+    dims = record(0x0200, struct.pack('<IIHHH', 0, len(table), 0, 15, 0))
+    return globals_ + bof(0x10) + dims + b''.join(cells) + record(0x000A, b'')
+
+
+def compound_file(stream):
+    """A version 4 compound file (4,096-byte sectors) holding one stream named Workbook."""
+    ss, end, free, fat_mark, none = 4096, 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD, 0xFFFFFFFF
+    stream += bytes(-len(stream) % ss)
+    n = len(stream) // ss
+    k = 1
+    while n + 1 + k > k * (ss // 4):
+        k += 1
+    assert k <= 109
+    fat = list(range(1, n)) + [end] + [end] + [fat_mark] * k
+    fat += [free] * (k * (ss // 4) - len(fat))
+    header = b'\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1' + bytes(16) + struct.pack(
+        '<HHHHH6xIIIIIIIII', 0x3E, 4, 0xFFFE, 12, 6, 1, k, n, 0, 4096, end, 0, end, 0)
+    header += b''.join(struct.pack('<I', n + 1 + i) for i in range(k)) + b'\xFF' * 4 * (109 - k)
+    header += bytes(ss - len(header))
+
+    def entry(name, kind, child, start, size):
+        raw = (name + '\0').encode('utf-16-le') if name else b''
+        return (raw + bytes(64 - len(raw)) + struct.pack('<HBBIII', len(raw), kind, 1, none, none, child)
+                + bytes(16 + 4 + 16) + struct.pack('<IQ', start, size))
+    directory = entry('Root Entry', 5, 1, end, 0) + entry('Workbook', 2, none, 0, len(stream))
+    directory += b''.join(entry('', 0, none, 0, 0) for _ in range(ss // 128 - 2))
+    return header + stream + directory + b''.join(struct.pack('<I', v) for v in fat)
+
+
+def write_xls(path, n):
+    with open(path, 'wb') as f:
+        f.write(compound_file(workbook_stream([HEADERS] + list(rows(n)))))
+
+
 if __name__ == '__main__':
     n, outdir = int(sys.argv[1]), sys.argv[2]
     os.makedirs(outdir, exist_ok=True)
     write_xlsx(os.path.join(outdir, 'articulos_%d.xlsx' % n), n)
     write_csv(os.path.join(outdir, 'articulos_%d.csv' % min(n, 65535)), min(n, 65535))
+    write_xls(os.path.join(outdir, 'articulos_%d.xls' % min(n, 65535)), min(n, 65535))

@@ -1,5 +1,6 @@
 // TkvRxMemoryData, the staging table.
 #include <QSignalSpy>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "TkvRxMemoryData.h"
@@ -163,4 +164,48 @@ TEST(MemoryData, WalkSortAndGridAccess) {
     t.del();
     EXPECT_EQ(t.recordCount(), 3);
     EXPECT_EQ(t.value("CODIGO").toString(), "beta");
+}
+
+TEST(MemoryData, AMillionRecordsKeepEveryTypeAndNull) {
+    constexpr int kRows = 1000000;
+    TkvRxMemoryData t;
+    t.addField({"CODIGO", FT::String, 12});
+    t.addField({"UNIDADES", FT::Integer});
+    t.addField({"PRECIO", FT::Currency});
+    t.addField({"FECHA", FT::DateTime});
+    t.addField({"ACTIVO", FT::Boolean});
+    t.open();
+    const QDateTime base(QDate(2024, 1, 1), QTime(8, 30));
+    for (int r = 0; r < kRows; ++r) {
+        t.append();
+        t.setValue(0, QStringLiteral("A%1").arg(r, 7, 10, QLatin1Char('0')));
+        t.setValue(1, r % 5 ? QVariant(r - 500000) : QVariant());
+        t.setValue(2, r * 0.01);
+        if (r % 7) t.setValue(3, base.addSecs(r));
+        t.setValue(4, r % 2 == 0);
+        t.post();
+    }
+    ASSERT_EQ(t.recordCount(), kRows);
+    for (const int r : {0, 1, 6, 7, 499999, 999999}) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(t.valueAt(r, 0), QVariant(QStringLiteral("A%1").arg(r, 7, 10, QLatin1Char('0'))));
+        EXPECT_EQ(t.valueAt(r, 1), r % 5 ? QVariant(r - 500000) : QVariant());
+        EXPECT_EQ(t.valueAt(r, 1).typeId(), r % 5 ? QMetaType::Int : QMetaType::UnknownType);
+        EXPECT_EQ(t.valueAt(r, 2).toDouble(), std::round(r * 0.01 * 10000.0) / 10000.0);
+        EXPECT_EQ(t.valueAt(r, 3), r % 7 ? QVariant(base.addSecs(r)) : QVariant());
+        EXPECT_EQ(t.valueAt(r, 4), QVariant(r % 2 == 0));
+    }
+    // an edit stores what was set and keeps the other fields
+    t.setRecNo(8);
+    t.edit();
+    t.setValue("UNIDADES", 42);
+    t.post();
+    EXPECT_EQ(t.valueAt(7, 1), QVariant(42));
+    EXPECT_EQ(t.valueAt(7, 0), QVariant(QStringLiteral("A0000007")));
+    // sorting by a date puts the nulls first
+    t.sort({"FECHA", "CODIGO"});
+    EXPECT_EQ(t.valueAt(0, 0), QVariant(QStringLiteral("A0000000")));
+    EXPECT_EQ(t.valueAt(1, 0), QVariant(QStringLiteral("A0000007")));
+    EXPECT_EQ(t.valueAt(kRows / 7 + 1, 3), QVariant(base.addSecs(1)));
+    EXPECT_EQ(t.valueAt(kRows - 1, 0), QVariant(QStringLiteral("A0999998"))); // 999999 has no date
 }

@@ -40,24 +40,23 @@ int main(int argc, char** argv) {
     }
     try {
         const auto wb = qd::wb::Workbook::open(path);
-        QString out;
+        // written as it is made: a sheet of a million rows is never held as text
         if (all) {
-            out += QStringLiteral("activeSheet\t%1\n").arg(wb->activeSheetIndex() + 1);
+            std::printf("activeSheet\t%d\n", wb->activeSheetIndex() + 1);
             for (int i = 0; i < wb->sheetCount(); ++i) {
-                if (i) out += QLatin1Char('\n');
-                out += qd::wb::SheetDump::dump(wb->sheet(i));
+                if (i) std::fputc('\n', stdout);
+                qd::wb::SheetDump::write(wb->sheet(i), stdout);
             }
         } else if (sheetIndex >= 0) {
             if (sheetIndex >= wb->sheetCount()) {
                 std::fprintf(stderr, "El libro sólo tiene %d hojas.\n", wb->sheetCount());
                 return 2;
             }
-            out = qd::wb::SheetDump::dump(wb->sheet(sheetIndex));
+            qd::wb::SheetDump::write(wb->sheet(sheetIndex), stdout);
         } else {
-            out = qd::wb::SheetDump::dump(wb->activeSheet());
+            qd::wb::SheetDump::write(wb->activeSheet(), stdout);
         }
-        const QByteArray utf8 = out.toUtf8();
-        std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+        std::fflush(stdout);
         return 0;
     } catch (const qd::wb::Error& e) {
         std::fprintf(stderr, "%s\n", e.message().toUtf8().constData());
