@@ -10,7 +10,11 @@
 //       with. The workbook is read and its codes resolved before the clock starts. TARIFA and
 //       ALMACEN are codes of the company group 1.
 //
-// Both print one line "<what> <rows> rows <seconds> s <rows/s> rows/s".
+//   bench_articulos cargar BD LIBRO
+//       The article load as the importer runs it (open, read, stage with the code lookups) for
+//       create + update + PVP + stock, without the write.
+//
+// Each prints one line "<what> <rows> rows <seconds> s <rows/s> rows/s".
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "TDatos.h"
 #include "Workbook.h"
 
 namespace {
@@ -178,6 +183,21 @@ int leer(const QString& libro) {
     const int filas = hoja.lastRow() - 1;
     std::printf("leer %d rows %.3f s %.0f rows/s (%lld)\n", filas, s, filas / s,
                 static_cast<long long>(suma));
+    return 0;
+}
+
+int cargar(const QString& bd, const QString& libro) {
+    TDatos d;
+    d.Iniciar(1, 1, bd, 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
+              QStringLiteral("ART"), 0, 0);
+    if (!d.Conectar()) throw std::runtime_error("no se pudo conectar con la base de datos");
+    qd::OpcionesArticulos o = qd::OpcionesArticulos::desdeModos(true, true, true, true);
+    o.OpcionBusqueda = true;
+    QElapsedTimer t;
+    t.start();
+    const int filas = d.cargarArticulos(libro, o);
+    const double s = t.nsecsElapsed() / 1e9;
+    std::printf("cargar %d rows %.3f s %.0f rows/s\n", filas, s, filas / s);
     return 0;
 }
 
@@ -338,11 +358,13 @@ int main(int argc, char** argv) {
     const QStringList a = app.arguments();
     try {
         if (a.size() == 3 && a[1] == QLatin1String("leer")) return leer(a[2]);
+        if (a.size() == 4 && a[1] == QLatin1String("cargar")) return cargar(a[2], a[3]);
         if (a.size() == 6 && a[1] == QLatin1String("suelo")) return suelo(a[2], a[3], a[4], a[5]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_articulos: %s\n", e.what());
         return 2;
     }
-    std::fprintf(stderr, "uso: bench_articulos leer LIBRO | suelo BD LIBRO TARIFA ALMACEN\n");
+    std::fprintf(stderr,
+                 "uso: bench_articulos leer LIBRO | cargar BD LIBRO | suelo BD LIBRO TARIFA ALMACEN\n");
     return 2;
 }
