@@ -44,6 +44,10 @@ void imprimirDiferencias(TDatos& d) {
 
 Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     qd::OpcionesVerificarReferencias o;
+    // Every step commits as it goes (the work list is persistent): a dry run cannot be offered.
+    if (p.isSet(QStringLiteral("simular")))
+        throw ErrorOpciones(QStringLiteral("--simular no se aplica a verificar-referencias: sin --actualizar "
+                                           "solo se escribe la tabla de verificación"));
     if (!p.isSet(QStringLiteral("proveedor")))
         throw ErrorOpciones(QStringLiteral("indique el proveedor: --proveedor CODIGO"));
     o.CodigoProveedor = p.value(QStringLiteral("proveedor"));

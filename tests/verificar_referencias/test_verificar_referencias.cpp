@@ -237,6 +237,13 @@ TEST(VerificarReferencias, InformeDeQdimportMuestraLasMismasDiferencias) {
     EXPECT_TRUE(informe.referencia(informe.b).isNull());
     EXPECT_EQ(informe.ficha(informe.a).value(0).toString(), QStringLiteral("HA-1"));
 
+    {
+        // Every step commits: a dry run is refused before anything is read.
+        QProcess p;
+        p.start(QStringLiteral(QD_QDIMPORT), base + QStringList{QStringLiteral("--simular"), informe.libro});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 2);
+    }
     correr({QStringLiteral("--actualizar"), QStringLiteral("--referencia-proveedor"),
             QStringLiteral("--referencia-habitual")});
     EXPECT_EQ(informe.referencia(informe.b).toString(), QStringLiteral("HB-2"));
