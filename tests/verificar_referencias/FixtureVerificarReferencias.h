@@ -99,7 +99,7 @@ struct Fixture {
         f.open(QIODevice::WriteOnly);
         f.write("REF;EAN;NOMBRE\n"
                 "PXC-1;8400000000099;Nombre A excel\n"
-                "hb-2;;" +
+                "hb-2;8400000000022;" +
                 QByteArray(60, 'b') +
                 "\n"
                 "PXC-3;;Nombre C\n"

@@ -85,7 +85,8 @@ TEST(VerificarReferencias, PasoExcelMarcaEncontradasVerificadasYDiferentes) {
         // Prefix PX taken off; same reference, other EAN than the record's format: differs.
         {fx.a, true, QStringLiteral("C-1"), QStringLiteral("C-1"), QStringLiteral("8400000000099"), 14, true},
         // Found through the card's reference (any case); the empty reference takes the workbook's.
-        {fx.b, true, QStringLiteral("HB-2"), QStringLiteral("HB-2"), QString(), 50, false},
+        {fx.b, true, QStringLiteral("HB-2"), QStringLiteral("HB-2"), QStringLiteral("8400000000022"), 50,
+         false},
         // Found whatever the case; the stored reference is shown as differing.
         {fx.c, true, QStringLiteral("c-3"), QStringLiteral("C-3"), QString(), 8, true},
         {fx.e, false, QStringLiteral("E-5"), QString(), QString(), 0, false},
@@ -178,6 +179,18 @@ TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
     cx.d.Abrir_Referencias_A_Verificar(todos);
     EXPECT_EQ(cx.d.actualizarReferenciasVerificadas(todos).Actualizados, 2);
     EXPECT_EQ(fx.referencia(fx.b).toString(), QStringLiteral("HB-2"));
+    {
+        // B had no format: one is made from the workbook's EAN and linked to its record.
+        auto c = fx.db.attach();
+        EXPECT_EQ(consultar(*c, QStringLiteral("SELECT F.CODIGO, F.SIGLAFORMATO, F.ARTICULO FROM "
+                                               "ARTICULOSPROVEEDORES AP JOIN FORMATOS F ON F.IDFORMATOS = "
+                                               "AP.ID_FORMATO WHERE AP.ARTICULO = %1 AND AP.EMPRESA = 1 AND "
+                                               "AP.PROVEEDOR = %2")
+                                    .arg(fx.b)
+                                    .arg(fx.proveedor))
+                      .value(0),
+                  (QVariantList{QStringLiteral("8400000000022"), QStringLiteral("Und"), fx.b}));
+    }
     // E, verified by hand, has no workbook name: the card keeps its own.
     EXPECT_EQ(fx.ficha(fx.e), (QVariantList{QStringLiteral("E-5"), QStringLiteral("ORIGINAL %1").arg(fx.e)}));
     // C, cleared by hand, is left as it was.
