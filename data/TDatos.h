@@ -567,6 +567,9 @@ public:
     // A shown row (0-based) whose stored and workbook values differ: format code and workbook EAN,
     // or stored and workbook reference, both present and not equal.
     bool Referencia_Difiere(int fila) const;
+    // The statements of the window's family and brand lookups, one text per line.
+    static QStringList lineasBusquedaFamilia();
+    static QStringList lineasBusquedaMarca();
 
 private:
     struct CargaHoja {

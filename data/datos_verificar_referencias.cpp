@@ -476,3 +476,13 @@ bool TDatos::Referencia_Difiere(int fila) const {
     return difieren(t("CODIGOFORMATO"), t("EXCEL_CODIGOEAN")) ||
            difieren(t("EXCEL_REFERENCIA_PROVEEDOR"), t("REFERENCIA_PROVEEDOR"));
 }
+
+QStringList TDatos::lineasBusquedaFamilia() {
+    return {QStringLiteral("SELECT CODIGO,"), QStringLiteral("NOMBRE,"),
+            QStringLiteral("IDFAMILIASARTICULOS"), QStringLiteral("FROM FAMILIASARTICULOS")};
+}
+
+QStringList TDatos::lineasBusquedaMarca() {
+    return {QStringLiteral("SELECT CODIGO,"), QStringLiteral("NOMBRE,"), QStringLiteral("IDMARCAS"),
+            QStringLiteral("FROM MARCAS")};
+}

@@ -51,10 +51,9 @@ TFormVerificarReferenciasProveedor::TFormVerificarReferenciasProveedor(TDatos& d
         capaAmbito->addWidget(ambitos_[n], n, 0);
     }
     ambitos_[0]->setChecked(true);
-    familia_ = nuevoLookup("kvDBEditLookupFamilia", QStringLiteral("FAMILIASARTICULOS"),
-                           QStringLiteral("IDFAMILIASARTICULOS"), QStringLiteral("Familias"));
-    marca_ = nuevoLookup("kvDBEditLookupMarca", QStringLiteral("MARCAS"), QStringLiteral("IDMARCAS"),
-                         QStringLiteral("Marcas"));
+    familia_ =
+        nuevoLookup("kvDBEditLookupFamilia", TDatos::lineasBusquedaFamilia(), QStringLiteral("Familias"));
+    marca_ = nuevoLookup("kvDBEditLookupMarca", TDatos::lineasBusquedaMarca(), QStringLiteral("Marcas"));
     familia_->OnConfirmarCambios = [this](TkvDBEditLookup& lk) {
         IdFamilia = lk.DataSetResultado().value(QStringLiteral("IDFAMILIASARTICULOS")).toInt();
     };
@@ -196,13 +195,13 @@ QCheckBox* TFormVerificarReferenciasProveedor::casilla(const char* nombre, const
     return c;
 }
 
-TkvDBEditLookup* TFormVerificarReferenciasProveedor::nuevoLookup(const char* nombre, const QString& tabla,
-                                                                 const QString& id, const QString& titulo) {
+TkvDBEditLookup* TFormVerificarReferenciasProveedor::nuevoLookup(const char* nombre,
+                                                                 const QStringList& lineas,
+                                                                 const QString& titulo) {
     auto* l = new TkvDBEditLookup;
     l->setObjectName(QString::fromLatin1(nombre));
     l->setDataBase(&datos_.IBDatabase, &datos_.IBTransaction1);
-    l->setSQL(
-        {QStringLiteral("SELECT CODIGO,"), QStringLiteral("NOMBRE,"), id, QStringLiteral("FROM ") + tabla});
+    l->setSQL(lineas);
     l->setOpcionesBusqueda(TkvDBEditLookup::TOpciones(TkvDBEditLookup::Filtrar_por_Grupo_de_Empresas));
     l->FormatoCampos = {QStringLiteral("CODIGO@10@Código"), QStringLiteral("NOMBRE@40@Nombre")};
     l->Caption_Ventana = titulo;

@@ -65,8 +65,7 @@ protected:
 private:
     QPushButton* boton(const char* nombre, const QString& texto, const QString& ayuda = {});
     QCheckBox* casilla(const char* nombre, const QString& texto);
-    TkvDBEditLookup* nuevoLookup(const char* nombre, const QString& tabla, const QString& id,
-                                 const QString& titulo);
+    TkvDBEditLookup* nuevoLookup(const char* nombre, const QStringList& lineas, const QString& titulo);
     void ponerAmbito();
     void mostrarCuenta();
     void abrir();
