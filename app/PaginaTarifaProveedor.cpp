@@ -17,6 +17,7 @@
 
 #include "TDatos.h"
 #include "TFormCrearEnlaceEntreColumnas.h"
+#include "TFormVerificarReferenciasProveedor.h"
 #include "TJvFilenameEdit.h"
 #include "TkvDBEditLookup.h"
 #include "TkvDBGrid.h"
@@ -307,6 +308,9 @@ PaginaTarifaProveedor::PaginaTarifaProveedor(TDatos& datos, QString& nombreFiche
     filaCarga->addWidget(registros_);
     filaCarga->addStretch(1);
     filaCarga->addWidget(espacios_);
+    verificar_ = new QPushButton(QStringLiteral("Verificar referencias del Proveedor"));
+    verificar_->setObjectName(QStringLiteral("SpeedButton8"));
+    filaCarga->addWidget(verificar_);
     capa->addLayout(filaCarga);
 
     // 6: what the confirmation writes besides the supplier record.
@@ -361,6 +365,7 @@ PaginaTarifaProveedor::PaginaTarifaProveedor(TDatos& datos, QString& nombreFiche
     connect(enlazar_, &QPushButton::clicked, this, [this] { pulsarEnlazar(); });
     connect(cargar_, &QPushButton::clicked, this, [this] { pulsarCargar(); });
     connect(espacios_, &QPushButton::clicked, this, [this] { pulsarEliminarEspacios(); });
+    connect(verificar_, &QPushButton::clicked, this, [this] { pulsarVerificarReferencias(); });
     // Another workbook, or another title row, asks for the links again.
     connect(selector(), &TJvFilenameEdit::ficheroElegido, this, [this](const QString& ruta) {
         if (ruta != ficheroEnlazado_) ficheroElegido();
@@ -512,6 +517,37 @@ void PaginaTarifaProveedor::pulsarEliminarEspacios() {
     } catch (const std::exception& e) {
         mostrarError(e);
     }
+}
+
+void PaginaTarifaProveedor::pulsarVerificarReferencias() {
+    if (ocupado()) return;
+    if (idProveedor_ <= 0) {
+        datos().canal().message(qd::MessageKind::Warning,
+                                QStringLiteral("Debe indicarse el Proveedor a Importar los nuevos Precios."));
+        return;
+    }
+    const qd::OpcionesTarifaProveedor o = opciones();
+    TFormVerificarReferenciasProveedor::Origen origen;
+    origen.IdProveedor = idProveedor_;
+    origen.CodigoProveedor = codigoProveedor_;
+    origen.NombreProveedor = nombreProveedor_;
+    origen.ambito = o.ambito;
+    origen.IdFamilia = idFamilia_;
+    origen.IdMarca = idMarca_;
+    origen.textoFamilia = familia_->text();
+    origen.textoMarca = marca_->text();
+    // The workbook counts only once its columns are linked.
+    if (!enlaces_.isEmpty()) {
+        origen.fichero = ficheroEnlazado_;
+        origen.FilaTitulos = fila_->value();
+        origen.Enlaces = enlaces_;
+    }
+    TFormVerificarReferenciasProveedor ventana(datos(), this);
+    ventana.ponerOrigen(origen);
+    if (mostrarVerificacion)
+        mostrarVerificacion(ventana);
+    else
+        ventana.exec();
 }
 
 bool PaginaTarifaProveedor::antesDeCargar() {

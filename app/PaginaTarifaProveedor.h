@@ -22,6 +22,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class TkvDBEditLookup;
+class TFormVerificarReferenciasProveedor;
 
 class PaginaTarifaProveedor : public PaginaImportacion {
     Q_OBJECT
@@ -37,6 +38,11 @@ public:
     void pulsarEnlazar();
     // "Eliminar Espacios en las Referencias Proveedor".
     void pulsarEliminarEspacios();
+    // "Verificar referencias del Proveedor": the verification window for the chosen supplier, its
+    // scope and the linked workbook, shown modally and destroyed when it closes.
+    void pulsarVerificarReferencias();
+    // Shows the verification window (modally). Tests replace it.
+    std::function<void(TFormVerificarReferenciasProveedor& ventana)> mostrarVerificacion;
     // Opens the linking window over the titles and returns the links accepted (empty when the
     // window was left). Tests replace it.
     std::function<QStringList(const QStringList& titulos)> elegirEnlaces;
@@ -49,6 +55,7 @@ public:
     QPushButton* botonEnlazar() const { return enlazar_; }
     QPushButton* botonCargar() const { return cargar_; }
     QPushButton* botonEliminarEspacios() const { return espacios_; }
+    QPushButton* botonVerificar() const { return verificar_; }
     QRadioButton* ambito(int n) const { return ambitos_[n]; } // Todos, Familia, Marca
     QCheckBox* casillaAplicarDtos() const { return aplicarDtos_; }
     QLineEdit* dto(int n) const { return dtos_[n]; }
@@ -98,6 +105,7 @@ private:
     QPushButton* enlazar_ = nullptr;
     QPushButton* cargar_ = nullptr;
     QPushButton* espacios_ = nullptr;
+    QPushButton* verificar_ = nullptr;
     QRadioButton* ambitos_[3] = {};
     QCheckBox* aplicarDtos_ = nullptr;
     QLabel* etiquetasDto_[3] = {};

@@ -5,7 +5,6 @@
 #include "GuiChannel.h"
 #include "TDatos.h"
 #include "TFormPrincipalExcell.h"
-#include "TFormVerificarReferenciasProveedor.h"
 #include "TerminacionOrdenada.h"
 #include "Traducciones.h"
 
@@ -24,7 +23,6 @@ int main(int argc, char* argv[]) {
     terminacion.setVentana(&ventana);
     // A signal during the start-up ends the module before the window is shown.
     if (ventana.terminarAplicacion() || terminacion.pedida()) return 0;
-    TFormVerificarReferenciasProveedor verificar(datos, &ventana);
     ventana.show();
     return QApplication::exec();
 }

@@ -13,10 +13,20 @@ TipoImportacion tipoTarifas();
 TipoImportacion tipoDLR();
 TipoImportacion tipoLineas();
 TipoImportacion tipoTarifaProveedor();
+TipoImportacion tipoVerificarReferencias();
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(), tipoClientes(), tipoDirecciones(), tipoContactos(), tipoProveedores(),
-            tipoBancos(),    tipoTarifas(),  tipoDLR(),         tipoLineas(),    tipoTarifaProveedor()};
+    return {tipoArticulos(),
+            tipoClientes(),
+            tipoDirecciones(),
+            tipoContactos(),
+            tipoProveedores(),
+            tipoBancos(),
+            tipoTarifas(),
+            tipoDLR(),
+            tipoLineas(),
+            tipoTarifaProveedor(),
+            tipoVerificarReferencias()};
 }
 
 } // namespace qd::cli

@@ -135,15 +135,6 @@ QVariant idPositivo(const Statement& s, const QString& columna) {
     return v >= 1 ? QVariant(v) : QVariant();
 }
 
-// The reference as it is looked up: upper case, without blanks at its ends and without the prefix
-// at its start.
-QString claveReferencia(const QString& referencia, const QString& prefijo) {
-    QString r = referencia.trimmed().toUpper();
-    const QString p = prefijo.trimmed().toUpper();
-    if (!p.isEmpty() && r.startsWith(p)) r = r.mid(p.size()).trimmed();
-    return r;
-}
-
 } // namespace
 
 QStringList qd::OpcionesTarifaProveedor::camposEnlazables() {
@@ -163,6 +154,13 @@ double qd::OpcionesTarifaProveedor::leerDescuento(const QString& texto) {
     bool ok = false;
     const double v = QLocale::c().toDouble(t, &ok);
     return ok ? v : 0.0;
+}
+
+QString TDatos::Clave_Referencia_Proveedor(const QString& referencia, const QString& prefijo) {
+    QString r = referencia.trimmed().toUpper();
+    const QString p = prefijo.trimmed().toUpper();
+    if (!p.isEmpty() && r.startsWith(p)) r = r.mid(p.size()).trimmed();
+    return r;
 }
 
 double TDatos::Redondear(double valor, int decimales) {
@@ -246,6 +244,42 @@ QStringList TDatos::Titulos_Tarifa_Proveedor(int filaTitulos) const {
     return titulos;
 }
 
+TDatos::ColumnasEnlazadas TDatos::Columnas_Enlazadas(int filaTitulos, const QStringList& enlaces) const {
+    const qd::wb::Sheet& hoja = hojaExcel();
+    const int T = filaTitulos;
+    ColumnasEnlazadas r;
+    // The titles: contiguous from the first of columns 1 to 3 that holds one.
+    r.inicial = 1;
+    while (r.inicial <= 3 && hoja.text(T, r.inicial).trimmed().isEmpty())
+        ++r.inicial;
+    if (r.inicial > 3)
+        throw qd::ErrorImportacion(
+            QStringLiteral("La fila %1 no tiene títulos en sus columnas A, B o C.").arg(T));
+    QHash<QString, int> columnaDe; // title → first column with that title
+    for (int c = r.inicial; c <= Ultima_Columna_Excel(); ++c) {
+        const QString titulo = hoja.text(T, c).trimmed().toUpper();
+        if (titulo.isEmpty()) break;
+        r.cabeceras << titulo;
+        if (!columnaDe.contains(titulo)) columnaDe.insert(titulo, c);
+    }
+
+    // Each link names a title of the row exactly and a linkable field.
+    const QStringList enlazables = OpcionesTarifaProveedor::camposEnlazables();
+    for (const QString& enlace : enlaces) {
+        const int sep = enlace.indexOf(kSeparadorEnlace);
+        const QString titulo = (sep < 0 ? QString() : enlace.left(sep)).trimmed().toUpper();
+        const QString campo =
+            (sep < 0 ? QString() : enlace.mid(sep + kSeparadorEnlace.size())).trimmed().toUpper();
+        if (sep < 0 || !enlazables.contains(campo))
+            throw qd::ErrorImportacion(QStringLiteral("Enlace no válido: «%1».").arg(enlace));
+        if (!columnaDe.contains(titulo))
+            throw qd::ErrorImportacion(
+                QStringLiteral("La columna «%1» no está en la fila de títulos %2.").arg(titulo).arg(T));
+        r.columnas << qMakePair(columnaDe.value(titulo), campo);
+    }
+    return r;
+}
+
 int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaProveedor& o) {
     Exigir_Conexion();
     if (o.IdProveedor <= 0)
@@ -263,38 +297,12 @@ int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaPr
     const qd::wb::Sheet& hoja = hojaExcel();
     const int T = o.FilaTitulos;
 
-    // The titles: contiguous from the first of columns 1 to 3 that holds one.
-    int inicial = 1;
-    while (inicial <= 3 && hoja.text(T, inicial).trimmed().isEmpty())
-        ++inicial;
-    if (inicial > 3)
-        throw qd::ErrorImportacion(
-            QStringLiteral("La fila %1 no tiene títulos en sus columnas A, B o C.").arg(T));
     CargaHoja& carga = cargas_[&t];
     carga = CargaHoja{};
-    QHash<QString, int> columnaDe; // title → first column with that title
-    for (int c = inicial; c <= Ultima_Columna_Excel(); ++c) {
-        const QString titulo = hoja.text(T, c).trimmed().toUpper();
-        if (titulo.isEmpty()) break;
-        carga.cabeceras << titulo;
-        if (!columnaDe.contains(titulo)) columnaDe.insert(titulo, c);
-    }
-
-    // Each link names a title of the row exactly and a linkable field.
-    const QStringList enlazables = OpcionesTarifaProveedor::camposEnlazables();
-    QList<QPair<int, QString>> columnas; // column → field
-    for (const QString& enlace : o.Enlaces) {
-        const int sep = enlace.indexOf(kSeparadorEnlace);
-        const QString titulo = (sep < 0 ? QString() : enlace.left(sep)).trimmed().toUpper();
-        const QString campo =
-            (sep < 0 ? QString() : enlace.mid(sep + kSeparadorEnlace.size())).trimmed().toUpper();
-        if (sep < 0 || !enlazables.contains(campo))
-            throw qd::ErrorImportacion(QStringLiteral("Enlace no válido: «%1».").arg(enlace));
-        if (!columnaDe.contains(titulo))
-            throw qd::ErrorImportacion(
-                QStringLiteral("La columna «%1» no está en la fila de títulos %2.").arg(titulo).arg(T));
-        columnas << qMakePair(columnaDe.value(titulo), campo);
-    }
+    const ColumnasEnlazadas enlazadas = Columnas_Enlazadas(T, o.Enlaces);
+    carga.cabeceras = enlazadas.cabeceras;
+    const int inicial = enlazadas.inicial;
+    const auto& columnas = enlazadas.columnas;
 
     using Ambito = OpcionesTarifaProveedor::Ambito;
     Ambito ambito = Ambito::Todos;
@@ -323,7 +331,7 @@ int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaPr
             }
             const QString referencia = t.value(kReferencia).toString();
             ultima = referencia;
-            const QString clave = claveReferencia(referencia, o.PrefijoReferencia);
+            const QString clave = Clave_Referencia_Proveedor(referencia, o.PrefijoReferencia);
             try {
                 IBTransaction1.ensureStarted();
                 if (!buscar.prepared()) buscar.prepare();
@@ -484,6 +492,52 @@ bool TDatos::Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double de
     return true;
 }
 
+bool TDatos::Asignar_Formato_EAN(const FormatoEAN& f) {
+    Statement formato(&IBDatabase, &IBTransaction1);
+    IBTransaction1.ensureStarted();
+    auto buscarFormato = [&](bool porId) {
+        formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
+        if (porId)
+            formato.paramByName(QStringLiteral("PARFORMATO")).setInt(f.idFormato);
+        else {
+            formato.paramByName(QStringLiteral("PARFORMATO")).setString(f.ean);
+            formato.paramByName(QStringLiteral("PARARTICULO")).setInt(f.idArticulo);
+        }
+        formato.execute();
+        const qint64 id = formato.eof() ? 0 : formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
+        formato.close();
+        return id;
+    };
+    bool creado = false;
+    qint64 hallado = buscarFormato(f.idFormato >= 1);
+    if (hallado <= 0) {
+        formato.setSql(kCrearFormato);
+        const QList<QPair<QString, QVariant>> ps{
+            {QStringLiteral("CODIGO"), f.ean},
+            {QStringLiteral("NOMBRE"), f.nombre},
+            {QStringLiteral("OBSERVACIONES"), f.observaciones},
+            {QStringLiteral("UNIDADESSTOCK1"), 1},
+            {QStringLiteral("UNIDADESSTOCK2"), f.dobleStock ? 1 : 0},
+            {QStringLiteral("FECHAALTA"), QDateTime::currentDateTime()},
+            {QStringLiteral("USUARIOALTA"), IdUsuario},
+            {QStringLiteral("ARTICULO"), f.idArticulo},
+            {QStringLiteral("PRINCIPALSN"), 1},
+            {QStringLiteral("SIGLAFORMATO"), f.dobleStock ? QStringLiteral("Kg") : QStringLiteral("Und")}};
+        for (const auto& [n, valor] : ps)
+            formato.paramByName(n).setVariant(valor);
+        formato.execute();
+        hallado = formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
+        formato.close();
+        creado = true;
+    }
+    if (hallado > 0 && !(hallado == f.idFormato && f.idFormato != 0))
+        Ejecutar_Sentencia(kEnlazarFormato, {{QStringLiteral("OLD_ARTICULO"), f.idArticulo},
+                                             {QStringLiteral("OLD_EMPRESA"), IdEmpresa},
+                                             {QStringLiteral("OLD_PROVEEDOR"), f.idProveedor},
+                                             {QStringLiteral("ID_FORMATO"), hallado}});
+    return creado;
+}
+
 TDatos::ResumenTarifaProveedor TDatos::confirmarTarifaProveedor(const OpcionesTarifaProveedor& o,
                                                                 const qd::OpcionesMotor& opcionesMotor) {
     Exigir_Conexion();
@@ -495,7 +549,6 @@ TDatos::ResumenTarifaProveedor TDatos::confirmarTarifaProveedor(const OpcionesTa
         ficha.setSql(kActualizarFicha);
         Statement pmc(&IBDatabase, &IBTransaction1);
         pmc.setSql(kCalculoPmc);
-        Statement formato(&IBDatabase, &IBTransaction1);
         const QDateTime ahora = QDateTime::currentDateTime();
         const QString observaciones = QStringLiteral("Importación Excel: [") +
                                       ahora.date().toString(QStringLiteral("dd/MM/yyyy")) +
@@ -553,51 +606,16 @@ TDatos::ResumenTarifaProveedor TDatos::confirmarTarifaProveedor(const OpcionesTa
                 const QString ean = v("CODIGOEAN").toString().trimmed();
                 if (o.CodigoEAN && !ean.isEmpty()) {
                     try {
-                        const int idFormato = v("ID_FORMATO").toInt();
-                        auto buscarFormato = [&](bool porId) {
-                            formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
-                            if (porId)
-                                formato.paramByName(QStringLiteral("PARFORMATO")).setInt(idFormato);
-                            else {
-                                formato.paramByName(QStringLiteral("PARFORMATO")).setString(ean);
-                                formato.paramByName(QStringLiteral("PARARTICULO")).setInt(idArticulo);
-                            }
-                            formato.execute();
-                            const qint64 id =
-                                formato.eof() ? 0 : formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
-                            formato.close();
-                            return id;
-                        };
-                        qint64 hallado = buscarFormato(idFormato >= 1);
-                        if (hallado <= 0) {
-                            const bool doble = v("DOBLESTOCK").toInt() != 0;
-                            formato.setSql(kCrearFormato);
-                            const QList<QPair<QString, QVariant>> ps{
-                                {QStringLiteral("CODIGO"), ean},
-                                {QStringLiteral("NOMBRE"), v("Nombre")},
-                                {QStringLiteral("OBSERVACIONES"),
-                                 QStringLiteral("Ref. Proveedor: [%1] - Proveedor: %2 - %3")
-                                     .arg(referencia, o.CodigoProveedor, o.NombreProveedor)},
-                                {QStringLiteral("UNIDADESSTOCK1"), 1},
-                                {QStringLiteral("UNIDADESSTOCK2"), doble ? 1 : 0},
-                                {QStringLiteral("FECHAALTA"), ahora},
-                                {QStringLiteral("USUARIOALTA"), IdUsuario},
-                                {QStringLiteral("ARTICULO"), idArticulo},
-                                {QStringLiteral("PRINCIPALSN"), 1},
-                                {QStringLiteral("SIGLAFORMATO"),
-                                 doble ? QStringLiteral("Kg") : QStringLiteral("Und")}};
-                            for (const auto& [n, valor] : ps)
-                                formato.paramByName(n).setVariant(valor);
-                            formato.execute();
-                            hallado = formato.fieldByName(QStringLiteral("IDFORMATOS")).asInt();
-                            formato.close();
-                            ++r.FormatosCreados;
-                        }
-                        if (hallado > 0 && !(hallado == idFormato && idFormato != 0)) {
-                            QList<QPair<QString, QVariant>> ps = clave;
-                            ps << qMakePair(QStringLiteral("ID_FORMATO"), QVariant(hallado));
-                            Ejecutar_Sentencia(kEnlazarFormato, ps);
-                        }
+                        FormatoEAN f;
+                        f.idArticulo = idArticulo;
+                        f.idProveedor = o.IdProveedor;
+                        f.idFormato = v("ID_FORMATO").toInt();
+                        f.ean = ean;
+                        f.nombre = v("Nombre").toString();
+                        f.observaciones = QStringLiteral("Ref. Proveedor: [%1] - Proveedor: %2 - %3")
+                                              .arg(referencia, o.CodigoProveedor, o.NombreProveedor);
+                        f.dobleStock = v("DOBLESTOCK").toInt() != 0;
+                        if (Asignar_Formato_EAN(f)) ++r.FormatosCreados;
                     } catch (const std::exception& e) {
                         Aviso_Fila(e, t, referencia);
                     }
