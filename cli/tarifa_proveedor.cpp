@@ -2,8 +2,7 @@
 // the column links as the linking window leaves them (--enlace "TITULO=CAMPO,…").
 #include <cstdio>
 
-#include "TDatos.h"
-#include "TipoImportacion.h"
+#include "ListaProveedor.h"
 
 namespace qd::cli {
 
@@ -11,16 +10,6 @@ namespace {
 
 QCommandLineOption opcion(const QString& nombre, const QString& texto, const QString& valor = {}) {
     return QCommandLineOption(nombre, texto, valor);
-}
-
-int idObligatorio(TDatos& d, const QString& tabla, const QString& codigo) {
-    const int id = idPorCodigo(d, tabla, codigo);
-    if (id < 0)
-        throw ErrorOpciones(
-            QStringLiteral("no hay ningún registro de %1 con el código «%2» en el grupo de empresas %3")
-                .arg(tabla, codigo)
-                .arg(d.IdGrupoEmpresas));
-    return id;
 }
 
 double descuento(const QCommandLineParser& p, const QString& nombre) {
@@ -61,35 +50,7 @@ void mostrarCambios(TDatos& d) {
 
 Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     qd::OpcionesTarifaProveedor o;
-    if (!p.isSet(QStringLiteral("proveedor")))
-        throw ErrorOpciones(QStringLiteral("indique el proveedor: --proveedor CODIGO"));
-    o.CodigoProveedor = p.value(QStringLiteral("proveedor"));
-    o.IdProveedor = idObligatorio(d, QStringLiteral("PROVEEDORES"), o.CodigoProveedor);
-    {
-        qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
-        s.setSql(QStringLiteral("SELECT NOMBRE FROM PROVEEDORES WHERE IDPROVEEDORES = :Id"));
-        s.paramByName(QStringLiteral("Id")).setInt(o.IdProveedor);
-        s.execute();
-        if (!s.eof()) o.NombreProveedor = s.field(0).asString().trimmed();
-        s.close();
-    }
-    o.FilaTitulos = entero(p, QStringLiteral("fila-titulos"), 1);
-    if (o.FilaTitulos < 1) throw ErrorOpciones(QStringLiteral("--fila-titulos espera un número mayor que 0"));
-    for (const QString& enlace :
-         p.value(QStringLiteral("enlace")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const int igual = enlace.lastIndexOf(QLatin1Char('='));
-        if (igual <= 0) throw ErrorOpciones(QStringLiteral("--enlace espera TITULO=CAMPO: «%1»").arg(enlace));
-        o.Enlaces << enlace.left(igual).trimmed().toUpper() + QStringLiteral("<-->") +
-                         enlace.mid(igual + 1).trimmed().toUpper();
-    }
-    if (p.isSet(QStringLiteral("familia"))) {
-        o.ambito = qd::OpcionesTarifaProveedor::Ambito::Familia;
-        o.IdFamilia =
-            idObligatorio(d, QStringLiteral("FAMILIASARTICULOS"), p.value(QStringLiteral("familia")));
-    } else if (p.isSet(QStringLiteral("marca"))) {
-        o.ambito = qd::OpcionesTarifaProveedor::Ambito::Marca;
-        o.IdMarca = idObligatorio(d, QStringLiteral("MARCAS"), p.value(QStringLiteral("marca")));
-    }
+    leerListaProveedor(d, p, o);
     for (int n = 0; n < 3; ++n) {
         const QString k = QString::number(n + 1);
         if (p.isSet(QStringLiteral("dto") + k)) o.AplicarDtos = true;
@@ -101,7 +62,6 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
         }
     }
     o.DtosEnCostoReal = p.isSet(QStringLiteral("dtos-en-costo-real"));
-    o.PrefijoReferencia = p.value(QStringLiteral("prefijo"));
     o.CostosEnFicha = p.isSet(QStringLiteral("costes-ficha"));
     o.CodigoEAN = p.isSet(QStringLiteral("formato-ean"));
     o.ActualizarTarifas = p.isSet(QStringLiteral("actualizar-tarifas"));
@@ -126,20 +86,10 @@ TipoImportacion tipoTarifaProveedor() {
     t.nombre = QStringLiteral("tarifa-proveedor");
     t.descripcion = QStringLiteral("Tarifas Proveedor");
     const QString tp = QStringLiteral("Tarifa proveedor: ");
-    t.opciones = {
-        opcion(QStringLiteral("proveedor"), tp + QStringLiteral("código del proveedor."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("fila-titulos"), tp + QStringLiteral("fila de títulos (por defecto 1)."),
-               QStringLiteral("N")),
-        opcion(QStringLiteral("enlace"),
-               tp + QStringLiteral(
-                        "enlaces TITULO=CAMPO separados por comas (REFERENCIA_PROVEEDOR, PRECIO, DESCUENTO, "
-                        "DESCUENTO2, DESCUENTO3, COSTOREAL, CODIGOEAN, NOMBRE_ARTICULO)."),
-               QStringLiteral("lista")),
-        opcion(QStringLiteral("familia"), tp + QStringLiteral("solo a la familia de ese código."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("marca"), tp + QStringLiteral("solo a la marca de ese código."),
-               QStringLiteral("codigo")),
+    t.opciones =
+        opcionesListaProveedor(tp, QStringLiteral("REFERENCIA_PROVEEDOR, PRECIO, DESCUENTO, DESCUENTO2, "
+                                                  "DESCUENTO3, COSTOREAL, CODIGOEAN, NOMBRE_ARTICULO"));
+    t.opciones += {
         opcion(QStringLiteral("dto1"), tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. 1."),
                QStringLiteral("n")),
         opcion(QStringLiteral("dto2"), tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. 2."),
@@ -148,8 +98,6 @@ TipoImportacion tipoTarifaProveedor() {
                QStringLiteral("n")),
         opcion(QStringLiteral("dtos-en-costo-real"),
                tp + QStringLiteral("aplicar los Dtos. en el costo real.")),
-        opcion(QStringLiteral("prefijo"), tp + QStringLiteral("«Prefijo Referencia»."),
-               QStringLiteral("texto")),
         opcion(QStringLiteral("tarifa1"), tp + QStringLiteral("código de la Tarifa 1."),
                QStringLiteral("codigo")),
         opcion(QStringLiteral("tarifa2"), tp + QStringLiteral("código de la Tarifa 2."),

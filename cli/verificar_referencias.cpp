@@ -6,8 +6,7 @@
 // only with --actualizar.
 #include <cstdio>
 
-#include "TDatos.h"
-#include "TipoImportacion.h"
+#include "ListaProveedor.h"
 
 namespace qd::cli {
 
@@ -15,16 +14,6 @@ namespace {
 
 QCommandLineOption opcion(const QString& nombre, const QString& texto, const QString& valor = {}) {
     return QCommandLineOption(nombre, texto, valor);
-}
-
-int idObligatorio(TDatos& d, const QString& tabla, const QString& codigo) {
-    const int id = idPorCodigo(d, tabla, codigo);
-    if (id < 0)
-        throw ErrorOpciones(
-            QStringLiteral("no hay ningún registro de %1 con el código «%2» en el grupo de empresas %3")
-                .arg(tabla, codigo)
-                .arg(d.IdGrupoEmpresas));
-    return id;
 }
 
 void imprimirDiferencias(TDatos& d) {
@@ -48,36 +37,7 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     if (p.isSet(QStringLiteral("simular")))
         throw ErrorOpciones(QStringLiteral("--simular no se aplica a verificar-referencias: sin --actualizar "
                                            "solo se escribe la tabla de verificación"));
-    if (!p.isSet(QStringLiteral("proveedor")))
-        throw ErrorOpciones(QStringLiteral("indique el proveedor: --proveedor CODIGO"));
-    o.CodigoProveedor = p.value(QStringLiteral("proveedor"));
-    o.IdProveedor = idObligatorio(d, QStringLiteral("PROVEEDORES"), o.CodigoProveedor);
-    {
-        qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
-        s.setSql(QStringLiteral("SELECT NOMBRE FROM PROVEEDORES WHERE IDPROVEEDORES = :Id"));
-        s.paramByName(QStringLiteral("Id")).setInt(o.IdProveedor);
-        s.execute();
-        if (!s.eof()) o.NombreProveedor = s.field(0).asString().trimmed();
-        s.close();
-    }
-    o.FilaTitulos = entero(p, QStringLiteral("fila-titulos"), 1);
-    if (o.FilaTitulos < 1) throw ErrorOpciones(QStringLiteral("--fila-titulos espera un número mayor que 0"));
-    for (const QString& enlace :
-         p.value(QStringLiteral("enlace")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const int igual = enlace.lastIndexOf(QLatin1Char('='));
-        if (igual <= 0) throw ErrorOpciones(QStringLiteral("--enlace espera TITULO=CAMPO: «%1»").arg(enlace));
-        o.Enlaces << enlace.left(igual).trimmed().toUpper() + QStringLiteral("<-->") +
-                         enlace.mid(igual + 1).trimmed().toUpper();
-    }
-    if (p.isSet(QStringLiteral("familia"))) {
-        o.ambito = qd::OpcionesVerificarReferencias::Ambito::Familia;
-        o.IdFamilia =
-            idObligatorio(d, QStringLiteral("FAMILIASARTICULOS"), p.value(QStringLiteral("familia")));
-    } else if (p.isSet(QStringLiteral("marca"))) {
-        o.ambito = qd::OpcionesVerificarReferencias::Ambito::Marca;
-        o.IdMarca = idObligatorio(d, QStringLiteral("MARCAS"), p.value(QStringLiteral("marca")));
-    }
-    o.PrefijoReferencia = p.value(QStringLiteral("prefijo"));
+    leerListaProveedor(d, p, o);
     o.ActualizarArticulosProveedor = p.isSet(QStringLiteral("referencia-proveedor"));
     o.ActualizarProveedorHabitual = p.isSet(QStringLiteral("referencia-habitual"));
     o.ActualizarNombreArticulo = p.isSet(QStringLiteral("nombre-articulo"));
@@ -107,22 +67,9 @@ TipoImportacion tipoVerificarReferencias() {
     t.nombre = QStringLiteral("verificar-referencias");
     t.descripcion = QStringLiteral("Verificar referencias del Proveedor (informe)");
     const QString vr = QStringLiteral("Verificar referencias: ");
-    t.opciones = {
-        opcion(QStringLiteral("proveedor"), vr + QStringLiteral("código del proveedor."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("fila-titulos"), vr + QStringLiteral("fila de títulos (por defecto 1)."),
-               QStringLiteral("N")),
-        opcion(
-            QStringLiteral("enlace"),
-            vr + QStringLiteral("enlaces TITULO=CAMPO separados por comas (REFERENCIA_PROVEEDOR, CODIGOEAN, "
-                                "NOMBRE_ARTICULO)."),
-            QStringLiteral("lista")),
-        opcion(QStringLiteral("familia"), vr + QStringLiteral("solo a la familia de ese código."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("marca"), vr + QStringLiteral("solo a la marca de ese código."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("prefijo"), vr + QStringLiteral("«Prefijo Referencia»."),
-               QStringLiteral("texto")),
+    t.opciones =
+        opcionesListaProveedor(vr, QStringLiteral("REFERENCIA_PROVEEDOR, CODIGOEAN, NOMBRE_ARTICULO"));
+    t.opciones += {
         opcion(QStringLiteral("vaciar"),
                vr + QStringLiteral("limpiar la tabla de verificación y volverla a cargar.")),
         opcion(QStringLiteral("actualizar"),
