@@ -35,7 +35,7 @@ PaginaImportacion::Definicion definicionTarifaProveedor() {
     d.etiquetaPanel = "LabelPanelBotonesTarifaProveedor";
     d.textoConfirmar = "&Actualizar Precios Proveedor";
     d.objetoConfirmar = "BotonConfirmar";
-    d.etiquetaFichero = "2º Paso: Fichero Excel con la tarifa del proveedor:";
+    d.etiquetaFichero = "1er Paso: Fichero Excel con la tarifa del proveedor:";
     return d;
 }
 
@@ -158,7 +158,7 @@ PaginaTarifaProveedor::PaginaTarifaProveedor(TDatos& datos, QString& nombreFiche
         nombreProveedorEtiqueta_->clear();
     });
     auto* filaProveedor = new QHBoxLayout;
-    filaProveedor->addWidget(paso(QStringLiteral("1er Paso: Proveedor:")));
+    filaProveedor->addWidget(paso(QStringLiteral("2º Paso: Proveedor:")));
     filaProveedor->addWidget(proveedor_);
     filaProveedor->addWidget(nombreProveedorEtiqueta_, 1);
     capa->addLayout(filaProveedor);
