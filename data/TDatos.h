@@ -141,6 +141,8 @@ public:
     bool Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna);
     // One incidence line about a cell: «Fila N, columna X: «valor» que».
     void Incidencia_Celda(int fila, const QString& cabecera, const QString& valor, const QString& que);
+    // The title of a workbook column, on row 1 or on the title row the running load reads under.
+    QString Cabecera_Columna(int columna) const;
     static QString Texto_Incidencia(int fila, const QString& cabecera, const QString& valor,
                                     const QString& que);
     // What the last load of a staging table saw: the sheet's headers (non-empty, as written) and
@@ -593,6 +595,7 @@ private:
     int descartadasCarga_ = 0;
     bool busquedaHallada_ = false; // the last BuscarID_Clientes found its code
     void Definir_kvRxMDTarifaProveedor();
+    int filaTitulos_ = 1;                     // the row Cabecera_Columna reads the titles on
     QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
     std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
     qd::MotorFilas* motor_ = nullptr;

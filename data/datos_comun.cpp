@@ -100,6 +100,10 @@ QString TDatos::Texto_Incidencia(int fila, const QString& cabecera, const QStrin
     return QStringLiteral("Fila %1, columna %2: «%3» %4").arg(fila).arg(cabecera, valor, que);
 }
 
+QString TDatos::Cabecera_Columna(int columna) const {
+    return hojaExcel().text(filaTitulos_, columna);
+}
+
 void TDatos::Incidencia_Celda(int fila, const QString& cabecera, const QString& valor, const QString& que) {
     canal().incidence(Texto_Incidencia(fila, cabecera, valor, que));
 }
@@ -116,7 +120,7 @@ void TDatos::Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant
         const bool flotante =
             def.type == TkvRxMemoryData::FieldType::Float || def.type == TkvRxMemoryData::FieldType::Currency;
         tabla.setValue(i, flotante ? QVariant(0.0) : QVariant());
-        Incidencia_Celda(fila, hoja.text(1, columna), hoja.text(fila, columna),
+        Incidencia_Celda(fila, Cabecera_Columna(columna), hoja.text(fila, columna),
                          flotante ? QStringLiteral("no es un valor válido para el campo; se deja 0.")
                                   : QStringLiteral("no es un valor válido para el campo; se deja vacío."));
         return;
@@ -126,7 +130,7 @@ void TDatos::Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant
         const QString texto = valor.toString();
         if (texto.size() > def.size)
             Incidencia_Celda(
-                fila, hoja.text(1, columna), texto,
+                fila, Cabecera_Columna(columna), texto,
                 QStringLiteral("tiene %1 caracteres y se corta a %2.").arg(texto.size()).arg(def.size));
     }
 }
@@ -137,7 +141,8 @@ void TDatos::Poner_Busqueda_Staging(TkvRxMemoryData& tabla, int campo, const QVa
     const qd::wb::Sheet& hoja = hojaExcel();
     const QString codigo = hoja.text(fila, columna);
     if (id.isNull() && !codigo.trimmed().isEmpty())
-        Incidencia_Celda(fila, hoja.text(1, columna), codigo, QStringLiteral("no existe; se deja vacío."));
+        Incidencia_Celda(fila, Cabecera_Columna(columna), codigo,
+                         QStringLiteral("no existe; se deja vacío."));
 }
 
 bool TDatos::Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna) {
@@ -150,9 +155,9 @@ bool TDatos::Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, i
         const QString que = QStringLiteral("tiene %1 caracteres y el código admite %2; la fila no se carga.")
                                 .arg(codigo.size())
                                 .arg(tam);
-        Incidencia_Celda(fila, hoja.text(1, columna), codigo, que);
-        Anotar_Fila_No_Escrita(fila,
-                               QStringLiteral("Columna %1: «%2» %3").arg(hoja.text(1, columna), codigo, que));
+        Incidencia_Celda(fila, Cabecera_Columna(columna), codigo, que);
+        Anotar_Fila_No_Escrita(
+            fila, QStringLiteral("Columna %1: «%2» %3").arg(Cabecera_Columna(columna), codigo, que));
         return false;
     }
     tabla.setValue(i, codigo);

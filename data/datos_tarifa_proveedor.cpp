@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QScopeGuard>
 #include <cmath>
 
 namespace {
@@ -303,6 +304,12 @@ int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaPr
     carga.cabeceras = enlazadas.cabeceras;
     const int inicial = enlazadas.inicial;
     const auto& columnas = enlazadas.columnas;
+    // Incidences name the columns by their titles on the title row.
+    filaTitulos_ = T;
+    const auto cabecerasFila1 = qScopeGuard([this] { filaTitulos_ = 1; });
+    int columnaReferencia = 0;
+    for (const auto& [c, campo] : columnas)
+        if (campo == kReferencia) columnaReferencia = c;
 
     using Ambito = OpcionesTarifaProveedor::Ambito;
     Ambito ambito = Ambito::Todos;
@@ -430,7 +437,7 @@ int TDatos::cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaPr
             } else {
                 t.cancel();
                 Incidencia_Celda(
-                    R, Cabecera_Campo(t, kReferencia), referencia,
+                    R, columnaReferencia > 0 ? Cabecera_Columna(columnaReferencia) : kReferencia, referencia,
                     QStringLiteral("no es referencia de ninguna ficha del proveedor; la fila no se carga."));
                 Anotar_Fila_No_Escrita(
                     R, QStringLiteral("Referencia sin ficha del proveedor: %1").arg(referencia));

@@ -41,8 +41,10 @@ TEST(TarifaProveedor, CargaEnlazaColumnasYGuardaValoresAnteriores) {
     EXPECT_EQ(t.value(QStringLiteral("IdProveedorHabitual")).toInt(), fx.proveedor);
     ASSERT_TRUE(irA(t, fx.b));
     EXPECT_DOUBLE_EQ(t.value(QStringLiteral("ANTERIOR_PRECIO")).toDouble(), 70);
-    // The unmatched row is told, not silently lost.
-    EXPECT_TRUE(cx.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("NOPE")));
+    // The unmatched row is told, not silently lost, naming the column by its title on row 3.
+    EXPECT_TRUE(
+        cx.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Fila 6, columna REF: «NOPE»")))
+        << cx.canal.incidences().join(QLatin1Char('\n')).toStdString();
 
     // A missing supplier or no links stop the load with the user's text.
     auto sin = o;
