@@ -8,6 +8,7 @@
 
 #include "CamposArticulos.h"
 #include "ConsultasPrueba.h"
+#include "DatosConectados.h"
 #include "RecordingChannel.h"
 #include "Sheet.h"
 #include "TDatos.h"
@@ -69,18 +70,7 @@ struct Importacion {
     }
 };
 
-struct Conexion {
-    qd::RecordingChannel canal;
-    TDatos d;
-    explicit Conexion(const qd::test::TempDatabase& db) {
-        d.setCanal(&canal);
-        qd::UserChannel::setCurrent(&canal);
-        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
-                  QStringLiteral("ART"), 0, 0);
-        EXPECT_TRUE(d.Conectar());
-    }
-    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
-};
+using Conexion = qd::test::DatosConectados;
 
 const QString kDemo = QStringLiteral(QD_DEMO_LIBRO);
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "ConsultasPrueba.h"
+#include "DatosConectados.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -16,18 +17,7 @@ namespace tarifa_proveedor {
 using qd::test::consultar;
 using qd::test::ejecutar;
 
-struct Conexion {
-    qd::RecordingChannel canal;
-    TDatos d;
-    explicit Conexion(const qd::test::TempDatabase& db) {
-        d.setCanal(&canal);
-        qd::UserChannel::setCurrent(&canal);
-        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
-                  QStringLiteral("ART"), 0, 0);
-        EXPECT_TRUE(d.Conectar());
-    }
-    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
-};
+using Conexion = qd::test::DatosConectados;
 
 // Two supplier records of one supplier, set to known values: A (usual supplier, card reference
 // abc-9, stored reference "-12ab", no format) and B (stored reference "xy-7" in lower case).

@@ -179,7 +179,6 @@ TEST(PaginaTarifaProveedor, RemovingBlanksAsksFirst) {
                                .arg(fx.proveedor));
     }
     Conexion cx(fx.db);
-    cx.d.actualizarEsquema(); // installs the routine, as the start-up does
     QString fichero;
     PaginaTarifaProveedor pagina(cx.d, fichero);
     pagina.alMostrarPrimeraVez();

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "ConsultasPrueba.h"
+#include "DatosConectados.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -18,19 +19,7 @@ namespace verificar {
 using qd::test::consultar;
 using qd::test::ejecutar;
 
-struct Conexion {
-    qd::RecordingChannel canal;
-    TDatos d;
-    explicit Conexion(const qd::test::TempDatabase& db) {
-        d.setCanal(&canal);
-        qd::UserChannel::setCurrent(&canal);
-        d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
-                  QStringLiteral("ART"), 0, 0);
-        EXPECT_TRUE(d.Conectar());
-        d.actualizarEsquema(); // the work-list table, as the start-up installs it
-    }
-    ~Conexion() { qd::UserChannel::setCurrent(nullptr); }
-};
+using Conexion = qd::test::DatosConectados;
 
 // Records of the supplier: A "C-1" (format with EAN 8400000000011; company 2: "OTRA"), B no
 // reference (card "HB-2"), C "c-3" in lower case, D "D-4" (usual supplier another), E "E-5".
