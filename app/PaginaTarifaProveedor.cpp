@@ -314,7 +314,7 @@ PaginaTarifaProveedor::PaginaTarifaProveedor(TDatos& datos, QString& nombreFiche
     capa->addLayout(filaCarga);
 
     // 6: what the confirmation writes besides the supplier record.
-    // They sit beside "&Actualizar Precios Proveedor", shown with the loaded rows.
+    // Shown with the loaded rows, above "&Actualizar Precios Proveedor".
     grupoConfirmar_ =
         new QGroupBox(QStringLiteral("6º Paso: Actualizar los Precios de Artículos Proveedor."));
     grupoConfirmar_->setObjectName(QStringLiteral("GroupBoxConfirmar"));
@@ -340,17 +340,19 @@ PaginaTarifaProveedor::PaginaTarifaProveedor(TDatos& datos, QString& nombreFiche
         (*c.casilla)->setObjectName(QString::fromLatin1(c.nombre));
         auto* etiqueta = new QLabel(QString::fromUtf8(c.texto));
         etiqueta->setBuddy(*c.casilla);
-        capaConfirmar->addWidget(*c.casilla, f, 0);
-        capaConfirmar->addWidget(etiqueta, f, 1);
+        capaConfirmar->addWidget(*c.casilla, f % 2, 3 * (f / 2));
+        capaConfirmar->addWidget(etiqueta, f % 2, 3 * (f / 2) + 1);
         ++f;
     }
     auto* ayuda = new QPushButton(QStringLiteral("?"));
     ayuda->setObjectName(QStringLiteral("SpeedButton5"));
     ayuda->setMaximumWidth(30);
     capaConfirmar->addWidget(ayuda, 0, 2);
-    capaConfirmar->setColumnStretch(1, 1);
-    static_cast<QHBoxLayout*>(panelBotones()->layout())->insertWidget(0, grupoConfirmar_);
-    grupoConfirmar_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred); // never cut
+    capaConfirmar->setColumnMinimumWidth(2, 40);
+    capaConfirmar->setColumnStretch(4, 1);
+    // Above the button panel, across the page's width (in the panel's row they were cut).
+    auto* capaPagina = qobject_cast<QBoxLayout*>(panelBotones()->parentWidget()->layout());
+    capaPagina->insertWidget(capaPagina->indexOf(panelBotones()), grupoConfirmar_);
     grupoConfirmar_->hide();
     capa->addStretch(1);
 
