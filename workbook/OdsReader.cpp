@@ -304,8 +304,17 @@ std::unique_ptr<Workbook> OdsReader::read(const ZipArchive& zip) {
         throw ReadFailure{Error::Kind::Protected, QString()};
     auto wb = std::make_unique<Workbook>(Workbook::Format::Ods);
     {
-        XmlInput x(zip.read(u"content.xml"_s), u"content.xml"_s);
-        ContentReader(x, *wb).run();
+        // content.xml is parsed as it is inflated: a large sheet's XML is never held whole
+        const auto stream = zip.openStream(u"content.xml"_s);
+        stream->readAhead();
+        XmlInput x(*stream, u"content.xml"_s);
+        try {
+            ContentReader(x, *wb).run();
+        } catch (const ReadFailure&) {
+            x.finish(); // damage of the entry itself is what to report
+            throw;
+        }
+        x.finish();
     }
     if (wb->sheetCount() == 0) throwDamaged(QStringLiteral("el libro no tiene ninguna hoja de cálculo"));
     const QString active = activeTableName(zip);

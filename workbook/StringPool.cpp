@@ -19,8 +19,14 @@ StringPool& StringPool::operator=(const StringPool& other) {
 }
 
 quint32 StringPool::add(QStringView s) {
-    if (size() >= kMaxStrings) throwTooLarge(QStringLiteral("demasiados textos"));
     const qsizetype n = s.size();
+    auto [index, chars] = addUninitialized(n);
+    if (n) std::memcpy(chars, s.utf16(), size_t(n) * sizeof(char16_t));
+    return index;
+}
+
+std::pair<quint32, char16_t*> StringPool::addUninitialized(qsizetype n) {
+    if (size() >= kMaxStrings) throwTooLarge(QStringLiteral("demasiados textos"));
     if (n >= (qsizetype(1) << 24)) throwTooLarge(QStringLiteral("un texto es demasiado largo"));
     if (blocks_.empty() || blockUsed_ + n > blockSize_) {
         if (blocks_.size() >= (size_t(1) << 16)) throwTooLarge(QStringLiteral("demasiados textos"));
@@ -28,11 +34,10 @@ quint32 StringPool::add(QStringView s) {
         blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(size_t(blockSize_)));
         blockUsed_ = 0;
     }
-    char16_t* block = blocks_.back().get();
-    if (n) std::memcpy(block + blockUsed_, s.utf16(), size_t(n) * sizeof(char16_t));
+    char16_t* chars = blocks_.back().get() + blockUsed_;
     entries_.push_back((quint64(blocks_.size() - 1) << 48) | (quint64(blockUsed_) << 24) | quint64(n));
     blockUsed_ += n;
-    return quint32(entries_.size() - 1);
+    return {quint32(entries_.size() - 1), chars};
 }
 
 QStringView StringPool::view(quint32 index) const {

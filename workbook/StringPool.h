@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qd::wb {
@@ -20,6 +21,8 @@ public:
     StringPool& operator=(StringPool&&) noexcept = default;
 
     quint32 add(QStringView s); // throws TooLarge past kMaxStrings texts
+    // Room for a text of n characters that the caller fills in at once: its index and its characters.
+    std::pair<quint32, char16_t*> addUninitialized(qsizetype n);
     QStringView view(quint32 index) const;
     QString at(quint32 index) const { return view(index).toString(); }
     qsizetype size() const { return qsizetype(entries_.size()); }

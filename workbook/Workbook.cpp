@@ -1,5 +1,6 @@
 #include "Workbook.h"
 
+#include "ByteSource.h"
 #include "CompoundFile.h"
 #include "CsvReader.h"
 #include "OdsReader.h"
@@ -56,12 +57,14 @@ std::unique_ptr<Workbook> readZip(const QByteArray& data) {
     throw ReadFailure{Kind::NotAWorkbook, QString()};
 }
 
-std::unique_ptr<Workbook> readCompound(const QByteArray& data) {
-    CompoundFile cf(data);
+// The container is read through the source and the workbook stream in place, so that neither the
+// file nor the stream is ever held whole.
+std::unique_ptr<Workbook> readCompound(std::shared_ptr<const ByteSource> source) {
+    CompoundFile cf(std::move(source));
     if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo")))
         throw ReadFailure{Kind::Protected, QString()};
     if (cf.hasStream(QStringLiteral("Workbook")))
-        return XlsReader::read(cf.stream(QStringLiteral("Workbook")));
+        return XlsReader::read(*cf.openStream(QStringLiteral("Workbook")));
     if (cf.hasStream(QStringLiteral("Book")))
         throw ReadFailure{Kind::Unsupported,
                           QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls "
@@ -93,6 +96,19 @@ QString notARegularFile(const QFileInfo& info) {
     }
 }
 
+const QByteArray kCompoundMagic = QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+
+// Runs a reader, turning its failures into errors that name the file.
+template <typename Read> std::unique_ptr<Workbook> readGuarded(const QString& name, Read&& read) {
+    try {
+        return read();
+    } catch (const ReadFailure& f) {
+        throw Error(f.kind, name, f.detail);
+    } catch (const std::bad_alloc&) {
+        throw Error(Kind::TooLarge, name, QStringLiteral("no hay memoria suficiente para leerlo"));
+    }
+}
+
 bool looksLikeText(const QByteArray& data) {
     const qsizetype n = std::min<qsizetype>(data.size(), 4096);
     for (qsizetype i = 0; i < n; ++i) {
@@ -118,7 +134,11 @@ std::unique_ptr<Workbook> Workbook::open(const QString& path) {
     if (info.size() > kMaxFileBytes)
         throw Error(Kind::TooLarge, name, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw Error(Kind::Unreadable, name, file.errorString());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Error(Kind::Unreadable, name, file.errorString());
+    // A compound file (.xls) is read in place: only its tables and the held sheets stay in memory.
+    if (file.peek(kCompoundMagic.size()) == kCompoundMagic && file.size() <= kMaxFileBytes)
+        return readGuarded(name, [&] { return readCompound(std::make_shared<FileSource>(file)); });
     QByteArray data;
     try {
         data = file.readAll();
@@ -131,20 +151,16 @@ std::unique_ptr<Workbook> Workbook::open(const QString& path) {
 
 std::unique_ptr<Workbook> Workbook::fromMemory(const QByteArray& data, const QString& nameForMessages) {
     const QString suffix = QFileInfo(nameForMessages).suffix().toLower();
-    try {
+    return readGuarded(nameForMessages, [&]() -> std::unique_ptr<Workbook> {
         if (data.isEmpty()) throw ReadFailure{Kind::Empty, QString()};
         if (data.size() > kMaxFileBytes)
             throw ReadFailure{Kind::TooLarge, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20)};
         if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06")) return readZip(data);
-        if (data.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return readCompound(data);
+        if (data.startsWith(kCompoundMagic)) return readCompound(std::make_shared<MemorySource>(data));
         if ((suffix == QLatin1String("csv") || suffix == QLatin1String("txt")) && looksLikeText(data))
             return CsvReader::read(data, nameForMessages);
         throw ReadFailure{Kind::NotAWorkbook, QString()};
-    } catch (const ReadFailure& f) {
-        throw Error(f.kind, nameForMessages, f.detail);
-    } catch (const std::bad_alloc&) {
-        throw Error(Kind::TooLarge, nameForMessages, QStringLiteral("no hay memoria suficiente para leerlo"));
-    }
+    });
 }
 
 const Sheet& Workbook::sheet(int i) const {

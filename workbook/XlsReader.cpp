@@ -1,11 +1,13 @@
 #include "XlsReader.h"
 
 #include "ByteReader.h"
+#include "ByteSource.h"
 #include "NumberFormats.h"
 #include "ReadFailure.h"
 #include "Workbook.h"
 
 #include <QHash>
+#include <QSysInfo>
 
 #include <cmath>
 #include <cstring>
@@ -48,69 +50,88 @@ constexpr qsizetype kMaxRecordLength = 8224;
 
 struct Record {
     quint16 type = 0;
-    qsizetype offset = 0; // of the record's data
-    qsizetype length = 0;
+    qint64 offset = 0; // of the record's data in the stream
+    qint64 length = 0;
+    ByteReader data{nullptr, 0}; // the record's data, valid until the stream moves on
 };
 
-// Walks the records of a BIFF stream, checking each length against the stream.
+// Walks the records of a BIFF stream through a window, checking each length against the stream, so
+// that a stream read from a file is never held whole.
 class RecordStream {
 public:
-    explicit RecordStream(const QByteArray& s) : s_(s), b_(s) {}
-    void seek(qsizetype pos) { pos_ = pos; }
-    qsizetype pos() const { return pos_; }
+    explicit RecordStream(const ByteSource& s) : w_(s) {}
+    qint64 size() const { return w_.size(); }
+    void seek(qint64 pos) { pos_ = pos; }
     bool next(Record& r) {
-        if (pos_ >= s_.size()) return false;
-        if (!b_.inBounds(pos_, 4)) throwDamaged(QStringLiteral("registro truncado al final del libro"));
-        r.type = b_.u16(pos_);
-        r.length = b_.u16(pos_ + 2);
+        if (!header(r)) return false;
+        reload(r);
+        return true;
+    }
+    // Reads the record's data again after the stream was looked ahead.
+    void reload(Record& r) { r.data = ByteReader(w_.at(r.offset, r.length), r.length); }
+    bool continues() { return inBounds(pos_, 4) && qFromLittleEndian<quint16>(w_.at(pos_, 2)) == kContinue; }
+    // The bytes of the CONTINUE records that follow, each checked as next() checks it, without moving on.
+    qint64 continuationBytes() {
+        const qint64 saved = pos_;
+        qint64 total = 0;
+        Record r;
+        while (continues() && header(r))
+            total += r.length;
+        pos_ = saved;
+        return total;
+    }
+    void skipContinues() {
+        Record r;
+        while (continues() && header(r)) {
+        }
+    }
+
+private:
+    bool inBounds(qint64 offset, qint64 length) const {
+        return offset <= w_.size() && length <= w_.size() - offset;
+    }
+    bool header(Record& r) {
+        if (pos_ >= w_.size()) return false;
+        if (!inBounds(pos_, 4)) throwDamaged(QStringLiteral("registro truncado al final del libro"));
+        const char* h = w_.at(pos_, 4);
+        r.type = qFromLittleEndian<quint16>(h);
+        r.length = qFromLittleEndian<quint16>(h + 2);
         r.offset = pos_ + 4;
+        r.data = ByteReader(nullptr, 0);
         if (r.length > kMaxRecordLength)
             throwDamaged(QStringLiteral("registro 0x%1 de longitud %2 no válida")
                              .arg(r.type, 4, 16, QLatin1Char('0'))
                              .arg(r.length));
-        if (!b_.inBounds(r.offset, r.length))
+        if (!inBounds(r.offset, r.length))
             throwDamaged(QStringLiteral("registro truncado (¿fichero truncado?)"));
         pos_ = r.offset + r.length;
         return true;
     }
-    // The CONTINUE records that follow the current one.
-    std::vector<Record> continues() {
-        std::vector<Record> out;
-        Record r;
-        while (b_.inBounds(pos_, 4) && b_.u16(pos_) == kContinue) {
-            next(r);
-            out.push_back(r);
-        }
-        return out;
-    }
-    const ByteReader& bytes() const { return b_; }
 
-private:
-    const QByteArray& s_;
-    ByteReader b_;
-    qsizetype pos_ = 0;
+    ByteWindow w_;
+    qint64 pos_ = 0;
 };
 
-// Reads across a record and its CONTINUE records, as the string tables need.
+// Reads across a record and the CONTINUE records that follow it, as the string tables need. The
+// continuations are taken from the stream one at a time, as they are reached.
 class SegmentReader {
 public:
-    SegmentReader(const ByteReader& b, std::vector<Record> segments) : b_(b), seg_(std::move(segments)) {}
+    SegmentReader(ByteReader first, RecordStream* more) : cur_(first), more_(more) {}
 
-    bool atEnd() const { return i_ >= seg_.size(); }
     quint8 u8() {
         need(1);
-        return b_.u8(at());
+        return cur_.u8(pos_);
     }
     quint16 u16() {
         // integers may not straddle records; treat it as damage
         need(2);
-        const quint16 v = b_.u16(at());
+        const quint16 v = cur_.u16(pos_);
         pos_ += 2;
         return v;
     }
     quint32 u32() {
         need(4);
-        const quint32 v = b_.u32(at());
+        const quint32 v = cur_.u32(pos_);
         pos_ += 4;
         return v;
     }
@@ -122,80 +143,110 @@ public:
     void skip(qint64 n) {
         while (n > 0) {
             settle();
-            if (atEnd()) throwDamaged(QStringLiteral("tabla de textos truncada"));
-            const qint64 take = std::min<qint64>(n, seg_[i_].length - pos_);
+            if (ended_) throwDamaged(QStringLiteral("tabla de textos truncada"));
+            const qint64 take = std::min<qint64>(n, cur_.size() - pos_);
             pos_ += take;
             n -= take;
         }
     }
     // Characters of an XLUnicodeRichExtendedString; a new record restarts with an option byte that
     // says whether the rest is 8-bit or 16-bit.
-    QString chars(int count, bool high) {
-        QString s(count, Qt::Uninitialized);
-        QChar* out = s.data();
+    void chars(int count, bool high, char16_t* out) {
         int done = 0;
         while (done < count) {
-            if (i_ < seg_.size() && pos_ >= seg_[i_].length) {
-                ++i_;
-                pos_ = 0;
-                if (atEnd()) throwDamaged(QStringLiteral("tabla de textos truncada"));
-                high = (b_.u8(at()) & 1) != 0;
-                ++pos_;
+            if (!ended_ && pos_ >= cur_.size()) {
+                do {
+                    if (!advance()) throwDamaged(QStringLiteral("tabla de textos truncada"));
+                } while (cur_.size() == 0); // an empty continuation has no option byte
+                high = (cur_.u8(0) & 1) != 0;
+                pos_ = 1;
             }
-            if (atEnd()) throwDamaged(QStringLiteral("tabla de textos truncada"));
+            if (ended_) throwDamaged(QStringLiteral("tabla de textos truncada"));
             const int width = high ? 2 : 1;
-            const qint64 avail = (seg_[i_].length - pos_) / width;
+            const qint64 avail = (cur_.size() - pos_) / width;
             const int take = int(std::min<qint64>(count - done, avail));
-            const qsizetype base = at();
+            const char* p = cur_.data() + pos_;
             if (high) {
-                for (int k = 0; k < take; ++k)
-                    out[done + k] = QChar(b_.u16(base + 2 * k));
+                if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+                    std::memcpy(out + done, p, size_t(take) * 2);
+                } else {
+                    for (int k = 0; k < take; ++k)
+                        out[done + k] = qFromLittleEndian<quint16>(p + 2 * k);
+                }
             } else {
                 for (int k = 0; k < take; ++k)
-                    out[done + k] = QChar(b_.u8(base + k));
+                    out[done + k] = char16_t(quint8(p[k]));
             }
             done += take;
-            pos_ += qsizetype(take) * width;
-            if (done < count) pos_ = seg_[i_].length; // the rest is in the next record
+            pos_ += qint64(take) * width;
+            if (done < count) pos_ = cur_.size(); // the rest is in the next record
         }
-        return s;
     }
 
 private:
-    qsizetype at() const { return seg_[i_].offset + pos_; }
-    void settle() {
-        while (i_ < seg_.size() && pos_ >= seg_[i_].length) {
-            ++i_;
-            pos_ = 0;
+    bool advance() {
+        Record r;
+        if (!more_ || !more_->continues() || !more_->next(r)) {
+            ended_ = true;
+            return false;
         }
+        cur_ = r.data;
+        pos_ = 0;
+        return true;
+    }
+    void settle() {
+        while (!ended_ && pos_ >= cur_.size())
+            advance();
     }
     void need(qint64 n) {
         settle();
-        if (atEnd() || seg_[i_].length - pos_ < n) throwDamaged(QStringLiteral("tabla de textos truncada"));
+        if (ended_ || cur_.size() - pos_ < n) throwDamaged(QStringLiteral("tabla de textos truncada"));
     }
 
-    const ByteReader& b_;
-    std::vector<Record> seg_;
-    size_t i_ = 0;
-    qsizetype pos_ = 0;
+    ByteReader cur_;
+    RecordStream* more_;
+    qint64 pos_ = 0;
+    bool ended_ = false;
 };
 
-QString readUnicodeString(SegmentReader& r, bool longCount) {
-    const int count = longCount ? r.u16() : r.byte();
+struct StringHeader {
+    int count = 0;
+    bool high = false;
+    qint64 after = 0; // bytes of formatting runs and extended data after the characters
+};
+
+StringHeader stringHeader(SegmentReader& r, bool longCount) {
+    StringHeader h;
+    h.count = longCount ? r.u16() : r.byte();
     const quint8 flags = r.byte();
     int runs = 0;
     quint32 ext = 0;
     if (flags & 0x08) runs = r.u16();
     if (flags & 0x04) ext = r.u32();
-    QString s = r.chars(count, flags & 0x01);
-    r.skip(qint64(runs) * 4 + ext);
+    h.high = flags & 0x01;
+    h.after = qint64(runs) * 4 + ext;
+    return h;
+}
+
+QString readUnicodeString(SegmentReader& r, bool longCount) {
+    const StringHeader h = stringHeader(r, longCount);
+    QString s(h.count, Qt::Uninitialized);
+    r.chars(h.count, h.high, reinterpret_cast<char16_t*>(s.data()));
+    r.skip(h.after);
     return s;
 }
 
+// A string of the shared-string table, read straight into the pool.
+void readIntoPool(SegmentReader& r, StringPool& pool) {
+    const StringHeader h = stringHeader(r, true);
+    r.chars(h.count, h.high, pool.addUninitialized(h.count).second);
+    r.skip(h.after);
+}
+
 // A string inside one record (no continuation): count, option byte, characters.
-QString recordString(const ByteReader& b, const Record& rec, qsizetype at, bool longCount) {
-    SegmentReader r(b, {Record{rec.type, rec.offset + at, rec.length - at}});
+QString recordString(const Record& rec, qint64 at, bool longCount) {
     if (at > rec.length) throwDamaged(QStringLiteral("registro de texto demasiado corto"));
+    SegmentReader r(ByteReader(rec.data.data() + at, rec.length - at), nullptr);
     return readUnicodeString(r, longCount);
 }
 
@@ -234,17 +285,14 @@ public:
     }
     void number(int row, int col, int xf, double v) {
         check(row, col);
-        Cell c;
-        c.type = CellType::Number;
-        c.number = v;
         if (xf >= 0 && xf < int(g_.dateXf.size()) && g_.dateXf[size_t(xf)]) {
             const double serial = g_.date1904 ? v + 1462 : v;
             if (serial >= 0 && serial < 2958466) {
-                c.type = CellType::Date;
-                c.number = serial;
+                sheet_.setCell(row + 1, col + 1, Cell::ofDate(serial));
+                return;
             }
         }
-        sheet_.setCell(row + 1, col + 1, std::move(c));
+        sheet_.setNumber(row + 1, col + 1, v);
     }
     void text(int row, int col, QString s) {
         check(row, col);
@@ -286,9 +334,8 @@ private:
     const Globals& g_;
 };
 
-void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, Sheet& sheet) {
+void readSheet(const ByteSource& stream, qint64 offset, const Globals& g, Sheet& sheet) {
     RecordStream rs(stream);
-    const ByteReader& b = rs.bytes();
     rs.seek(offset);
     Record r;
     if (!rs.next(r) || r.type != kBof)
@@ -297,7 +344,7 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
     int nested = 0;
     int pendingRow = -1, pendingCol = -1; // a formula whose string result follows in a STRING record
     while (rs.next(r)) {
-        const qsizetype o = r.offset;
+        const ByteReader& d = r.data;
         switch (r.type) {
         case kBof:
             ++nested; // an embedded chart: skip its records
@@ -311,8 +358,8 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
             switch (r.type) {
             case kDimensions: {
                 requireLength(r, 14);
-                const quint32 rowEnd = b.u32(o + 4);
-                const quint16 colEnd = b.u16(o + 10);
+                const quint32 rowEnd = d.u32(4);
+                const quint16 colEnd = d.u16(10);
                 if (rowEnd > 0 && colEnd > 0)
                     sheet.extendUsedRange(int(std::min<quint32>(rowEnd, kMaxXlsRows)),
                                           std::min<int>(colEnd, kMaxXlsColumns));
@@ -320,49 +367,49 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
             }
             case kNumber:
                 requireLength(r, 14);
-                out.number(b.u16(o), b.u16(o + 2), b.u16(o + 4), b.f64(o + 6));
+                out.number(d.u16(0), d.u16(2), d.u16(4), d.f64(6));
                 break;
             case kRk:
                 requireLength(r, 10);
-                out.number(b.u16(o), b.u16(o + 2), b.u16(o + 4), decodeRk(b.u32(o + 6)));
+                out.number(d.u16(0), d.u16(2), d.u16(4), decodeRk(d.u32(6)));
                 break;
             case kMulRk: {
                 requireLength(r, 6);
-                const int row = b.u16(o), first = b.u16(o + 2);
+                const int row = d.u16(0), first = d.u16(2);
                 const int n = int((r.length - 6) / 6);
                 for (int i = 0; i < n; ++i)
-                    out.number(row, first + i, b.u16(o + 4 + 6 * i), decodeRk(b.u32(o + 6 + 6 * i)));
+                    out.number(row, first + i, d.u16(4 + 6 * i), decodeRk(d.u32(6 + 6 * i)));
                 break;
             }
             case kLabelSst: {
                 requireLength(r, 10);
-                const quint32 i = b.u32(o + 6);
+                const quint32 i = d.u32(6);
                 if (i >= quint64(g.strings->size()))
                     throwDamaged(QStringLiteral("índice de texto %1 fuera de la tabla (%2 textos)")
                                      .arg(i)
                                      .arg(g.strings->size()));
-                out.sharedText(b.u16(o), b.u16(o + 2), i);
+                out.sharedText(d.u16(0), d.u16(2), i);
                 break;
             }
             case kLabel:
             case kRString:
                 requireLength(r, 9);
-                out.text(b.u16(o), b.u16(o + 2), recordString(b, r, 6, true));
+                out.text(d.u16(0), d.u16(2), recordString(r, 6, true));
                 break;
             case kBoolErr:
                 requireLength(r, 8);
-                if (b.u8(o + 7))
-                    out.error(b.u16(o), b.u16(o + 2), b.u8(o + 6));
+                if (d.u8(7))
+                    out.error(d.u16(0), d.u16(2), d.u8(6));
                 else
-                    out.boolean(b.u16(o), b.u16(o + 2), b.u8(o + 6) != 0);
+                    out.boolean(d.u16(0), d.u16(2), d.u8(6) != 0);
                 break;
             case kBlank:
                 requireLength(r, 6);
-                out.blank(b.u16(o), b.u16(o + 2));
+                out.blank(d.u16(0), d.u16(2));
                 break;
             case kMulBlank: {
                 requireLength(r, 6);
-                const int row = b.u16(o), first = b.u16(o + 2);
+                const int row = d.u16(0), first = d.u16(2);
                 const int n = int((r.length - 6) / 2);
                 for (int i = 0; i < n; ++i)
                     out.blank(row, first + i);
@@ -370,22 +417,22 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
             }
             case kFormula: {
                 requireLength(r, 20);
-                const int row = b.u16(o), col = b.u16(o + 2), xf = b.u16(o + 4);
+                const int row = d.u16(0), col = d.u16(2), xf = d.u16(4);
                 pendingRow = -1;
-                if (b.u16(o + 12) != 0xFFFF) {
-                    out.number(row, col, xf, b.f64(o + 6));
+                if (d.u16(12) != 0xFFFF) {
+                    out.number(row, col, xf, d.f64(6));
                 } else {
-                    switch (b.u8(o + 6)) {
+                    switch (d.u8(6)) {
                     case 0:
                         out.blank(row, col);
                         pendingRow = row;
                         pendingCol = col;
                         break;
                     case 1:
-                        out.boolean(row, col, b.u8(o + 8) != 0);
+                        out.boolean(row, col, d.u8(8) != 0);
                         break;
                     case 2:
-                        out.error(row, col, b.u8(o + 8));
+                        out.error(row, col, d.u8(8));
                         break;
                     default:
                         out.text(row, col, QString());
@@ -396,13 +443,11 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
             }
             case kString: {
                 if (pendingRow < 0) break;
-                SegmentReader sr(b, [&] {
-                    std::vector<Record> segs{r};
-                    for (const Record& c : rs.continues())
-                        segs.push_back(c);
-                    return segs;
-                }());
+                rs.continuationBytes(); // every continuation checked before the text is read
+                rs.reload(r);
+                SegmentReader sr(r.data, &rs);
                 out.text(pendingRow, pendingCol, readUnicodeString(sr, true));
+                rs.skipContinues();
                 pendingRow = -1;
                 break;
             }
@@ -416,13 +461,16 @@ void readSheet(const QByteArray& stream, qsizetype offset, const Globals& g, She
 
 } // namespace
 
-std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
+std::unique_ptr<Workbook> XlsReader::read(const QByteArray& workbookStream) {
+    return read(MemorySource(workbookStream));
+}
+
+std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
     RecordStream rs(stream);
-    const ByteReader& b = rs.bytes();
     Record r;
     if (!rs.next(r) || r.type != kBof || r.length < 4)
         throwDamaged(QStringLiteral("el libro no empieza por un registro BOF"));
-    const quint16 version = b.u16(r.offset);
+    const quint16 version = r.data.u16(0);
     if (version != 0x0600)
         throw ReadFailure{
             Error::Kind::Unsupported,
@@ -441,7 +489,7 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
     int activeTab = 0;
     bool done = false;
     while (!done && rs.next(r)) {
-        const qsizetype o = r.offset;
+        const ByteReader& d = r.data;
         switch (r.type) {
         case kEof:
             done = true;
@@ -450,7 +498,7 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
             throw ReadFailure{Error::Kind::Protected, QString()};
         case kDateMode:
             requireLength(r, 2);
-            g.date1904 = b.u16(o) == 1;
+            g.date1904 = d.u16(0) == 1;
             break;
         case kCodePage:
             // BIFF8 keeps its text in Unicode (8-bit strings are the low half of UTF-16), so the code
@@ -458,43 +506,40 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
             break;
         case kWindow1:
             requireLength(r, 12);
-            activeTab = b.u16(o + 10);
+            activeTab = d.u16(10);
             break;
         case kBoundSheet: {
             requireLength(r, 8);
-            const quint8 kind = b.u8(o + 5);
-            refs.push_back({recordString(b, r, 6, false), b.u32(o), kind == 0});
+            const quint8 kind = d.u8(5);
+            refs.push_back({recordString(r, 6, false), d.u32(0), kind == 0});
             if (refs.size() > 10000) throwTooLarge(QStringLiteral("demasiadas hojas"));
             break;
         }
         case kFormat: {
             requireLength(r, 5);
-            const int id = b.u16(o);
-            formatIsDate.insert(id, NumberFormats::isDateCode(recordString(b, r, 2, true)));
+            const int id = d.u16(0);
+            formatIsDate.insert(id, NumberFormats::isDateCode(recordString(r, 2, true)));
             break;
         }
         case kXf:
             requireLength(r, 4);
-            xfFormat.push_back(b.u16(o + 2));
+            xfFormat.push_back(d.u16(2));
             if (xfFormat.size() > 100000) throwTooLarge(QStringLiteral("demasiados formatos de celda"));
             break;
         case kSst: {
             requireLength(r, 8);
-            const quint32 unique = b.u32(o + 4);
-            std::vector<Record> segs{Record{r.type, o + 8, r.length - 8}};
-            for (const Record& c : rs.continues())
-                segs.push_back(c);
-            qint64 totalBytes = 0;
-            for (const Record& s : segs)
-                totalBytes += s.length;
+            const quint32 unique = d.u32(4);
+            const qint64 totalBytes = r.length - 8 + rs.continuationBytes();
             // every string takes at least 3 bytes, so a count beyond that is a lie
             if (qint64(unique) > totalBytes / 3 + 1)
                 throwDamaged(
                     QStringLiteral("la tabla de textos declara %1 textos que no contiene").arg(unique));
             g.strings->reserve(g.strings->size() + unique);
-            SegmentReader sr(b, std::move(segs));
+            rs.reload(r);
+            SegmentReader sr(ByteReader(r.data.data() + 8, r.length - 8), &rs);
             for (quint32 i = 0; i < unique; ++i)
-                g.strings->add(readUnicodeString(sr, true));
+                readIntoPool(sr, *g.strings);
+            rs.skipContinues();
             break;
         }
         default:
@@ -514,11 +559,11 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& stream) {
     for (int i = 0; i < int(refs.size()); ++i) {
         const SheetRef& ref = refs[size_t(i)];
         if (!ref.worksheet) continue;
-        if (ref.offset >= quint32(stream.size()))
+        if (ref.offset >= stream.size())
             throwDamaged(QStringLiteral("la hoja «%1» apunta fuera del libro").arg(ref.name));
         Sheet& sheet = wb->addSheet(ref.name);
         sheet.setSharedStrings(g.strings);
-        readSheet(stream, qsizetype(ref.offset), g, sheet);
+        readSheet(stream, qint64(ref.offset), g, sheet);
         if (i == activeTab) active = wb->sheetCount() - 1;
     }
     if (wb->sheetCount() == 0) throwDamaged(QStringLiteral("el libro no tiene ninguna hoja de cálculo"));

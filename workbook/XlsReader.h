@@ -6,6 +6,7 @@
 
 namespace qd::wb {
 
+class ByteSource;
 class Workbook;
 
 // BIFF8 workbook streams (.xls from Excel 97 on): the shared-string table with its continuations,
@@ -15,6 +16,8 @@ class Workbook;
 class XlsReader {
 public:
     static std::unique_ptr<Workbook> read(const QByteArray& workbookStream);
+    // The stream read through a window, never held whole (for a stream read in place from a file).
+    static std::unique_ptr<Workbook> read(const ByteSource& workbookStream);
 };
 
 } // namespace qd::wb

@@ -419,6 +419,7 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
 
 void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext& book, Sheet& sheet) {
     const std::unique_ptr<ZipArchive::EntryStream> stream = zip.openStream(part);
+    stream->readAhead(); // inflated on another core while this one parses
     try {
         XmlScanner x(*stream, part);
         parseWorksheet(x, book, sheet);

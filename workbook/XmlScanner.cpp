@@ -106,7 +106,10 @@ bool XmlScanner::more() {
 
 int XmlScanner::line() const {
     if (counted_ && p_ > counted_) {
-        lines_ += int(std::count(counted_, p_, '\n'));
+        // parts hold few line breaks: skipping to each is faster than looking at every byte
+        for (const char* q = counted_; (q = static_cast<const char*>(std::memchr(q, '\n', size_t(p_ - q))));
+             ++q)
+            ++lines_;
         counted_ = p_;
     }
     return lines_ + 1;

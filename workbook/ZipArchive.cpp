@@ -5,6 +5,13 @@
 
 #include <zlib.h>
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 #include <algorithm>
 #include <cstring>
 
@@ -161,7 +168,105 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
     return s;
 }
 
+// The chunks inflated ahead of the reader, handed over under a lock. A fault of the entry ends the
+// chunks and is thrown to the reader once it has taken every chunk before it.
+struct ZipArchive::EntryStream::Ahead {
+    static constexpr qsizetype kChunkBytes = qsizetype(1) << 20;
+    static constexpr size_t kChunks = 4;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QByteArray> full;
+    std::vector<QByteArray> free;
+    QByteArray current; // the chunk being read
+    qsizetype currentAt = 0;
+    bool ended = false;
+    bool stop = false;
+    std::exception_ptr failure;
+    std::thread thread;
+
+    void produce(EntryStream& s) {
+        try {
+            for (;;) {
+                QByteArray chunk;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return stop || full.size() < kChunks; });
+                    if (stop) return;
+                    if (!free.empty()) {
+                        chunk = std::move(free.back());
+                        free.pop_back();
+                    }
+                }
+                chunk.resize(kChunkBytes);
+                qsizetype got = 0;
+                while (got < kChunkBytes) {
+                    const qsizetype n = s.inflateSome(chunk.data() + got, kChunkBytes - got);
+                    if (n == 0) break;
+                    got += n;
+                }
+                chunk.resize(got);
+                std::lock_guard lock(mutex);
+                if (got > 0) full.push_back(std::move(chunk));
+                if (got < kChunkBytes) ended = true;
+                changed.notify_all();
+                if (ended) return;
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex);
+            failure = std::current_exception();
+            ended = true;
+            changed.notify_all();
+        }
+    }
+
+    qsizetype take(char* out, qsizetype max) {
+        if (currentAt == current.size()) {
+            std::unique_lock lock(mutex);
+            if (!current.isEmpty()) free.push_back(std::exchange(current, QByteArray()));
+            currentAt = 0;
+            changed.notify_all();
+            changed.wait(lock, [&] { return !full.empty() || ended; });
+            if (full.empty()) {
+                if (failure)
+                    std::rethrow_exception(std::exchange(failure, nullptr)); // once, as inflating does
+                return 0;
+            }
+            current = std::move(full.front());
+            full.pop_front();
+            currentAt = 0;
+        }
+        const qsizetype n = std::min(max, current.size() - currentAt);
+        std::memcpy(out, current.constData() + currentAt, size_t(n));
+        currentAt += n;
+        return n;
+    }
+
+    ~Ahead() {
+        {
+            std::lock_guard lock(mutex);
+            stop = true;
+            changed.notify_all();
+        }
+        if (thread.joinable()) thread.join();
+    }
+};
+
+ZipArchive::EntryStream::EntryStream() = default;
+
+void ZipArchive::EntryStream::readAhead() {
+    if (ahead_ || done_) return;
+    auto ahead = std::make_unique<Ahead>();
+    try {
+        ahead->thread = std::thread([this, a = ahead.get()] { a->produce(*this); });
+    } catch (const std::system_error&) {
+        return; // no second thread to be had: inflate as the reader asks
+    }
+    ahead_ = std::move(ahead);
+}
+
 ZipArchive::EntryStream::~EntryStream() {
+    ahead_.reset(); // the inflating thread stops before its stream goes
     if (zs_) {
         inflateEnd(static_cast<z_stream*>(zs_));
         delete static_cast<z_stream*>(zs_);
@@ -174,6 +279,12 @@ void ZipArchive::EntryStream::failDamaged(const QString& what) {
 }
 
 qsizetype ZipArchive::EntryStream::read(char* out, qsizetype max) {
+    if (max <= 0) return 0;
+    if (ahead_) return ahead_->take(out, max);
+    return inflateSome(out, max);
+}
+
+qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
     if (done_ || max <= 0) return 0;
     qsizetype got = 0;
     if (!deflated_) {

@@ -35,11 +35,18 @@ public:
         // Reads to the end, making the checks (so that a damaged entry is reported as such even
         // when its reader stopped early on what the damage produced).
         void finish();
+        // From here on the entry is inflated and checked on a thread of its own, a few chunks ahead
+        // of read(), where a second thread can be had. What read() gives, and where a fault is
+        // thrown, stay as they were.
+        void readAhead();
 
     private:
         friend class ZipArchive;
-        EntryStream() = default;
+        struct Ahead;
+        EntryStream();
+        qsizetype inflateSome(char* out, qsizetype max);
         [[noreturn]] void failDamaged(const QString& what);
+        std::unique_ptr<Ahead> ahead_;
         QString name_;
         const char* in_ = nullptr; // stored entries: the bytes themselves
         qint64 inLeft_ = 0;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes an articles workbook of N rows x 15 columns (text with accents and numbers) as .xlsx, and
 the first 65,535 of those rows as .xls (BIFF8 in a compound file, the format's full height with the
-header row) and as .csv.
+header row) and as .csv, and all N rows again as .ods.
   generate.py ROWS OUTDIR"""
 import os
 import random
@@ -157,6 +157,42 @@ def compound_file(stream):
     return header + stream + directory + b''.join(struct.pack('<I', v) for v in fat)
 
 
+def write_ods(path, n):
+    """The same rows as an OpenDocument spreadsheet, content.xml written as it is compressed."""
+    head = ('<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content '
+            'xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+            'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+            'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2">'
+            '<office:body><office:spreadsheet><table:table table:name="Articulos">'
+            '<table:table-column table:number-columns-repeated="15"/>')
+    with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo('mimetype'), 'application/vnd.oasis.opendocument.spreadsheet',
+                   compress_type=zipfile.ZIP_STORED)
+        with z.open('content.xml', 'w', force_zip64=True) as f:
+            f.write(head.encode())
+            batch = []
+            for values in [HEADERS] + list(rows(n)):
+                cells = []
+                for v in values:
+                    if isinstance(v, str):
+                        cells.append('<table:table-cell office:value-type="string"><text:p>%s</text:p>'
+                                     '</table:table-cell>' % escape(v))
+                    else:
+                        cells.append('<table:table-cell office:value-type="float" office:value="%r">'
+                                     '<text:p>%r</text:p></table:table-cell>' % (v, v))
+                batch.append('<table:table-row>%s</table:table-row>' % ''.join(cells))
+                if len(batch) == 10000:
+                    f.write(''.join(batch).encode())
+                    batch = []
+            f.write((''.join(batch) + '</table:table></office:spreadsheet></office:body>'
+                     '</office:document-content>').encode())
+        z.writestr('META-INF/manifest.xml', '<?xml version="1.0" encoding="UTF-8"?>\n<manifest:manifest '
+                   'xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.2">'
+                   '<manifest:file-entry manifest:full-path="/" manifest:media-type='
+                   '"application/vnd.oasis.opendocument.spreadsheet"/><manifest:file-entry '
+                   'manifest:full-path="content.xml" manifest:media-type="text/xml"/></manifest:manifest>')
+
+
 def write_xls(path, n):
     with open(path, 'wb') as f:
         f.write(compound_file(workbook_stream([HEADERS] + list(rows(n)))))
@@ -168,3 +204,4 @@ if __name__ == '__main__':
     write_xlsx(os.path.join(outdir, 'articulos_%d.xlsx' % n), n)
     write_csv(os.path.join(outdir, 'articulos_%d.csv' % min(n, 65535)), min(n, 65535))
     write_xls(os.path.join(outdir, 'articulos_%d.xls' % min(n, 65535)), min(n, 65535))
+    write_ods(os.path.join(outdir, 'articulos_%d.ods' % n), n)

@@ -46,4 +46,17 @@ inline QByteArray storedZip(const std::initializer_list<std::pair<const char*, Q
     return out;
 }
 
+// An .ods of one sheet "H" holding the given table rows, its parts stored.
+inline QByteArray odsWithRows(const QByteArray& rows) {
+    const QByteArray content =
+        "<?xml version=\"1.0\"?><office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+        "<table:table table:name=\"H\">" +
+        rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
+    return storedZip(
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+}
+
 } // namespace qd::wb::test

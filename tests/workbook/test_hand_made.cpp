@@ -27,18 +27,6 @@ using namespace qd::wb;
 
 namespace {
 
-QByteArray odsWithRows(const QByteArray& rows) {
-    const QByteArray content =
-        "<?xml version=\"1.0\"?><office:document-content "
-        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
-        "<table:table table:name=\"H\">" +
-        rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
-    return test::storedZip(
-        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
-}
-
 QByteArray numberCell(int value, const QByteArray& repeat = QByteArray()) {
     QByteArray cell =
         "<table:table-cell office:value-type=\"float\" office:value=\"" + QByteArray::number(value) + "\"";
@@ -223,7 +211,7 @@ TEST(OdsRepeats, CountsThatAreNotPositiveOrPassTheLimitsNameTheCell) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rows.left(200).toStdString());
         try {
-            Workbook::fromMemory(odsWithRows(c.rows), QStringLiteral("libro.ods"));
+            Workbook::fromMemory(test::odsWithRows(c.rows), QStringLiteral("libro.ods"));
             ADD_FAILURE() << "read without error";
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), c.kind) << e.message().toStdString();
@@ -239,7 +227,7 @@ TEST(OdsRepeats, EmptyRunsToTheEdgeAreAcceptedAndValuesKeepTheirColumns) {
     const QByteArray rows = "<table:table-row>" + numberCell(1) + emptyCells("2") + numberCell(4, "2") +
                             emptyCells("1019") + "</table:table-row>" + "<table:table-row>" + numberCell(5) +
                             emptyCells("16384") + "</table:table-row>" + kTrailingRows;
-    const auto wb = Workbook::fromMemory(odsWithRows(rows), QStringLiteral("libro.ods"));
+    const auto wb = Workbook::fromMemory(test::odsWithRows(rows), QStringLiteral("libro.ods"));
     const Sheet& s = wb->activeSheet();
     EXPECT_EQ(SheetDump::dump(s), QStringLiteral("sheet\tH\nlastRow\t2\nlastColumn\t5\n"
                                                  "1\t1\tnumber\t1\n1\t4\tnumber\t4\n1\t5\tnumber\t4\n"
@@ -274,9 +262,9 @@ TEST(SheetStorage, WbdumpOfALoneCellInTheFarCornerPrintsOnlyThatCell) {
     const QString path = dir.filePath(QStringLiteral("esquina.ods"));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(odsWithRows("<table:table-row table:number-rows-repeated=\"1048575\">" + emptyCells("16384") +
-                        "</table:table-row><table:table-row>" + emptyCells("16383") + numberCell(7) +
-                        "</table:table-row>"));
+    f.write(test::odsWithRows("<table:table-row table:number-rows-repeated=\"1048575\">" +
+                              emptyCells("16384") + "</table:table-row><table:table-row>" +
+                              emptyCells("16383") + numberCell(7) + "</table:table-row>"));
     f.close();
     const ToolRun r = wbdump(path);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();

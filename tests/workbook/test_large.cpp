@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -181,23 +183,243 @@ TEST(LargeParts, SharedStringFaultsComeBeforeWorksheetFaults) {
 }
 
 TEST(LargeParts, DamageOfTheEntryIsReportedBeforeWhatItDidToTheXml) {
-    QByteArray rows;
-    for (int r = 1; r <= 50000; ++r)
+    // a large part read as it is inflated, broken at its start, its CRC wrong: .xlsx worksheet and
+    // .ods content
+    QByteArray rows, odsRows;
+    for (int r = 1; r <= 50000; ++r) {
         rows += "<row><c><v>" + QByteArray::number(r) + "</v></c></row>";
-    QByteArray file = xlsx(worksheet("<row><c><v>roto</v></c></row>" + rows));
-    // the worksheet's CRC in its local header and in the central directory
-    const qsizetype local = file.indexOf("xl/worksheets/sheet1.xml") - 30;
-    const QByteArray crc = file.mid(local + 14, 4);
-    QByteArray wrong = crc;
-    wrong[0] = char(wrong[0] ^ 0x55);
-    file.replace(local + 14, 4, wrong);
-    const qsizetype central = file.lastIndexOf(crc);
-    ASSERT_GT(central, local);
-    file.replace(central, 4, wrong);
-    try {
-        Workbook::fromMemory(file, QStringLiteral("crc.xlsx"));
-        FAIL() << "read";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message().contains(u"suma de control")) << e.message().toStdString();
+        odsRows += "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"" +
+                   QByteArray::number(r) + "\"/></table:table-row>";
     }
+    const struct {
+        const char* part;
+        QByteArray file;
+        QString name;
+    } cases[] = {
+        {"xl/worksheets/sheet1.xml", xlsx(worksheet("<row><c><v>roto</v></c></row>" + rows)),
+         QStringLiteral("crc.xlsx")},
+        {"content.xml", test::odsWithRows("<table:table-row><roto></table:table-row>" + odsRows),
+         QStringLiteral("crc.ods")},
+    };
+    for (const auto& c : cases) {
+        QByteArray file = c.file;
+        // the part's CRC in its local header and in the central directory
+        const qsizetype local = file.indexOf(c.part) - 30;
+        const QByteArray crc = file.mid(local + 14, 4);
+        QByteArray wrong = crc;
+        wrong[0] = char(wrong[0] ^ 0x55);
+        file.replace(local + 14, 4, wrong);
+        const qsizetype central = file.lastIndexOf(crc);
+        ASSERT_GT(central, local) << c.part;
+        file.replace(central, 4, wrong);
+        try {
+            Workbook::fromMemory(file, c.name);
+            ADD_FAILURE() << "read " << c.part;
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().contains(u"suma de control")) << e.message().toStdString();
+        }
+        // and with the right CRC, the XML fault itself, with its line
+        try {
+            Workbook::fromMemory(c.file, c.name);
+            ADD_FAILURE() << "read " << c.part;
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(c.part))) << e.message().toStdString();
+        }
+    }
+}
+
+namespace {
+
+void put16(QByteArray& b, quint16 v) {
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void put32(QByteArray& b, quint32 v) {
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+}
+QByteArray record(quint16 type, const QByteArray& data) {
+    QByteArray r;
+    put16(r, type);
+    put16(r, quint16(data.size()));
+    return r + data;
+}
+
+// The i-th text of the table: Latin-1 or, every seventh, with characters beyond it; long enough that
+// texts run over from one record into the next.
+QString xlsText(int i) {
+    QString s = QStringLiteral("ARTÍCULO %1 ").arg(i) + QString(i % 50, QLatin1Char('x'));
+    if (i % 7 == 0) s += QStringLiteral(" € Ω");
+    return s;
+}
+
+// A BIFF8 workbook stream of one sheet: texts from the shared table (split across CONTINUE records
+// wherever a record fills up, the continuation restarting with its own option byte) and numbers.
+QByteArray xlsStream(int rows, int texts) {
+    QByteArray sst;
+    std::vector<QByteArray> sstRecords;
+    put32(sst, quint32(texts));
+    put32(sst, quint32(texts));
+    auto flush = [&] {
+        sstRecords.push_back(record(sstRecords.empty() ? 0x00FC : 0x003C, sst));
+        sst.clear();
+    };
+    for (int i = 0; i < texts; ++i) {
+        const QString s = xlsText(i);
+        bool wide = false;
+        for (QChar c : s)
+            wide = wide || c.unicode() > 0xFF;
+        if (sst.size() + 3 > 8224) flush();
+        put16(sst, quint16(s.size()));
+        sst.append(char(wide ? 1 : 0));
+        for (qsizetype k = 0; k < s.size(); ++k) {
+            if (sst.size() + (wide ? 2 : 1) > 8224) {
+                flush();
+                sst.append(char(wide ? 1 : 0));
+            }
+            if (wide)
+                put16(sst, s[k].unicode());
+            else
+                sst.append(char(s[k].unicode()));
+        }
+    }
+    flush();
+    auto bof = [](quint16 kind) {
+        QByteArray d;
+        put16(d, 0x0600);
+        put16(d, kind);
+        d.append(QByteArray(12, '\0'));
+        return record(0x0809, d);
+    };
+    QByteArray cells;
+    for (int r = 0; r < rows; ++r) {
+        QByteArray label;
+        put16(label, quint16(r));
+        put16(label, 0);
+        put16(label, 15);
+        put32(label, quint32(r % texts));
+        cells += record(0x00FD, label);
+        QByteArray number;
+        put16(number, quint16(r));
+        put16(number, 1);
+        put16(number, 15);
+        const double v = r * 0.25;
+        number.append(reinterpret_cast<const char*>(&v), 8);
+        cells += record(0x0203, number);
+    }
+    QByteArray tail;
+    for (const QByteArray& rec : sstRecords)
+        tail += rec;
+    tail += record(0x000A, {});
+    QByteArray sheetName;
+    sheetName.append(char(1)).append('\0').append('H');
+    auto boundSheet = [&](quint32 offset) {
+        QByteArray d;
+        put32(d, offset);
+        d.append('\0').append('\0');
+        return record(0x0085, d + sheetName);
+    };
+    const qsizetype globals = bof(5).size() + boundSheet(0).size() + tail.size();
+    return bof(5) + boundSheet(quint32(globals)) + tail + bof(0x10) + cells + record(0x000A, {});
+}
+
+// A compound file (512-byte sectors) holding the stream with its sectors stored in pairs in reverse
+// order, so that the chain jumps back and forth through the file.
+QByteArray compoundFile(QByteArray stream) {
+    constexpr quint32 kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatMark = 0xFFFFFFFD;
+    stream.append(QByteArray(-stream.size() & 511, '\0'));
+    const quint32 n = quint32(stream.size() / 512);
+    quint32 fatSectors = 1;
+    while (n + 1 + fatSectors > fatSectors * 128)
+        ++fatSectors;
+    EXPECT_LE(fatSectors, 109u);
+    // file sector of the stream's k-th sector: pairs swapped (1 0 3 2 5 4 ...), the odd one last
+    auto place = [&](quint32 k) { return (k ^ 1) < n ? (k ^ 1) : k; };
+    std::vector<quint32> fat(fatSectors * 128, kFree);
+    for (quint32 k = 0; k < n; ++k)
+        fat[place(k)] = k + 1 < n ? place(k + 1) : kEnd;
+    fat[n] = kEnd; // the directory
+    for (quint32 i = 0; i < fatSectors; ++i)
+        fat[n + 1 + i] = kFatMark;
+    QByteArray header("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    header.append(QByteArray(16, '\0'));
+    for (quint16 v : {0x3E, 3, 0xFFFE, 9, 6})
+        put16(header, v);
+    header.append(QByteArray(6, '\0'));
+    for (quint32 v : {0u, fatSectors, n, 0u, 4096u, kEnd, 0u, kEnd, 0u})
+        put32(header, v);
+    for (quint32 i = 0; i < 109; ++i)
+        put32(header, i < fatSectors ? n + 1 + i : kFree);
+    auto entry = [](const QString& name, quint8 type, quint32 child, quint32 start, quint32 size) {
+        QByteArray e;
+        for (QChar c : name)
+            put16(e, c.unicode());
+        put16(e, 0);
+        e.append(QByteArray(64 - e.size(), '\0'));
+        put16(e, quint16(2 * (name.size() + 1)));
+        e.append(char(type)).append(char(1));
+        for (quint32 v : {kFree, kFree, child})
+            put32(e, v);
+        e.append(QByteArray(36, '\0'));
+        put32(e, start);
+        put32(e, size);
+        put32(e, 0);
+        return e;
+    };
+    QByteArray directory = entry(QStringLiteral("Root Entry"), 5, 1, kEnd, 0) +
+                           entry(QStringLiteral("Workbook"), 2, kFree, place(0), quint32(stream.size()));
+    directory.append(QByteArray(512 - directory.size(), '\0'));
+    QByteArray sectors(stream.size(), '\0');
+    for (quint32 k = 0; k < n; ++k)
+        std::memcpy(sectors.data() + 512 * place(k), stream.constData() + 512 * k, 512);
+    QByteArray fatBytes;
+    for (quint32 v : fat)
+        put32(fatBytes, v);
+    return header + sectors + directory + fatBytes;
+}
+
+} // namespace
+
+// An .xls is read in place from its file a window at a time: values must come out as when the
+// whole file is in memory, wherever a window, a record or a text ends.
+TEST(LargeXls, ReadFromTheFileInPlaceAsFromMemory) {
+    const int rows = 60000, texts = 40000;
+    const QByteArray file = compoundFile(xlsStream(rows, texts));
+    ASSERT_GT(file.size(), 3 * (1 << 20));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grande.xls"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+
+    const auto fromFile = Workbook::open(path);
+    const auto inMemory = Workbook::fromMemory(file, QStringLiteral("grande.xls"));
+    const Sheet& a = fromFile->activeSheet();
+    const Sheet& b = inMemory->activeSheet();
+    ASSERT_EQ(a.lastRow(), rows);
+    ASSERT_EQ(a.lastColumn(), 2);
+    for (int r = 1; r <= rows; ++r) {
+        ASSERT_EQ(a.text(r, 1), xlsText((r - 1) % texts)) << "fila " << r;
+        ASSERT_EQ(a.number(r, 2), (r - 1) * 0.25) << "fila " << r;
+        ASSERT_EQ(b.text(r, 1), a.text(r, 1)) << "fila " << r;
+    }
+
+    // cut inside the cells: the same fault from the file as from memory
+    const QByteArray cut = file.left(file.size() / 2);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(cut);
+    f.close();
+    QString fromFileError, inMemoryError;
+    try {
+        Workbook::open(path);
+    } catch (const Error& e) {
+        fromFileError = e.message();
+    }
+    try {
+        Workbook::fromMemory(cut, QStringLiteral("grande.xls"));
+    } catch (const Error& e) {
+        inMemoryError = e.message();
+    }
+    EXPECT_FALSE(fromFileError.isEmpty());
+    EXPECT_EQ(fromFileError, inMemoryError);
 }
