@@ -305,7 +305,7 @@ std::unique_ptr<Workbook> OdsReader::read(const ZipArchive& zip) {
     auto wb = std::make_unique<Workbook>(Workbook::Format::Ods);
     {
         // content.xml is parsed as it is inflated: a large sheet's XML is never held whole
-        const auto stream = zip.openStream(u"content.xml"_s);
+        const auto stream = zip.openStream(u"content.xml"_s, ZipArchive::Use::Streamed);
         stream->readAhead();
         XmlInput x(*stream, u"content.xml"_s);
         try {

@@ -418,7 +418,7 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
 }
 
 void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext& book, Sheet& sheet) {
-    const std::unique_ptr<ZipArchive::EntryStream> stream = zip.openStream(part);
+    const std::unique_ptr<ZipArchive::EntryStream> stream = zip.openStream(part, ZipArchive::Use::Streamed);
     stream->readAhead(); // inflated on another core while this one parses
     try {
         XmlScanner x(*stream, part);
@@ -476,7 +476,9 @@ std::unique_ptr<Workbook> XlsxReader::read(const ZipArchive& zip) {
         }
     }
 
-    // The shared strings come first: a fault there is reported before any in the other parts.
+    // The shared strings come first: a fault there is reported before any in the other parts. Their
+    // texts are all held, so the table keeps the cap of a part held whole; a worksheet is not held
+    // and may be larger.
     SharedStrings strings;
     if (!stringsPart.isEmpty() && zip.contains(stringsPart))
         strings.start(zip.openStream(stringsPart), stringsPart);

@@ -121,7 +121,7 @@ bool ZipArchive::contains(const QString& name) const {
     return entries_.contains(key(name));
 }
 
-std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& name) const {
+std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& name, Use use) const {
     auto it = entries_.constFind(key(name));
     if (it == entries_.constEnd()) throwDamaged(QStringLiteral("falta la parte «%1»").arg(name));
     const Entry& e = *it;
@@ -134,11 +134,13 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
     if (!b.inBounds(dataAt, e.compressedSize))
         throwDamaged(QStringLiteral("«%1» sobrepasa el final del fichero (¿fichero truncado?)").arg(name));
 
-    if (e.size > kMaxEntryBytes)
+    const bool streamed = use == Use::Streamed;
+    if (e.size > (streamed ? kMaxStreamedEntryBytes : kMaxEntryBytes))
         throwTooLarge(QStringLiteral("«%1» ocupa %2 MiB descomprimido").arg(name).arg(e.size >> 20));
     if (e.size > (qint64(16) << 20) && e.size > e.compressedSize * kMaxRatio)
         throwTooLarge(QStringLiteral("«%1» tiene una tasa de compresión sospechosa").arg(name));
-    if (inflatedTotal_ + e.size > kMaxTotalBytes)
+    qint64& total = streamed ? streamedTotal_ : inflatedTotal_;
+    if (total + e.size > (streamed ? kMaxStreamedTotalBytes : kMaxTotalBytes))
         throwTooLarge(QStringLiteral("el contenido descomprimido es demasiado grande"));
 
     std::unique_ptr<EntryStream> s(new EntryStream);
@@ -164,7 +166,7 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
         throw ReadFailure{Error::Kind::Unsupported,
                           QStringLiteral("método de compresión %1 no admitido").arg(e.method)};
     }
-    inflatedTotal_ += e.size;
+    total += e.size;
     return s;
 }
 

@@ -58,10 +58,16 @@ public:
         bool done_ = false;
         void* zs_ = nullptr; // z_stream
     };
-    std::unique_ptr<EntryStream> openStream(const QString& name) const; // throws ReadFailure
+    // How the caller takes an entry: whole into memory (read()), or parsed as it streams and never
+    // held, which costs time but no memory, so a larger part is accepted.
+    enum class Use { Held, Streamed };
+    std::unique_ptr<EntryStream> openStream(const QString& name,
+                                            Use use = Use::Held) const; // throws ReadFailure
 
     static constexpr qint64 kMaxEntryBytes = qint64(768) << 20;
     static constexpr qint64 kMaxTotalBytes = qint64(1536) << 20;
+    static constexpr qint64 kMaxStreamedEntryBytes = qint64(4) << 30;
+    static constexpr qint64 kMaxStreamedTotalBytes = qint64(6) << 30;
     static constexpr qint64 kMaxRatio = 250; // for entries above 16 MiB
 
 private:
@@ -78,7 +84,8 @@ private:
     QByteArray data_;
     QHash<QString, Entry> entries_;
     QStringList order_;
-    mutable qint64 inflatedTotal_ = 0;
+    mutable qint64 inflatedTotal_ = 0; // of entries held
+    mutable qint64 streamedTotal_ = 0; // of entries streamed
 };
 
 } // namespace qd::wb

@@ -78,7 +78,7 @@ int floorOf(const QString& path) {
         const qd::wb::ZipArchive zip(data);
         std::vector<char> buf(size_t(1) << 20);
         for (const QString& name : zip.names()) {
-            const auto s = zip.openStream(name);
+            const auto s = zip.openStream(name, qd::wb::ZipArchive::Use::Streamed);
             while (const qsizetype n = s->read(buf.data(), qsizetype(buf.size()))) {
                 bytes += n;
                 sum += quint8(buf[size_t(n - 1)]);

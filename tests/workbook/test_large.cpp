@@ -1,8 +1,10 @@
 // Sheets at the format's full height, and parts large enough that the readers see them in several
 // windows: values must come out the same wherever a window ends, and faults keep their messages.
 
+#include "ReadFailure.h"
 #include "StoredZip.h"
 #include "Workbook.h"
+#include "ZipArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -422,4 +424,39 @@ TEST(LargeXls, ReadFromTheFileInPlaceAsFromMemory) {
     }
     EXPECT_FALSE(fromFileError.isEmpty());
     EXPECT_EQ(fromFileError, inMemoryError);
+}
+
+// A part parsed as it streams costs time, not memory: it may pass the cap of a part held whole (a
+// sheet at the full height of the format does), while the guard against compression bombs stays.
+TEST(LargeParts, APartReadAsItStreamsMayPassTheCapOfAPartHeldWhole) {
+    const qint64 declared = qint64(1) << 30; // past the held cap, within the streamed one
+    auto zipDeclaring = [&](qsizetype compressed) {
+        QByteArray file = test::storedZip({{"hoja.xml", QByteArray(compressed, 'x')}});
+        // deflated, and inflating to `declared` bytes, in the local header and in the directory
+        const qsizetype central = file.indexOf(QByteArray("PK\x01\x02", 4));
+        for (const auto& [method, size] :
+             {std::pair{qsizetype(8), qsizetype(22)}, {central + 10, central + 24}}) {
+            file[method] = 8;
+            for (int i = 0; i < 4; ++i)
+                file[size + i] = char((declared >> (8 * i)) & 0xFF);
+        }
+        return file;
+    };
+    const ZipArchive zip(zipDeclaring(5 << 20));
+    EXPECT_NO_THROW(zip.openStream(QStringLiteral("hoja.xml"), ZipArchive::Use::Streamed));
+    try {
+        zip.openStream(QStringLiteral("hoja.xml"));
+        ADD_FAILURE() << "a part held whole past its cap";
+    } catch (const ReadFailure& f) {
+        EXPECT_EQ(f.kind, Error::Kind::TooLarge);
+        EXPECT_TRUE(f.detail.contains(u"1024 MiB")) << f.detail.toStdString();
+    }
+    // a ratio no real part has is refused however it is read
+    const ZipArchive bomb(zipDeclaring(1 << 20));
+    try {
+        bomb.openStream(QStringLiteral("hoja.xml"), ZipArchive::Use::Streamed);
+        ADD_FAILURE() << "a compression bomb opened";
+    } catch (const ReadFailure& f) {
+        EXPECT_TRUE(f.detail.contains(u"tasa de compresión")) << f.detail.toStdString();
+    }
 }
