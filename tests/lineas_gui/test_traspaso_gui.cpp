@@ -255,6 +255,18 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     EXPECT_EQ(t.value(QStringLiteral("CODIGO")).toString(), QStringLiteral("10001"));
     EXPECT_TRUE(t.value(QStringLiteral("MODIFICADO")).toBool());
 
+    {
+        // the quick help of the page says what each of its three buttons does, and leaves the lines
+        Cerrador cerrar;
+        ASSERT_TRUE(boton(v, "kvBoton3")->isVisible());
+        boton(v, "kvBoton3")->click();
+        ASSERT_EQ(cerrar.incidencias.size(), 1);
+        for (const char* b : {"Verificar:", "Importar Todo:", "Importar Líneas Validas:", "NEGRO o VERDE"})
+            EXPECT_TRUE(cerrar.incidencias[0].contains(QString::fromUtf8(b))) << b;
+        EXPECT_TRUE(v->isVisible());
+        EXPECT_TRUE(t.value(QStringLiteral("MODIFICADO")).toBool());
+    }
+
     boton(v, "kvBotonImportarTodo")->click();
     EXPECT_EQ(x.canal.messages().last(), TDatos::textoLineasNoListas());
     EXPECT_TRUE(v->isVisible());
