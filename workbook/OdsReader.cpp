@@ -3,6 +3,7 @@
 #include "ReadFailure.h"
 #include "Workbook.h"
 #include "XmlInput.h"
+#include "XmlScanner.h"
 #include "ZipArchive.h"
 
 #include <QRegularExpression>
@@ -40,30 +41,52 @@ qint64 repeatCount(QStringView v, qint64 limit) {
     return n;
 }
 
-QString paragraphText(XmlInput& x) {
+// Character data as an XML reader gives it: line ends normalised to "\n".
+QString textOf(const XmlScanner& x) {
+    QString s = x.text();
+    if (x.rawText().contains('\r')) {
+        s.replace(u"\r\n"_s, u"\n"_s);
+        s.replace(u'\r', u'\n');
+    }
+    return s;
+}
+
+// An attribute's text as an XML reader gives it: references decoded, and each tab, line end or
+// carriage return written as such a space (written as a reference, it stays).
+QString attributeText(const XmlScanner& x, QByteArrayView raw) {
+    if (std::none_of(raw.begin(), raw.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }))
+        return x.decode(raw);
+    QByteArray normal = raw.toByteArray();
+    normal.replace("\r\n", " ");
+    for (char& c : normal)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return x.decode(normal);
+}
+
+QString paragraphText(XmlScanner& x) {
     // Inside <text:p>: characters, <text:s c="n"/>, <text:tab/>, <text:line-break/>, spans and links;
     // annotations are not part of the value.
     QString s;
     const int level = x.depth();
-    while (x.next()) {
-        if (x.isText()) {
-            s += x.text();
-        } else if (x.isStart()) {
-            const QStringView n = x.name();
-            if (n == "s"_L1) {
+    while (x.next() != XmlScanner::EndOfDocument) {
+        if (x.token() == XmlScanner::Text) {
+            s += textOf(x);
+        } else if (x.token() == XmlScanner::StartElement) {
+            const QByteArrayView n = x.name();
+            if (n == "s") {
                 bool ok = false;
-                int c = attributeValue(x.attributes(), "c"_L1).toInt(&ok);
+                int c = attributeText(x, x.rawAttribute("c")).toInt(&ok);
                 if (!ok || c < 1) c = 1;
                 if (c > Workbook::kMaxCellChars) c = Workbook::kMaxCellChars;
                 s += QString(c, u' ');
-            } else if (n == "tab"_L1) {
+            } else if (n == "tab") {
                 s += u'\t';
-            } else if (n == "line-break"_L1) {
+            } else if (n == "line-break") {
                 s += u'\n';
-            } else if (n == "annotation"_L1 || n == "note"_L1) {
+            } else if (n == "annotation" || n == "note") {
                 x.skipElement();
             }
-        } else if (x.isEnd() && x.depth() < level) {
+        } else if (x.token() == XmlScanner::EndElement && x.depth() < level) {
             return s;
         }
         if (s.size() > Workbook::kMaxCellChars)
@@ -85,12 +108,12 @@ bool parseDuration(QStringView v, double& days) {
 
 class ContentReader {
 public:
-    ContentReader(XmlInput& x, Workbook& wb) : x_(x), wb_(wb) {}
+    ContentReader(XmlScanner& x, Workbook& wb) : x_(x), wb_(wb) {}
 
     void run() {
-        while (x_.next()) {
-            if (x_.isStart() && x_.name() == "table"_L1) {
-                Sheet& sheet = wb_.addSheet(attributeValue(x_.attributes(), "name"_L1).toString());
+        while (x_.next() != XmlScanner::EndOfDocument) {
+            if (x_.token() == XmlScanner::StartElement && x_.name() == "table") {
+                Sheet& sheet = wb_.addSheet(attributeText(x_, x_.rawAttribute("name")));
                 if (wb_.sheetCount() > 10000) throwTooLarge(QStringLiteral("demasiadas hojas"));
                 readTable(sheet);
             }
@@ -101,17 +124,17 @@ private:
     void readTable(Sheet& sheet) {
         row_ = 1;
         const int level = x_.depth();
-        while (x_.next()) {
-            if (x_.isStart()) {
-                const QStringView n = x_.name();
-                if (n == "table-row"_L1) {
+        while (x_.next() != XmlScanner::EndOfDocument) {
+            if (x_.token() == XmlScanner::StartElement) {
+                const QByteArrayView n = x_.name();
+                if (n == "table-row") {
                     readRow(sheet);
-                } else if (n == "table-header-rows"_L1 || n == "table-row-group"_L1 || n == "table-rows"_L1) {
+                } else if (n == "table-header-rows" || n == "table-row-group" || n == "table-rows") {
                     // containers of rows: walk into them
                 } else {
                     x_.skipElement(); // columns, shapes, forms, named ranges...
                 }
-            } else if (x_.isEnd() && x_.depth() < level) {
+            } else if (x_.token() == XmlScanner::EndElement && x_.depth() < level) {
                 return;
             }
         }
@@ -122,68 +145,83 @@ private:
         return columnLetters(column) + QString::number(row ? row : row_);
     }
 
-    Cell readCellValue(const QXmlStreamAttributes& a, const Sheet& sheet, int column, int& repeat,
-                       bool& styled, bool& hasTextValue, QString& stringValue) {
+    // The value given by the attributes of the current cell element.
+    Cell readCellValue(const Sheet& sheet, int column, int& repeat, bool& styled, bool& hasTextValue,
+                       QString& stringValue) {
         Cell cell;
-        QStringView type, calcType, value, dateValue, timeValue, boolValue;
+        QByteArrayView type, calcType, value, dateValue, timeValue, boolValue;
         repeat = 1;
         styled = false;
         hasTextValue = false;
-        for (const auto& at : a) {
-            const QStringView n = at.name();
-            if (n == "value-type"_L1) {
-                if (at.namespaceUri().contains("calcext"_L1))
-                    calcType = at.value();
+        x_.forEachAttribute([&](QByteArrayView qname, QByteArrayView raw) {
+            const qsizetype colon = qname.indexOf(':');
+            const QByteArrayView n = qname.sliced(colon + 1);
+            if (n == "value-type") {
+                if (qname.first(std::max<qsizetype>(colon, 0)) == "calcext")
+                    calcType = raw;
                 else
-                    type = at.value();
-            } else if (n == "value"_L1) {
-                value = at.value();
-            } else if (n == "date-value"_L1) {
-                dateValue = at.value();
-            } else if (n == "time-value"_L1) {
-                timeValue = at.value();
-            } else if (n == "boolean-value"_L1) {
-                boolValue = at.value();
-            } else if (n == "string-value"_L1) {
-                stringValue = at.value().toString();
+                    type = raw;
+            } else if (n == "value") {
+                value = raw;
+            } else if (n == "date-value") {
+                dateValue = raw;
+            } else if (n == "time-value") {
+                timeValue = raw;
+            } else if (n == "boolean-value") {
+                boolValue = raw;
+            } else if (n == "string-value") {
+                stringValue = attributeText(x_, raw);
                 hasTextValue = true;
-            } else if (n == "number-columns-repeated"_L1) {
-                repeat = int(repeatCount(at.value(), Workbook::kMaxColumns));
+            } else if (n == "number-columns-repeated") {
+                const QString count = attributeText(x_, raw);
+                repeat = int(repeatCount(count, Workbook::kMaxColumns));
                 if (repeat == 0)
                     throwDamaged(
                         QStringLiteral("la celda %1 de la hoja «%2» tiene un número de repeticiones no "
                                        "válido («%3»)")
-                            .arg(cellName(column), sheet.name(), at.value().toString()));
-            } else if (n == "style-name"_L1) {
-                styled = at.value() != "Default"_L1;
+                            .arg(cellName(column), sheet.name(), count));
+            } else if (n == "style-name") {
+                styled = raw != "Default";
             }
-        }
-        if (calcType == "error"_L1) {
+        });
+        // values written with references are rare: decoded only then
+        auto decoded = [&](QByteArrayView raw, QByteArray& keep) {
+            if (!raw.contains('&')) return raw;
+            keep = attributeText(x_, raw).toUtf8();
+            return QByteArrayView(keep);
+        };
+        QByteArray keepType, keepCalc;
+        type = decoded(type, keepType);
+        calcType = decoded(calcType, keepCalc);
+        if (calcType == "error") {
             cell.type = CellType::Error;
             return cell; // its text comes from the paragraph
         }
-        if (type == "float"_L1 || type == "percentage"_L1 || type == "currency"_L1) {
-            bool ok = false;
-            cell.number = value.toDouble(&ok);
-            if (!ok) x_.fail(QStringLiteral("número «%1» no válido").arg(value.toString()));
+        if (type == "float" || type == "percentage" || type == "currency") {
+            QByteArray keep;
+            const QByteArrayView v = decoded(value, keep);
+            if (!parseXmlDouble(v, cell.number))
+                x_.fail(QStringLiteral("número «%1» no válido").arg(QString::fromUtf8(v)));
             cell.type = CellType::Number;
-        } else if (type == "date"_L1) {
-            QDateTime dt = QDateTime::fromString(dateValue.toString(), Qt::ISODateWithMs);
-            if (!dt.isValid())
-                dt = QDateTime(QDate::fromString(dateValue.toString(), Qt::ISODate), QTime(0, 0));
-            if (!dt.isValid()) x_.fail(QStringLiteral("fecha «%1» no válida").arg(dateValue.toString()));
+        } else if (type == "date") {
+            const QString date = attributeText(x_, dateValue);
+            QDateTime dt = QDateTime::fromString(date, Qt::ISODateWithMs);
+            if (!dt.isValid()) dt = QDateTime(QDate::fromString(date, Qt::ISODate), QTime(0, 0));
+            if (!dt.isValid()) x_.fail(QStringLiteral("fecha «%1» no válida").arg(date));
             cell.type = CellType::Date;
             cell.number = dateTimeToSerial(dt);
-        } else if (type == "time"_L1) {
+        } else if (type == "time") {
+            const QString time = attributeText(x_, timeValue);
             double days = 0;
-            if (!parseDuration(timeValue, days))
-                x_.fail(QStringLiteral("hora «%1» no válida").arg(timeValue.toString()));
+            if (!parseDuration(time, days)) x_.fail(QStringLiteral("hora «%1» no válida").arg(time));
             cell.type = CellType::Date;
             cell.number = days;
-        } else if (type == "boolean"_L1) {
+        } else if (type == "boolean") {
+            QByteArray keep;
+            const QByteArrayView v = decoded(boolValue, keep);
             cell.type = CellType::Boolean;
-            cell.boolean = boolValue == "true"_L1 || boolValue == "1"_L1;
-        } else if (type == "string"_L1) {
+            cell.boolean = v == "true" || v == "1";
+        } else if (type == "string") {
             cell.type = CellType::Text;
         }
         return cell;
@@ -191,35 +229,34 @@ private:
 
     void readRow(Sheet& sheet) {
         int rowRepeat = 1;
-        for (const auto& at : x_.attributes()) {
-            if (at.name() != "number-rows-repeated"_L1) continue;
-            rowRepeat = int(repeatCount(at.value(), Workbook::kMaxRows));
+        if (const QByteArrayView raw = x_.rawAttribute("number-rows-repeated"); !raw.isNull()) {
+            const QString count = attributeText(x_, raw);
+            rowRepeat = int(repeatCount(count, Workbook::kMaxRows));
             if (rowRepeat == 0)
                 throwDamaged(
                     QStringLiteral(
                         "la fila %1 de la hoja «%2» tiene un número de repeticiones no válido («%3»)")
                         .arg(row_)
-                        .arg(sheet.name(), at.value().toString()));
+                        .arg(sheet.name(), count));
         }
         std::vector<PendingCell> cells;
         int column = 1;
         const int level = x_.depth();
-        while (x_.next()) {
-            if (x_.isStart()) {
-                const QStringView n = x_.name();
-                if (n == "table-cell"_L1 || n == "covered-table-cell"_L1) {
+        while (x_.next() != XmlScanner::EndOfDocument) {
+            if (x_.token() == XmlScanner::StartElement) {
+                const QByteArrayView n = x_.name();
+                if (n == "table-cell" || n == "covered-table-cell") {
                     int repeat = 1;
                     bool styled = false, hasTextValue = false;
                     QString stringValue;
-                    Cell cell = readCellValue(x_.attributes(), sheet, column, repeat, styled, hasTextValue,
-                                              stringValue);
+                    Cell cell = readCellValue(sheet, column, repeat, styled, hasTextValue, stringValue);
                     // paragraphs: the text of string and error cells
                     QString text;
                     int paragraphs = 0;
                     const int cellLevel = x_.depth();
-                    while (x_.next()) {
-                        if (x_.isStart()) {
-                            if (x_.name() == "p"_L1) {
+                    while (x_.next() != XmlScanner::EndOfDocument) {
+                        if (x_.token() == XmlScanner::StartElement) {
+                            if (x_.name() == "p") {
                                 if (paragraphs++) text += u'\n';
                                 text += paragraphText(x_);
                                 if (text.size() > Workbook::kMaxCellChars)
@@ -228,7 +265,7 @@ private:
                             } else {
                                 x_.skipElement();
                             }
-                        } else if (x_.isEnd() && x_.depth() < cellLevel) {
+                        } else if (x_.token() == XmlScanner::EndElement && x_.depth() < cellLevel) {
                             break;
                         }
                     }
@@ -247,7 +284,7 @@ private:
                 } else {
                     x_.skipElement();
                 }
-            } else if (x_.isEnd() && x_.depth() < level) {
+            } else if (x_.token() == XmlScanner::EndElement && x_.depth() < level) {
                 break;
             }
         }
@@ -279,7 +316,7 @@ private:
         }
     }
 
-    XmlInput& x_;
+    XmlScanner& x_;
     Workbook& wb_;
     int row_ = 1;
     qint64 materialised_ = 0;
@@ -304,17 +341,18 @@ std::unique_ptr<Workbook> OdsReader::read(const ZipArchive& zip) {
         throw ReadFailure{Error::Kind::Protected, QString()};
     auto wb = std::make_unique<Workbook>(Workbook::Format::Ods);
     {
-        // content.xml is parsed as it is inflated: a large sheet's XML is never held whole
+        // content.xml is parsed as it is inflated (on another core): a large sheet's XML is never
+        // held whole
         const auto stream = zip.openStream(u"content.xml"_s, ZipArchive::Use::Streamed);
         stream->readAhead();
-        XmlInput x(*stream, u"content.xml"_s);
         try {
+            XmlScanner x(*stream, u"content.xml"_s);
             ContentReader(x, *wb).run();
         } catch (const ReadFailure&) {
-            x.finish(); // damage of the entry itself is what to report
+            stream->finish(); // damage of the entry itself is what to report
             throw;
         }
-        x.finish();
+        stream->finish();
     }
     if (wb->sheetCount() == 0) throwDamaged(QStringLiteral("el libro no tiene ninguna hoja de cálculo"));
     const QString active = activeTableName(zip);

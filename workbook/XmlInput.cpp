@@ -2,56 +2,10 @@
 
 #include "ReadFailure.h"
 
-#include <QIODevice>
-
-#include <exception>
-
 namespace qd::wb {
-
-// A zip entry as the sequential device the XML reader pulls from. A failure of the entry is kept
-// (an exception must not cross the XML reader) and the device reports an error instead.
-class XmlInput::EntryDevice final : public QIODevice {
-public:
-    explicit EntryDevice(ZipArchive::EntryStream& source) : source_(source) { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-    void rethrowFailure() const {
-        if (failure_) std::rethrow_exception(failure_);
-    }
-    void finish() {
-        rethrowFailure();
-        source_.finish();
-    }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        if (failure_) return -1;
-        try {
-            return source_.read(data, qsizetype(maxSize));
-        } catch (...) {
-            failure_ = std::current_exception();
-            return -1;
-        }
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    ZipArchive::EntryStream& source_;
-    std::exception_ptr failure_;
-};
 
 XmlInput::XmlInput(const QByteArray& data, const QString& partName) : xml_(data), part_(partName) {
     xml_.setNamespaceProcessing(true);
-}
-
-XmlInput::XmlInput(ZipArchive::EntryStream& source, const QString& partName)
-    : device_(std::make_unique<EntryDevice>(source)), xml_(device_.get()), part_(partName) {
-    xml_.setNamespaceProcessing(true);
-}
-
-XmlInput::~XmlInput() = default;
-
-void XmlInput::finish() {
-    if (device_) device_->finish();
 }
 
 void XmlInput::fail(const QString& what) const {

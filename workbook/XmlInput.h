@@ -1,12 +1,8 @@
 #pragma once
 
-#include "ZipArchive.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QXmlStreamReader>
-
-#include <memory>
 
 namespace qd::wb {
 
@@ -16,14 +12,6 @@ namespace qd::wb {
 class XmlInput {
 public:
     XmlInput(const QByteArray& data, const QString& partName);
-    // The part read from its zip entry as it is parsed, never held whole. A failure of the entry is
-    // kept until finish(), which reads the rest of the entry and makes its checks: a caller whose
-    // reading fails calls it first, so that damage of the entry itself is what is reported. The
-    // stream must outlive the input.
-    XmlInput(ZipArchive::EntryStream& source, const QString& partName);
-    ~XmlInput();
-    XmlInput(const XmlInput&) = delete;
-    XmlInput& operator=(const XmlInput&) = delete;
 
     // Advances to the next start element, end element or text; false at the end of the document.
     bool next();
@@ -43,14 +31,10 @@ public:
     void skipElement();
 
     [[noreturn]] void fail(const QString& what) const;
-    // Reads the rest of the entry, making its checks (entry streams only).
-    void finish();
 
     static constexpr int kMaxDepth = 64;
 
 private:
-    class EntryDevice;
-    std::unique_ptr<EntryDevice> device_;
     QXmlStreamReader xml_;
     QString part_;
     QXmlStreamReader::TokenType token_ = QXmlStreamReader::NoToken;

@@ -246,39 +246,47 @@ QByteArrayView XmlScanner::rawAttribute(QByteArrayView wanted) const {
     return out;
 }
 
-void XmlScanner::rawAttributes(const QByteArrayView* wanted, QByteArrayView* out, size_t n) const {
-    for (size_t i = 0; i < n; ++i)
-        out[i] = QByteArrayView();
-    size_t found = 0;
-    const char* q = attrs_.data();
-    const char* e = q + attrs_.size();
-    while (q < e && found < n) {
+bool XmlScanner::nextAttribute(const char*& q, QByteArrayView& qname, QByteArrayView& value) const {
+    const char* e = attrs_.data() + attrs_.size();
+    while (q < e) {
         while (q < e && isSpace(*q))
             ++q;
         const char* name = q;
         while (q < e && *q != '=' && !isSpace(*q))
             ++q;
-        const QByteArrayView qname(name, q - name);
+        qname = QByteArrayView(name, q - name);
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || *q != '=') return;
+        if (q >= e || *q != '=') return false;
         ++q;
         while (q < e && isSpace(*q))
             ++q;
-        if (q >= e || (*q != '"' && *q != '\'')) return;
+        if (q >= e || (*q != '"' && *q != '\'')) return false;
         const char quote = *q++;
         const char* v = q;
         while (q < e && *q != quote)
             ++q;
-        if (q >= e) return;
-        const QByteArrayView value(v, q - v);
+        if (q >= e) return false;
+        value = QByteArrayView(v, q - v);
+        if (value.isNull()) value = QByteArrayView("", 0);
         ++q;
-        if (qname.startsWith("xmlns")) continue;
+        if (!qname.startsWith("xmlns")) return true;
+    }
+    return false;
+}
+
+void XmlScanner::rawAttributes(const QByteArrayView* wanted, QByteArrayView* out, size_t n) const {
+    for (size_t i = 0; i < n; ++i)
+        out[i] = QByteArrayView();
+    size_t found = 0;
+    const char* q = attrs_.data();
+    QByteArrayView qname, value;
+    while (found < n && nextAttribute(q, qname, value)) {
         const QByteArrayView local = localName(qname);
         for (size_t i = 0; i < n; ++i) {
             // the first of repeated attributes counts, as it always has
             if (out[i].isNull() && local == wanted[i]) {
-                out[i] = value.isNull() ? QByteArrayView("", 0) : value;
+                out[i] = value;
                 ++found;
             }
         }

@@ -41,6 +41,16 @@ public:
     template <size_t N> void rawAttributes(const QByteArrayView (&names)[N], QByteArrayView (&out)[N]) const {
         rawAttributes(names, out, N);
     }
+    // Calls f(qualifiedName, rawValue) for each attribute of the current start element, in order,
+    // namespace declarations left out.
+    template <typename F> void forEachAttribute(F&& f) const {
+        const char* q = attrs_.data();
+        QByteArrayView qname, value;
+        while (nextAttribute(q, qname, value))
+            f(qname, value);
+    }
+    // A raw text or attribute value with its entity and character references decoded.
+    QString decode(QByteArrayView raw) const;
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
     QString text() const;                            // decoded
@@ -57,7 +67,9 @@ public:
     static constexpr int kMaxDepth = 64;
 
 private:
-    QString decode(QByteArrayView raw) const;
+    // The attribute at q (within the current start element's attributes), skipping namespace
+    // declarations; moves q past it. False when there is none left.
+    bool nextAttribute(const char*& q, QByteArrayView& qname, QByteArrayView& value) const;
     void rawAttributes(const QByteArrayView* names, QByteArrayView* out, size_t n) const;
     bool more(); // reads on from the source; false at its end
     void push(QByteArrayView qname);

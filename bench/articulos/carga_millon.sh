@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The article load at the .xlsx format's full height: the reader alone against the load (open, read,
 # stage with the code lookups, no write), time and peak memory of each, side by side.
-# Usage: bench/articulos/carga_millon.sh [N] [BUILD_DIR]     N = 1048575 data rows by default
+# Usage: bench/articulos/carga_millon.sh [N] [BUILD_DIR] [FORMAT]
+#   N = 1048575 data rows by default; FORMAT xlsx (default) or ods
 # Needs bench_articulos and qd_template_db built in BUILD_DIR (default build/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,7 +13,7 @@ bin="$build/bin"
 work=${QD_BENCH_DIR:-$(mktemp -d)}
 [ -n "${QD_BENCH_DIR:-}" ] || trap 'rm -rf "$work"' EXIT
 
-libro="$work/libro_$n.xlsx"
+libro="$work/libro_$n.${3:-xlsx}"
 [ -f "$libro" ] || { echo "Generating $n rows..."; python3 "$here/generar_libro.py" "$n" "$libro"; }
 ls -l "$libro" | awk '{print "workbook: " $5 " bytes"}'
 cp "$build/db/plantilla.fdb" "$work/carga.fdb"

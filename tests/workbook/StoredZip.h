@@ -52,7 +52,9 @@ inline QByteArray odsWithRows(const QByteArray& rows) {
         "<?xml version=\"1.0\"?><office:document-content "
         "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\">"
+        "<office:body><office:spreadsheet>"
         "<table:table table:name=\"H\">" +
         rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
     return storedZip(

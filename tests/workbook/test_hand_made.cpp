@@ -273,3 +273,64 @@ TEST(SheetStorage, WbdumpOfALoneCellInTheFarCornerPrintsOnlyThatCell) {
 }
 
 } // namespace
+
+// What a cell of an .ods holds, as the program writes it: references in text and attributes,
+// spaces, tabs and line breaks as elements, several paragraphs, notes left out, line ends inside
+// the text, a text value given as an attribute, an error from the calculation, numbers, booleans,
+// dates and durations.
+TEST(OdsCells, TextAndValuesAsTheProgramWritesThem) {
+    auto c = [](const QByteArray& attributes, const QByteArray& inner = QByteArray()) {
+        return "<table:table-cell " + attributes + ">" + inner + "</table:table-cell>";
+    };
+    const QByteArray rows =
+        "<table:table-row>" +
+        c("office:value-type=\"string\"", "<text:p>a &amp; b &lt;c&gt; &#65;&#x42;</text:p>") +
+        c("office:value-type=\"string\"",
+          "<text:p>uno<text:s text:c=\"3\"/>dos<text:tab/>tres<text:line-break/>cuatro<text:s/>cinco</text:p>"
+          "<text:p>segundo <text:span>span</text:span></text:p>") +
+        c("office:value-type=\"string\"",
+          "<office:annotation><text:p>nota</text:p></office:annotation><text:p>con nota</text:p>") +
+        c("office:value-type=\"string\"", "<text:p>crlf\r\nlf\ncr\rfin</text:p>") +
+        c("office:value-type=\"string\" office:string-value=\"l1&#10;l2\tcon\r\nfin\"",
+          "<text:p>x</text:p>") +
+        "</table:table-row><table:table-row>" +
+        c("table:formula=\"of:=1/0\" office:value-type=\"float\" office:value=\"0\" "
+          "calcext:value-type=\"error\"",
+          "<text:p>#DIV/0!</text:p>") +
+        c("office:value-type=\"float\" office:value=\"12.5\" calcext:value-type=\"float\"") +
+        c("office:value-type=\"currency\" office:value=\" +1e3 \"") +
+        c("office:value-type=\"percentage\" office:value=\"1&#46;5\"") +
+        c("office:value-type=\"boolean\" office:boolean-value=\"true\"") +
+        c("office:value-type=\"date\" office:date-value=\"2024-02-29T12:00:00\"") +
+        c("office:value-type=\"time\" office:time-value=\"PT36H\"") + "</table:table-row>";
+    const auto wb = Workbook::fromMemory(test::odsWithRows(rows), QStringLiteral("celdas.ods"));
+    const Sheet& s = wb->activeSheet();
+    const struct {
+        int row, column;
+        CellType type;
+        QVariant value;
+    } cases[] = {
+        {1, 1, CellType::Text, QStringLiteral("a & b <c> AB")},
+        {1, 2, CellType::Text, QStringLiteral("uno   dos\ttres\ncuatro cinco\nsegundo span")},
+        {1, 3, CellType::Text, QStringLiteral("con nota")},
+        {1, 4, CellType::Text, QStringLiteral("crlf\nlf\ncr\nfin")},
+        {1, 5, CellType::Text, QStringLiteral("l1\nl2 con fin")},
+        {2, 1, CellType::Error, QStringLiteral("#DIV/0!")},
+        {2, 2, CellType::Number, 12.5},
+        {2, 3, CellType::Number, 1000.0},
+        {2, 4, CellType::Number, 1.5},
+        {2, 5, CellType::Boolean, true},
+        {2, 6, CellType::Date, 45351.5},
+        {2, 7, CellType::Date, 1.5},
+    };
+    for (const auto& k : cases) {
+        const Cell cell = s.cell(k.row, k.column);
+        EXPECT_EQ(cell.type, k.type) << k.row << "," << k.column;
+        if (k.value.typeId() == QMetaType::QString)
+            EXPECT_EQ(cell.text, k.value.toString()) << k.row << "," << k.column;
+        else if (k.value.typeId() == QMetaType::Bool)
+            EXPECT_EQ(cell.boolean, k.value.toBool()) << k.row << "," << k.column;
+        else
+            EXPECT_DOUBLE_EQ(cell.number, k.value.toDouble()) << k.row << "," << k.column;
+    }
+}
