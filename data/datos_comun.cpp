@@ -9,6 +9,8 @@
 #include "Sheet.h"
 #include "WorkbookError.h"
 
+#include <QLocale>
+
 #include <vector>
 
 QString TDatos::Texto_Error(const std::exception& e) {
@@ -220,13 +222,14 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
     const int i = campo;
     if (i < 0 || i >= tabla.fieldCount()) return;
     const qd::wb::Sheet& hoja = hojaExcel();
-    const qd::wb::Cell& celda = hoja.cell(fila, columna);
+    const qd::wb::Cell celda = hoja.cell(fila, columna); // built once: every case reads this one
     using T = TkvRxMemoryData::FieldType;
     using C = qd::wb::CellType;
     QVariant valor;
     switch (tabla.fieldDefs().at(i).type) {
     case T::String:
-        valor = hoja.text(fila, columna); // an empty cell stores an empty text, not null
+        // an empty cell stores an empty text, not null; a text is taken as it is
+        valor = celda.type == C::Text ? celda.text : qd::wb::cellText(celda, QLocale());
         break;
     case T::Integer:
     case T::SmallInt:
@@ -250,11 +253,11 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
         }
         break;
     case T::DateTime:
-        valor = celda.type == C::Empty ? QVariant() : hoja.value(fila, columna);
+        valor = celda.type == C::Empty ? QVariant() : qd::wb::cellValue(celda);
         if (celda.type == C::Number) valor = qd::wb::serialToDateTime(celda.number);
         break;
     case T::Boolean:
-        valor = hoja.value(fila, columna);
+        valor = qd::wb::cellValue(celda);
         break;
     }
     Poner_Valor_Celda(tabla, campo, valor, fila, columna);

@@ -132,7 +132,11 @@ QVariant Sheet::value(int row, int column) const {
 }
 
 QString Sheet::text(int row, int column) const {
-    return cellText(cell(row, column), QLocale());
+    Cell c = cell(row, column);
+    // texts, errors and empty cells read the same in every locale: no locale is looked up for them
+    if (c.type == CellType::Text || c.type == CellType::Error || c.type == CellType::Empty)
+        return std::move(c.text);
+    return cellText(c, QLocale());
 }
 
 void Sheet::extendUsedRange(int row, int column) {
