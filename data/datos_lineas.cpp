@@ -124,6 +124,35 @@ double num(const TkvRxMemoryData& t, const char* campo) {
     return t.value(QString::fromLatin1(campo)).toDouble();
 }
 
+// What the sales and purchase line procedures take alike: the note and store, the staged line's
+// article, quantities, price and discount, the state, and every amount at zero (the line is
+// recalculated next). Each side adds its VAT and what is its own.
+Parametros parametrosLinea(const TkvRxMemoryData& t, const QString& parametroAlbaran, int IdAlbaran,
+                           int IdAlmacen) {
+    Parametros p{{parametroAlbaran, IdAlbaran},
+                 {QStringLiteral("PARALMACEN"), IdAlmacen},
+                 {QStringLiteral("PARARTICULO"), t.value(QStringLiteral("IDARTICULOS"))},
+                 {QStringLiteral("PARNOMBREARTICULO"), t.value(QStringLiteral("NOMBRE"))},
+                 {QStringLiteral("PARCANTIDADSTOCK1"), num(t, "CANTIDAD1")},
+                 {QStringLiteral("PARCANTIDADSTOCK2"), num(t, "CANTIDAD2")},
+                 {QStringLiteral("PARPRECIO"), num(t, "PRECIO")},
+                 {QStringLiteral("PARPRECIODIVISA"), num(t, "PRECIO")},
+                 {QStringLiteral("PARDESCUENTO1"), num(t, "DESCUENTO")},
+                 {QStringLiteral("PARIMPORTEDESCUENTOS"), num(t, "DESCUENTO")},
+                 {QStringLiteral("PARPRECIOMEDIOCOSTE"), num(t, "PRECIOMEDIOCOSTE")},
+                 {QStringLiteral("PARUNIDADESCAJA"), num(t, "UNIDADESCAJA")},
+                 {QStringLiteral("PARESTADO"), QStringLiteral("P")},
+                 {QStringLiteral("PAROBSERVACIONES"), QString()},
+                 {QStringLiteral("PARNUMEROLINEA"), 0}};
+    for (const char* cero :
+         {"PARDESCUENTO2", "PARDESCUENTO3", "PARPORCENTAJEDESCUENTOS", "PARNUMEROBULTOS",
+          "PARUNIDADESSUELTAS", "PARCANTIDADCAJAS", "PARCANTIDADFORMATO", "PARUNIDADESFORMATOSTOCK1",
+          "PARUNIDADESFORMATOSTOCK2", "PARIMPORTEBRUTO", "PARBASEIMPONIBLE", "PARIMPORTEIVA",
+          "PARIMPORTERECARGO", "PARIMPORTELINEA", "PARBASECOMISION", "PARIMPORTECOMISIONES"})
+        p.append({QString::fromLatin1(cero), 0.0});
+    return p;
+}
+
 // The second and later lines of the sheet with the same serial number of the same article are not
 // valid: one serial number goes on one line.
 void marcarSeriesRepetidas(TkvRxMemoryData& t) {
@@ -498,49 +527,18 @@ int TDatos::InsertarLineaAlbaranVenta(int IdAlbaran, int IdAlmacen) {
     }
     if (r.value(QStringLiteral("APLICARIVASN")).toInt() == 0) porIva = 0;
     if (r.value(QStringLiteral("APLICARRECARGOSN")).toInt() == 0) porRecargo = 0;
-    const QVariantMap salida =
-        procedimiento(*this, QStringLiteral("PRINSERTARLINEAALBARANVENTA"),
-                      {{QStringLiteral("PARALBARANVENTA"), IdAlbaran},
-                       {QStringLiteral("PARALMACEN"), IdAlmacen},
-                       {QStringLiteral("PARARTICULO"), t.value(QStringLiteral("IDARTICULOS"))},
-                       {QStringLiteral("PARNOMBREARTICULO"), t.value(QStringLiteral("NOMBRE"))},
-                       {QStringLiteral("PARIVA"), iva},
-                       {QStringLiteral("PARPORCENTAJEIVA"), porIva},
-                       {QStringLiteral("PARPORCENTAJERECARGO"), porRecargo},
-                       {QStringLiteral("PARCANTIDADSTOCK1"), num(t, "CANTIDAD1")},
-                       {QStringLiteral("PARCANTIDADSTOCK2"), num(t, "CANTIDAD2")},
-                       {QStringLiteral("PARPRECIO"), num(t, "PRECIO")},
-                       {QStringLiteral("PARPRECIODIVISA"), num(t, "PRECIO")},
-                       {QStringLiteral("PARDESCUENTO1"), num(t, "DESCUENTO")},
-                       {QStringLiteral("PARIMPORTEDESCUENTOS"), num(t, "DESCUENTO")},
-                       {QStringLiteral("PARPRECIOMEDIOCOSTE"), num(t, "PRECIOMEDIOCOSTE")},
-                       {QStringLiteral("PARUNIDADESCAJA"), num(t, "UNIDADESCAJA")},
-                       {QStringLiteral("PARESTADO"), QStringLiteral("P")},
-                       {QStringLiteral("PAROBSERVACIONES"), QString()},
-                       {QStringLiteral("PARNUMEROLINEA"), 0},
-                       {QStringLiteral("PARDESCUENTO2"), 0.0},
-                       {QStringLiteral("PARDESCUENTO3"), 0.0},
-                       {QStringLiteral("PARPORCENTAJEDESCUENTOS"), 0.0},
-                       {QStringLiteral("PARNUMEROBULTOS"), 0.0},
-                       {QStringLiteral("PARUNIDADESSUELTAS"), 0.0},
-                       {QStringLiteral("PARCANTIDADCAJAS"), 0.0},
-                       {QStringLiteral("PARCANTIDADFORMATO"), 0.0},
-                       {QStringLiteral("PARUNIDADESFORMATOSTOCK1"), 0.0},
-                       {QStringLiteral("PARUNIDADESFORMATOSTOCK2"), 0.0},
-                       {QStringLiteral("PARIMPORTEBRUTO"), 0.0},
-                       {QStringLiteral("PARBASEIMPONIBLE"), 0.0},
-                       {QStringLiteral("PARIMPORTEIVA"), 0.0},
-                       {QStringLiteral("PARIMPORTERECARGO"), 0.0},
-                       {QStringLiteral("PARIMPORTELINEA"), 0.0},
-                       {QStringLiteral("PARBASECOMISION"), 0.0},
-                       {QStringLiteral("PARIMPORTECOMISIONES"), 0.0},
-                       {QStringLiteral("PARTIPODIMENSIONARTICULO"), QStringLiteral("A")},
-                       {QStringLiteral("PARPORCENTAJEMINMARGEN"), 0.0},
-                       {QStringLiteral("PARLARGO"), 0.0},
-                       {QStringLiteral("PARANCHO"), 0.0},
-                       {QStringLiteral("PARALTO"), 0.0},
-                       {QStringLiteral("PARUNIDADES"), 0.0},
-                       {QStringLiteral("INSERTAR_ARTICULO_ASOCIADO"), 1}});
+    Parametros p = parametrosLinea(t, QStringLiteral("PARALBARANVENTA"), IdAlbaran, IdAlmacen);
+    p += {{QStringLiteral("PARIVA"), iva},
+          {QStringLiteral("PARPORCENTAJEIVA"), porIva},
+          {QStringLiteral("PARPORCENTAJERECARGO"), porRecargo},
+          {QStringLiteral("PARTIPODIMENSIONARTICULO"), QStringLiteral("A")},
+          {QStringLiteral("PARPORCENTAJEMINMARGEN"), 0.0},
+          {QStringLiteral("PARLARGO"), 0.0},
+          {QStringLiteral("PARANCHO"), 0.0},
+          {QStringLiteral("PARALTO"), 0.0},
+          {QStringLiteral("PARUNIDADES"), 0.0},
+          {QStringLiteral("INSERTAR_ARTICULO_ASOCIADO"), 1}};
+    const QVariantMap salida = procedimiento(*this, QStringLiteral("PRINSERTARLINEAALBARANVENTA"), p);
     const int id = salida.value(QStringLiteral("PARIDLINEAALBARANVENTA")).toInt();
     RecalcularLinea(id, IdAlbaran, num(t, "DESCUENTO"), num(t, "PRECIO"), num(t, "CANTIDAD2"),
                     num(t, "CANTIDAD1"), t.value(QStringLiteral("IDARTICULOS")).toInt());
@@ -554,45 +552,14 @@ int TDatos::InsertarLineaAlbaranCompra(int IdAlbaran, int IdAlmacen) {
         primeraFila(*this, kReferenciaProveedor,
                     {{QStringLiteral("ParArticulo"), t.value(QStringLiteral("IDARTICULOS"))},
                      {QStringLiteral("ParIdAlbaran"), IdAlbaran}});
-    const QVariantMap salida =
-        procedimiento(*this, QStringLiteral("PRINSERTARLINEAALBARANCOMPRA"),
-                      {{QStringLiteral("PARALBARANCOMPRA"), IdAlbaran},
-                       {QStringLiteral("PARALMACEN"), IdAlmacen},
-                       {QStringLiteral("PARARTICULO"), t.value(QStringLiteral("IDARTICULOS"))},
-                       {QStringLiteral("PARNOMBREARTICULO"), t.value(QStringLiteral("NOMBRE"))},
-                       {QStringLiteral("PARIVA"), t.value(QStringLiteral("IVA"))},
-                       {QStringLiteral("PARPORCENTAJEIVA"), num(t, "PORCENTAJEIVA")},
-                       {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
-                       {QStringLiteral("PARCANTIDADSTOCK1"), num(t, "CANTIDAD1")},
-                       {QStringLiteral("PARCANTIDADSTOCK2"), num(t, "CANTIDAD2")},
-                       {QStringLiteral("PARPRECIO"), num(t, "PRECIO")},
-                       {QStringLiteral("PARPRECIODIVISA"), num(t, "PRECIO")},
-                       {QStringLiteral("PARDESCUENTO1"), num(t, "DESCUENTO")},
-                       {QStringLiteral("PARIMPORTEDESCUENTOS"), num(t, "DESCUENTO")},
-                       {QStringLiteral("PARPRECIOMEDIOCOSTE"), num(t, "PRECIOMEDIOCOSTE")},
-                       {QStringLiteral("PARUNIDADESCAJA"), num(t, "UNIDADESCAJA")},
-                       {QStringLiteral("PARESTADO"), QStringLiteral("P")},
-                       {QStringLiteral("PAROBSERVACIONES"), QString()},
-                       {QStringLiteral("PARNUMEROLINEA"), 0},
-                       {QStringLiteral("PARDESCUENTO2"), 0.0},
-                       {QStringLiteral("PARDESCUENTO3"), 0.0},
-                       {QStringLiteral("PARPORCENTAJEDESCUENTOS"), 0.0},
-                       {QStringLiteral("PARNUMEROBULTOS"), 0.0},
-                       {QStringLiteral("PARUNIDADESSUELTAS"), 0.0},
-                       {QStringLiteral("PARCANTIDADCAJAS"), 0.0},
-                       {QStringLiteral("PARCANTIDADFORMATO"), 0.0},
-                       {QStringLiteral("PARUNIDADESFORMATOSTOCK1"), 0.0},
-                       {QStringLiteral("PARUNIDADESFORMATOSTOCK2"), 0.0},
-                       {QStringLiteral("PARIMPORTEBRUTO"), 0.0},
-                       {QStringLiteral("PARBASEIMPONIBLE"), 0.0},
-                       {QStringLiteral("PARIMPORTEIVA"), 0.0},
-                       {QStringLiteral("PARIMPORTERECARGO"), 0.0},
-                       {QStringLiteral("PARIMPORTELINEA"), 0.0},
-                       {QStringLiteral("PARBASECOMISION"), 0.0},
-                       {QStringLiteral("PARIMPORTECOMISIONES"), 0.0},
-                       {QStringLiteral("PARGASTOPROPORCIONAL"), 0.0},
-                       {QStringLiteral("PARREFERENCIAARTICULOPROVEED"),
-                        ref.value(QStringLiteral("REFERENCIA_PROVEEDOR")).toString()}});
+    Parametros p = parametrosLinea(t, QStringLiteral("PARALBARANCOMPRA"), IdAlbaran, IdAlmacen);
+    p += {{QStringLiteral("PARIVA"), t.value(QStringLiteral("IVA"))},
+          {QStringLiteral("PARPORCENTAJEIVA"), num(t, "PORCENTAJEIVA")},
+          {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
+          {QStringLiteral("PARGASTOPROPORCIONAL"), 0.0},
+          {QStringLiteral("PARREFERENCIAARTICULOPROVEED"),
+           ref.value(QStringLiteral("REFERENCIA_PROVEEDOR")).toString()}};
+    const QVariantMap salida = procedimiento(*this, QStringLiteral("PRINSERTARLINEAALBARANCOMPRA"), p);
     const int id = salida.value(QStringLiteral("PARIDLINEAALBARANCOMPRA")).toInt();
     RecalcularLineaCompra(id, IdAlbaran, num(t, "DESCUENTO"), num(t, "PRECIO"), num(t, "CANTIDAD2"),
                           num(t, "CANTIDAD1"), t.value(QStringLiteral("IDARTICULOS")).toInt());
