@@ -291,13 +291,7 @@ void TDatos::Definir_kvRxMDArticulos() {
     t.name = QStringLiteral("kvRxMDArticulos");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta,
                       const QString& formato = {}) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = etiqueta;
-        def.displayFormat = formato;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, etiqueta, formato});
     };
     const QString& f = kFormatoImporte;
     campo("CODIGO", Tipo::String, 18, QStringLiteral("Código"));

@@ -23,13 +23,7 @@ void TDatos::Definir_kvRxMDDomiciliosCobro() {
     auto& t = kvRxMDDomiciliosCobro;
     t.name = QStringLiteral("kvRxMDDomiciliosCobro");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const char* etiqueta, bool visible = true) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = QString::fromUtf8(etiqueta);
-        def.visible = visible;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, QString::fromUtf8(etiqueta), {}, false, visible});
     };
     campo("CODIGOCLIENTE", Tipo::String, 7, "Cod. Cliente");
     campo("NOMBREBANCO", Tipo::String, 100, "Nombre Banco");

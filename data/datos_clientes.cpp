@@ -100,13 +100,7 @@ void TDatos::Definir_kvRxMDClientes() {
     auto& t = kvRxMDClientes;
     t.name = QStringLiteral("kvRxMDClientes");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta, bool visible = true) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = etiqueta;
-        def.visible = visible;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, etiqueta, {}, false, visible});
     };
     campo("CODIGO", Tipo::String, 7, QStringLiteral("Código"));
     campo("NOMBRE", Tipo::String, 50, QStringLiteral("Descripción"));

@@ -58,14 +58,7 @@ QString otraColumna(const TkvRxMemoryData& t, const QString& campo) {
 
 void campo(TkvRxMemoryData& t, const char* nombre, Tipo tipo, int tam, const QString& etiqueta,
            bool requerido, bool visible = true) {
-    TkvRxMemoryData::FieldDef def;
-    def.name = QString::fromLatin1(nombre);
-    def.type = tipo;
-    def.size = tam;
-    def.label = etiqueta;
-    def.required = requerido;
-    def.visible = visible;
-    t.addField(def);
+    t.addField({QString::fromLatin1(nombre), tipo, tam, etiqueta, {}, requerido, visible});
 }
 
 } // namespace

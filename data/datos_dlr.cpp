@@ -68,14 +68,8 @@ void TDatos::Definir_kvRxMDAlbaranesDLR() {
     t.name = QStringLiteral("kvRxMDAlbaranesDLR");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const char* etiqueta, bool requerido = false,
                       const char* formato = "") {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = QString::fromUtf8(etiqueta);
-        def.required = requerido;
-        def.displayFormat = QString::fromLatin1(formato);
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, QString::fromUtf8(etiqueta),
+                    QString::fromLatin1(formato), requerido});
     };
     campo("PEDIDO", Tipo::String, 10, "  Pedido", true);
     campo("LINEA", Tipo::Integer, 0, "  Línea", true);

@@ -289,12 +289,7 @@ void TDatos::Definir_kvRxMDLAV() {
     auto& t = kvRxMDLAV;
     t.name = QStringLiteral("kvRxMDLAV");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = etiqueta;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, etiqueta});
     };
     campo("IDARTICULOS", Tipo::Integer, 0, QStringLiteral("Id. Artículo"));
     campo("CODIGO", Tipo::String, 18, QStringLiteral("Código"));

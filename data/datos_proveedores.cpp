@@ -46,13 +46,7 @@ void TDatos::Definir_kvRxMDProveedores() {
     t.name = QStringLiteral("kvRxMDProveedores");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const char* etiqueta = "",
                       bool requerido = false) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = QString::fromUtf8(etiqueta);
-        def.required = requerido;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, QString::fromUtf8(etiqueta), {}, requerido});
     };
     const Tipo S = Tipo::String, I = Tipo::Integer, P = Tipo::SmallInt, F = Tipo::Float, D = Tipo::DateTime;
     campo("CODIGO", S, 7, "Código", true);

@@ -175,13 +175,7 @@ void TDatos::Definir_kvRxMDTarifaProveedor() {
     t.name = QStringLiteral("RxTarifaProveedor");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& etiqueta,
                       const QString& formato = {}) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.label = etiqueta;
-        def.displayFormat = formato;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, etiqueta, formato});
     };
     const QString f = QStringLiteral("#,##0.00");
     const QString p = QStringLiteral("#,##0.00 %");

@@ -24,12 +24,7 @@ void TDatos::Definir_kvRxTarifas() {
     auto& t = kvRxTarifas;
     t.name = QStringLiteral("kvRxTarifas");
     auto campo = [&t](const char* nombre, Tipo tipo, int tam, const QString& formato = {}) {
-        TkvRxMemoryData::FieldDef def;
-        def.name = QString::fromLatin1(nombre);
-        def.type = tipo;
-        def.size = tam;
-        def.displayFormat = formato;
-        t.addField(def);
+        t.addField({QString::fromLatin1(nombre), tipo, tam, {}, formato});
     };
     campo("CODIGO", Tipo::String, 18);
     campo("NOMBRE", Tipo::String, 50);

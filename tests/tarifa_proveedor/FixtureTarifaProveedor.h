@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <utility>
 
 #include "ConsultasPrueba.h"
 #include "DatosConectados.h"
@@ -79,6 +82,38 @@ struct Fixture {
         o.PrefijoReferencia = QStringLiteral("AB");
         o.Fichero = libro;
         return o;
+    }
+
+    // qdimport on this database and workbook with the options opciones() stands for, discounts 10
+    // and 5 in the real cost, new EAN formats and the card's costs, and `mas`: its exit code and
+    // what it printed.
+    std::pair<int, QString> qdimport(const QString& codigoProveedor, const QStringList& mas = {}) const {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral(QD_QDIMPORT),
+                QStringList{QStringLiteral("--database"), db.path(), QStringLiteral("--kind"),
+                            QStringLiteral("tarifa-proveedor"), QStringLiteral("--proveedor"),
+                            codigoProveedor, QStringLiteral("--fila-titulos"), QStringLiteral("3"),
+                            QStringLiteral("--enlace"),
+                            QStringLiteral("REF=REFERENCIA_PROVEEDOR,PRECIO=PRECIO,EAN=CODIGOEAN"),
+                            QStringLiteral("--prefijo"), QStringLiteral("AB"), QStringLiteral("--dto1"),
+                            QStringLiteral("10"), QStringLiteral("--dto2"), QStringLiteral("5"),
+                            QStringLiteral("--dtos-en-costo-real"), QStringLiteral("--formato-ean"),
+                            QStringLiteral("--costes-ficha")} +
+                    mas + QStringList{libro});
+        if (!p.waitForFinished(300000)) return {-1, QStringLiteral("qdimport no terminó")};
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAll())};
+    }
+
+    // The supplier records, formats and articles of two fixtures' databases are the same (dates and
+    // remarks aside).
+    static void esperarMismasTablas(const Fixture& x, const Fixture& y) {
+        const QStringList fechas{QStringLiteral("FECHA"), QStringLiteral("OBSERVACIONES")};
+        for (const QString& tabla : {QStringLiteral("ARTICULOSPROVEEDORES"), QStringLiteral("FORMATOS"),
+                                     QStringLiteral("ARTICULOS")})
+            EXPECT_EQ(qd::test::volcarTabla(x.db.path(), tabla, fechas),
+                      qd::test::volcarTabla(y.db.path(), tabla, fechas))
+                << tabla.toStdString();
     }
 
     QVariantList ficha(int articulo) const {

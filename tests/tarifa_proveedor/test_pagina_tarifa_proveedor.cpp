@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -104,37 +103,9 @@ TEST(PaginaTarifaProveedor, PageAndHeadlessImporterLeaveTheSameDatabase) {
             cx.canal,
             QStringLiteral("¡¡ PROCESO TERMINADO !!\r\n\r\nActualizados: 2\r\nFormatos creados: 1")));
     }
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral(QD_QDIMPORT),
-            {QStringLiteral("--database"),
-             cli.db.path(),
-             QStringLiteral("--kind"),
-             QStringLiteral("tarifa-proveedor"),
-             QStringLiteral("--proveedor"),
-             codigo,
-             QStringLiteral("--fila-titulos"),
-             QStringLiteral("3"),
-             QStringLiteral("--enlace"),
-             QStringLiteral("REF=REFERENCIA_PROVEEDOR,PRECIO=PRECIO,EAN=CODIGOEAN"),
-             QStringLiteral("--prefijo"),
-             QStringLiteral("AB"),
-             QStringLiteral("--dto1"),
-             QStringLiteral("10"),
-             QStringLiteral("--dto2"),
-             QStringLiteral("5"),
-             QStringLiteral("--dtos-en-costo-real"),
-             QStringLiteral("--formato-ean"),
-             QStringLiteral("--costes-ficha"),
-             cli.libro});
-    ASSERT_TRUE(p.waitForFinished(300000));
-    ASSERT_EQ(p.exitCode(), 0) << QString::fromLocal8Bit(p.readAll()).toStdString();
-    const QStringList fechas{QStringLiteral("FECHA"), QStringLiteral("OBSERVACIONES")};
-    for (const QString& tabla :
-         {QStringLiteral("ARTICULOSPROVEEDORES"), QStringLiteral("FORMATOS"), QStringLiteral("ARTICULOS")})
-        EXPECT_EQ(qd::test::volcarTabla(propio.db.path(), tabla, fechas),
-                  qd::test::volcarTabla(cli.db.path(), tabla, fechas))
-            << tabla.toStdString();
+    const auto [codigoSalida, salida] = cli.qdimport(codigo);
+    ASSERT_EQ(codigoSalida, 0) << salida.toStdString();
+    Fixture::esperarMismasTablas(propio, cli);
 }
 
 // A title row with no title in columns A to C offers no linking; another title row asks for the

@@ -3,8 +3,6 @@
 // and the confirmation's effect on the supplier record, the article card and its formats.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
 #include "FixtureTarifaProveedor.h"
 
 namespace {
@@ -196,40 +194,10 @@ TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
                 .toString()
                 .trimmed();
     }
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral(QD_QDIMPORT),
-            {QStringLiteral("--database"),
-             cli.db.path(),
-             QStringLiteral("--kind"),
-             QStringLiteral("tarifa-proveedor"),
-             QStringLiteral("--proveedor"),
-             codigo,
-             QStringLiteral("--fila-titulos"),
-             QStringLiteral("3"),
-             QStringLiteral("--enlace"),
-             QStringLiteral("REF=REFERENCIA_PROVEEDOR,PRECIO=PRECIO,EAN=CODIGOEAN"),
-             QStringLiteral("--prefijo"),
-             QStringLiteral("AB"),
-             QStringLiteral("--dto1"),
-             QStringLiteral("10"),
-             QStringLiteral("--dto2"),
-             QStringLiteral("5"),
-             QStringLiteral("--dtos-en-costo-real"),
-             QStringLiteral("--formato-ean"),
-             QStringLiteral("--costes-ficha"),
-             QStringLiteral("--mostrar-cambios"),
-             cli.libro});
-    p.waitForFinished(300000);
-    const QString salida = QString::fromLocal8Bit(p.readAll());
-    ASSERT_EQ(p.exitCode(), 0) << salida.toStdString();
+    const auto [codigoSalida, salida] = cli.qdimport(codigo, {QStringLiteral("--mostrar-cambios")});
+    ASSERT_EQ(codigoSalida, 0) << salida.toStdString();
     EXPECT_TRUE(salida.contains(QStringLiteral("PRECIO 50.00 -> 100.00"))) << salida.toStdString();
-    const QStringList fechas{QStringLiteral("FECHA"), QStringLiteral("OBSERVACIONES")};
-    for (const QString& tabla :
-         {QStringLiteral("ARTICULOSPROVEEDORES"), QStringLiteral("FORMATOS"), QStringLiteral("ARTICULOS")})
-        EXPECT_EQ(qd::test::volcarTabla(propio.db.path(), tabla, fechas),
-                  qd::test::volcarTabla(cli.db.path(), tabla, fechas))
-            << tabla.toStdString();
+    Fixture::esperarMismasTablas(propio, cli);
 }
 
 } // namespace
