@@ -124,6 +124,36 @@ double num(const TkvRxMemoryData& t, const char* campo) {
     return t.value(QString::fromLatin1(campo)).toDouble();
 }
 
+// A sales or purchase line's amounts worked out by its side's procedure, then its commission.
+void recalcularLinea(TDatos& d, bool venta, int IdLinea, int IdAlbaran, double Descuento, double Precio,
+                     double Cant2, double Cant1, int IdArticulo) {
+    const QString linea =
+        venta ? QStringLiteral("PARLINEAALBARANVENTA") : QStringLiteral("PARLINEAALBARANCOMPRA");
+    const QString albaran = venta ? QStringLiteral("PARALBARANVENTA") : QStringLiteral("PARALBARANCOMPRA");
+    const QVariantMap s = procedimiento(d,
+                                        venta ? QStringLiteral("PRCALCULOLINEAALBARANVENTA")
+                                              : QStringLiteral("PRCALCULOLINEAALBARANCOMPRA"),
+                                        {{linea, IdLinea},
+                                         {albaran, IdAlbaran},
+                                         {QStringLiteral("PARARTICULO"), IdArticulo},
+                                         {QStringLiteral("PARCANTIDADSTOCK1"), Cant1},
+                                         {QStringLiteral("PARCANTIDADSTOCK2"), Cant2},
+                                         {QStringLiteral("PARPRECIODIVISA"), Precio},
+                                         {QStringLiteral("PARCAMBIODIVISA"), 1.0},
+                                         {QStringLiteral("PARPORCENTAJEIVA"), 0.0},
+                                         {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
+                                         {QStringLiteral("PARDESCUENTO1"), Descuento},
+                                         {QStringLiteral("PARDESCUENTO2"), 0.0},
+                                         {QStringLiteral("PARDESCUENTO3"), 0.0},
+                                         {QStringLiteral("PARACTUALIZARBD"), 1}});
+    procedimiento(d,
+                  venta ? QStringLiteral("PRCALCULOCOMISIONLINEAALBVTA")
+                        : QStringLiteral("PRCALCULOCOMISIONLINEAALBCOM"),
+                  {{linea, IdLinea},
+                   {albaran, IdAlbaran},
+                   {QStringLiteral("PARBASECOMISION"), s.value(QStringLiteral("PARBASECOMISION"))}});
+}
+
 // What the sales and purchase line procedures take alike: the note and store, the staged line's
 // article, quantities, price and discount, the state, and every amount at zero (the line is
 // recalculated next). Each side adds its VAT and what is its own.
@@ -564,46 +594,12 @@ int TDatos::InsertarLineaAlbaranCompra(int IdAlbaran, int IdAlmacen) {
 
 void TDatos::RecalcularLinea(int IdLinea, int IdAlbaran, double Descuento, double Precio, double Cant2,
                              double Cant1, int IdArticulo) {
-    const QVariantMap s = procedimiento(*this, QStringLiteral("PRCALCULOLINEAALBARANVENTA"),
-                                        {{QStringLiteral("PARLINEAALBARANVENTA"), IdLinea},
-                                         {QStringLiteral("PARALBARANVENTA"), IdAlbaran},
-                                         {QStringLiteral("PARARTICULO"), IdArticulo},
-                                         {QStringLiteral("PARCANTIDADSTOCK1"), Cant1},
-                                         {QStringLiteral("PARCANTIDADSTOCK2"), Cant2},
-                                         {QStringLiteral("PARPRECIODIVISA"), Precio},
-                                         {QStringLiteral("PARCAMBIODIVISA"), 1.0},
-                                         {QStringLiteral("PARPORCENTAJEIVA"), 0.0},
-                                         {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
-                                         {QStringLiteral("PARDESCUENTO1"), Descuento},
-                                         {QStringLiteral("PARDESCUENTO2"), 0.0},
-                                         {QStringLiteral("PARDESCUENTO3"), 0.0},
-                                         {QStringLiteral("PARACTUALIZARBD"), 1}});
-    procedimiento(*this, QStringLiteral("PRCALCULOCOMISIONLINEAALBVTA"),
-                  {{QStringLiteral("PARLINEAALBARANVENTA"), IdLinea},
-                   {QStringLiteral("PARALBARANVENTA"), IdAlbaran},
-                   {QStringLiteral("PARBASECOMISION"), s.value(QStringLiteral("PARBASECOMISION"))}});
+    recalcularLinea(*this, true, IdLinea, IdAlbaran, Descuento, Precio, Cant2, Cant1, IdArticulo);
 }
 
 void TDatos::RecalcularLineaCompra(int IdLinea, int IdAlbaran, double Descuento, double Precio, double Cant2,
                                    double Cant1, int IdArticulo) {
-    const QVariantMap s = procedimiento(*this, QStringLiteral("PRCALCULOLINEAALBARANCOMPRA"),
-                                        {{QStringLiteral("PARLINEAALBARANCOMPRA"), IdLinea},
-                                         {QStringLiteral("PARALBARANCOMPRA"), IdAlbaran},
-                                         {QStringLiteral("PARARTICULO"), IdArticulo},
-                                         {QStringLiteral("PARCANTIDADSTOCK1"), Cant1},
-                                         {QStringLiteral("PARCANTIDADSTOCK2"), Cant2},
-                                         {QStringLiteral("PARPRECIODIVISA"), Precio},
-                                         {QStringLiteral("PARCAMBIODIVISA"), 1.0},
-                                         {QStringLiteral("PARPORCENTAJEIVA"), 0.0},
-                                         {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
-                                         {QStringLiteral("PARDESCUENTO1"), Descuento},
-                                         {QStringLiteral("PARDESCUENTO2"), 0.0},
-                                         {QStringLiteral("PARDESCUENTO3"), 0.0},
-                                         {QStringLiteral("PARACTUALIZARBD"), 1}});
-    procedimiento(*this, QStringLiteral("PRCALCULOCOMISIONLINEAALBCOM"),
-                  {{QStringLiteral("PARLINEAALBARANCOMPRA"), IdLinea},
-                   {QStringLiteral("PARALBARANCOMPRA"), IdAlbaran},
-                   {QStringLiteral("PARBASECOMISION"), s.value(QStringLiteral("PARBASECOMISION"))}});
+    recalcularLinea(*this, false, IdLinea, IdAlbaran, Descuento, Precio, Cant2, Cant1, IdArticulo);
     procedimiento(*this, QStringLiteral("PRCALCULOALBARANLINEASCOMPRA"),
                   {{QStringLiteral("PARALBARANCOMPRA"), IdAlbaran}});
 }
