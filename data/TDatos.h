@@ -163,6 +163,9 @@ public:
     // " WHERE (CODIGO = :ParCodigo)") gives for a code, on Consulta; null when nothing is found
     // or on any database error.
     QVariant Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo);
+    // Runs a look-up whose first column is an ID, its parameters bound: the ID of its first row, 0
+    // when there is none or it is null. The statement is closed again.
+    static int Id_Encontrado(qd::fb::Statement& busqueda);
     // Runs one statement with its parameters bound by name, in the shared transaction.
     void Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros);
     // Binds the parameters of a statement from the current record of a staging table, in the

@@ -158,9 +158,7 @@ TDatos::ResumenClientes TDatos::Preparar_Sentencias_DomiciliosCobro() {
         if (d.banco.isEmpty() || d.sucursal.isEmpty() || d.dc.isEmpty() || d.cuenta.isEmpty())
             return noEscrita(QStringLiteral("la cuenta está incompleta; no se escribe."));
         buscar.paramByName(QStringLiteral("Codigo")).setString(texto(t, "CODIGOCLIENTE"));
-        buscar.execute();
-        const int cliente = buscar.eof() || buscar.field(0).isNull() ? 0 : int(buscar.field(0).asInt());
-        buscar.close();
+        const int cliente = Id_Encontrado(buscar);
         if (cliente == 0)
             return noEscrita(
                 QStringLiteral("«%1» no es el código de ningún cliente; la cuenta no se escribe.")

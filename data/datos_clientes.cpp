@@ -507,9 +507,7 @@ TDatos::ResumenClientes TDatos::Insertar_Clientes(bool SoloNuevos, const qd::Sen
     recorrido.trasError = TrasError::Mostrar;
     recorrido.escribir = [&] {
         buscar.paramByName(QStringLiteral("ParCodigo")).setString(t.value(kCodigo).toString());
-        buscar.execute();
-        const int id = buscar.eof() || buscar.field(0).isNull() ? 0 : int(buscar.field(0).asInt());
-        buscar.close();
+        const int id = Id_Encontrado(buscar);
         Statement& sentencia = id != 0 ? actualizar : insertar;
         const bool escribe = id == 0 || (!SoloNuevos && !sentencias.update.isEmpty());
         if (escribe) {

@@ -263,6 +263,13 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
     Poner_Valor_Celda(tabla, campo, valor, fila, columna);
 }
 
+int TDatos::Id_Encontrado(qd::fb::Statement& busqueda) {
+    busqueda.execute();
+    const int id = busqueda.eof() || busqueda.field(0).isNull() ? 0 : int(busqueda.field(0).asInt());
+    busqueda.close();
+    return id;
+}
+
 QVariant TDatos::Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& Codigo) {
     QVariant id;
     try {

@@ -264,9 +264,7 @@ TDatos::ResumenClientes escribirFilasCliente(TDatos& d, TkvRxMemoryData& t, cons
     recorrido.escribir = [&] {
         buscar.paramByName(QStringLiteral("ParNombre")).setVariant(t.value(kNombre));
         buscar.paramByName(QStringLiteral("ParCliente")).setVariant(t.value(kCliente));
-        buscar.execute();
-        const int id = buscar.eof() || buscar.field(0).isNull() ? 0 : int(buscar.field(0).asInt());
-        buscar.close();
+        const int id = TDatos::Id_Encontrado(buscar);
         if (id != 0 && (soloNuevos || sentencias.update.isEmpty())) {
             if (soloNuevos) ++r.Omitidos;
             return;

@@ -33,9 +33,7 @@ int TDatos::Buscar_Lote(int IdArticulo, const QString& NumeroLote) {
     s.paramByName(QStringLiteral("Lote")).setString(NumeroLote);
     s.paramByName(QStringLiteral("Articulo")).setInt(IdArticulo);
     IBTransaction1.ensureStarted();
-    s.execute();
-    const int id = s.eof() || s.field(0).isNull() ? 0 : int(s.field(0).asInt());
-    s.close();
+    const int id = Id_Encontrado(s);
     return id;
 }
 

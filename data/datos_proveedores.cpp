@@ -178,9 +178,7 @@ TDatos::ResumenClientes TDatos::Insertar_Proveedores(bool SoloNuevos, const qd::
     recorrido.trasError = TrasError::Mostrar;
     recorrido.escribir = [&] {
         buscar.paramByName(QStringLiteral("ParCodigo")).setString(t.value(kCodigo).toString());
-        buscar.execute();
-        const int id = buscar.eof() || buscar.field(0).isNull() ? 0 : int(buscar.field(0).asInt());
-        buscar.close();
+        const int id = Id_Encontrado(buscar);
         if (id != 0 && (SoloNuevos || sentencias.update.isEmpty())) {
             if (SoloNuevos) ++r.Omitidos;
             return;
