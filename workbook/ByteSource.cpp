@@ -12,6 +12,7 @@ void MemorySource::read(qint64 at, qint64 n, char* dst) const {
 
 void FileSource::read(qint64 at, qint64 n, char* dst) const {
     if (n <= 0) return;
+    std::lock_guard lock(mutex_);
     if (!file_.seek(at)) throw ReadFailure{Error::Kind::Unreadable, file_.errorString()};
     while (n > 0) {
         const qint64 got = file_.read(dst, n);

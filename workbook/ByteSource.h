@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <mutex>
 #include <vector>
 
 namespace qd::wb {
@@ -31,7 +32,8 @@ private:
     QByteArray bytes_;
 };
 
-// An open file read in place; the file must outlive the source.
+// An open file read in place; the file must outlive the source. Reads may come from several
+// threads at once (a workbook's parts are read side by side).
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(QFile& file) : file_(file), size_(file.size()) {}
@@ -41,6 +43,7 @@ public:
 private:
     QFile& file_;
     qint64 size_;
+    mutable std::mutex mutex_;
 };
 
 // A sliding window over a source: [at, at + n) in one piece, read from the source only when it is

@@ -23,8 +23,8 @@ const Sheet kNoSheet;
 
 using Kind = Error::Kind;
 
-std::unique_ptr<Workbook> readZip(const QByteArray& data) {
-    ZipArchive zip(data);
+std::unique_ptr<Workbook> readZip(std::shared_ptr<const ByteSource> source) {
+    ZipArchive zip(std::move(source));
     if (zip.contains(QStringLiteral("mimetype")) && zip.contains(QStringLiteral("content.xml"))) {
         const QByteArray mime = zip.read(QStringLiteral("mimetype")).trimmed();
         if (!mime.startsWith("application/vnd.oasis.opendocument.spreadsheet"))
@@ -136,9 +136,13 @@ std::unique_ptr<Workbook> Workbook::open(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(Kind::Unreadable, name, file.errorString());
-    // A compound file (.xls) is read in place: only its tables and the held sheets stay in memory.
-    if (file.peek(kCompoundMagic.size()) == kCompoundMagic && file.size() <= kMaxFileBytes)
+    // A compound file (.xls) or a zip package (.xlsx, .ods) is read in place: only its directory,
+    // the parts being read and the held sheets stay in memory.
+    const QByteArray magic = file.peek(kCompoundMagic.size());
+    if (magic == kCompoundMagic)
         return readGuarded(name, [&] { return readCompound(std::make_shared<FileSource>(file)); });
+    if (magic.startsWith("PK\x03\x04") || magic.startsWith("PK\x05\x06"))
+        return readGuarded(name, [&] { return readZip(std::make_shared<FileSource>(file)); });
     QByteArray data;
     try {
         data = file.readAll();
@@ -155,7 +159,8 @@ std::unique_ptr<Workbook> Workbook::fromMemory(const QByteArray& data, const QSt
         if (data.isEmpty()) throw ReadFailure{Kind::Empty, QString()};
         if (data.size() > kMaxFileBytes)
             throw ReadFailure{Kind::TooLarge, QStringLiteral("ocupa más de %1 MiB").arg(kMaxFileBytes >> 20)};
-        if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06")) return readZip(data);
+        if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06"))
+            return readZip(std::make_shared<MemorySource>(data));
         if (data.startsWith(kCompoundMagic)) return readCompound(std::make_shared<MemorySource>(data));
         if ((suffix == QLatin1String("csv") || suffix == QLatin1String("txt")) && looksLikeText(data))
             return CsvReader::read(data, nameForMessages);

@@ -1,6 +1,7 @@
 #include "ZipArchive.h"
 
 #include "ByteReader.h"
+#include "ByteSource.h"
 #include "ReadFailure.h"
 
 #include <zlib.h>
@@ -33,15 +34,28 @@ QString ZipArchive::key(const QString& name) {
     return k;
 }
 
-ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
-    ByteReader b(data_);
-    const qint64 size = b.size();
+ZipArchive::ZipArchive(const QByteArray& data) : ZipArchive(std::make_shared<MemorySource>(data)) {}
+
+QByteArray ZipArchive::bytesAt(qint64 at, qint64 length) const {
+    QByteArray out(length, Qt::Uninitialized);
+    source_->read(at, length, out.data());
+    return out;
+}
+
+ZipArchive::ZipArchive(std::shared_ptr<const ByteSource> source) : source_(std::move(source)) {
+    const qint64 size = source_->size();
+    auto inBounds = [size](qint64 offset, qint64 length) {
+        return offset >= 0 && length >= 0 && offset <= size && length <= size - offset;
+    };
     if (size < 22) throwDamaged(QStringLiteral("el archivo comprimido está incompleto"));
 
     // The end-of-central-directory record sits in the last 64 KiB + 22 bytes.
+    const qint64 tailAt = std::max<qint64>(0, size - 22 - 65535);
+    const QByteArray tailBytes = bytesAt(tailAt, size - tailAt);
+    const ByteReader tail(tailBytes);
     qint64 eocd = -1;
-    for (qint64 at = size - 22; at >= 0 && at >= size - 22 - 65535; --at) {
-        if (b.u32(at) == kEocdSig) {
+    for (qint64 at = size - 22; at >= tailAt; --at) {
+        if (tail.u32(at - tailAt) == kEocdSig) {
             eocd = at;
             break;
         }
@@ -49,18 +63,23 @@ ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
     if (eocd < 0)
         throwDamaged(QStringLiteral("falta el directorio del archivo comprimido (¿fichero truncado?)"));
 
-    qint64 count = b.u16(eocd + 10);
-    qint64 cdSize = b.u32(eocd + 12);
-    qint64 cdOffset = b.u32(eocd + 16);
+    qint64 count = tail.u16(eocd - tailAt + 10);
+    qint64 cdSize = tail.u32(eocd - tailAt + 12);
+    qint64 cdOffset = tail.u32(eocd - tailAt + 16);
     if (count == 0xFFFF || cdSize == 0xFFFFFFFF || cdOffset == 0xFFFFFFFF) {
         // Zip64: the real figures are in the zip64 end record that the locator points to.
         qint64 loc = eocd - 20;
-        if (!b.inBounds(loc, 20) || b.u32(loc) != kZip64LocatorSig)
+        if (!inBounds(loc, 20)) throwDamaged(QStringLiteral("directorio zip64 incompleto"));
+        const QByteArray locator = bytesAt(loc, 20);
+        const ByteReader l(locator);
+        if (l.u32(0) != kZip64LocatorSig) throwDamaged(QStringLiteral("directorio zip64 incompleto"));
+        quint64 rec = l.u64(8);
+        if (rec > quint64(size) || !inBounds(qint64(rec), 56))
             throwDamaged(QStringLiteral("directorio zip64 incompleto"));
-        quint64 rec = b.u64(loc + 8);
-        if (rec > quint64(size) || !b.inBounds(qint64(rec), 56) || b.u32(qint64(rec)) != kZip64EocdSig)
-            throwDamaged(QStringLiteral("directorio zip64 incompleto"));
-        quint64 c = b.u64(qint64(rec) + 32), s = b.u64(qint64(rec) + 40), o = b.u64(qint64(rec) + 48);
+        const QByteArray record = bytesAt(qint64(rec), 56);
+        const ByteReader r(record);
+        if (r.u32(0) != kZip64EocdSig) throwDamaged(QStringLiteral("directorio zip64 incompleto"));
+        quint64 c = r.u64(32), s = r.u64(40), o = r.u64(48);
         if (c > quint64(kMaxEntries) || s > quint64(size) || o > quint64(size))
             throwDamaged(QStringLiteral("directorio zip64 incoherente"));
         count = qint64(c);
@@ -68,11 +87,14 @@ ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
         cdOffset = qint64(o);
     }
     if (count > kMaxEntries) throwTooLarge(QStringLiteral("demasiadas entradas en el archivo comprimido"));
-    if (!b.inBounds(cdOffset, cdSize) || cdOffset + cdSize > eocd + 0)
+    if (!inBounds(cdOffset, cdSize) || cdOffset + cdSize > eocd + 0)
         throwDamaged(QStringLiteral("el directorio del archivo comprimido apunta fuera del fichero"));
 
-    qint64 at = cdOffset;
-    const qint64 end = cdOffset + cdSize;
+    // The central directory, read once; offsets below are within it.
+    const QByteArray directory = bytesAt(cdOffset, cdSize);
+    const ByteReader b(directory);
+    qint64 at = 0;
+    const qint64 end = cdSize;
     for (qint64 i = 0; i < count; ++i) {
         if (at + 46 > end || b.u32(at) != kCentralSig)
             throwDamaged(QStringLiteral("entrada %1 del directorio comprimido no válida").arg(i + 1));
@@ -86,7 +108,7 @@ ZipArchive::ZipArchive(const QByteArray& data) : data_(data) {
         e.localOffset = b.u32(at + 42);
         if (at + 46 + nameLen + extraLen + commentLen > end)
             throwDamaged(QStringLiteral("entrada %1 del directorio comprimido no válida").arg(i + 1));
-        const QString name = QString::fromUtf8(data_.constData() + at + 46, nameLen);
+        const QString name = QString::fromUtf8(directory.constData() + at + 46, nameLen);
         // Zip64 extra field: sizes and offset that did not fit in 32 bits, in this order.
         qint64 x = at + 46 + nameLen;
         const qint64 xEnd = x + extraLen;
@@ -127,11 +149,17 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
     const Entry& e = *it;
     if (e.flags & 0x0001) throw ReadFailure{Error::Kind::Protected, QString()};
 
-    ByteReader b(data_);
-    if (!b.inBounds(e.localOffset, 30) || b.u32(e.localOffset) != kLocalSig)
+    const qint64 size = source_->size();
+    auto inBounds = [size](qint64 offset, qint64 length) {
+        return offset >= 0 && length >= 0 && offset <= size && length <= size - offset;
+    };
+    if (!inBounds(e.localOffset, 30))
         throwDamaged(QStringLiteral("la cabecera de «%1» no es válida").arg(name));
-    const qint64 dataAt = e.localOffset + 30 + b.u16(e.localOffset + 26) + b.u16(e.localOffset + 28);
-    if (!b.inBounds(dataAt, e.compressedSize))
+    const QByteArray header = bytesAt(e.localOffset, 30);
+    const ByteReader b(header);
+    if (b.u32(0) != kLocalSig) throwDamaged(QStringLiteral("la cabecera de «%1» no es válida").arg(name));
+    const qint64 dataAt = e.localOffset + 30 + b.u16(26) + b.u16(28);
+    if (!inBounds(dataAt, e.compressedSize))
         throwDamaged(QStringLiteral("«%1» sobrepasa el final del fichero (¿fichero truncado?)").arg(name));
 
     const bool streamed = use == Use::Streamed;
@@ -145,7 +173,9 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
 
     std::unique_ptr<EntryStream> s(new EntryStream);
     s->name_ = name;
-    s->in_ = data_.constData() + dataAt;
+    s->source_ = source_;
+    if (const char* all = source_->data()) s->in_ = all + dataAt; // in memory: inflated in place
+    s->inAt_ = dataAt;
     s->inLeft_ = e.compressedSize;
     s->size_ = e.size;
     s->expectedCrc_ = e.crc;
@@ -159,7 +189,6 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
             delete zs;
             throwDamaged(QStringLiteral("error interno de zlib"));
         }
-        zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(s->in_));
         s->zs_ = zs;
         s->deflated_ = true;
     } else {
@@ -286,13 +315,54 @@ qsizetype ZipArchive::EntryStream::read(char* out, qsizetype max) {
     return inflateSome(out, max);
 }
 
+// The next piece of compressed input: where the whole file is in memory, all that is left of the
+// entry; otherwise a buffer read from the source.
+const char* ZipArchive::EntryStream::nextInput(qint64& length) {
+    if (in_) {
+        length = inLeft_;
+        const char* p = in_;
+        in_ += inLeft_;
+        inAt_ += inLeft_;
+        inLeft_ = 0;
+        return p;
+    }
+    length = std::min<qint64>(inLeft_, kInputBytes);
+    if (inBuffer_.size() < size_t(length)) inBuffer_.resize(size_t(kInputBytes));
+    source_->read(inAt_, length, inBuffer_.data());
+    inAt_ += length;
+    inLeft_ -= length;
+    return inBuffer_.data();
+}
+
+// Hands zlib more input once it has used what it had; inLeft_ counts what it has not been given.
+void ZipArchive::EntryStream::feed() {
+    auto* zs = static_cast<z_stream*>(zs_);
+    if (zs->avail_in > 0 || inLeft_ == 0) return;
+    qint64 length = 0;
+    const char* p = nextInput(length);
+    const qint64 now = std::min<qint64>(length, 1 << 30);
+    zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(p));
+    zs->avail_in = uInt(now);
+    // a piece zlib cannot take at once goes back to what is left
+    if (now < length) {
+        if (in_) in_ -= length - now;
+        inAt_ -= length - now;
+        inLeft_ += length - now;
+    }
+}
+
 qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
     if (done_ || max <= 0) return 0;
     qsizetype got = 0;
     if (!deflated_) {
         got = qsizetype(std::min<qint64>(max, inLeft_));
-        std::memcpy(out, in_, size_t(got));
-        in_ += got;
+        if (in_) {
+            std::memcpy(out, in_, size_t(got));
+            in_ += got;
+        } else {
+            source_->read(inAt_, got, out);
+        }
+        inAt_ += got;
         inLeft_ -= got;
     } else {
         auto* zs = static_cast<z_stream*>(zs_);
@@ -302,10 +372,11 @@ qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
             unsigned char probe[1];
             zs->next_out = probe;
             zs->avail_out = 1;
-            zs->avail_in = uInt(std::min<qint64>(inLeft_, 1 << 30));
-            const uInt before = zs->avail_in;
-            const int rc = inflate(zs, Z_FINISH);
-            inLeft_ -= before - zs->avail_in;
+            int rc;
+            do {
+                feed();
+                rc = inflate(zs, Z_FINISH);
+            } while (rc == Z_BUF_ERROR && zs->avail_out == 1 && zs->avail_in == 0 && inLeft_ > 0);
             if (rc != Z_STREAM_END || zs->avail_out == 0)
                 failDamaged(QStringLiteral("«%1» es más largo de lo que declara el directorio"));
         } else {
@@ -313,10 +384,8 @@ qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
             zs->avail_out = uInt(room);
             int rc = Z_OK;
             while (zs->avail_out > 0) {
-                zs->avail_in = uInt(std::min<qint64>(inLeft_, 1 << 30));
-                const uInt before = zs->avail_in;
+                feed();
                 rc = inflate(zs, Z_NO_FLUSH);
-                inLeft_ -= before - zs->avail_in;
                 if (rc == Z_STREAM_END) break;
                 if (rc != Z_OK || (zs->avail_in == 0 && inLeft_ == 0 && zs->avail_out > 0))
                     failDamaged(QStringLiteral("los datos comprimidos de «%1» están dañados"));

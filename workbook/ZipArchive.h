@@ -6,15 +6,21 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace qd::wb {
 
-// A zip archive held in memory (the container of .xlsx and .ods). The central directory is parsed
-// with every offset and size checked against the buffer; entries are inflated on demand with caps
-// on their size and compression ratio, and their CRC is checked.
+class ByteSource;
+
+// A zip archive (the container of .xlsx and .ods), in memory or read in place from its file. The
+// central directory is parsed with every offset and size checked against the archive; entries are
+// inflated on demand with caps on their size and compression ratio, and their CRC is checked.
 class ZipArchive {
 public:
     explicit ZipArchive(const QByteArray& data); // throws ReadFailure
+    // Read through the source as it is needed: only the directory is held. A file source must be
+    // readable from several threads at once (FileSource is).
+    explicit ZipArchive(std::shared_ptr<const ByteSource> source); // throws ReadFailure
 
     // Names are matched without regard to case and without a leading '/'.
     bool contains(const QString& name) const;
@@ -43,13 +49,19 @@ public:
     private:
         friend class ZipArchive;
         struct Ahead;
+        static constexpr qint64 kInputBytes = qint64(256) << 10;
         EntryStream();
         qsizetype inflateSome(char* out, qsizetype max);
+        const char* nextInput(qint64& length);
+        void feed();
         [[noreturn]] void failDamaged(const QString& what);
         std::unique_ptr<Ahead> ahead_;
         QString name_;
-        const char* in_ = nullptr; // stored entries: the bytes themselves
-        qint64 inLeft_ = 0;
+        std::shared_ptr<const ByteSource> source_;
+        const char* in_ = nullptr; // the entry's bytes, when the archive is in memory
+        qint64 inAt_ = 0;          // offset in the source of the next byte not handed on
+        qint64 inLeft_ = 0;        // compressed bytes not handed on yet
+        std::vector<char> inBuffer_;
         qint64 size_ = 0;
         qint64 produced_ = 0;
         quint32 crc_ = 0;
@@ -80,8 +92,9 @@ private:
         qint64 localOffset = 0;
     };
     static QString key(const QString& name);
+    QByteArray bytesAt(qint64 at, qint64 length) const;
 
-    QByteArray data_;
+    std::shared_ptr<const ByteSource> source_;
     QHash<QString, Entry> entries_;
     QStringList order_;
     mutable qint64 inflatedTotal_ = 0; // of entries held

@@ -20,7 +20,8 @@ using namespace qd::wb;
 
 namespace {
 
-QByteArray xlsx(const QByteArray& sheetXml, const QByteArray& sharedStrings = QByteArray()) {
+QByteArray xlsx(const QByteArray& sheetXml, const QByteArray& sharedStrings = QByteArray(),
+                bool deflate = false) {
     const QByteArray rels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"r1\" Type=\"http://x/officeDocument\" Target=\"xl/workbook.xml\"/>"
@@ -37,12 +38,14 @@ QByteArray xlsx(const QByteArray& sheetXml, const QByteArray& sharedStrings = QB
         return test::storedZip({{"_rels/.rels", rels},
                                 {"xl/workbook.xml", book},
                                 {"xl/_rels/workbook.xml.rels", bookRels},
-                                {"xl/worksheets/sheet1.xml", sheetXml}});
+                                {"xl/worksheets/sheet1.xml", sheetXml}},
+                               deflate);
     return test::storedZip({{"_rels/.rels", rels},
                             {"xl/workbook.xml", book},
                             {"xl/_rels/workbook.xml.rels", bookRels},
                             {"xl/sharedStrings.xml", sharedStrings},
-                            {"xl/worksheets/sheet1.xml", sheetXml}});
+                            {"xl/worksheets/sheet1.xml", sheetXml}},
+                           deflate);
 }
 
 QByteArray worksheet(const QByteArray& rows) {
@@ -127,15 +130,29 @@ TEST(LargeParts, ValuesAreTheSameWhereverAWindowEnds) {
     strings += "</sst>";
     const QByteArray sheetXml = worksheet(rows);
     ASSERT_GT(sheetXml.size(), 3 << 20);
-    const auto wb = Workbook::fromMemory(xlsx(sheetXml, strings), QStringLiteral("grande.xlsx"));
-    const Sheet& s = wb->activeSheet();
-    ASSERT_EQ(s.lastRow(), kRows);
-    ASSERT_EQ(s.valueCount(), qsizetype(kRows) * 3);
-    for (int r = 1; r <= kRows; ++r) {
-        const QString n = QString::number(r);
-        ASSERT_EQ(s.text(r, 1), QStringLiteral("sé") + n) << r;
-        ASSERT_EQ(s.text(r, 2), QStringLiteral("x&") + n + QStringLiteral("<&>")) << r;
-        ASSERT_EQ(s.number(r, 3), r + 0.5) << r;
+    // stored and compressed, from memory and read in place from a file (the parts then come from
+    // the file a piece at a time, on two threads)
+    QTemporaryDir dir;
+    for (const bool deflate : {false, true}) {
+        const QByteArray file = xlsx(sheetXml, strings, deflate);
+        const QString path =
+            dir.filePath(deflate ? QStringLiteral("comprimido.xlsx") : QStringLiteral("grande.xlsx"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(file);
+        f.close();
+        for (const auto& wb :
+             {Workbook::fromMemory(file, QStringLiteral("grande.xlsx")), Workbook::open(path)}) {
+            const Sheet& s = wb->activeSheet();
+            ASSERT_EQ(s.lastRow(), kRows);
+            ASSERT_EQ(s.valueCount(), qsizetype(kRows) * 3);
+            for (int r = 1; r <= kRows; ++r) {
+                const QString n = QString::number(r);
+                ASSERT_EQ(s.text(r, 1), QStringLiteral("sé") + n) << r;
+                ASSERT_EQ(s.text(r, 2), QStringLiteral("x&") + n + QStringLiteral("<&>")) << r;
+                ASSERT_EQ(s.number(r, 3), r + 0.5) << r;
+            }
+        }
     }
 }
 
