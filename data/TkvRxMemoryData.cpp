@@ -46,15 +46,19 @@ void TkvRxMemoryData::addField(const FieldDef& def) {
     if (fieldIndex(def.name) >= 0)
         throw DataSetError(QStringLiteral("Duplicate field name '%1'").arg(def.name));
     defs_.append(def);
+    byName_.insert(def.name, int(defs_.size()) - 1);
 }
 
 void TkvRxMemoryData::clearFields() {
     if (active()) throw DataSetError(QStringLiteral("Cannot perform this operation on an open dataset"));
     defs_.clear();
+    byName_.clear();
     PrimeraVez = true;
 }
 
 int TkvRxMemoryData::fieldIndex(const QString& name) const {
+    // a name as it was defined is found at once; any other case by comparing each
+    if (const auto it = byName_.constFind(name); it != byName_.constEnd()) return it.value();
     for (int i = 0; i < defs_.size(); ++i)
         if (defs_[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
     return -1;

@@ -11,6 +11,7 @@
 // ("abc" into an integer) throws qd::ConversionError. Navigating while editing posts first.
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -141,6 +142,7 @@ private:
     void clearRows();
 
     QList<FieldDef> defs_;
+    QHash<QString, int> byName_; // field index by the name as defined
     std::vector<Row> rows_;
     qd::wb::StringPool strings_;   // texts of the rows; an edit adds, never reuses
     std::vector<QDateTime> dates_; // dates of the rows

@@ -431,6 +431,9 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
     // column; a row whose code does not fit is refused, never cut into another code.
     const int campoCodigo = t.fieldIndex(kCodigo);
     const int campoMatch = t.fieldIndex(campoBusqueda);
+    std::vector<int> campoIndicador;
+    for (const QString& indicador : kIndicadores)
+        campoIndicador.push_back(t.fieldIndex(indicador));
     bool rechazada = false;
     int filaActual = 0, sinBusqueda = 0, primeraSinBusqueda = 0, ultimaSinBusqueda = 0;
     Leer_Filas_Excel(
@@ -462,10 +465,10 @@ void TDatos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo) {
         [&] {
             // A sheet without one of the three flag columns marks the article for it.
             for (size_t i = 0; i < kIndicadores.size(); ++i)
-                if (!visto[i]) t.setValue(kIndicadores[i], 1);
+                if (!visto[i]) t.setValue(campoIndicador[i], 1);
             const bool refusada = std::exchange(rechazada, false);
             if (refusada) return false;
-            if (t.value(campoBusqueda).isNull()) {
+            if ((campoMatch >= 0 ? t.value(campoMatch) : t.value(campoBusqueda)).isNull()) {
                 if (sinBusqueda++ == 0) primeraSinBusqueda = filaActual;
                 ultimaSinBusqueda = filaActual;
                 Anotar_Fila_No_Escrita(

@@ -67,7 +67,7 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
 
     int leidas = 0;
     for (int r = 2; r <= ultimaFila; ++r) {
-        if (hoja.cell(r, 1).isEmpty() || hoja.text(r, 1).isEmpty()) break;
+        if (hoja.isEmpty(r, 1) || hoja.text(r, 1).isEmpty()) break;
         tabla.append();
         for (int c = 1; c <= ultimaColumna; ++c) {
             const QString& cabecera = cabeceras[static_cast<size_t>(c)];
