@@ -54,7 +54,7 @@ public:
 
     explicit ByteWindow(const ByteSource& source) : source_(source), direct_(source.data()) {}
     qint64 size() const { return source_.size(); }
-    // The caller keeps within size() and n within kWindowBytes.
+    // The caller keeps within size(); a request larger than kWindowBytes widens the window.
     const char* at(qint64 pos, qint64 n);
 
 private:
