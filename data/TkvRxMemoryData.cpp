@@ -106,8 +106,7 @@ void TkvRxMemoryData::emptyTable() {
 }
 
 void TkvRxMemoryData::clearRows() {
-    rows_.clear();
-    rows_.shrink_to_fit();
+    rows_.reset(std::size_t(defs_.size()));
     strings_ = qd::wb::StringPool();
     dates_.clear();
     dates_.shrink_to_fit();
@@ -161,18 +160,44 @@ QVariant TkvRxMemoryData::unpack(int col, quint64 slot) const {
     return QVariant();
 }
 
-TkvRxMemoryData::Row TkvRxMemoryData::packRow(const Values& values) {
-    Row row(values.size());
+void TkvRxMemoryData::packRow(const Values& values, quint64* row) {
     for (std::size_t i = 0; i < values.size(); ++i)
         row[i] = pack(int(i), values[i]);
-    return row;
 }
 
-TkvRxMemoryData::Values TkvRxMemoryData::unpackRow(const Row& row) const {
-    Values values(row.size());
-    for (std::size_t i = 0; i < row.size(); ++i)
+TkvRxMemoryData::Values TkvRxMemoryData::unpackRow(const quint64* row) const {
+    Values values(std::size_t(defs_.size()));
+    for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = unpack(int(i), row[i]);
     return values;
+}
+
+void TkvRxMemoryData::SlotRows::reset(std::size_t width) {
+    width_ = width;
+    count_ = 0;
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+}
+
+quint64* TkvRxMemoryData::SlotRows::push() {
+    if (count_ == blocks_.size() * kBlockRows)
+        blocks_.push_back(
+            std::make_unique_for_overwrite<quint64[]>(std::max<std::size_t>(width_, 1) * kBlockRows));
+    return (*this)[count_++];
+}
+
+void TkvRxMemoryData::SlotRows::erase(std::size_t r) {
+    for (std::size_t i = r; i + 1 < count_; ++i)
+        std::copy_n((*this)[i + 1], width_, (*this)[i]);
+    --count_;
+}
+
+void TkvRxMemoryData::SlotRows::reorder(const std::vector<std::size_t>& order) {
+    SlotRows sorted;
+    sorted.reset(width_);
+    for (std::size_t from : order)
+        std::copy_n((*this)[from], width_, sorted.push());
+    *this = std::move(sorted);
 }
 
 // Both slots hold a value (not null).
@@ -245,7 +270,10 @@ void TkvRxMemoryData::post() {
     EstadoAnterior = state_ == State::Insert ? 1 : 2;
     if (beforePost) beforePost(*this);
     if (state_ == State::Insert) {
-        rows_.push_back(packRow(buffer_));
+        // packed aside first: a value that cannot be stored leaves no half-filled row behind
+        packed_.resize(buffer_.size());
+        packRow(buffer_, packed_.data());
+        std::copy(packed_.cbegin(), packed_.cend(), rows_.push());
         cur_ = int(rows_.size()) - 1;
         state_ = State::Browse;
         buffer_.clear();
@@ -253,8 +281,8 @@ void TkvRxMemoryData::post() {
         emit rowInserted(cur_);
     } else {
         // only the fields set during the edit are stored again: the others keep their slots
-        Row& row = rows_[std::size_t(cur_)];
-        for (std::size_t i = 0; i < row.size(); ++i)
+        quint64* row = rows_[std::size_t(cur_)];
+        for (std::size_t i = 0; i < buffer_.size(); ++i)
             if (touched_[i]) row[i] = pack(int(i), buffer_[i]);
         state_ = State::Browse;
         buffer_.clear();
@@ -283,7 +311,7 @@ void TkvRxMemoryData::del() {
     if (cur_ < 0 || cur_ >= int(rows_.size())) return;
     if (state_ == State::Edit) cancel();
     const int row = cur_;
-    rows_.erase(rows_.begin() + row);
+    rows_.erase(std::size_t(row));
     emit rowRemoved(row);
     if (rows_.empty()) {
         cur_ = -1;
@@ -397,7 +425,9 @@ void TkvRxMemoryData::sort(const QStringList& fields) {
         requireField(col, f);
         cols.push_back(col);
     }
-    auto less = [&](const Row& a, const Row& b) {
+    auto less = [&](std::size_t ra, std::size_t rb) {
+        const quint64* a = rows_[ra];
+        const quint64* b = rows_[rb];
         for (int col : cols) {
             const quint64 x = a[std::size_t(col)];
             const quint64 y = b[std::size_t(col)];
@@ -410,7 +440,11 @@ void TkvRxMemoryData::sort(const QStringList& fields) {
         }
         return false;
     };
-    std::stable_sort(rows_.begin(), rows_.end(), less);
+    std::vector<std::size_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), less);
+    rows_.reorder(order);
     cur_ = rows_.empty() ? -1 : 0;
     eof_ = bof_ = rows_.empty();
     emit reset();

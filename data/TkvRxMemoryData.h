@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -128,7 +129,29 @@ private:
     // A stored row: one eight-byte slot per field, by the field's type: integers and booleans as
     // themselves, numbers as their double, texts as an index into strings_, dates as an index into
     // dates_, null as kNull (numbers: a NaN no number is stored as). No object per field.
-    using Row = std::vector<quint64>;
+    // The rows' slots, a fixed number a row, in blocks of many rows: no allocation per row, and a
+    // filled block never moves.
+    class SlotRows {
+    public:
+        void reset(std::size_t width);
+        std::size_t size() const { return count_; }
+        bool empty() const { return count_ == 0; }
+        quint64* operator[](std::size_t r) {
+            return blocks_[r / kBlockRows].get() + (r % kBlockRows) * width_;
+        }
+        const quint64* operator[](std::size_t r) const {
+            return blocks_[r / kBlockRows].get() + (r % kBlockRows) * width_;
+        }
+        quint64* push(); // room for one more row at the end
+        void erase(std::size_t r);
+        void reorder(const std::vector<std::size_t>& order); // row i takes what row order[i] held
+
+    private:
+        static constexpr std::size_t kBlockRows = 4096;
+        std::size_t width_ = 0;
+        std::size_t count_ = 0;
+        std::vector<std::unique_ptr<quint64[]>> blocks_;
+    };
     using Values = std::vector<QVariant>;
     static constexpr quint64 kNull = 0x7FF4000000000001ull;
     void requireActive() const;
@@ -136,14 +159,15 @@ private:
     void requireField(int col, const QString& name) const;
     quint64 pack(int col, const QVariant& converted);
     QVariant unpack(int col, quint64 slot) const;
-    Row packRow(const Values& values);
-    Values unpackRow(const Row& row) const;
+    void packRow(const Values& values, quint64* row);
+    Values unpackRow(const quint64* row) const;
     int compareSlots(int col, quint64 a, quint64 b) const;
     void clearRows();
 
     QList<FieldDef> defs_;
     QHash<QString, int> byName_; // field index by the name as defined
-    std::vector<Row> rows_;
+    SlotRows rows_;
+    std::vector<quint64> packed_;  // a row being appended, packed before it is stored
     qd::wb::StringPool strings_;   // texts of the rows; an edit adds, never reuses
     std::vector<QDateTime> dates_; // dates of the rows
     Values buffer_;                // record being edited or appended

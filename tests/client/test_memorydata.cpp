@@ -208,4 +208,11 @@ TEST(MemoryData, AMillionRecordsKeepEveryTypeAndNull) {
     EXPECT_EQ(t.valueAt(1, 0), QVariant(QStringLiteral("A0000007")));
     EXPECT_EQ(t.valueAt(kRows / 7 + 1, 3), QVariant(base.addSecs(1)));
     EXPECT_EQ(t.valueAt(kRows - 1, 0), QVariant(QStringLiteral("A0999998"))); // 999999 has no date
+    // deleting a row moves every later one up, across the blocks the rows are kept in
+    const QVariant siguiente = t.valueAt(5000, 0), ultima = t.valueAt(kRows - 1, 0);
+    t.setRecNo(5000);
+    t.del();
+    EXPECT_EQ(t.recordCount(), kRows - 1);
+    EXPECT_EQ(t.valueAt(4999, 0), siguiente);
+    EXPECT_EQ(t.valueAt(kRows - 2, 0), ultima);
 }
