@@ -89,27 +89,20 @@ TipoImportacion tipoTarifaProveedor() {
     t.opciones =
         opcionesListaProveedor(tp, QStringLiteral("REFERENCIA_PROVEEDOR, PRECIO, DESCUENTO, DESCUENTO2, "
                                                   "DESCUENTO3, COSTOREAL, CODIGOEAN, NOMBRE_ARTICULO"));
+    // the three discounts, the three price lists and their discounts, as they are read above
+    for (const QString& k : {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")})
+        t.opciones << opcion(QStringLiteral("dto") + k,
+                             tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. %1.").arg(k),
+                             QStringLiteral("n"));
+    t.opciones << opcion(QStringLiteral("dtos-en-costo-real"),
+                         tp + QStringLiteral("aplicar los Dtos. en el costo real."));
+    for (const QString& k : {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")})
+        t.opciones << opcion(QStringLiteral("tarifa") + k,
+                             tp + QStringLiteral("código de la Tarifa %1.").arg(k), QStringLiteral("codigo"));
+    for (const QString& k : {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")})
+        t.opciones << opcion(QStringLiteral("dto-tarifa") + k,
+                             tp + QStringLiteral("Dto. de la Tarifa %1.").arg(k), QStringLiteral("n"));
     t.opciones += {
-        opcion(QStringLiteral("dto1"), tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. 1."),
-               QStringLiteral("n")),
-        opcion(QStringLiteral("dto2"), tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. 2."),
-               QStringLiteral("n")),
-        opcion(QStringLiteral("dto3"), tp + QStringLiteral("«Aplicar Nuevos Dtos.»: Dto. 3."),
-               QStringLiteral("n")),
-        opcion(QStringLiteral("dtos-en-costo-real"),
-               tp + QStringLiteral("aplicar los Dtos. en el costo real.")),
-        opcion(QStringLiteral("tarifa1"), tp + QStringLiteral("código de la Tarifa 1."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("tarifa2"), tp + QStringLiteral("código de la Tarifa 2."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("tarifa3"), tp + QStringLiteral("código de la Tarifa 3."),
-               QStringLiteral("codigo")),
-        opcion(QStringLiteral("dto-tarifa1"), tp + QStringLiteral("Dto. de la Tarifa 1."),
-               QStringLiteral("n")),
-        opcion(QStringLiteral("dto-tarifa2"), tp + QStringLiteral("Dto. de la Tarifa 2."),
-               QStringLiteral("n")),
-        opcion(QStringLiteral("dto-tarifa3"), tp + QStringLiteral("Dto. de la Tarifa 3."),
-               QStringLiteral("n")),
         opcion(QStringLiteral("costes-ficha"),
                tp + QStringLiteral("actualizar P.M.C. y P.U.C. en la ficha del Artículo.")),
         opcion(QStringLiteral("formato-ean"), tp + QStringLiteral("generar formato Código EAN.")),
