@@ -174,7 +174,6 @@ std::unique_ptr<ZipArchive::EntryStream> ZipArchive::openStream(const QString& n
     std::unique_ptr<EntryStream> s(new EntryStream);
     s->name_ = name;
     s->source_ = source_;
-    if (const char* all = source_->data()) s->in_ = all + dataAt; // in memory: inflated in place
     s->inAt_ = dataAt;
     s->inLeft_ = e.compressedSize;
     s->size_ = e.size;
@@ -315,23 +314,20 @@ qsizetype ZipArchive::EntryStream::read(char* out, qsizetype max) {
     return inflateSome(out, max);
 }
 
-// The next piece of compressed input: where the whole file is in memory, all that is left of the
-// entry; otherwise a buffer read from the source.
-const char* ZipArchive::EntryStream::nextInput(qint64& length) {
-    if (in_) {
-        length = inLeft_;
-        const char* p = in_;
-        in_ += inLeft_;
-        inAt_ += inLeft_;
-        inLeft_ = 0;
-        return p;
+// The next piece of compressed input, at most `max` bytes: in place where the archive is in
+// memory, otherwise read from the source into a buffer.
+const char* ZipArchive::EntryStream::nextInput(qint64 max, qint64& length) {
+    length = std::min(inLeft_, max);
+    const char* p = source_->data() ? source_->data() + inAt_ : nullptr;
+    if (!p) {
+        length = std::min(length, kInputBytes);
+        if (inBuffer_.size() < size_t(length)) inBuffer_.resize(size_t(kInputBytes));
+        source_->read(inAt_, length, inBuffer_.data());
+        p = inBuffer_.data();
     }
-    length = std::min<qint64>(inLeft_, kInputBytes);
-    if (inBuffer_.size() < size_t(length)) inBuffer_.resize(size_t(kInputBytes));
-    source_->read(inAt_, length, inBuffer_.data());
     inAt_ += length;
     inLeft_ -= length;
-    return inBuffer_.data();
+    return p;
 }
 
 // Hands zlib more input once it has used what it had; inLeft_ counts what it has not been given.
@@ -339,16 +335,8 @@ void ZipArchive::EntryStream::feed() {
     auto* zs = static_cast<z_stream*>(zs_);
     if (zs->avail_in > 0 || inLeft_ == 0) return;
     qint64 length = 0;
-    const char* p = nextInput(length);
-    const qint64 now = std::min<qint64>(length, 1 << 30);
-    zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(p));
-    zs->avail_in = uInt(now);
-    // a piece zlib cannot take at once goes back to what is left
-    if (now < length) {
-        if (in_) in_ -= length - now;
-        inAt_ -= length - now;
-        inLeft_ += length - now;
-    }
+    zs->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(nextInput(qint64(1) << 30, length)));
+    zs->avail_in = uInt(length);
 }
 
 qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
@@ -356,12 +344,7 @@ qsizetype ZipArchive::EntryStream::inflateSome(char* out, qsizetype max) {
     qsizetype got = 0;
     if (!deflated_) {
         got = qsizetype(std::min<qint64>(max, inLeft_));
-        if (in_) {
-            std::memcpy(out, in_, size_t(got));
-            in_ += got;
-        } else {
-            source_->read(inAt_, got, out);
-        }
+        source_->read(inAt_, got, out);
         inAt_ += got;
         inLeft_ -= got;
     } else {

@@ -52,15 +52,14 @@ public:
         static constexpr qint64 kInputBytes = qint64(256) << 10;
         EntryStream();
         qsizetype inflateSome(char* out, qsizetype max);
-        const char* nextInput(qint64& length);
+        const char* nextInput(qint64 max, qint64& length);
         void feed();
         [[noreturn]] void failDamaged(const QString& what);
         std::unique_ptr<Ahead> ahead_;
         QString name_;
         std::shared_ptr<const ByteSource> source_;
-        const char* in_ = nullptr; // the entry's bytes, when the archive is in memory
-        qint64 inAt_ = 0;          // offset in the source of the next byte not handed on
-        qint64 inLeft_ = 0;        // compressed bytes not handed on yet
+        qint64 inAt_ = 0;   // offset in the source of the next byte not handed on
+        qint64 inLeft_ = 0; // compressed bytes not handed on yet
         std::vector<char> inBuffer_;
         qint64 size_ = 0;
         qint64 produced_ = 0;
