@@ -1,23 +1,28 @@
 #include "Paginas.h"
 
-#include "CamposArticulos.h"
-#include "PaginaArticulos.h"
-#include "PaginaClientes.h"
-#include "PaginaDLR.h"
-#include "PaginaImportacion.h"
-#include "PaginaTarifaProveedor.h"
-#include "PaginaTarifas.h"
+#define QD_TIPO(nombre) RegistroPaginas paginas_##nombre();
+#include "TiposRegistrados.h"
+#undef QD_TIPO
+
+QList<RegistroPaginas> registrosPaginas() {
+    QList<RegistroPaginas> registros;
+#define QD_TIPO(nombre) registros << paginas_##nombre();
+#include "TiposRegistrados.h"
+#undef QD_TIPO
+    return registros;
+}
 
 QList<PaginaRegistrada> crearPaginasImportacion(TDatos& datos, QString& nombreFichero) {
     QList<PaginaRegistrada> paginas;
-    paginas.append({0, new PaginaArticulos(datos, nombreFichero)});
-    paginas.append({1, new PaginaClientes(datos, nombreFichero)});
-    paginas.append({3, new PaginaDirecciones(datos, nombreFichero)});
-    paginas.append({4, new PaginaContactos(datos, nombreFichero)});
-    paginas.append({5, new PaginaProveedores(datos, nombreFichero)});
-    paginas.append({6, new PaginaBancos(datos, nombreFichero)});
-    paginas.append({7, new PaginaTarifaProveedor(datos, nombreFichero)});
-    paginas.append({8, new PaginaDLR(datos, nombreFichero)});
-    paginas.append({9, new PaginaTarifas(datos, nombreFichero)});
+    for (const RegistroPaginas& r : registrosPaginas())
+        if (r.paginas) paginas << r.paginas(datos, nombreFichero);
     return paginas;
+}
+
+const VentanaLanzamiento* ventanaLanzamiento(const QString& opcion) {
+    static const QList<RegistroPaginas> registros = registrosPaginas();
+    for (const RegistroPaginas& r : registros)
+        for (const VentanaLanzamiento& v : r.ventanas)
+            if (v.opciones.contains(opcion)) return &v;
+    return nullptr;
 }

@@ -21,8 +21,6 @@
 #include "Paginas.h"
 #include "RtfReader.h"
 #include "TDatos.h"
-#include "TFormMensajeTraspasoLAVC.h"
-#include "TextosAyuda.h"
 #include "TsuiCheckListBox.h"
 
 namespace {
@@ -103,19 +101,16 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     if (datos_.Usuario == QLatin1String("SYSDBA")) datos_.actualizarEsquema();
 
     const int opcion = indiceOpcion(datos_.Opcion);
-    if (opcion == 2 || opcion == 7) {
+    if (const VentanaLanzamiento* ventana = ventanaLanzamiento(datos_.Opcion)) {
         setWindowState(Qt::WindowMinimized);
         resize(20, 10);
-        if (opcion == 2) setFixedSize(size()); // resize requests are refused in the sales transfer
-        auto* traspaso = new TFormMensajeTraspasoLAVC(datos_, *canal_, nullptr);
-        traspaso->mostrarIncidencias = [this, traspaso] {
+        if (ventana->tamanoFijo) setFixedSize(size()); // resize requests are refused meanwhile
+        ventana->abrir(datos_, *canal_, [this](QWidget* sobre) {
             if (!HayIncidenciasFichero || ListaIncidencias.isEmpty()) return;
-            qd::gui::showIncidences(traspaso, ListaIncidencias);
+            qd::gui::showIncidences(sobre, ListaIncidencias);
             HayIncidenciasFichero = false;
-        };
-        traspaso->exec();
-        delete traspaso;
-        terminar_ = true; // closing the transfer window ends the module
+        });
+        terminar_ = true; // closing the window ends the module
         return;
     }
     JvPageControlGeneral->setCurrentIndex(opcion < 0 ? 0 : opcion);
@@ -150,29 +145,19 @@ void TFormPrincipalExcell::crearPaginas() {
     for (int i = 0; i < JvPageControlGeneral->count(); ++i)
         JvPageControlGeneral->tabBar()->setTabData(i, 1);
 
-    for (const PaginaRegistrada& r : crearPaginasImportacion(datos_, Nombre_Fichero))
+    // Each page with its help panel (its built-in text; the show handler replaces it with the
+    // help file when present).
+    for (const PaginaRegistrada& r : crearPaginasImportacion(datos_, Nombre_Fichero)) {
         anadirPagina(r.pestana, r.pagina);
-
-    // Help panels of the article, client, delivery-address and contact pages, with their
-    // built-in texts; the show handler replaces them with the help files when present.
-    const struct {
-        int pagina;
-        const char* objeto;
-    } ayudas[] = {{0, "RichEditAyudaArticulos"},
-                  {1, "RichEditAyudaClientes"},
-                  {3, "RichEditAyudaDirClientes"},
-                  {4, "RichEditAyudaContClientes"}};
-    for (const auto& a : ayudas) {
+        if (!r.ayuda.objeto) continue;
         auto* panel = new QTextBrowser;
-        panel->setObjectName(QString::fromLatin1(a.objeto));
+        panel->setObjectName(QString::fromLatin1(r.ayuda.objeto));
         panel->setReadOnly(true);
         panel->setMaximumHeight(160);
-        panel->setHtml(a.pagina == 0   ? qd::textoPanelAyudaArticulos()
-                       : a.pagina == 1 ? qd::textoPanelAyudaClientes()
-                       : a.pagina == 3 ? qd::textoPanelAyudaDirClientes()
-                                       : qd::textoPanelAyudaContClientes());
-        pagina(a.pagina)->layout()->addWidget(panel);
-        panelesAyuda_[a.pagina] = panel;
+        panel->setHtml(r.ayuda.texto());
+        pagina(r.pestana)->layout()->addWidget(panel);
+        panelesAyuda_[r.pestana] = panel;
+        ayudas_.append({r.pestana, r.ayuda});
     }
 }
 
@@ -209,21 +194,14 @@ QTextBrowser* TFormPrincipalExcell::panelAyuda(int pagina) const {
 }
 
 void TFormPrincipalExcell::cargarPanelesAyuda(const QString& carpeta) {
-    // The article file is optional; the other three share one guard: the first one missing ends
+    // A panel of its own is optional; the chained ones share one guard: the first one missing ends
     // the step and the panels after it keep their built-in texts.
-    QTextDocument documento;
-    if (qd::RtfReader::readFile(QDir(carpeta).filePath(QStringLiteral("Ayuda_Excel.rtf")), &documento))
-        panelesAyuda_[0]->setHtml(documento.toHtml());
-    const struct {
-        int pagina;
-        const char* fichero;
-    } resto[] = {{1, "Ayuda_Excel_Clientes.rtf"},
-                 {3, "Ayuda_Excel_DirClientes.rtf"},
-                 {4, "Ayuda_Excel_ContClientes.rtf"}};
-    for (const auto& r : resto) {
-        QTextDocument doc;
-        if (!qd::RtfReader::readFile(QDir(carpeta).filePath(QString::fromLatin1(r.fichero)), &doc)) return;
-        panelesAyuda_[r.pagina]->setHtml(doc.toHtml());
+    for (const auto& [pestana, ayuda] : std::as_const(ayudas_)) {
+        QTextDocument documento;
+        if (qd::RtfReader::readFile(QDir(carpeta).filePath(QString::fromLatin1(ayuda.fichero)), &documento))
+            panelesAyuda_[pestana]->setHtml(documento.toHtml());
+        else if (ayuda.encadenado)
+            return;
     }
 }
 

@@ -3,9 +3,13 @@
 // "Cancelar proceso" (Ctrl+Alt+C), the shared workbook path and the incidence list.
 
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QStringList>
 #include <memory>
+
+#include "Paginas.h"
 
 class QTabWidget;
 class QAction;
@@ -89,6 +93,7 @@ private:
     QTabWidget* JvPageControlGeneral = nullptr;
     QAction* accionCancelar_ = nullptr;
     QHash<int, QTextBrowser*> panelesAyuda_;
+    QList<QPair<int, PanelAyuda>> ayudas_; // the help panels in the order of their pages
     QHash<int, PaginaImportacion*> paginasImportacion_;
     bool terminar_ = false;
     bool mostrada_ = false;

@@ -1,32 +1,19 @@
-// The import kinds of the headless importer, one row each.
+// The import kinds of the headless importer: every kind's folder defines one registration,
+// `QList<TipoImportacion> tipos_<kind>()`; the list of kinds is kept in kinds/CMakeLists.txt.
 #include "TipoImportacion.h"
 
 namespace qd::cli {
 
-TipoImportacion tipoArticulos();
-TipoImportacion tipoClientes();
-TipoImportacion tipoDirecciones();
-TipoImportacion tipoContactos();
-TipoImportacion tipoProveedores();
-TipoImportacion tipoBancos();
-TipoImportacion tipoTarifas();
-TipoImportacion tipoDLR();
-TipoImportacion tipoLineas();
-TipoImportacion tipoTarifaProveedor();
-TipoImportacion tipoVerificarReferencias();
+#define QD_TIPO(nombre) QList<TipoImportacion> tipos_##nombre();
+#include "TiposRegistrados.h"
+#undef QD_TIPO
 
 QList<TipoImportacion> tiposImportacion() {
-    return {tipoArticulos(),
-            tipoClientes(),
-            tipoDirecciones(),
-            tipoContactos(),
-            tipoProveedores(),
-            tipoBancos(),
-            tipoTarifas(),
-            tipoDLR(),
-            tipoLineas(),
-            tipoTarifaProveedor(),
-            tipoVerificarReferencias()};
+    QList<TipoImportacion> tipos;
+#define QD_TIPO(nombre) tipos << tipos_##nombre();
+#include "TiposRegistrados.h"
+#undef QD_TIPO
+    return tipos;
 }
 
 } // namespace qd::cli

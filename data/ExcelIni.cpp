@@ -1,6 +1,6 @@
 #include "ExcelIni.h"
 
-#include "CamposArticulos.h"
+#include "FieldList.h"
 
 #include <QFile>
 #include <QSaveFile>

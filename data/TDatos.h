@@ -1,7 +1,8 @@
 #pragma once
 // The data module: launch values, the database connection and its transactions, the schema
-// upgrade, the workbook of the running import, the cancel flag, and (in datos_*.cpp, one file per
-// import kind) the staging tables, loaders and writers.
+// upgrade, the workbook of the running import, the cancel flag, and the steps every kind's loader
+// and writer share (the row reading, the row loop under the engine, the rows not written). It
+// names no import kind: each kind is a class of its own under kinds/ that takes it by reference.
 //
 // It never shows anything itself: every message and question goes through the UserChannel given
 // by its owner (the main window, the headless importer or a test).
@@ -24,13 +25,6 @@
 #include "FbTransaction.h"
 #include "FieldList.h"
 #include "MotorFilas.h"
-#include "OpcionesArticulos.h"
-#include "OpcionesClientes.h"
-#include "OpcionesDLR.h"
-#include "OpcionesLineas.h"
-#include "OpcionesTarifaProveedor.h"
-#include "OpcionesTarifas.h"
-#include "OpcionesVerificarReferencias.h"
 #include "TkvIBDataSet.h"
 #include "TkvIBQuery.h"
 #include "TkvRxMemoryData.h"
@@ -299,307 +293,20 @@ public:
     void Exigir_Conexion() const;
     static QString textoSinConexion();
 
-    // --- articles (datos_articulos.cpp) -----------------------------------------------------------
-    using OpcionesArticulos = qd::OpcionesArticulos;
-    using ResumenArticulos = qd::ResumenArticulos;
-    TkvRxMemoryData kvRxMDArticulos; // staging table of the article import
-
-    // The import's two steps, as the page, the headless importer and the tests run them; both
-    // report through the channel (status texts, messages) and throw what stops them.
-    // Load: opens `fichero` and stages its rows; returns the rows read.
-    int cargarArticulos(const QString& fichero, const OpcionesArticulos& o);
-    // Confirm: builds the statements from the ticked fields and runs the writer.
-    // `motor`: dry run, keep going, bulk commits (MotorFilas).
-    ResumenArticulos confirmarArticulos(const OpcionesArticulos& o, const qd::FieldList& campos,
-                                        const qd::OpcionesMotor& motor = {});
-
-    // Stages the rows of the held workbook. OpcionBusqueda: true matches articles by code, false
-    // by supplier reference (the field a row must have to stay). UsarTopeIntervalo changes nothing
-    // here; it is kept for the caller's symmetry with the writer.
-    void CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeIntervalo);
-    // The ID of a code in the master table of index Tabla_Busqueda (0 family, 1 VAT, 2 brand,
-    // 3 range, 4 manufacturer, 5 supplier, 6 company group), creating missing families, brands,
-    // ranges and manufacturers; null when nothing is found (the launch group for 6).
-    QVariant BuscarID_Articulos(int Tabla_Busqueda, const QString& Codigo_Busqueda);
-    // Writes the staged articles with the given INSERT and UPDATE. Errors of the insert, the
-    // update or the initial cost stop the loop and reach the caller (what was written stays
-    // written); stock and price errors are warnings and the loop goes on. Shows the summary.
-    ResumenArticulos Insertar_Articulos(const OpcionesArticulos& o, const qd::SentenciasSql& sentencias);
-
-    // --- clients, delivery addresses and contacts (datos_clientes.cpp, datos_direcciones.cpp,
-    // datos_contactos.cpp) ------------------------------------------------------------------------
-    using OpcionesClientes = qd::OpcionesClientes;
-    using ResumenClientes = qd::ResumenClientes;
-    TkvRxMemoryData kvRxMDClientes;       // staging table of the client import
-    TkvRxMemoryData kvRxMDDireccionesCli; // delivery addresses
-    TkvRxMemoryData kvRxMDContactosCli;   // contact persons
-
-    // Defaults of new clients and of codes not found (the defaults window's choice).
-    int TarifaDef = 0, FormaPagoDef = 0, CarteraDef = 0, RegimenIVADef = 0, MonedaDef = 0,
-        GrupoEmpresasDef = 0;
-    // The portfolio of the payment method the last COD_FPAGO lookup found (null: it has none).
-    QVariant IdCarteraAsociada;
-    void ponerDatosDefecto(const qd::DatosDefectoClientes& d);
-    // The counts of a client, address, contact or supplier run, as the summary shows them.
-    static QString Cuentas_Clientes(const ResumenClientes& r);
-    qd::DatosDefectoClientes datosDefecto() const;
-    // The defaults the window starts with: the lowest code of each table (price lists of the
-    // launch company group; the launch company group itself when it exists). 0 when a table is empty.
-    qd::DatosDefectoClientes datosDefectoIniciales();
-    // The defaults by code (an empty code keeps the initial default); a code that is not found is
-    // refused (ErrorImportacion naming it).
-    qd::DatosDefectoClientes datosDefectoPorCodigo(const QString& grupoEmpresas, const QString& regimenIva,
-                                                   const QString& formaPago, const QString& tarifa,
-                                                   const QString& moneda);
-    // The statements of the defaults window's lookups (the window shows them; the initial defaults
-    // read their first row).
-    static QString selectDatosDefecto(int cual); // 0 group, 1 VAT regime, 2 payment, 3 price list, 4 currency
-    static QStringList lineasDatosDefecto(int cual); // the same, one text per line
-
-    // The client import's two steps (the page runs both with one press).
-    int cargarClientes(const QString& fichero, const OpcionesClientes& o);
-    ResumenClientes confirmarClientes(const OpcionesClientes& o, const qd::FieldList& campos,
-                                      const qd::OpcionesMotor& motor = {});
-    void CargarRxClientes();
-    // The client loader over any staging table of its kind: the coded columns of the given
-    // BuscarID_Clientes indexes (the others are ignored), staged fields by name, "CuentaBancoCCC"
-    // split (with `calcularDC`, check digits "00" computed), CODIGO required.
-    void Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas, bool calcularDC);
-    // The ID of a code in the table of index Tabla_Busqueda (0 price list, 1 payment method, 2 VAT
-    // regime, 3 client type, 4 client group, 5 currency, 6 company group, 8 zone, 9 route, 10 agent);
-    // a code not found gives the chosen default (0, 1, 2, 5, 6) or null. 1 also sets IdCarteraAsociada.
-    QVariant BuscarID_Clientes(int Tabla_Busqueda, const QString& Codigo_Busqueda);
-    ResumenClientes Insertar_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias,
-                                      const qd::AuxiliaresCliente& aux);
-    // What the current staged client says beyond CLIENTES (its bank account, agent, zone and
-    // route), for the client just written (datos_auxiliares_cliente.cpp).
-    void InsertarDatosAuxiliaresCliente(int IdClienteIns, const qd::AuxiliaresCliente& que);
-    // A client's bank account as a collection domicile: the placeholder account (bank and branch
-    // "0000") goes, the first account is the principal one, the same account is kept once (false).
-    struct DomicilioCobro {
-        QString nombre, banco, sucursal, dc, cuenta, paisIban, dcIban;
-    };
-    bool Insertar_Domicilio_Cobro(int IdCliente, const DomicilioCobro& domicilio);
-    // The code of the first country whose name holds the given one ("ES" when none, or no name).
-    QString Codigo_Pais(const QString& NombrePais);
-    // The ID of an agent, zone or route by its code, created (code as name) when missing.
-    enum class TablaAuxiliar { Agente, Zona, Ruta };
-    int Buscar_O_Crear_Auxiliar(TablaAuxiliar tabla, const QString& Codigo);
-
-    int cargarDirecciones(const QString& fichero, const OpcionesClientes& o);
-    ResumenClientes confirmarDirecciones(const OpcionesClientes& o, const qd::FieldList& campos,
-                                         const qd::OpcionesMotor& motor = {});
-    void CargarRxDireccionesClientes();
-    ResumenClientes Insertar_Direcciones_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias);
-
-    int cargarContactos(const QString& fichero, const OpcionesClientes& o);
-    ResumenClientes confirmarContactos(const OpcionesClientes& o, const qd::FieldList& campos,
-                                       const qd::OpcionesMotor& motor = {});
-    void CargarRxContactosClientes();
-    ResumenClientes Insertar_Contactos_Clientes(bool SoloNuevos, const qd::SentenciasSql& sentencias);
-
-    // --- suppliers (datos_proveedores.cpp) -----------------------------------------------------
-    TkvRxMemoryData kvRxMDProveedores; // staging table of the supplier import
-    int cargarProveedores(const QString& fichero, const OpcionesClientes& o);
-    ResumenClientes confirmarProveedores(const OpcionesClientes& o, const qd::FieldList& campos,
-                                         const qd::OpcionesMotor& motor = {});
-    void CargarRxProveedores();
-    // `bancos`: BANCOS ticked (the account and, when the row names its country, the IBAN).
-    ResumenClientes Insertar_Proveedores(bool SoloNuevos, const qd::SentenciasSql& sentencias, bool bancos);
-
-    // --- clients' bank accounts (datos_bancos.cpp) ----------------------------------------------
-    TkvRxMemoryData kvRxMDDomiciliosCobro; // staging table of the bank-account import
-    int cargarBancos(const QString& fichero);
-    // Writes the staged accounts when the four entries of the list are ticked; refuses otherwise.
-    ResumenClientes confirmarBancos(const qd::FieldList& campos, const qd::OpcionesMotor& motor = {});
-    void CargarRxDomiciliosCobro();
-    ResumenClientes Preparar_Sentencias_DomiciliosCobro();
-
-    // --- sales price lists (datos_tarifas.cpp) --------------------------------------------------
-    using OpcionesTarifas = qd::OpcionesTarifas;
-    using ResumenTarifas = qd::ResumenTarifas;
-    TkvRxMemoryData kvRxTarifas; // staging table of the sales price-list import
-    int cargarTarifas(const QString& fichero);
-    ResumenTarifas confirmarTarifas(const OpcionesTarifas& o, const qd::OpcionesMotor& motor = {});
-    // Rows 2 on whose column 3 is a number: code (1), name (2), prices (3, 5 and 7).
-    void CargarRxTarifas();
-    // The captions of the three price columns (row 2 of columns 3, 5 and 7, upper-cased).
-    QStringList Titulos_Precios_Tarifas() const;
-    ResumenTarifas InsertarTarifas(const OpcionesTarifas& o);
-
-    // --- lots of delivery-note lines (datos_lotes.cpp) -------------------------------------------
-    // The lot of an article by its number; 0 when there is none.
-    int Buscar_Lote(int IdArticulo, const QString& NumeroLote);
-    // Finds or creates the lot (null expiry date: none) and links it to the sales (or, with
-    // `compra`, purchase) delivery-note line with its quantities; returns the lot's ID.
-    int InsertarNumeroLote(int IdArticulo, int IdLineaAlbaran, const QString& NumeroLote,
-                           const QVariant& FechaCaducidad, double Cant1, double Cant2, bool compra = false);
-
-    // --- DLR delivery-note confirmation (datos_dlr.cpp) -----------------------------------------
-    using ResumenDLR = qd::ResumenDLR;
-    TkvRxMemoryData kvRxMDAlbaranesDLR; // staging table of the DLR report, sorted by order and article
-    int cargarDLR(const QString& fichero);
-    void CargarRxAlbaranesDLR();
-    // Checks every staged row and lists the problems; with `Importar`, attaches the lots of the lines
-    // that check out and completes the delivery notes whose lines all do (under the engine options).
-    ResumenDLR procesarDLR(bool Importar, const qd::OpcionesMotor& motor = {});
-    ResumenDLR Procesar_AlbaranesDLR(bool Importar);
-
-    // --- delivery-note lines, sales (LAV) and purchases (LAC) (datos_lineas.cpp) -----------------
-    using OpcionesLineas = qd::OpcionesLineas;
-    using ResumenLineas = qd::ResumenLineas;
-    TkvRxMemoryData kvRxMDLAV;            // staging table of the lines
-    int BuscarArticuloPor = 0;            // the search mode in force (verification follows it)
-    int BuscarArticuloPorIncidencias = 0; // the search mode of the last load (key column of the file)
-    int TotalRegistrosExcel = 0;          // the last sheet row read
-
-    // Load: opens `fichero` and stages its lines under the search mode of `o`; returns the lines.
-    int cargarLineas(const QString& fichero, const OpcionesLineas& o);
-    // Stages the lines of the held workbook by their header names (at most 50 columns, up to the
-    // first empty header), each matched to its article.
-    void CargarLineaLAVC();
-    // Matches the current record (in edit or insert) under BuscarArticuloPor: the article's
-    // fields, VALIDO (article found and its serial number not yet on a line of that side).
-    void Emparejar_Linea();
-    // Re-matches every line under the current search mode and clears MODIFICADO.
-    void Verificar_Lineas();
-    // An edit made by hand: stores the value and marks the line MODIFICADO.
-    void Editar_Linea(int recNo, const QString& campo, const QVariant& valor);
-    // A line edited in the grid (0-based row): marks it MODIFICADO until the next verification.
-    void Linea_Editada(int fila);
-    // How a staged line stands (0-based row): not valid, valid, or valid with a price other than
-    // the article's last purchase price. The grid colours its lines by it.
-    enum class EstadoLinea { NoValida, Valida, PrecioDistinto };
-    EstadoLinea Estado_Linea(int fila) const;
-    // True when every line is valid and unedited (an empty table too).
-    bool Lineas_Listas() const;
-    static QString textoLineasNoListas();
-    // Confirm: refuses (without SoloValidas) a table with invalid or edited lines, then writes the
-    // valid lines, the line-incidence file, and recalculates the delivery note.
-    ResumenLineas confirmarLineas(const OpcionesLineas& o, const qd::OpcionesMotor& motor = {});
-    // One line of the line-incidence file for the current record.
-    QString Linea_Incidencia_LAVC(bool venta, bool precioDistinto = false) const;
-    static QString Cabecera_Incidencias_LAVC(bool venta, int buscarPor);
-
-    // The line procedures and the recalculations; errors reach the caller.
-    int InsertarLineaAlbaranVenta(int IdAlbaran, int IdAlmacen);
-    int InsertarLineaAlbaranCompra(int IdAlbaran, int IdAlmacen);
-    void RecalcularLinea(int IdLinea, int IdAlbaran, double Descuento, double Precio, double Cant2,
-                         double Cant1, int IdArticulo);
-    void RecalcularLineaCompra(int IdLinea, int IdAlbaran, double Descuento, double Precio, double Cant2,
-                               double Cant1, int IdArticulo);
-    void ReCalcularAlbaran(int IdAlbaran);
-    void ReCalcularAlbaranCompra(int IdAlbaran);
-    // The serial number and the lot of the current staged line, for the line just written: a new
-    // serial number is created, one already on a line of that side is refused; a lot is found or
-    // created and linked with the line's quantities.
-    void Lote_Y_Serie_Linea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen);
-    void InsertarNumeroSerieLinea(bool venta, int IdLinea, int IdAlbaran, int IdAlmacen);
-    static QDate Fecha_Garantia(const QDate& fechaAlbaran);
-
     // The counts written so far by a writer that stopped on an error (empty after a run that
     // ended normally): the headless importer prints them after the error.
     QString Resumen_Hasta_Error;
 
-    // --- supplier price list (datos_tarifa_proveedor.cpp) -----------------------------------------
-    using OpcionesTarifaProveedor = qd::OpcionesTarifaProveedor;
-    using ResumenTarifaProveedor = qd::ResumenTarifaProveedor;
-    TkvRxMemoryData RxTarifaProveedor; // staged rows: new values beside the stored ones (ANTERIOR_)
-
-    // Load: opens `fichero`, reads the rows below the title row through the links and stages
-    // those whose reference matches a supplier-article record of the supplier; returns the rows staged.
-    int cargarTarifaProveedor(const QString& fichero, const OpcionesTarifaProveedor& o);
-    // The titles of the title row as the linking window offers them (upper case, contiguous from
-    // the first of columns 1 to 3); empty when none of those three holds a title.
-    QStringList Titulos_Tarifa_Proveedor(int filaTitulos) const;
-    // Confirm: writes the staged rows (supplier record, card reference, costs, EAN formats, price lists).
-    ResumenTarifaProveedor confirmarTarifaProveedor(const OpcionesTarifaProveedor& o,
-                                                    const qd::OpcionesMotor& motor = {});
-    // The sale price of the interval from 1 of an article in a sales price list (nothing when the
-    // article is not in it); true when written.
-    bool Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento, double costo,
-                                     double porcentajeIVA, double precio);
-    // Rounds half away from zero to `decimales` places.
-    static double Redondear(double valor, int decimales);
-    // Removes every blank from the supplier's references (its supplier-article records and the
-    // cards of the articles it usually supplies); committed at once.
-    void Eliminar_Espacios_Referencias(int idProveedor);
-    // The reference as it is matched: upper case, without blanks at its ends and without the
-    // prefix at its start (compared without regard to case).
-    static QString Clave_Referencia_Proveedor(const QString& referencia, const QString& prefijo);
-    // The linked columns of the held workbook under its title row: the first titled column (1 to
-    // 3), the titles and, for each link, the column whose title is exactly the linked one and its
-    // field. A link that is not valid or names no title is refused (ErrorImportacion).
-    struct ColumnasEnlazadas {
-        int inicial = 1;
-        QStringList cabeceras;
-        QList<QPair<int, QString>> columnas; // column → field
-    };
-    ColumnasEnlazadas Columnas_Enlazadas(int filaTitulos, const QStringList& enlaces) const;
-    // The EAN format of a supplier-article record: the record's format when it still exists, else
-    // the article's format with that EAN, else a new principal format; linked to the record unless
-    // it is already its format. True when a format was created. Errors reach the caller.
-    struct FormatoEAN {
-        int idArticulo = 0, idProveedor = 0, idFormato = 0;
-        QString ean, nombre, observaciones;
-        bool dobleStock = false;
-    };
-    bool Asignar_Formato_EAN(const FormatoEAN& f);
-
-    // --- supplier reference verification (datos_verificar_referencias.cpp) ----------------------
-    using OpcionesVerificarReferencias = qd::OpcionesVerificarReferencias;
-    using ResumenVerificarReferencias = qd::ResumenVerificarReferencias;
-    // The work list of a supplier and company, as shown: every post and delete is committed.
-    TkvIBDataSet tArticulos_Ref_A_Verificar{&IBDatabase, &IBTransaction1};
-    // (Re)opens the work list with the scope, the list entry and the order of `o`; returns the
-    // rows shown.
-    int Abrir_Referencias_A_Verificar(const OpcionesVerificarReferencias& o);
-    // Rows of the supplier's work list in the current company, whatever is shown.
-    int Total_Referencias_A_Verificar(int idProveedor);
-    // Empties the supplier's work list in the current company (committed at once).
-    void Vaciar_Referencias_A_Verificar(int idProveedor);
-    // "&Cargar Artículos": with `preguntar`, asks whether to empty the work list (Yes empties
-    // it); then opens it and, when the supplier has no work list in the company, fills it with the
-    // articles whose usual supplier it is and that have its supplier record. Returns the rows shown.
-    int cargarReferenciasAVerificar(const OpcionesVerificarReferencias& o, bool preguntar);
-    // "&Cargar Excel": reads the workbook's rows through the links and marks the shown rows whose
-    // reference (or card reference) is the row's, with the workbook's reference, name and EAN.
-    ResumenVerificarReferencias verificarReferenciasExcel(const QString& fichero,
-                                                          const OpcionesVerificarReferencias& o);
-    // "&Actualizar": writes the verified rows shown back to the supplier records, the article
-    // cards and their EAN formats, as the options say.
-    ResumenVerificarReferencias actualizarReferenciasVerificadas(const OpcionesVerificarReferencias& o);
-    // A shown row (0-based) whose stored and workbook values differ: format code and workbook EAN,
-    // or stored and workbook reference, both present and not equal.
-    bool Referencia_Difiere(int fila) const;
-    // The statements of the window's family and brand lookups, one text per line.
-    static QStringList lineasBusquedaFamilia();
-    static QStringList lineasBusquedaMarca();
-
-private:
+    // What the last load of each staging table saw (Cabeceras_Cargadas, Fila_Hoja), and the row
+    // Cabecera_Columna reads the titles on (a kind whose titles are not on row 1 sets it while it loads).
     struct CargaHoja {
         QStringList cabeceras;
         std::vector<int> filas;
     };
     QHash<const TkvRxMemoryData*, CargaHoja> cargas_;
+    int filaTitulos_ = 1;
 
-    // Each kind declares the fields of its staging table (called once, from the constructor).
-    void Definir_kvRxMDArticulos();
-    void Definir_kvRxMDClientes();
-    void Definir_kvRxMDDireccionesCli();
-    void Definir_kvRxMDContactosCli();
-    void Definir_kvRxMDProveedores();
-    void Definir_kvRxMDDomiciliosCobro();
-    void Definir_kvRxTarifas();
-    void Definir_kvRxMDAlbaranesDLR();
-    QStringList titulosTarifas_;
-    void Definir_kvRxMDLAV();
-    // The rows of the last load of a table that it did not stage (counted for the summary).
-    int descartadasCarga_ = 0;
-    bool busquedaHallada_ = false; // the last BuscarID_Clientes found its code
-    void Definir_kvRxMDTarifaProveedor();
-    int filaTitulos_ = 1;                     // the row Cabecera_Columna reads the titles on
-    QHash<QString, QVariant> cacheBusquedas_; // code lookups of the running load ("index|code")
+private:
     std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
     qd::MotorFilas* motor_ = nullptr;
 

@@ -38,16 +38,6 @@ TDatos::TDatos()
     IBSQLActualizarBD.setParamCheck(false);
     IBTActualizarBD.setCommitOnDestroy(true); // stopped automatically, it commits
     setCanal(nullptr);
-    Definir_kvRxMDArticulos();
-    Definir_kvRxMDClientes();
-    Definir_kvRxMDDireccionesCli();
-    Definir_kvRxMDContactosCli();
-    Definir_kvRxMDProveedores();
-    Definir_kvRxMDDomiciliosCobro();
-    Definir_kvRxTarifas();
-    Definir_kvRxMDAlbaranesDLR();
-    Definir_kvRxMDLAV();
-    Definir_kvRxMDTarifaProveedor();
     DataModuleCreate();
 }
 

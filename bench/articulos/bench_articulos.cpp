@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "ImportacionArticulos.h"
 #include "TDatos.h"
 #include "Workbook.h"
 
@@ -188,6 +189,7 @@ int leer(const QString& libro) {
 
 int cargar(const QString& bd, const QString& libro) {
     TDatos d;
+    ImportacionArticulos articulos(d);
     d.Iniciar(1, 1, bd, 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
               QStringLiteral("ART"), 0, 0);
     if (!d.Conectar()) throw std::runtime_error("no se pudo conectar con la base de datos");
@@ -195,7 +197,7 @@ int cargar(const QString& bd, const QString& libro) {
     o.OpcionBusqueda = true;
     QElapsedTimer t;
     t.start();
-    const int filas = d.cargarArticulos(libro, o);
+    const int filas = articulos.cargarArticulos(libro, o);
     const double s = t.nsecsElapsed() / 1e9;
     std::printf("cargar %d rows %.3f s %.0f rows/s\n", filas, s, filas / s);
     return 0;

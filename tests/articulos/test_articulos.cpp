@@ -35,6 +35,7 @@
 #include "ConstruirSentencias.h"
 #include "ConsultasPrueba.h"
 #include "FbError.h"
+#include "ImportacionArticulos.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -132,7 +133,7 @@ TEST_P(Articulos, Caso) {
     QStringList modos;
     for (const auto& m : escribir.value(QStringLiteral("modos")).toArray())
         modos << m.toString();
-    auto o = TDatos::OpcionesArticulos::desdeModos(
+    auto o = qd::OpcionesArticulos::desdeModos(
         modos.contains(QStringLiteral("alta")), modos.contains(QStringLiteral("actualizar")),
         modos.contains(QStringLiteral("pvp")), modos.contains(QStringLiteral("stock")));
     o.OpcionBusqueda = porCodigo;
@@ -158,6 +159,7 @@ TEST_P(Articulos, Caso) {
     qd::RecordingChannel canal;
     {
         TDatos d;
+        ImportacionArticulos articulos{d};
         d.setCanal(&canal);
         qd::UserChannel::setCurrent(&canal);
         d.Iniciar(1, 1, db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
@@ -167,16 +169,17 @@ TEST_P(Articulos, Caso) {
         const int cargas = caso.value(QStringLiteral("cargas")).toInt(1);
         for (int i = 0; i < cargas; ++i) {
             d.Abortar_Proceso = false;
-            d.cargarArticulos(dir + QLatin1Char('/') +
-                                  caso.value(QStringLiteral("libro")).toString(QStringLiteral("libro.xlsx")),
-                              o);
+            articulos.cargarArticulos(
+                dir + QLatin1Char('/') +
+                    caso.value(QStringLiteral("libro")).toString(QStringLiteral("libro.xlsx")),
+                o);
         }
 
         // The staged rows.
         if (caso.contains(QStringLiteral("staging"))) {
             auto a = db.attach();
             const QJsonArray filas = caso.value(QStringLiteral("staging")).toArray();
-            TkvRxMemoryData& t = d.kvRxMDArticulos;
+            TkvRxMemoryData& t = articulos.kvRxMDArticulos;
             ASSERT_EQ(t.recordCount(), filas.size());
             for (int r = 0; r < filas.size(); ++r) {
                 const QJsonObject fila = filas[r].toObject();
@@ -206,7 +209,7 @@ TEST_P(Articulos, Caso) {
             if (caso.contains(QStringLiteral("error"))) {
                 QString mensaje;
                 try {
-                    d.confirmarArticulos(o, campos);
+                    articulos.confirmarArticulos(o, campos);
                 } catch (const std::exception& e) {
                     mensaje = TDatos::Texto_Error(e);
                 }
@@ -215,7 +218,7 @@ TEST_P(Articulos, Caso) {
                 EXPECT_TRUE(canal.messages(qd::MessageKind::Information).isEmpty())
                     << "no summary after an error";
             } else {
-                const TDatos::ResumenArticulos r = d.confirmarArticulos(o, campos);
+                const qd::ResumenArticulos r = articulos.confirmarArticulos(o, campos);
                 const QJsonObject esperado = caso.value(QStringLiteral("resumen")).toObject();
                 const std::pair<const char*, int> contadores[] = {
                     {"Nuevos", r.Nuevos},
@@ -293,7 +296,8 @@ INSTANTIATE_TEST_SUITE_P(Casos, Articulos, testing::ValuesIn(casos()),
 // The staging table's shape: the fields, sizes and labels the grid and the writer rely on.
 TEST(ArticulosStaging, CamposEtiquetasYFormatos) {
     TDatos d;
-    const TkvRxMemoryData& t = d.kvRxMDArticulos;
+    ImportacionArticulos articulos{d};
+    const TkvRxMemoryData& t = articulos.kvRxMDArticulos;
     ASSERT_EQ(t.fieldCount(), 35);
     struct Esperado {
         const char* nombre;
@@ -340,7 +344,7 @@ TEST(ArticulosOpciones, DesdeModos) {
         {true, true, true, true, false, false, false, true, true},     // everything
     };
     for (const auto& c : casos) {
-        const auto o = TDatos::OpcionesArticulos::desdeModos(c.a, c.c, c.p, c.s);
+        const auto o = qd::OpcionesArticulos::desdeModos(c.a, c.c, c.p, c.s);
         EXPECT_EQ(o.SoloNuevos, c.soloNuevos);
         EXPECT_EQ(o.SoloActualizar, c.soloActualizar);
         EXPECT_EQ(o.SoloPvpStock, c.soloPvpStock);

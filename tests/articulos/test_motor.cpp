@@ -83,18 +83,18 @@ TEST(MotorArticulos, SimulacionNoGuardaNadaYCuentaComoLaReal) {
 
     Conexion c(db);
     c.d.Empezar_Carga();
-    c.d.cargarArticulos(kDemo, im.o);
+    c.articulos.cargarArticulos(kDemo, im.o);
     qd::OpcionesMotor simular;
     simular.simular = true;
-    const auto s = c.d.confirmarArticulos(im.o, im.campos, simular);
+    const auto s = c.articulos.confirmarArticulos(im.o, im.campos, simular);
     EXPECT_TRUE(s.texto.startsWith(QStringLiteral("Simulación: no se ha guardado nada.\r\n")))
         << s.texto.toStdString();
     EXPECT_TRUE(s.motor.simulado);
     EXPECT_EQ(estado(db), antes);
 
     c.d.Empezar_Carga();
-    c.d.cargarArticulos(kDemo, im.o);
-    const auto r = c.d.confirmarArticulos(im.o, im.campos);
+    c.articulos.cargarArticulos(kDemo, im.o);
+    const auto r = c.articulos.confirmarArticulos(im.o, im.campos);
     EXPECT_FALSE(r.texto.contains(QStringLiteral("Simulación")));
     EXPECT_EQ(s.texto, QStringLiteral("Simulación: no se ha guardado nada.\r\n") + r.texto);
     EXPECT_GT(r.Nuevos, 0);
@@ -113,7 +113,7 @@ TEST(MotorArticulos, CargaPendienteSeGuardaOSeDescarta) {
             QStringLiteral("SELECT COUNT(*) FROM FAMILIASARTICULOS WHERE CODIGO = 'HOGAR'");
         Conexion c(db);
         c.d.Empezar_Carga();
-        c.d.cargarArticulos(kDemo, im.o);
+        c.articulos.cargarArticulos(kDemo, im.o);
         auto a = db.attach();
         EXPECT_EQ(numero(*a, familias), 0) << "pending until the choice";
         c.d.Terminar_Carga(descartar);
@@ -168,11 +168,11 @@ TEST(MotorArticulos, FilaRechazada) {
         Importacion im(db);
         {
             Conexion c(db);
-            c.d.cargarArticulos(libro, im.o);
-            TDatos::ResumenArticulos r;
+            c.articulos.cargarArticulos(libro, im.o);
+            qd::ResumenArticulos r;
             QString error;
             try {
-                r = c.d.confirmarArticulos(im.o, im.campos, k.motor);
+                r = c.articulos.confirmarArticulos(im.o, im.campos, k.motor);
             } catch (const std::exception& e) {
                 error = TDatos::Texto_Error(e);
             }
@@ -233,13 +233,13 @@ TEST(MotorArticulos, ConflictoDeBloqueoNombraFilaYCodigo) {
         }
         Importacion im(db);
         Conexion c(db);
-        c.d.cargarArticulos(libro, im.o);
+        c.articulos.cargarArticulos(libro, im.o);
         qd::OpcionesMotor motor;
         motor.continuar = seguir;
         QString error;
-        TDatos::ResumenArticulos r;
+        qd::ResumenArticulos r;
         try {
-            r = c.d.confirmarArticulos(im.o, im.campos, motor);
+            r = c.articulos.confirmarArticulos(im.o, im.campos, motor);
         } catch (const std::exception& e) {
             error = TDatos::Texto_Error(e);
         }

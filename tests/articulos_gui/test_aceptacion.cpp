@@ -93,7 +93,7 @@ TEST_F(AceptacionTest, PageAndHeadlessImporterLeaveTheSameDatabase) {
         EXPECT_TRUE(pagina.textoEstado().isEmpty()) << "\"Atrás\" ends the confirmation";
         EXPECT_FALSE(grid->isVisible());
         EXPECT_FALSE(pagina.opcionesPlegadas());
-        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+        EXPECT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 0);
     }
     const QStringList mensajes = gui.canal.messages();
     ASSERT_EQ(gui.canal.messages(qd::MessageKind::Information).size(), 1)
@@ -149,7 +149,7 @@ TEST_F(AceptacionTest, FailedLoadOrConfirmReturnsToConfiguration) {
         EXPECT_FALSE(boton("kvBotonAtras")->isVisibleTo(&pagina));
         EXPECT_FALSE(pagina.cargado());
         EXPECT_TRUE(pagina.textoEstado().isEmpty()) << pagina.textoEstado().toStdString();
-        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+        EXPECT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 0);
     };
     boton("kvBotonAlta")->click();
 
@@ -182,7 +182,7 @@ TEST_F(AceptacionTest, FailedLoadOrConfirmReturnsToConfiguration) {
     // the database's own text; the run is over and the page is back in configuration.
     pagina.selector()->setText(kLibro);
     boton("ButtonCargarXLSArticulos")->click();
-    ASSERT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 5);
+    ASSERT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 5);
     EXPECT_TRUE(boton("kvBotonConfirmar")->isEnabled());
     gui.canal.clear();
     gui.ejecutar(QStringLiteral("CREATE UNIQUE INDEX UQ_PRUEBA_NOMBRE ON ARTICULOS (NOMBRE)"));
@@ -221,7 +221,7 @@ TEST_F(AceptacionTest, NotConnectedRefusesEachActionOnce) {
     pagina->findChild<QPushButton*>(QStringLiteral("kvBotonAlta"))->click();
     pagina->findChild<QPushButton*>(QStringLiteral("ButtonCargarXLSArticulos"))->click();
     EXPECT_EQ(canal.messages(), QStringList{TDatos::textoSinConexion()});
-    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 0);
+    EXPECT_EQ(pagina->importacion().kvRxMDArticulos.recordCount(), 0);
     EXPECT_FALSE(pagina->cargado());
     canal.clear();
     pagina->kvBotonConfirmarClick();
@@ -287,7 +287,7 @@ TEST_F(AceptacionTest, AnotherArticleImportRunningRefusesTheLoad) {
         EXPECT_EQ(gui.canal.messages(qd::MessageKind::Error),
                   QStringList{qd::BloqueoImportacion::textoEnCurso(QStringLiteral("articulos"))});
         EXPECT_FALSE(pagina.cargado());
-        EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0);
+        EXPECT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 0);
     }
     pagina.ButtonCargarXLSArticulosClick();
     EXPECT_TRUE(pagina.cargado());
@@ -354,13 +354,13 @@ TEST_F(AceptacionTest, ButtonsPressedWhileALoopRunsAreRefusedAndCancelStopsTheLo
     // Ctrl+Alt+C during the load: it stops after the current row; the rows staged stay.
     canal.cancelAfterEvents(2, &gui.datos.Abortar_Proceso);
     boton("ButtonCargarXLSArticulos")->click();
-    EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 2);
+    EXPECT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 2);
     EXPECT_EQ(pagina.findChild<TkvDBGrid*>(QStringLiteral("kvDBGridArticulos"))->model()->rowCount(), 2);
     pagina.kvBotonAtrasClick();
 
     // The next load clears the flag and reads everything.
     boton("ButtonCargarXLSArticulos")->click();
-    ASSERT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 5);
+    ASSERT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 5);
 
     // "Atrás", "Confirmar" and the load button pressed while the writer runs do nothing: the
     // staging table stays under the writer and every row is written once.
@@ -382,7 +382,8 @@ TEST_F(AceptacionTest, ButtonsPressedWhileALoopRunsAreRefusedAndCancelStopsTheLo
     EXPECT_EQ(
         gui.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO STARTING WITH 'ZN'")).toInt(),
         3);
-    EXPECT_EQ(gui.datos.kvRxMDArticulos.recordCount(), 0) << "the confirmation's own \"Atrás\" still runs";
+    EXPECT_EQ(pagina.importacion().kvRxMDArticulos.recordCount(), 0)
+        << "the confirmation's own \"Atrás\" still runs";
     gui.datos.setCanal(&gui.canal);
 }
 
@@ -456,7 +457,7 @@ TEST_F(AceptacionTest, LookupsHoldOnlyWhatTheyShow) {
     QTest::mouseClick(boton("ButtonCargarXLSArticulos"), Qt::LeftButton);
     EXPECT_EQ(canal.messages(), QStringList{aviso});
     EXPECT_FALSE(pagina->cargado());
-    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 0);
+    EXPECT_EQ(pagina->importacion().kvRxMDArticulos.recordCount(), 0);
 
     // A known code again: the load runs. A code that goes unknown before "Confirmar" (the window
     // cannot get there with the options locked, a program can) still refuses it, and nothing is
@@ -544,7 +545,7 @@ TEST_F(AceptacionTest, CancelIsOfferedOnlyWhileALoopRuns) {
     boton("ButtonCargarXLSArticulos")->click();
     canal.alProcesar = nullptr;
     EXPECT_TRUE(datos.Abortar_Proceso);
-    EXPECT_EQ(datos.kvRxMDArticulos.recordCount(), 2);
+    EXPECT_EQ(pagina->importacion().kvRxMDArticulos.recordCount(), 2);
     EXPECT_FALSE(cancelar->isEnabled());
     pagina->kvBotonAtrasClick();
     datos.setCanal(&ventana.canal());

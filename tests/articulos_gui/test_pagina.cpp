@@ -60,7 +60,7 @@ TEST_F(PaginaTest, ModeButtonsDeriveTheHiddenOptions) {
         for (int i = 0; i < 4; ++i)
             if (b(nombres[i])->isChecked() != quiero[i]) pulsar(nombres[i]);
 
-        const auto esperado = TDatos::OpcionesArticulos::desdeModos(k.a, k.c, k.p, k.s);
+        const auto esperado = qd::OpcionesArticulos::desdeModos(k.a, k.c, k.p, k.s);
         EXPECT_EQ(marcada("suiCBSoloNuevosArticulos"), esperado.SoloNuevos);
         EXPECT_EQ(marcada("suiCbSoloActualizar"), esperado.SoloActualizar);
         EXPECT_EQ(marcada("suiCBSoloPvpStock"), esperado.SoloPvpStock);

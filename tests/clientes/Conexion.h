@@ -5,6 +5,13 @@
 #include <QTemporaryDir>
 
 #include "ConsultasPrueba.h"
+#include "ImportacionBancos.h"
+#include "ImportacionClientes.h"
+#include "ImportacionContactos.h"
+#include "ImportacionDLR.h"
+#include "ImportacionDirecciones.h"
+#include "ImportacionProveedores.h"
+#include "ImportacionTarifas.h"
 #include "LibroPrueba.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
@@ -23,6 +30,13 @@ struct Conexion {
     qd::test::TempDatabase db;
     qd::RecordingChannel canal;
     TDatos d;
+    ImportacionClientes clientes{d};
+    ImportacionDirecciones direcciones{d};
+    ImportacionContactos contactos{d};
+    ImportacionProveedores proveedores{d};
+    ImportacionBancos bancos{d};
+    ImportacionTarifas tarifas{d};
+    ImportacionDLR dlr{d};
     QTemporaryDir dir;
 
     Conexion() {

@@ -42,8 +42,8 @@ TEST(Bancos, PlaceholderReplacedAccountKeptOnceCountryInAnyColumn) {
          {Q("1001"), QVariant(), Q("00491500000000000000"), QVariant()}, // no country: ES; "00" computed
          {Q("NOEXISTE"), Q(""), Q("21000418450200051332"), Q("X")},
          {Q("1001"), Q(""), Q("2100"), Q("Incompleta")}});
-    EXPECT_EQ(c.d.cargarBancos(libro), 4); // the client code longer than its column is refused at once
-    const auto r = c.d.confirmarBancos(todos(qd::domicileFieldList()));
+    EXPECT_EQ(c.bancos.cargarBancos(libro), 4); // the client code longer than its column is refused at once
+    const auto r = c.bancos.confirmarBancos(todos(qd::domicileFieldList()));
     EXPECT_EQ(r.Nuevos, 2);
     EXPECT_EQ(r.Omitidos, 1);
     EXPECT_EQ(domicilios(c, "1001"),
@@ -55,11 +55,11 @@ TEST(Bancos, PlaceholderReplacedAccountKeptOnceCountryInAnyColumn) {
 
 TEST(Bancos, NothingIsWrittenWithoutTheFourEntries) {
     Conexion c;
-    c.d.cargarBancos(c.libro(QStringLiteral("b.xlsx"),
-                             {{Q("Codigo"), Q("CuentaBancoCCC")}, {Q("1001"), Q("21000418450200051332")}}));
+    c.bancos.cargarBancos(c.libro(QStringLiteral("b.xlsx"), {{Q("Codigo"), Q("CuentaBancoCCC")},
+                                                             {Q("1001"), Q("21000418450200051332")}}));
     qd::FieldList l = todos(qd::domicileFieldList());
     l.setChecked(2, false);
-    EXPECT_THROW(c.d.confirmarBancos(l), qd::ErrorImportacion);
+    EXPECT_THROW(c.bancos.confirmarBancos(l), qd::ErrorImportacion);
     EXPECT_EQ(domicilios(c, "1001").size(), 1);
 }
 
@@ -69,8 +69,8 @@ TEST(AuxiliaresCliente, CreatedOnceAndReused) {
     Conexion c;
     const int agentes = c.valor(QStringLiteral("SELECT COUNT(*) FROM AGENTESVENTA")).toInt();
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
-    c.d.cargarClientes(
+    o.defectos = c.clientes.datosDefectoIniciales();
+    c.clientes.cargarClientes(
         c.libro(QStringLiteral("aux.xlsx"),
                 {{Q("CODIGO"), Q("NOMBRE"), Q("COD_AGENTEVENTA"), Q("COD_ZONA"), Q("COD_RUTA"),
                   Q("CuentaBancoCCC"), Q("PAIS")},
@@ -78,7 +78,7 @@ TEST(AuxiliaresCliente, CreatedOnceAndReused) {
                  {Q("AX2"), Q("Dos"), Q("N01"), Q("NZ"), Q("NR"), QVariant(), QVariant()},
                  {Q("AX3"), Q("Tres"), QVariant(), Q("VAL"), QVariant(), QVariant(), QVariant()}}),
         o);
-    c.d.confirmarClientes(o, todos(qd::clientFieldList()));
+    c.clientes.confirmarClientes(o, todos(qd::clientFieldList()));
     EXPECT_EQ(c.valor(QStringLiteral("SELECT COUNT(*) FROM AGENTESVENTA")).toInt(), agentes + 1);
     EXPECT_EQ(
         c.filas(QStringLiteral("SELECT NOMBRE, EMPRESA, TIPOAGENTE FROM AGENTESVENTA WHERE CODIGO = 'N01'")),
@@ -104,13 +104,17 @@ TEST(AuxiliaresCliente, CreatedOnceAndReused) {
 TEST(AuxiliaresCliente, ConcurrentInsertsGetTheirOwnIds) {
     Conexion c;
     TDatos otro;
+    ImportacionClientes otroClientes{otro};
     otro.setCanal(&c.canal);
     otro.Iniciar(1, 1, c.db.path(), 1, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QString(),
                  QStringLiteral("CLI"), 0, 0);
     ASSERT_TRUE(otro.Conectar());
-    const int a = c.d.Buscar_O_Crear_Auxiliar(TDatos::TablaAuxiliar::Agente, QStringLiteral("C1"));
-    const int b = otro.Buscar_O_Crear_Auxiliar(TDatos::TablaAuxiliar::Agente, QStringLiteral("C2"));
-    const int a2 = c.d.Buscar_O_Crear_Auxiliar(TDatos::TablaAuxiliar::Agente, QStringLiteral("C3"));
+    const int a =
+        c.clientes.Buscar_O_Crear_Auxiliar(ImportacionClientes::TablaAuxiliar::Agente, QStringLiteral("C1"));
+    const int b = otroClientes.Buscar_O_Crear_Auxiliar(ImportacionClientes::TablaAuxiliar::Agente,
+                                                       QStringLiteral("C2"));
+    const int a2 =
+        c.clientes.Buscar_O_Crear_Auxiliar(ImportacionClientes::TablaAuxiliar::Agente, QStringLiteral("C3"));
     c.d.IBTransaction1.commit();
     otro.IBTransaction1.commit();
     EXPECT_NE(a, b);

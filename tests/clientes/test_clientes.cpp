@@ -25,15 +25,16 @@ qd::FieldList todos(qd::FieldList lista) {
 // portfolio 3, R30 (2) with 2; price lists MAY (2) and PVP (1) of group 1; currencies EUR (1), USD (2).
 TEST(DatosDefecto, LowestCodesByDefaultAndCodesWhenGiven) {
     Conexion c;
-    EXPECT_EQ(c.d.datosDefectoIniciales(), (qd::DatosDefectoClientes{1, 3, 1, 3, 2, 1}));
-    EXPECT_EQ(c.d.datosDefectoPorCodigo(QStringLiteral("G01"), QStringLiteral("GEN"), QStringLiteral("R30"),
-                                        QStringLiteral("PVP"), QStringLiteral("USD")),
+    EXPECT_EQ(c.clientes.datosDefectoIniciales(), (qd::DatosDefectoClientes{1, 3, 1, 3, 2, 1}));
+    EXPECT_EQ(c.clientes.datosDefectoPorCodigo(QStringLiteral("G01"), QStringLiteral("GEN"),
+                                               QStringLiteral("R30"), QStringLiteral("PVP"),
+                                               QStringLiteral("USD")),
               (qd::DatosDefectoClientes{1, 1, 2, 2, 1, 2}));
     // A payment method without a portfolio gives portfolio 0.
     c.ejecutar(QStringLiteral("UPDATE FORMASPAGO SET CARTERA = NULL WHERE CODIGO = 'TRA'"));
-    EXPECT_EQ(c.d.datosDefectoPorCodigo({}, {}, QStringLiteral("TRA"), {}, {}).Cartera, 0);
+    EXPECT_EQ(c.clientes.datosDefectoPorCodigo({}, {}, QStringLiteral("TRA"), {}, {}).Cartera, 0);
     try {
-        c.d.datosDefectoPorCodigo({}, {}, {}, QStringLiteral("NOEXISTE"), {});
+        c.clientes.datosDefectoPorCodigo({}, {}, {}, QStringLiteral("NOEXISTE"), {});
         ADD_FAILURE() << "an unknown code must be refused";
     } catch (const qd::ErrorImportacion& e) {
         EXPECT_TRUE(e.texto().contains(QStringLiteral("NOEXISTE"))) << e.texto().toStdString();
@@ -82,9 +83,9 @@ TEST(CargaClientes, CodedColumnsAccountAndFirstColumnStop) {
          {Q("CLI9"), Q("no se carga")}});
     qd::OpcionesClientes o;
     o.defectos = {1, 1, 4, 1, 2, 1}; // payment TRA with portfolio 1, price list MAY, EUR
-    ASSERT_EQ(c.d.cargarClientes(libro, o), 2);
+    ASSERT_EQ(c.clientes.cargarClientes(libro, o), 2);
 
-    TkvRxMemoryData& t = c.d.kvRxMDClientes;
+    TkvRxMemoryData& t = c.clientes.kvRxMDClientes;
     struct Esperado {
         const char* campo;
         QVariant uno, dos;
@@ -124,7 +125,7 @@ TEST(CargaClientes, CodedColumnsAccountAndFirstColumnStop) {
         EXPECT_TRUE(incidencias.contains(QString::fromUtf8(s))) << s << "\n" << incidencias.toStdString();
 
     // Written: the name from the company name, the portfolio and the invoicing flags of new clients.
-    const auto r = c.d.confirmarClientes(o, todos(qd::clientFieldList()));
+    const auto r = c.clientes.confirmarClientes(o, todos(qd::clientFieldList()));
     EXPECT_EQ(r.Nuevos, 2);
     EXPECT_TRUE(r.texto.startsWith(QStringLiteral("Proceso terminado.\r\n"))) << r.texto.toStdString();
     EXPECT_TRUE(r.texto.contains(QStringLiteral("Con errores: 0"))) << r.texto.toStdString();
@@ -140,17 +141,17 @@ TEST(CargaClientes, PaymentMethodWithoutPortfolio) {
     Conexion c;
     c.ejecutar(QStringLiteral("UPDATE FORMASPAGO SET CARTERA = NULL WHERE CODIGO = 'TRA'"));
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
-    ASSERT_EQ(c.d.cargarClientes(
+    o.defectos = c.clientes.datosDefectoIniciales();
+    ASSERT_EQ(c.clientes.cargarClientes(
                   c.libro(QStringLiteral("fp.xlsx"),
                           {{Q("CODIGO"), Q("COD_FPAGO")}, {Q("FP1"), Q("R30")}, {Q("FP2"), Q("TRA")}}),
                   o),
               2);
-    c.d.kvRxMDClientes.setRecNo(1);
-    EXPECT_EQ(c.d.kvRxMDClientes.value(QStringLiteral("CARTERA")).toInt(), 2);
-    c.d.kvRxMDClientes.setRecNo(2);
-    EXPECT_EQ(c.d.kvRxMDClientes.value(QStringLiteral("FORMAPAGO")).toInt(), 4);
-    EXPECT_TRUE(c.d.kvRxMDClientes.value(QStringLiteral("CARTERA")).isNull());
+    c.clientes.kvRxMDClientes.setRecNo(1);
+    EXPECT_EQ(c.clientes.kvRxMDClientes.value(QStringLiteral("CARTERA")).toInt(), 2);
+    c.clientes.kvRxMDClientes.setRecNo(2);
+    EXPECT_EQ(c.clientes.kvRxMDClientes.value(QStringLiteral("FORMAPAGO")).toInt(), 4);
+    EXPECT_TRUE(c.clientes.kvRxMDClientes.value(QStringLiteral("CARTERA")).isNull());
 }
 
 // The columns end at the first empty header: those after it are not read, and the user is told.
@@ -159,9 +160,9 @@ TEST(CargaClientes, ColumnsAfterAnEmptyHeaderAreNotRead) {
     const QString libro =
         c.libro(QStringLiteral("hueco.xlsx"),
                 {{Q("CODIGO"), Q("NOMBRE"), QVariant(), Q("NIF")}, {Q("H1"), Q("Uno"), Q("x"), Q("B1")}});
-    ASSERT_EQ(c.d.cargarClientes(libro, {}), 1);
-    c.d.kvRxMDClientes.first();
-    EXPECT_TRUE(c.d.kvRxMDClientes.value(QStringLiteral("NIF")).isNull());
+    ASSERT_EQ(c.clientes.cargarClientes(libro, {}), 1);
+    c.clientes.kvRxMDClientes.first();
+    EXPECT_TRUE(c.clientes.kvRxMDClientes.value(QStringLiteral("NIF")).isNull());
     EXPECT_TRUE(
         c.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Las columnas NIF no se leen")));
 }
@@ -171,7 +172,7 @@ TEST(CargaClientes, WithoutCodeColumnNothingIsStaged) {
     Conexion c;
     const QString libro = c.libro(QStringLiteral("sin_codigo.xlsx"),
                                   {{Q("NOMBRE"), Q("NIF")}, {Q("Uno"), Q("B1")}, {Q("Dos"), Q("B2")}});
-    EXPECT_EQ(c.d.cargarClientes(libro, {}), 0);
+    EXPECT_EQ(c.clientes.cargarClientes(libro, {}), 0);
     EXPECT_EQ(c.d.Filas_No_Escritas.size(), 2u);
     EXPECT_TRUE(c.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Filas 2 a 3")));
 }
@@ -183,27 +184,27 @@ TEST(EscrituraClientes, UpdateOnlyNewAndRepeatedCode) {
     Conexion c;
     const qd::FieldList campos = todos(qd::clientFieldList());
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
-    c.d.cargarClientes(c.libro(QStringLiteral("alta.xlsx"), {{Q("CODIGO"), Q("NOMBRE"), Q("NIF")},
-                                                             {Q("CLI1"), Q("Primero"), Q("B1")},
-                                                             {Q("CLI1"), Q("Segundo"), Q("B2")}}),
-                       o);
-    auto r = c.d.confirmarClientes(o, campos);
+    o.defectos = c.clientes.datosDefectoIniciales();
+    c.clientes.cargarClientes(c.libro(QStringLiteral("alta.xlsx"), {{Q("CODIGO"), Q("NOMBRE"), Q("NIF")},
+                                                                    {Q("CLI1"), Q("Primero"), Q("B1")},
+                                                                    {Q("CLI1"), Q("Segundo"), Q("B2")}}),
+                              o);
+    auto r = c.clientes.confirmarClientes(o, campos);
     EXPECT_EQ(r.Nuevos, 1);
     EXPECT_EQ(r.Actualizados, 1);
     EXPECT_EQ(c.valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE CODIGO = 'CLI1'")).toInt(), 1);
 
     const QString nif = c.libro(QStringLiteral("nif.xlsx"), {{Q("CODIGO"), Q("NIF")}, {Q("CLI1"), Q("B9")}});
-    c.d.cargarClientes(nif, o);
-    r = c.d.confirmarClientes(o, campos);
+    c.clientes.cargarClientes(nif, o);
+    r = c.clientes.confirmarClientes(o, campos);
     EXPECT_EQ(r.Actualizados, 1);
     EXPECT_EQ(c.filas(QStringLiteral("SELECT NOMBRE, NIF FROM CLIENTES WHERE CODIGO = 'CLI1'")),
               (QList<QVariantList>{{Q("Segundo"), Q("B9")}}));
 
     o.SoloNuevos = true;
-    c.d.cargarClientes(c.libro(QStringLiteral("nif2.xlsx"), {{Q("CODIGO"), Q("NIF")}, {Q("CLI1"), Q("B0")}}),
-                       o);
-    r = c.d.confirmarClientes(o, campos);
+    c.clientes.cargarClientes(
+        c.libro(QStringLiteral("nif2.xlsx"), {{Q("CODIGO"), Q("NIF")}, {Q("CLI1"), Q("B0")}}), o);
+    r = c.clientes.confirmarClientes(o, campos);
     EXPECT_EQ(r.Omitidos, 1);
     EXPECT_EQ(r.Actualizados, 0);
     EXPECT_EQ(c.valor(QStringLiteral("SELECT NIF FROM CLIENTES WHERE CODIGO = 'CLI1'")).toString(),
@@ -216,13 +217,13 @@ TEST(EscrituraClientes, RefusedRowIsCountedAndTheRunGoesOn) {
     Conexion c;
     c.ejecutar(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_NIF_PRUEBA CHECK (NIF <> 'MALO')"));
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
-    c.d.cargarClientes(
+    o.defectos = c.clientes.datosDefectoIniciales();
+    c.clientes.cargarClientes(
         c.libro(
             QStringLiteral("malo.xlsx"),
             {{Q("CODIGO"), Q("NIF")}, {Q("CLI1"), Q("B1")}, {Q("CLI2"), Q("MALO")}, {Q("CLI3"), Q("B3")}}),
         o);
-    const auto r = c.d.confirmarClientes(o, todos(qd::clientFieldList()));
+    const auto r = c.clientes.confirmarClientes(o, todos(qd::clientFieldList()));
     EXPECT_EQ(r.Nuevos, 2);
     EXPECT_EQ(r.ConErrores, 1);
     EXPECT_TRUE(r.texto.contains(QStringLiteral("Con errores: 1"))) << r.texto.toStdString();
@@ -236,19 +237,19 @@ TEST(EscrituraClientes, RefusedRowIsCountedAndTheRunGoesOn) {
 TEST(EscrituraClientes, DryRunChangesNothingAndCountsAsTheRealRun) {
     Conexion c;
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
+    o.defectos = c.clientes.datosDefectoIniciales();
     const QString libro = c.libro(QStringLiteral("simular.xlsx"),
                                   {{Q("CODIGO"), Q("NOMBRE")}, {Q("CLI1"), Q("Uno")}, {Q("CLI2"), Q("Dos")}});
     const QStringList antes = qd::test::volcarTabla(c.db.path(), QStringLiteral("CLIENTES"), {"FECHAALTA"});
     qd::OpcionesMotor simular;
     simular.simular = true;
     c.d.Empezar_Carga();
-    c.d.cargarClientes(libro, o);
-    const auto s = c.d.confirmarClientes(o, todos(qd::clientFieldList()), simular);
+    c.clientes.cargarClientes(libro, o);
+    const auto s = c.clientes.confirmarClientes(o, todos(qd::clientFieldList()), simular);
     EXPECT_TRUE(s.motor.simulado);
     EXPECT_EQ(qd::test::volcarTabla(c.db.path(), QStringLiteral("CLIENTES"), {"FECHAALTA"}), antes);
-    c.d.cargarClientes(libro, o);
-    const auto r = c.d.confirmarClientes(o, todos(qd::clientFieldList()));
+    c.clientes.cargarClientes(libro, o);
+    const auto r = c.clientes.confirmarClientes(o, todos(qd::clientFieldList()));
     EXPECT_EQ(s.Nuevos, r.Nuevos);
     EXPECT_EQ(s.texto, QStringLiteral("Simulación: no se ha guardado nada.\r\n") + r.texto);
 }

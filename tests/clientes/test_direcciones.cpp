@@ -40,9 +40,9 @@ TEST(Direcciones, SameNameForTwoClientsUnknownClientAndFiscalAddress) {
                  {Q("DIR2"), Q("Almacén"), Q("Calle Dos 2"), Q("Elda"), Q("Alicante"), Q("700")},
                  {Q("NOEXISTE"), Q("Almacén"), Q("Calle Tres"), Q("X"), Q("Y"), Q("800")}});
     qd::OpcionesClientes o;
-    EXPECT_EQ(c.d.cargarDirecciones(libro, o), 2);
+    EXPECT_EQ(c.direcciones.cargarDirecciones(libro, o), 2);
     EXPECT_TRUE(c.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Fila 4: ")));
-    auto r = c.d.confirmarDirecciones(o, todos(qd::addressFieldList()));
+    auto r = c.direcciones.confirmarDirecciones(o, todos(qd::addressFieldList()));
     EXPECT_EQ(r.Nuevos, 2);
     EXPECT_EQ(r.Descartadas, 1);
     EXPECT_TRUE(r.texto.contains(QStringLiteral("Descartados al cargar: 1"))) << r.texto.toStdString();
@@ -60,12 +60,12 @@ TEST(Direcciones, SameNameForTwoClientsUnknownClientAndFiscalAddress) {
                              {Q("DIR2"), Q("Calle Fiscal 9"), Q("Elche")}}));
 
     // Again: the same addresses are updated, not added; with only-new, left alone.
-    c.d.cargarDirecciones(libro, o);
-    r = c.d.confirmarDirecciones(o, todos(qd::addressFieldList()));
+    c.direcciones.cargarDirecciones(libro, o);
+    r = c.direcciones.confirmarDirecciones(o, todos(qd::addressFieldList()));
     EXPECT_EQ(r.Actualizados, 2);
     o.SoloNuevos = true;
-    c.d.cargarDirecciones(libro, o);
-    r = c.d.confirmarDirecciones(o, todos(qd::addressFieldList()));
+    c.direcciones.cargarDirecciones(libro, o);
+    r = c.direcciones.confirmarDirecciones(o, todos(qd::addressFieldList()));
     EXPECT_EQ(r.Omitidos, 2);
     EXPECT_EQ(
         c.valor(QStringLiteral("SELECT COUNT(*) FROM DIRECCIONESENVIO D JOIN CLIENTES C ON C.IDCLIENTES = "
@@ -84,7 +84,7 @@ TEST(Direcciones, RefusedBeforeWriting) {
                 {{Q("COD_CLIENTE"), Q("NOMBRE_ENVIO"), Q("DIRECCION"), Q("PROVINCIA")},
                  {Q("DIR1"), Q("A"), Q("B"), Q("C")}});
     try {
-        c.d.cargarDirecciones(sinLocalidad, {});
+        c.direcciones.cargarDirecciones(sinLocalidad, {});
         ADD_FAILURE() << "a workbook without LOCALIDAD must be refused";
     } catch (const qd::ErrorImportacion& e) {
         EXPECT_TRUE(e.texto().contains(QStringLiteral("LOCALIDAD"))) << e.texto().toStdString();
@@ -93,11 +93,11 @@ TEST(Direcciones, RefusedBeforeWriting) {
         c.libro(QStringLiteral("completo.xlsx"),
                 {{Q("COD_CLIENTE"), Q("NOMBRE_ENVIO"), Q("DIRECCION"), Q("LOCALIDAD"), Q("PROVINCIA")},
                  {Q("DIR1"), Q("A"), Q("B"), QVariant(), Q("C")}});
-    EXPECT_EQ(c.d.cargarDirecciones(completo, {}), 1); // an empty LOCALIDAD cell is an empty text
+    EXPECT_EQ(c.direcciones.cargarDirecciones(completo, {}), 1); // an empty LOCALIDAD cell is an empty text
     qd::FieldList soloClave = qd::addressFieldList();
     soloClave.setAllChecked(false);
     soloClave.applyRules(); // COD_CLIENTE and NOMBRE_ENVIO only
-    EXPECT_THROW(c.d.confirmarDirecciones({}, soloClave), qd::ErrorImportacion);
+    EXPECT_THROW(c.direcciones.confirmarDirecciones({}, soloClave), qd::ErrorImportacion);
     EXPECT_EQ(c.valor(QStringLiteral("SELECT COUNT(*) FROM DIRECCIONESENVIO")).toInt(), antes);
 }
 
@@ -111,8 +111,8 @@ TEST(Contactos, NameAndSurnamesTelephoneAndOneContactPerClient) {
          {Q("DIR2"), 1, Q("Juan"), Q("García López"), Q("962"), Q("Gerente")},
          {Q("DIR2"), 1, Q("Maximiliano Alejandro"), Q("de la Santísima Trinidad"), Q("963"), QVariant()}});
     qd::OpcionesClientes o;
-    EXPECT_EQ(c.d.cargarContactos(libro, o), 3);
-    auto r = c.d.confirmarContactos(o, todos(qd::contactFieldList()));
+    EXPECT_EQ(c.contactos.cargarContactos(libro, o), 3);
+    auto r = c.contactos.confirmarContactos(o, todos(qd::contactFieldList()));
     EXPECT_EQ(r.Nuevos, 3);
     EXPECT_EQ(
         c.filas(QStringLiteral("SELECT C.CODIGO, P.NOMBRE, P.EXTENSION, P.CARGO FROM PERSONASCONTACTO P JOIN "
@@ -122,8 +122,8 @@ TEST(Contactos, NameAndSurnamesTelephoneAndOneContactPerClient) {
                              {Q("DIR2"), Q("Juan García López"), Q("962"), Q("Gerente")},
                              {Q("DIR2"), Q("Maximiliano Alejandro de la Santísi"), Q("963"), Q("")}}));
     // The same rows again update the three contacts, each of its own client.
-    c.d.cargarContactos(libro, o);
-    r = c.d.confirmarContactos(o, todos(qd::contactFieldList()));
+    c.contactos.cargarContactos(libro, o);
+    r = c.contactos.confirmarContactos(o, todos(qd::contactFieldList()));
     EXPECT_EQ(r.Actualizados, 3);
     EXPECT_EQ(
         c.valor(QStringLiteral("SELECT COUNT(*) FROM PERSONASCONTACTO P JOIN CLIENTES C ON C.IDCLIENTES = "
@@ -131,10 +131,11 @@ TEST(Contactos, NameAndSurnamesTelephoneAndOneContactPerClient) {
             .toInt(),
         1);
     // Without a GRUPOEMPRESAS column the contacts cannot be written: refused before writing.
-    EXPECT_THROW(c.d.cargarContactos(c.libro(QStringLiteral("sin_grupo.xlsx"),
-                                             {{Q("COD_CLIENTE"), Q("NOMBRE")}, {Q("DIR1"), Q("Ana")}}),
-                                     o),
-                 qd::ErrorImportacion);
+    EXPECT_THROW(
+        c.contactos.cargarContactos(c.libro(QStringLiteral("sin_grupo.xlsx"),
+                                            {{Q("COD_CLIENTE"), Q("NOMBRE")}, {Q("DIR1"), Q("Ana")}}),
+                                    o),
+        qd::ErrorImportacion);
 }
 
 TEST(Direcciones, DryRunOfAddressesAndContactsChangesNothing) {
@@ -156,18 +157,18 @@ TEST(Direcciones, DryRunOfAddressesAndContactsChangesNothing) {
         c.libro(QStringLiteral("c.xlsx"),
                 {{Q("COD_CLIENTE"), Q("GRUPOEMPRESAS"), Q("NOMBRE")}, {Q("DIR1"), 1, Q("Ana")}});
     c.d.Empezar_Carga();
-    c.d.cargarDirecciones(direcciones, {});
-    const auto sd = c.d.confirmarDirecciones({}, todos(qd::addressFieldList()), simular);
+    c.direcciones.cargarDirecciones(direcciones, {});
+    const auto sd = c.direcciones.confirmarDirecciones({}, todos(qd::addressFieldList()), simular);
     c.d.Empezar_Carga();
-    c.d.cargarContactos(contactos, {});
-    const auto sc = c.d.confirmarContactos({}, todos(qd::contactFieldList()), simular);
+    c.contactos.cargarContactos(contactos, {});
+    const auto sc = c.contactos.confirmarContactos({}, todos(qd::contactFieldList()), simular);
     EXPECT_EQ(estado(), antes);
     EXPECT_EQ(sd.Nuevos, 1);
     EXPECT_EQ(sc.Nuevos, 1);
-    c.d.cargarDirecciones(direcciones, {});
-    EXPECT_EQ(c.d.confirmarDirecciones({}, todos(qd::addressFieldList())).Nuevos, sd.Nuevos);
-    c.d.cargarContactos(contactos, {});
-    EXPECT_EQ(c.d.confirmarContactos({}, todos(qd::contactFieldList())).Nuevos, sc.Nuevos);
+    c.direcciones.cargarDirecciones(direcciones, {});
+    EXPECT_EQ(c.direcciones.confirmarDirecciones({}, todos(qd::addressFieldList())).Nuevos, sd.Nuevos);
+    c.contactos.cargarContactos(contactos, {});
+    EXPECT_EQ(c.contactos.confirmarContactos({}, todos(qd::contactFieldList())).Nuevos, sc.Nuevos);
 }
 
 } // namespace

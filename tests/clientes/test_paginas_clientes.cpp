@@ -10,7 +10,11 @@
 #include <QTimer>
 
 #include "Conexion.h"
+#include "PaginaBancos.h"
 #include "PaginaClientes.h"
+#include "PaginaContactos.h"
+#include "PaginaDirecciones.h"
+#include "PaginaProveedores.h"
 #include "TFormConfiguracionDatosDefecto.h"
 #include "TJvFilenameEdit.h"
 #include "TkvDBEditLookup.h"
@@ -38,7 +42,7 @@ TEST(VentanaDatosDefecto, StartsOnTheLowestCodesWithTheirNames) {
     TFormConfiguracionDatosDefecto v(c.d);
     v.FormShow();
     EXPECT_EQ(v.valores(), (qd::DatosDefectoClientes{1, 3, 1, 3, 2, 1}));
-    EXPECT_EQ(v.valores(), c.d.datosDefectoIniciales()) << "the window and qdimport start alike";
+    EXPECT_EQ(v.valores(), c.clientes.datosDefectoIniciales()) << "the window and qdimport start alike";
     EXPECT_EQ(v.lookup(3)->text().trimmed(), QStringLiteral("MAY"));
     EXPECT_EQ(v.nombre(3)->text(), QStringLiteral("TARIFA MAYORISTAS"));
     EXPECT_EQ(v.nombre(4)->text(), QStringLiteral("EURO"));
@@ -51,7 +55,7 @@ TEST(VentanaDatosDefecto, StartsOnTheLowestCodesWithTheirNames) {
     pulsarEnLaVentana("kvBotonCancelar");
     EXPECT_FALSE(TFormConfiguracionDatosDefecto::pedir(c.d).has_value());
     pulsarEnLaVentana("kvBotonIniciarImportacion");
-    EXPECT_EQ(TFormConfiguracionDatosDefecto::pedir(c.d), c.d.datosDefectoIniciales());
+    EXPECT_EQ(TFormConfiguracionDatosDefecto::pedir(c.d), c.clientes.datosDefectoIniciales());
 }
 
 TEST(PaginaClientes, CancellingTheDefaultsLoadsNothing) {
@@ -62,7 +66,7 @@ TEST(PaginaClientes, CancellingTheDefaultsLoadsNothing) {
     pagina.selector()->setText(c.libro(QStringLiteral("c.xlsx"), {{Q("CODIGO")}, {Q("NUEVO")}}));
     pulsarEnLaVentana("kvBotonCancelar");
     pagina.botonCargar()->click();
-    EXPECT_EQ(c.d.kvRxMDClientes.recordCount(), 0);
+    EXPECT_EQ(pagina.importacion().kvRxMDClientes.recordCount(), 0);
     EXPECT_EQ(c.valor(QStringLiteral("SELECT COUNT(*) FROM CLIENTES WHERE CODIGO = 'NUEVO'")).toInt(), 0);
 }
 

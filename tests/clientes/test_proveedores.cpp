@@ -12,7 +12,11 @@
 #include "Conexion.h"
 #include "ErrorImportacion.h"
 #include "FieldList.h"
+#include "PaginaBancos.h"
 #include "PaginaClientes.h"
+#include "PaginaContactos.h"
+#include "PaginaDirecciones.h"
+#include "PaginaProveedores.h"
 #include "TJvFilenameEdit.h"
 
 namespace {
@@ -42,25 +46,25 @@ QList<QVariantList> proveedor(Conexion& c, const char* codigo) {
 TEST(Proveedores, CreateUpdateCheckDigitsAndIban) {
     Conexion c;
     qd::OpcionesClientes o;
-    o.defectos = c.d.datosDefectoIniciales();
-    c.d.cargarProveedores(
+    o.defectos = c.clientes.datosDefectoIniciales();
+    c.proveedores.cargarProveedores(
         c.libro(QStringLiteral("alta.xlsx"), {kCabecera,
                                               {Q("PV1"), Q("Uno"), Q("R30"), Q("GEN"), Q("EUR"), Q("G01"),
                                                Q("21000418000200051332"), Q("España"), Q("NOPE")}}),
         o);
-    auto r = c.d.confirmarProveedores(o, todos(qd::supplierFieldList()));
+    auto r = c.proveedores.confirmarProveedores(o, todos(qd::supplierFieldList()));
     EXPECT_EQ(r.Nuevos, 1);
     EXPECT_EQ(proveedor(c, "PV1"),
               (QList<QVariantList>{{Q("Uno"), 2, 2, Q("2100"), Q("45"), Q("0200051332"), Q("ES"), Q("91")}}));
 
     // Updated by code: a new account without a country keeps the stored IBAN; the portfolio is
     // set on creation only.
-    c.d.cargarProveedores(c.libro(QStringLiteral("cambio.xlsx"),
-                                  {kCabecera,
-                                   {Q("PV1"), Q("Uno bis"), Q("CON"), Q("GEN"), Q("EUR"), Q("G01"),
-                                    Q("21000418450200051333"), QVariant(), QVariant()}}),
-                          o);
-    r = c.d.confirmarProveedores(o, todos(qd::supplierFieldList()));
+    c.proveedores.cargarProveedores(c.libro(QStringLiteral("cambio.xlsx"),
+                                            {kCabecera,
+                                             {Q("PV1"), Q("Uno bis"), Q("CON"), Q("GEN"), Q("EUR"), Q("G01"),
+                                              Q("21000418450200051333"), QVariant(), QVariant()}}),
+                                    o);
+    r = c.proveedores.confirmarProveedores(o, todos(qd::supplierFieldList()));
     EXPECT_EQ(r.Actualizados, 1);
     EXPECT_EQ(proveedor(c, "PV1"), (QList<QVariantList>{{Q("Uno bis"), 1, 2, Q("2100"), Q("45"),
                                                          Q("0200051333"), Q("ES"), Q("91")}}));
@@ -70,7 +74,7 @@ TEST(Proveedores, MissingRequiredColumnIsRefusedBeforeWriting) {
     Conexion c;
     const int antes = c.valor(QStringLiteral("SELECT COUNT(*) FROM PROVEEDORES")).toInt();
     try {
-        c.d.cargarProveedores(
+        c.proveedores.cargarProveedores(
             c.libro(QStringLiteral("sin_moneda.xlsx"),
                     {{Q("CODIGO"), Q("NOMBRE"), Q("COD_FPAGO"), Q("COD_REGIMENIVA"), Q("COD_GRUPOEMPRESA")},
                      {Q("PV9"), Q("Nueve"), Q("R30"), Q("GEN"), Q("G01")}}),

@@ -2,6 +2,7 @@
 // stages from real workbooks written by a spreadsheet program, in every format.
 #include <gtest/gtest.h>
 
+#include "ImportacionArticulos.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -23,11 +24,12 @@ protected:
     }
     // Opens a fixture and stages it as the article load does (matching by code).
     int stage(const char* name) {
-        return datos.cargarArticulos(fixture(QString("%1.%2").arg(name, GetParam())), {});
+        return articulos.cargarArticulos(fixture(QString("%1.%2").arg(name, GetParam())), {});
     }
     qd::test::TempDatabase bd;
     qd::RecordingChannel canal;
     TDatos datos;
+    ImportacionArticulos articulos{datos};
 };
 
 } // namespace
@@ -49,11 +51,11 @@ TEST_P(HolderTest, AHeaderOnlySheetStagesNothing) {
 
 TEST_P(HolderTest, TheSheetSavedActiveIsRead) {
     ASSERT_EQ(stage("tipos"), 2);
-    datos.kvRxMDArticulos.first();
-    EXPECT_EQ(datos.kvRxMDArticulos.value("CODIGO").toString(), "S1");
-    EXPECT_EQ(datos.kvRxMDArticulos.value("NOMBRE").toString(), "Segunda hoja");
-    datos.kvRxMDArticulos.next();
-    EXPECT_EQ(datos.kvRxMDArticulos.value("NOMBRE").toString(), "ñ");
+    articulos.kvRxMDArticulos.first();
+    EXPECT_EQ(articulos.kvRxMDArticulos.value("CODIGO").toString(), "S1");
+    EXPECT_EQ(articulos.kvRxMDArticulos.value("NOMBRE").toString(), "Segunda hoja");
+    articulos.kvRxMDArticulos.next();
+    EXPECT_EQ(articulos.kvRxMDArticulos.value("NOMBRE").toString(), "ñ");
 }
 
 TEST_P(HolderTest, OpeningAnotherWorkbookReleasesTheFirst) {
@@ -79,6 +81,7 @@ TEST(Holder, FormattedEmptyCellsRaiseTheLastUsedRowAndColumn) {
 
 TEST(Holder, AFileThatIsNoWorkbookFailsWithAMessageNamingIt) {
     TDatos datos;
+    ImportacionArticulos articulos{datos};
     const QString ruta = fixture("make_sources.py");
     try {
         datos.CargarExcel(ruta);

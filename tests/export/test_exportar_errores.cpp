@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "ExportarErrores.h"
+#include "ImportacionArticulos.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -149,12 +150,13 @@ TEST(ExportarErrores, TheArticleLoaderStagesTheExportAndIgnoresItsErrorColumn) {
     qd::test::TempDatabase db;
     qd::RecordingChannel canal;
     TDatos d;
+    ImportacionArticulos articulos{d};
     d.setCanal(&canal);
     d.Iniciar(1, 1, db.path(), 1, "SYSDBA", "masterkey", QString(), "ART", 0, 0);
     ASSERT_TRUE(d.Conectar());
     qd::OpcionesArticulos o;
-    EXPECT_EQ(d.cargarArticulos(ruta, o), 2);
-    TkvRxMemoryData& t = d.kvRxMDArticulos;
+    EXPECT_EQ(articulos.cargarArticulos(ruta, o), 2);
+    TkvRxMemoryData& t = articulos.kvRxMDArticulos;
     EXPECT_LT(t.fieldIndex("Error"), 0) << "no staging field is named after the reason column";
     ASSERT_EQ(t.recordCount(), 2);
     t.first();

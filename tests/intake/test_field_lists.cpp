@@ -2,6 +2,7 @@
 // built from the ticks.
 
 #include "CamposArticulos.h"
+#include "CamposClientes.h"
 #include "ConstruirSentencias.h"
 
 #include <gtest/gtest.h>

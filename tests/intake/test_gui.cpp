@@ -2,6 +2,7 @@
 // the check-list box and the incidence window.
 
 #include "CamposArticulos.h"
+#include "CamposClientes.h"
 #include "GuiChannel.h"
 #include "LeerFlujo.h"
 #include "MostrarIncidencias.h"

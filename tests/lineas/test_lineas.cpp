@@ -9,6 +9,7 @@
 
 #include "ConsultasPrueba.h"
 #include "ErrorImportacion.h"
+#include "ImportacionLineas.h"
 #include "LibroPrueba.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
@@ -24,6 +25,7 @@ struct Conexion {
     qd::test::TempDatabase db;
     qd::RecordingChannel canal;
     TDatos d;
+    ImportacionLineas lineas{d};
     QTemporaryDir dir;
 
     explicit Conexion(const char* opcion, int albaran) {
@@ -48,7 +50,7 @@ struct Conexion {
     int cargar(const QList<QVariantList>& filas, int buscarPor) {
         const QString ruta = dir.filePath(QStringLiteral("lineas.xlsx"));
         qd::test::escribirLibro(ruta, filas);
-        return d.cargarLineas(ruta, opciones(buscarPor));
+        return lineas.cargarLineas(ruta, opciones(buscarPor));
     }
     QList<QVariantList> filas(const QString& sql) {
         auto a = db.attach();
@@ -57,7 +59,7 @@ struct Conexion {
     // Per staged line: its IDARTICULOS and VALIDO.
     QList<QPair<QVariant, bool>> estado() {
         QList<QPair<QVariant, bool>> r;
-        auto& t = d.kvRxMDLAV;
+        auto& t = lineas.kvRxMDLAV;
         for (t.first(); !t.eof(); t.next())
             r << qMakePair(t.value(QStringLiteral("IDARTICULOS")),
                            t.value(QStringLiteral("VALIDO")).toBool());
@@ -100,8 +102,8 @@ TEST(CargaLineas, EverySearchModeFindsAndMisses) {
             EXPECT_EQ(e[2], qMakePair(QVariant(3), true)) << "a format code finds its article";
         else
             EXPECT_EQ(e[2], qMakePair(QVariant(), false));
-        x.d.kvRxMDLAV.first();
-        EXPECT_EQ(x.d.kvRxMDLAV.value(QStringLiteral("PRECIOULTIMACOMPRA")).toDouble(), 4.9);
+        x.lineas.kvRxMDLAV.first();
+        EXPECT_EQ(x.lineas.kvRxMDLAV.value(QStringLiteral("PRECIOULTIMACOMPRA")).toDouble(), 4.9);
     }
 }
 
@@ -117,7 +119,7 @@ TEST(CargaLineas, HeaderStopRowStopAndSerialNumbersBySide) {
     Conexion venta("LAV", 5);
     ASSERT_EQ(venta.cargar(libro, 0), 2);
     EXPECT_EQ(venta.estado(), (Estado{{4, false}, {4, true}}));
-    auto& t = venta.d.kvRxMDLAV;
+    auto& t = venta.lineas.kvRxMDLAV;
     t.first();
     EXPECT_EQ(t.value(QStringLiteral("CANTIDAD1")), QVariant(0.0));
     EXPECT_TRUE(t.value(QStringLiteral("PRECIO")).isNull() ||
@@ -138,22 +140,22 @@ TEST(VerificarLineas, EditRefusesUntilVerifiedAndModeChangeRematches) {
               {Q("NADA"), Q("8412345000034"), 1.0, 1.0}},
              0);
     EXPECT_EQ(x.estado(), (Estado{{1, true}, {QVariant(), false}}));
-    x.d.Editar_Linea(2, QStringLiteral("CODIGO"), Q("10005"));
-    EXPECT_FALSE(x.d.Lineas_Listas());
+    x.lineas.Editar_Linea(2, QStringLiteral("CODIGO"), Q("10005"));
+    EXPECT_FALSE(x.lineas.Lineas_Listas());
     qd::OpcionesLineas o = x.opciones(0);
     try {
-        x.d.confirmarLineas(o);
+        x.lineas.confirmarLineas(o);
         ADD_FAILURE() << "an edited line must refuse the import";
     } catch (const qd::ErrorImportacion& e) {
-        EXPECT_EQ(e.texto(), TDatos::textoLineasNoListas());
+        EXPECT_EQ(e.texto(), ImportacionLineas::textoLineasNoListas());
     }
     EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
               0);
-    x.d.Verificar_Lineas();
+    x.lineas.Verificar_Lineas();
     EXPECT_EQ(x.estado(), (Estado{{1, true}, {5, true}}));
-    EXPECT_TRUE(x.d.Lineas_Listas());
-    x.d.BuscarArticuloPor = 1;
-    x.d.Verificar_Lineas();
+    EXPECT_TRUE(x.lineas.Lineas_Listas());
+    x.lineas.BuscarArticuloPor = 1;
+    x.lineas.Verificar_Lineas();
     EXPECT_EQ(x.estado(), (Estado{{2, true}, {3, true}}));
 }
 
@@ -171,9 +173,9 @@ TEST(ImportarLineas, SalesValidLinesWrittenFileAndTotals) {
               {Q("NADA"), Q("Desconocido"), 1.0, 2.5, 0.0}},
              0);
     qd::OpcionesLineas o = x.opciones(0);
-    EXPECT_THROW(x.d.confirmarLineas(o), qd::ErrorImportacion) << "Importar Todo with an invalid line";
+    EXPECT_THROW(x.lineas.confirmarLineas(o), qd::ErrorImportacion) << "Importar Todo with an invalid line";
     o.SoloValidas = true;
-    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    const qd::ResumenLineas r = x.lineas.confirmarLineas(o);
     EXPECT_EQ(r.Escritas, 2);
     EXPECT_EQ(r.NoValidas, 1);
     EXPECT_EQ(r.SinCantidad, 1);
@@ -212,7 +214,7 @@ TEST(ImportarLineas, SalesValidLinesWrittenFileAndTotals) {
             "\r\n"));
 
     // The same table imported again (after an error outside the lines, say) adds nothing.
-    const qd::ResumenLineas otra = x.d.confirmarLineas(o);
+    const qd::ResumenLineas otra = x.lineas.confirmarLineas(o);
     EXPECT_EQ(otra.Escritas, 0);
     EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
               2);
@@ -228,7 +230,7 @@ TEST(ImportarLineas, PurchaseLinesWithPriceLogAndRecalculation) {
               {Q("EH0001"), Q("Cuatro igual"), 1.0, 32.34}},
              3);
     EXPECT_EQ(x.estado(), (Estado{{4, true}, {4, true}}));
-    const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(3));
+    const qd::ResumenLineas r = x.lineas.confirmarLineas(x.opciones(3));
     EXPECT_EQ(r.Escritas, 2);
     const auto lineas = x.filas(QStringLiteral(
         "SELECT CANTIDADSTOCK1, PRECIO, IMPORTELINEA, REFERENCIAARTICULOPROVEED FROM LINEASALBARANCOMPRA "
@@ -255,7 +257,7 @@ TEST(ImportarLineas, DryRunLeavesTheNote) {
     x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 3.0, 10.0}}, 0);
     qd::OpcionesMotor m;
     m.simular = true;
-    const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(0), m);
+    const qd::ResumenLineas r = x.lineas.confirmarLineas(x.opciones(0), m);
     EXPECT_TRUE(r.motor.simulado);
     EXPECT_FALSE(r.Recalculado);
     EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
@@ -273,7 +275,7 @@ TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
     x.cargar(filas, 0);
     qd::OpcionesLineas o = x.opciones(0);
     o.SoloValidas = true;
-    x.d.confirmarLineas(o);
+    x.lineas.confirmarLineas(o);
     const QString libro = x.dir.filePath(QStringLiteral("lineas.xlsx"));
 
     qd::test::TempDatabase cli;
@@ -298,7 +300,8 @@ TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
     };
     const auto rechazo = qdimport({});
     EXPECT_EQ(rechazo.first, 2) << rechazo.second.toStdString();
-    EXPECT_TRUE(rechazo.second.contains(TDatos::textoLineasNoListas())) << rechazo.second.toStdString();
+    EXPECT_TRUE(rechazo.second.contains(ImportacionLineas::textoLineasNoListas()))
+        << rechazo.second.toStdString();
     const auto hecho = qdimport({QStringLiteral("--solo-validas")});
     ASSERT_EQ(hecho.first, 0) << hecho.second.toStdString();
     EXPECT_TRUE(hecho.second.contains(QStringLiteral("Líneas traspasadas: 2"))) << hecho.second.toStdString();
@@ -314,7 +317,8 @@ TEST(LotesYSeries, WarrantyDateEndsOnTheMonthsLastDay) {
                                            {QDate(2022, 11, 30), QDate(2023, 2, 28)},
                                            {QDate(2024, 3, 8), QDate(2024, 6, 8)}};
     for (const auto& [fecha, garantia] : casos)
-        EXPECT_EQ(TDatos::Fecha_Garantia(fecha), garantia) << fecha.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(ImportacionLineas::Fecha_Garantia(fecha), garantia)
+            << fecha.toString(Qt::ISODate).toStdString();
 }
 
 // Sales note 5 (dated 8 March 2024): a lot shared by two lines is created once (no expiry date:
@@ -335,7 +339,7 @@ TEST(LotesYSeries, SalesLotsAndSerialNumbers) {
     EXPECT_EQ(x.estado(), (Estado{{1, true}, {1, true}, {3, true}, {4, true}, {4, false}, {4, true}}));
     qd::OpcionesLineas o = x.opciones(0);
     o.SoloValidas = true;
-    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    const qd::ResumenLineas r = x.lineas.confirmarLineas(o);
     EXPECT_EQ(r.Escritas, 5);
     EXPECT_EQ(r.ConErrores, 0) << x.canal.incidences().join(QLatin1Char('\n')).toStdString();
 
@@ -386,7 +390,7 @@ TEST(LotesYSeries, PurchaseLotsAndSerialNumbers) {
               (Estado{{1, true}, {1, true}, {4, true}, {4, false}, {4, false}, {4, true}, {1, true}}));
     qd::OpcionesLineas o = x.opciones(0);
     o.SoloValidas = true;
-    const qd::ResumenLineas r = x.d.confirmarLineas(o);
+    const qd::ResumenLineas r = x.lineas.confirmarLineas(o);
     EXPECT_EQ(r.Escritas, 5);
     EXPECT_EQ(r.ConErrores, 0) << x.canal.incidences().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANCOMPRA WHERE ALBARANCOMPRA = 2 AND "

@@ -170,7 +170,7 @@ TEST(TraspasoGui, SalesRoad) {
     x.captura("traspaso_pagina1.png");
 
     boton(v, "kvBotonImportarTodo")->click();
-    EXPECT_EQ(x.canal.messages().last(), TDatos::textoLineasNoListas());
+    EXPECT_EQ(x.canal.messages().last(), ImportacionLineas::textoLineasNoListas());
     EXPECT_EQ(x.filas("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"), 0);
     EXPECT_TRUE(v->isVisible());
 
@@ -198,7 +198,7 @@ TEST(TraspasoGui, PurchaseRoadWithSerialNumberAndLot) {
     EXPECT_EQ(v->windowTitle(), QStringLiteral("Traspaso Lineas Albarán de Compra"));
     ASSERT_TRUE(v->modosBusqueda()->button(3)->isVisible());
     v->modosBusqueda()->button(3)->click();
-    EXPECT_EQ(x.d.BuscarArticuloPor, 3);
+    EXPECT_EQ(x.v->importacion().BuscarArticuloPor, 3);
     x.cargar(x.libro(
         {{Q("REFERENCIA_PROVEEDOR"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO"), Q("NUMEROSERIE"), Q("LOTE")},
          {Q("EH0001"), Q("Con serie"), 1.0, 32.34, Q("S-GUI-1"), QVariant()},
@@ -250,7 +250,7 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     QTest::keyClicks(editor, QStringLiteral("0001"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
-    auto& t = x.d.kvRxMDLAV;
+    auto& t = x.v->importacion().kvRxMDLAV;
     t.first();
     EXPECT_EQ(t.value(QStringLiteral("CODIGO")).toString(), QStringLiteral("10001"));
     EXPECT_TRUE(t.value(QStringLiteral("MODIFICADO")).toBool());
@@ -268,7 +268,7 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     }
 
     boton(v, "kvBotonImportarTodo")->click();
-    EXPECT_EQ(x.canal.messages().last(), TDatos::textoLineasNoListas());
+    EXPECT_EQ(x.canal.messages().last(), ImportacionLineas::textoLineasNoListas());
     EXPECT_TRUE(v->isVisible());
 
     boton(v, "kvBotonVerificar")->click();

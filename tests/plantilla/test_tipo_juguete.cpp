@@ -1,7 +1,6 @@
-// A toy kind, "marcas", built only in this test from the shared pieces: a staging table, a loader
-// over the shared row reading, a writer over the shared statement building and writer end, its
-// own field-list rules, a page derived from the page base placed in the real main window, and a
-// row in the headless importer's table of kinds.
+// A toy kind, "marcas", built only for this test as a folder (marcas/) the way every kind is: its
+// class over the shared pieces, its page derived from the page base placed in the real main window,
+// and its row in the headless importer's table of kinds, each taken here by one line.
 
 #include <QApplication>
 #include <QFile>
@@ -14,8 +13,9 @@
 #include "ConsultasPrueba.h"
 #include "FieldList.h"
 #include "GuiChannel.h"
+#include "ImportacionMarcas.h"
 #include "MotorFilas.h"
-#include "PaginaImportacion.h"
+#include "PaginaMarcas.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TFormPrincipalExcell.h"
@@ -24,113 +24,11 @@
 #include "TipoImportacion.h"
 #include "TkvDBGrid.h"
 
-namespace {
-
-// The toy list: CODIGO is the key, always ticked; a run starts with everything ticked.
-class ReglasMarcas final : public qd::FieldRules {
-public:
-    std::unique_ptr<qd::FieldRules> clone() const override { return std::make_unique<ReglasMarcas>(*this); }
-    void apply(QList<bool>& ticks) const override { ticks[0] = true; }
-    void initial(QList<bool>& ticks) const override { ticks.fill(true); }
-};
-
-qd::FieldList listaMarcas() {
-    qd::FieldList l({"CODIGO", "NOMBRE", "GRUPOEMPRESAS"}, QStringLiteral("Marcas"),
-                    std::make_unique<ReglasMarcas>());
-    l.setInitialTicks();
-    return l;
+namespace qd::cli {
+QList<TipoImportacion> tipos_marcas(); // defined in marcas/qdimport.cpp
 }
 
-// The toy kind's data steps.
-struct Marcas {
-    explicit Marcas(TDatos& d) : datos(d) {
-        for (const auto& [nombre, tam] : {std::pair{"CODIGO", 18}, std::pair{"NOMBRE", 50}}) {
-            TkvRxMemoryData::FieldDef f;
-            f.name = QString::fromLatin1(nombre);
-            f.size = tam;
-            tabla.addField(f);
-        }
-        TkvRxMemoryData::FieldDef g;
-        g.name = QStringLiteral("GRUPOEMPRESAS");
-        g.type = TkvRxMemoryData::FieldType::Integer;
-        tabla.addField(g);
-    }
-
-    int cargar(const QString& fichero) {
-        datos.Exigir_Conexion();
-        datos.CargarExcel(fichero);
-        return datos.Leer_Filas_Excel(
-            tabla,
-            [this](int fila, int columna, const QString& cabecera) {
-                datos.Poner_Celda_Staging(tabla, tabla.fieldIndex(cabecera), fila, columna);
-            },
-            [this] {
-                tabla.setValue(QStringLiteral("GRUPOEMPRESAS"), datos.IdGrupoEmpresas);
-                return true;
-            });
-    }
-
-    int confirmar(const qd::FieldList& campos) {
-        const auto forma = qd::StatementShape::forTable(QStringLiteral("MARCAS"), QStringLiteral("IDMARCAS"),
-                                                        QStringLiteral(")"), QStringLiteral(");"));
-        const qd::SentenciasSql s = qd::construirSentencias(campos.items(), campos.ticks(), forma);
-        qd::fb::Statement insertar(&datos.IBDatabase, &datos.IBTransaction1);
-        insertar.setSql(s.insert);
-        TDatos::FinEscritura fin(datos.IBTransaction1);
-        int escritas = 0;
-        for (tabla.first(); !tabla.eof(); tabla.next()) {
-            datos.IBTransaction1.ensureStarted();
-            if (!insertar.prepared()) insertar.prepare();
-            TDatos::Enlazar_Desde_Staging(insertar, tabla, campos.items(), nullptr, nullptr);
-            insertar.execute();
-            ++escritas;
-            if (datos.Fin_Fila_Escritura()) break;
-        }
-        fin.terminar();
-        return escritas;
-    }
-
-    TDatos& datos;
-    TkvRxMemoryData tabla;
-};
-
-// The toy page: the base's frame and road, the kind's hooks.
-class PaginaMarcas final : public PaginaImportacion {
-public:
-    static Definicion definicion() {
-        Definicion d;
-        d.paginas = "PageControlMarcas";
-        d.selector = "SelectorMarcas";
-        d.listaCampos = "ListaMarcas";
-        d.crearLista = &listaMarcas;
-        d.bloqueaEnProceso = true;
-        d.grid = "GridMarcas";
-        d.splitter = "SplitterMarcas";
-        d.panelBotones = "PanelBotonesMarcas";
-        d.etiquetaPanel = "EtiquetaMarcas";
-        return d;
-    }
-    PaginaMarcas(TDatos& d, QString& fichero, Marcas& m)
-        : PaginaImportacion(d, fichero, definicion()), marcas(m) {
-        grid()->setTabla(&marcas.tabla);
-        grid()->setColumnas({{QStringLiteral("CODIGO"), QStringLiteral("Código"), false},
-                             {QStringLiteral("NOMBRE"), QStringLiteral("Nombre"), false}});
-    }
-    void alMostrarPrimeraVez() override {
-        PaginaImportacion::alMostrarPrimeraVez();
-        ++mostrada;
-    }
-    void alCerrar() override { ++*cerrada; }
-
-    Marcas& marcas;
-    int* cerrada = nullptr;
-    int mostrada = 0, escritas = -1;
-
-protected:
-    void cargar(const QString& fichero) override { marcas.cargar(fichero); }
-    void confirmar() override { escritas = marcas.confirmar(*listaCampos()); }
-    void vaciarStaging() override { marcas.tabla.close(); }
-};
+namespace {
 
 QString escribirCsv(const QTemporaryDir& dir, const QByteArray& contenido) {
     const QString ruta = dir.filePath(QStringLiteral("marcas.csv"));
@@ -154,7 +52,7 @@ TEST(TipoJuguete, APageDerivedFromTheBaseRunsInTheMainWindow) {
     QTemporaryDir dir;
     const QString csv = escribirCsv(dir, "CODIGO;NOMBRE\r\nJG1;Juguete uno\r\nJG2;Juguete dos\r\n");
     TDatos datos;
-    Marcas marcas(datos);
+    ImportacionMarcas marcas(datos);
     int cerradas = 0;
     {
         TFormPrincipalExcell ventana(datos, {QStringLiteral("1"), QStringLiteral("1"), db.path(),
@@ -194,26 +92,8 @@ TEST(TipoJuguete, ARowInTheTableOfKindsRunsHeadless) {
     const QString csv =
         escribirCsv(dir, "CODIGO;NOMBRE\r\nJC1;Consola uno\r\nJC2;Consola dos\r\nJC3;Tres\r\n");
 
-    std::unique_ptr<Marcas> marcas;
-    qd::cli::TipoImportacion juguete;
-    juguete.nombre = QStringLiteral("marcas");
-    juguete.opciones = {QCommandLineOption(QStringLiteral("solo-codigo"), QStringLiteral("Sólo el código."))};
-    juguete.preparar = [&marcas](TDatos& d, const QCommandLineParser& p) {
-        marcas = std::make_unique<Marcas>(d);
-        auto campos = std::make_shared<qd::FieldList>(listaMarcas());
-        if (p.isSet(QStringLiteral("solo-codigo"))) campos->setChecked(1, false);
-        Marcas* m = marcas.get();
-        return qd::cli::Pasos{[m](const QString& libro) { return m->cargar(libro); },
-                              [m, campos](const qd::OpcionesMotor& motor) {
-                                  return m->datos.Con_Motor(motor, [&](qd::MotorFilas& engine) {
-                                      m->confirmar(*campos);
-                                      return engine.resultado();
-                                  });
-                              }};
-    };
-
     QList<qd::cli::TipoImportacion> tipos = qd::cli::tiposImportacion();
-    tipos << juguete;
+    tipos << qd::cli::tipos_marcas(); // the toy kind's one registration line
     EXPECT_EQ(qd::cli::ejecutar({QStringLiteral("--database"), db.path(), QStringLiteral("--kind"),
                                  QStringLiteral("marcas"), QStringLiteral("--solo-codigo"), csv},
                                 tipos),

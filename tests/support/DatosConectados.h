@@ -3,6 +3,8 @@
 // tables and procedures installed as the administrator's start-up installs them.
 #include <gtest/gtest.h>
 
+#include "ImportacionArticulos.h"
+#include "ImportacionTarifaProveedor.h"
 #include "RecordingChannel.h"
 #include "TDatos.h"
 #include "TempDatabase.h"
@@ -12,6 +14,8 @@ namespace qd::test {
 struct DatosConectados {
     qd::RecordingChannel canal;
     TDatos d;
+    ImportacionArticulos articulos{d};
+    ImportacionTarifaProveedor tarifa{d};
     explicit DatosConectados(const TempDatabase& db) {
         d.setCanal(&canal);
         qd::UserChannel::setCurrent(&canal);

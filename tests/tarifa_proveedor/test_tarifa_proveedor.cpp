@@ -27,8 +27,8 @@ TEST(TarifaProveedor, CargaEnlazaColumnasYGuardaValoresAnteriores) {
     o.DtosEnCostoReal = true;
     // Only the two references of the supplier's records are staged; the prefix is taken off
     // its start only, and stored references match whatever their case.
-    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
-    auto& t = cx.d.RxTarifaProveedor;
+    ASSERT_EQ(cx.tarifa.cargarTarifaProveedor(fx.libro, o), 2);
+    auto& t = cx.tarifa.RxTarifaProveedor;
     ASSERT_TRUE(irA(t, fx.a));
     EXPECT_EQ(t.value(QStringLiteral("REFERENCIA_PROVEEDOR")).toString(), QStringLiteral("AB-12AB"));
     EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), 100); // "PRECIO", not "PRECIO NETO"
@@ -47,10 +47,10 @@ TEST(TarifaProveedor, CargaEnlazaColumnasYGuardaValoresAnteriores) {
     // A missing supplier or no links stop the load with the user's text.
     auto sin = o;
     sin.IdProveedor = 0;
-    EXPECT_THROW(cx.d.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
+    EXPECT_THROW(cx.tarifa.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
     sin = o;
     sin.Enlaces = {QStringLiteral("NO ESTA<-->PRECIO")};
-    EXPECT_THROW(cx.d.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
+    EXPECT_THROW(cx.tarifa.cargarTarifaProveedor(fx.libro, sin), qd::ErrorImportacion);
 }
 
 // Total discount and real cost: every positive discount counts in both, in turn.
@@ -71,8 +71,8 @@ TEST(TarifaProveedor, DescuentosYCostoReal) {
         o.AplicarDtos = true;
         o.Dtos = c.dtos;
         o.DtosEnCostoReal = c.enCosto;
-        cx.d.cargarTarifaProveedor(fx.libro, o);
-        auto& t = cx.d.RxTarifaProveedor;
+        cx.tarifa.cargarTarifaProveedor(fx.libro, o);
+        auto& t = cx.tarifa.RxTarifaProveedor;
         ASSERT_TRUE(irA(t, fx.a));
         SCOPED_TRACE(QStringLiteral("%1/%2/%3").arg(c.dtos[0]).arg(c.dtos[1]).arg(c.dtos[2]).toStdString());
         EXPECT_DOUBLE_EQ(t.value(QStringLiteral("DESCUENTO")).toDouble(), c.total);
@@ -80,15 +80,15 @@ TEST(TarifaProveedor, DescuentosYCostoReal) {
     }
     // Without new discounts the stored ones stay.
     auto o = fx.opciones();
-    cx.d.cargarTarifaProveedor(fx.libro, o);
-    ASSERT_TRUE(irA(cx.d.RxTarifaProveedor, fx.a));
-    EXPECT_DOUBLE_EQ(cx.d.RxTarifaProveedor.value(QStringLiteral("DESCUENTO")).toDouble(), 10);
+    cx.tarifa.cargarTarifaProveedor(fx.libro, o);
+    ASSERT_TRUE(irA(cx.tarifa.RxTarifaProveedor, fx.a));
+    EXPECT_DOUBLE_EQ(cx.tarifa.RxTarifaProveedor.value(QStringLiteral("DESCUENTO")).toDouble(), 10);
     // Typed discounts take a comma or a point.
     EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("12,5")), 12.5);
     EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("12.5")), 12.5);
     EXPECT_DOUBLE_EQ(qd::OpcionesTarifaProveedor::leerDescuento(QStringLiteral("x")), 0);
-    EXPECT_DOUBLE_EQ(TDatos::Redondear(12.3456, 2), 12.35);
-    EXPECT_DOUBLE_EQ(TDatos::Redondear(-2.5, 0), -3);
+    EXPECT_DOUBLE_EQ(ImportacionTarifaProveedor::Redondear(12.3456, 2), 12.35);
+    EXPECT_DOUBLE_EQ(ImportacionTarifaProveedor::Redondear(-2.5, 0), -3);
 }
 
 TEST(TarifaProveedor, ConfirmacionActualizaFichaTarjetaYFormatos) {
@@ -101,15 +101,15 @@ TEST(TarifaProveedor, ConfirmacionActualizaFichaTarjetaYFormatos) {
     o.CodigoEAN = true;
     o.CostosEnFicha = true;
     o.CatalogoWEB = true;
-    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+    ASSERT_EQ(cx.tarifa.cargarTarifaProveedor(fx.libro, o), 2);
 
     // A dry run leaves everything as it was.
     qd::OpcionesMotor simular;
     simular.simular = true;
-    cx.d.confirmarTarifaProveedor(o, simular);
+    cx.tarifa.confirmarTarifaProveedor(o, simular);
     EXPECT_DOUBLE_EQ(fx.ficha(fx.a).value(0).toDouble(), 50);
 
-    const auto r = cx.d.confirmarTarifaProveedor(o);
+    const auto r = cx.tarifa.confirmarTarifaProveedor(o);
     EXPECT_EQ(r.Actualizados, 2);
     EXPECT_TRUE(r.texto.contains(QStringLiteral("¡¡ PROCESO TERMINADO !!")));
     const auto fa = fx.ficha(fx.a);
@@ -142,7 +142,7 @@ TEST(TarifaProveedor, ConfirmacionActualizaFichaTarjetaYFormatos) {
     EXPECT_DOUBLE_EQ(art.value(1).toDouble(), 85.5);
 
     // The same list loads again after its confirmation: the reference written still matches.
-    EXPECT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
+    EXPECT_EQ(cx.tarifa.cargarTarifaProveedor(fx.libro, o), 2);
 }
 
 // A record of another company is not looked up, so a confirmation never reports it as written.
@@ -157,8 +157,8 @@ TEST(TarifaProveedor, SoloFichasDeLaEmpresa) {
     }
     Conexion cx(fx.db);
     auto o = fx.opciones();
-    EXPECT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 1);
-    const auto r = cx.d.confirmarTarifaProveedor(o);
+    EXPECT_EQ(cx.tarifa.cargarTarifaProveedor(fx.libro, o), 1);
+    const auto r = cx.tarifa.confirmarTarifaProveedor(o);
     EXPECT_EQ(r.Actualizados, 1);
     EXPECT_DOUBLE_EQ(fx.ficha(fx.b).value(0).toDouble(), 70);
 }
@@ -179,8 +179,8 @@ TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
         const auto o = ajustar(propio.opciones());
         auto o2 = o;
         o2.Fichero = cli.libro; // the path both runs write in the observations
-        cx.d.cargarTarifaProveedor(cli.libro, o2);
-        cx.d.confirmarTarifaProveedor(o2);
+        cx.tarifa.cargarTarifaProveedor(cli.libro, o2);
+        cx.tarifa.confirmarTarifaProveedor(o2);
     }
     QString codigo;
     {
@@ -242,8 +242,8 @@ TEST(TarifaProveedor, ActualizarTarifasEscribeElIntervaloDesde1) {
     auto o = fx.opciones();
     o.IDTarifa = {tarifa, sinArticulo, 0};
     o.ActualizarTarifas = true;
-    ASSERT_EQ(cx.d.cargarTarifaProveedor(fx.libro, o), 2);
-    const auto r = cx.d.confirmarTarifaProveedor(o);
+    ASSERT_EQ(cx.tarifa.cargarTarifaProveedor(fx.libro, o), 2);
+    const auto r = cx.tarifa.confirmarTarifaProveedor(o);
     auto c = fx.db.attach();
     const auto intervalo =
         consultar(*c, QStringLiteral("SELECT I.IMPORTEVENTA, I.IMPORTEVENTACONIVA, "

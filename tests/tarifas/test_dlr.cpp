@@ -40,13 +40,13 @@ TEST(DLR, GroupsUnitsNotesAndCheckOnly) {
                                              {Q("A2"), 1, Q("10006"), 6.0, Q("L2"), Q("31/05/2027")},
                                              {Q("A2"), 2, Q("10013"), 0.2, Q("L3"), QVariant()},
                                              {Q("A2"), 3, Q("10008"), 5.0, Q("L4"), QVariant()}});
-    ASSERT_EQ(c.d.cargarDLR(libro), 6);
+    ASSERT_EQ(c.dlr.cargarDLR(libro), 6);
     auto estado = [&c] {
         return qd::test::volcarTabla(c.db.path(), QStringLiteral("LOTESLINEAALBVENTA")) +
                qd::test::volcarTabla(c.db.path(), QStringLiteral("ALBARANESVENTA"));
     };
     const QStringList antes = estado();
-    const auto comprobar = c.d.procesarDLR(false);
+    const auto comprobar = c.dlr.procesarDLR(false);
     EXPECT_EQ(comprobar.LineasConIncidencias, 1);
     EXPECT_EQ(estado(), antes) << "checking writes nothing";
     const QString incidencias = c.canal.incidences().join(QLatin1Char('\n'));
@@ -54,7 +54,7 @@ TEST(DLR, GroupsUnitsNotesAndCheckOnly) {
                 incidencias.contains(QStringLiteral("Las unidades pedidas de la línea no coinciden.")))
         << incidencias.toStdString();
 
-    const auto r = c.d.procesarDLR(true);
+    const auto r = c.dlr.procesarDLR(true);
     EXPECT_EQ(r.LineasEscritas, 3);
     EXPECT_EQ(r.AlbaranesCompletados, 1) << "ALB15 completed, A2 not (its 10008 line fails)";
     EXPECT_EQ(c.filas(QStringLiteral(

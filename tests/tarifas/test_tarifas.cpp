@@ -57,14 +57,14 @@ TEST(Tarifas, ThreeListsVatAndSkippedPrices) {
     Conexion c;
     preparar(c);
     const QVariantList mayoristas1 = precio(c, "10001", "MAY");
-    ASSERT_EQ(c.d.cargarTarifas(c.libro(QStringLiteral("tarifas.xlsx"), kLibro)), 4);
+    ASSERT_EQ(c.tarifas.cargarTarifas(c.libro(QStringLiteral("tarifas.xlsx"), kLibro)), 4);
     EXPECT_EQ(
-        c.d.Titulos_Precios_Tarifas(),
+        c.tarifas.Titulos_Precios_Tarifas(),
         (QStringList{QStringLiteral("GENERAL"), QStringLiteral("MAYORISTAS"), QStringLiteral("SIN TARIFA")}));
     qd::OpcionesTarifas o;
     o.IDTarifa1 = 1; // PVP
     o.IDTarifa2 = 2; // MAY; column 7 has no list and is not written
-    const auto r = c.d.confirmarTarifas(o);
+    const auto r = c.tarifas.confirmarTarifas(o);
     EXPECT_EQ(r.Actualizados, 4);
     EXPECT_EQ(r.NoEncontrados, 1);
     EXPECT_EQ(r.FueraDeTarifa, 1);

@@ -51,7 +51,7 @@ QSet<QString> filasEnRojo(ModeloReferenciasAVerificar& m) {
     return r;
 }
 
-int filaDe(ModeloReferenciasAVerificar& m, TDatos& d, int articulo) {
+int filaDe(ModeloReferenciasAVerificar& m, ImportacionTarifaProveedor& d, int articulo) {
     auto& ds = d.tArticulos_Ref_A_Verificar;
     for (int f = 0; f < m.rowCount(); ++f)
         if (ds.valueAt(f, ds.fieldIndex(QStringLiteral("ARTICULO"))).toInt() == articulo) return f;
@@ -63,7 +63,7 @@ TEST(VentanaVerificarReferencias, CargaVerificaColoreaYSeCorrigeAMano) {
     QSet<QString> rojas;
     {
         Conexion cx(fx.db);
-        TFormVerificarReferenciasProveedor v(cx.d);
+        TFormVerificarReferenciasProveedor v(cx.tarifa);
         v.ponerOrigen(origen(fx));
         v.show();
         for (const char* b : {"CargarArticulosAVerificar", "CargarExcel", "SpeedButton7", "BotonConfirmar",
@@ -98,7 +98,8 @@ TEST(VentanaVerificarReferencias, CargaVerificaColoreaYSeCorrigeAMano) {
         ASSERT_EQ(m.rowCount(), 4);
         rojas = filasEnRojo(m);
         EXPECT_EQ(rojas.size(), 2); // A (other EAN) and C (reference in another case)
-        const int fa = filaDe(m, cx.d, fx.a), fb = filaDe(m, cx.d, fx.b), fe = filaDe(m, cx.d, fx.e);
+        const int fa = filaDe(m, cx.tarifa, fx.a), fb = filaDe(m, cx.tarifa, fx.b),
+                  fe = filaDe(m, cx.tarifa, fx.e);
         EXPECT_EQ(m.data(m.index(fb, 0), Qt::ForegroundRole).value<QColor>(), QColor(42, 42, 42));
         EXPECT_EQ(m.data(m.index(fa, 0), Qt::BackgroundRole).value<QColor>(), QColor(204, 223, 200));
         EXPECT_FALSE(m.data(m.index(fe, 0), Qt::BackgroundRole).isValid());
@@ -114,7 +115,7 @@ TEST(VentanaVerificarReferencias, CargaVerificaColoreaYSeCorrigeAMano) {
         v.ordenar(columna("ACTUALIZADO_SN"), true);
         EXPECT_EQ(m.rowCount(), 4);
         v.findChild<QPushButton*>(QStringLiteral("SpeedButtonCerrar"))->click();
-        EXPECT_FALSE(cx.d.tArticulos_Ref_A_Verificar.active());
+        EXPECT_FALSE(cx.tarifa.tArticulos_Ref_A_Verificar.active());
     }
     {
         auto c = fx.db.attach();

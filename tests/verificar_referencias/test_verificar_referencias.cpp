@@ -21,11 +21,11 @@ TEST(VerificarReferencias, ListaSeLlenaUnaVezYSoloSeVaciaAlPedirlo) {
     Fixture fx;
     Conexion cx(fx.db);
     auto o = fx.opciones();
-    auto& ds = cx.d.tArticulos_Ref_A_Verificar;
+    auto& ds = cx.tarifa.tArticulos_Ref_A_Verificar;
     // Empty list: the question is asked, No still fills it with the articles the supplier usually
     // supplies (D is not one); A's record in company 2 gives no second row.
     cx.canal.scriptAnswers({false});
-    EXPECT_EQ(cx.d.cargarReferenciasAVerificar(o, true), 4);
+    EXPECT_EQ(cx.tarifa.cargarReferenciasAVerificar(o, true), 4);
     EXPECT_EQ(cx.canal.questions().size(), 1);
     EXPECT_FALSE(irA(ds, fx.d));
     EXPECT_TRUE(cx.canal.incidences().isEmpty())
@@ -45,23 +45,23 @@ TEST(VerificarReferencias, ListaSeLlenaUnaVezYSoloSeVaciaAlPedirlo) {
                          .arg(fx.proveedor)
                          .arg(fx.d));
     }
-    EXPECT_EQ(cx.d.cargarReferenciasAVerificar(o, false), 4);
+    EXPECT_EQ(cx.tarifa.cargarReferenciasAVerificar(o, false), 4);
     auto ninguno = o;
     ninguno.visualizar = Visualizar::Verificados;
-    EXPECT_EQ(cx.d.cargarReferenciasAVerificar(ninguno, false), 0);
+    EXPECT_EQ(cx.tarifa.cargarReferenciasAVerificar(ninguno, false), 0);
     ninguno = o;
     ninguno.ambito = qd::OpcionesVerificarReferencias::Ambito::Marca;
     ninguno.IdMarca = 987654;
-    EXPECT_EQ(cx.d.cargarReferenciasAVerificar(ninguno, false), 0);
-    EXPECT_EQ(cx.d.Total_Referencias_A_Verificar(fx.proveedor), 4);
+    EXPECT_EQ(cx.tarifa.cargarReferenciasAVerificar(ninguno, false), 0);
+    EXPECT_EQ(cx.tarifa.Total_Referencias_A_Verificar(fx.proveedor), 4);
     // The list survives the program: a new connection finds it.
     {
         Conexion otra(fx.db);
-        EXPECT_EQ(otra.d.cargarReferenciasAVerificar(o, false), 4);
+        EXPECT_EQ(otra.tarifa.cargarReferenciasAVerificar(o, false), 4);
     }
     // Yes empties it and fills it again, now with D.
     cx.canal.scriptAnswers({true});
-    EXPECT_EQ(cx.d.cargarReferenciasAVerificar(o, true), 5);
+    EXPECT_EQ(cx.tarifa.cargarReferenciasAVerificar(o, true), 5);
     EXPECT_TRUE(irA(ds, fx.d));
 }
 
@@ -69,9 +69,9 @@ TEST(VerificarReferencias, PasoExcelMarcaEncontradasVerificadasYDiferentes) {
     Fixture fx;
     Conexion cx(fx.db);
     const auto o = fx.opciones();
-    auto& ds = cx.d.tArticulos_Ref_A_Verificar;
-    cx.d.cargarReferenciasAVerificar(o, false);
-    const auto r = cx.d.verificarReferenciasExcel(fx.libro, o);
+    auto& ds = cx.tarifa.tArticulos_Ref_A_Verificar;
+    cx.tarifa.cargarReferenciasAVerificar(o, false);
+    const auto r = cx.tarifa.verificarReferenciasExcel(fx.libro, o);
     EXPECT_EQ(r.Encontrados, 3);
 
     struct Caso {
@@ -102,27 +102,27 @@ TEST(VerificarReferencias, PasoExcelMarcaEncontradasVerificadasYDiferentes) {
         EXPECT_EQ(valor(ds, "EXCEL_REFERENCIA_PROVEEDOR").toString(), k.excelReferencia);
         EXPECT_EQ(valor(ds, "EXCEL_CODIGOEAN").toString(), k.excelEan);
         EXPECT_EQ(valor(ds, "EXCEL_NOMBRE").toString().size(), k.largoNombre);
-        EXPECT_EQ(cx.d.Referencia_Difiere(ds.recNo() - 1), k.difiere);
+        EXPECT_EQ(cx.tarifa.Referencia_Difiere(ds.recNo() - 1), k.difiere);
     }
     // Stored: a new connection reads the same flags.
     Conexion otra(fx.db);
     auto solo = o;
     solo.visualizar = Visualizar::Verificados;
-    EXPECT_EQ(otra.d.cargarReferenciasAVerificar(solo, false), 3);
+    EXPECT_EQ(otra.tarifa.cargarReferenciasAVerificar(solo, false), 3);
 
     // Without links or supplier nothing is read.
     auto sin = o;
     sin.Enlaces.clear();
-    EXPECT_THROW(cx.d.verificarReferenciasExcel(fx.libro, sin), qd::ErrorImportacion);
+    EXPECT_THROW(cx.tarifa.verificarReferenciasExcel(fx.libro, sin), qd::ErrorImportacion);
 }
 
 TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
     Fixture fx;
     Conexion cx(fx.db);
     auto o = fx.opciones();
-    auto& ds = cx.d.tArticulos_Ref_A_Verificar;
-    cx.d.cargarReferenciasAVerificar(o, false);
-    cx.d.verificarReferenciasExcel(fx.libro, o);
+    auto& ds = cx.tarifa.tArticulos_Ref_A_Verificar;
+    cx.tarifa.cargarReferenciasAVerificar(o, false);
+    cx.tarifa.verificarReferenciasExcel(fx.libro, o);
     // By hand: C is kept out, E (not in the workbook) is verified; both are posted at once.
     ASSERT_TRUE(irA(ds, fx.c));
     ds.setValueAt(ds.recNo() - 1, ds.fieldIndex(QStringLiteral("VERIFICADO_SN")), 0);
@@ -137,7 +137,7 @@ TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
 
     auto soloA = o;
     soloA.visualizar = Visualizar::Verificados;
-    ASSERT_EQ(cx.d.Abrir_Referencias_A_Verificar(soloA), 3); // A, B, E
+    ASSERT_EQ(cx.tarifa.Abrir_Referencias_A_Verificar(soloA), 3); // A, B, E
     // A alone in a brand and that brand shown: B, verified but hidden, is not written.
     {
         auto c = fx.db.attach();
@@ -155,8 +155,8 @@ TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
         soloA.ambito = qd::OpcionesVerificarReferencias::Ambito::Marca;
         soloA.IdMarca = marca;
     }
-    ASSERT_EQ(cx.d.Abrir_Referencias_A_Verificar(soloA), 1);
-    EXPECT_EQ(cx.d.actualizarReferenciasVerificadas(soloA).Actualizados, 1);
+    ASSERT_EQ(cx.tarifa.Abrir_Referencias_A_Verificar(soloA), 1);
+    EXPECT_EQ(cx.tarifa.actualizarReferenciasVerificadas(soloA).Actualizados, 1);
     EXPECT_EQ(fx.ficha(fx.a), (QVariantList{QStringLiteral("C-1"), QStringLiteral("NOMBRE A EXCEL")}));
     EXPECT_EQ(fx.referencia(fx.a, 2).toString(), QStringLiteral("OTRA")); // the other company's record
     EXPECT_TRUE(fx.referencia(fx.b).isNull());
@@ -176,8 +176,8 @@ TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
     // Every verified row shown: B and E now; A already written is passed over.
     auto todos = o;
     todos.visualizar = Visualizar::Verificados;
-    cx.d.Abrir_Referencias_A_Verificar(todos);
-    EXPECT_EQ(cx.d.actualizarReferenciasVerificadas(todos).Actualizados, 2);
+    cx.tarifa.Abrir_Referencias_A_Verificar(todos);
+    EXPECT_EQ(cx.tarifa.actualizarReferenciasVerificadas(todos).Actualizados, 2);
     EXPECT_EQ(fx.referencia(fx.b).toString(), QStringLiteral("HB-2"));
     {
         // B had no format: one is made from the workbook's EAN and linked to its record.
@@ -204,9 +204,9 @@ TEST(VerificarReferencias, ActualizarEscribeSoloLasFilasVerificadasMostradas) {
                     .startsWith(QStringLiteral("¡¡ PROCESO TERMINADO !!")));
 
     // Written rows are written again only when asked.
-    EXPECT_EQ(cx.d.actualizarReferenciasVerificadas(todos).Actualizados, 0);
+    EXPECT_EQ(cx.tarifa.actualizarReferenciasVerificadas(todos).Actualizados, 0);
     todos.VolverActualizar = true;
-    EXPECT_EQ(cx.d.actualizarReferenciasVerificadas(todos).Actualizados, 3);
+    EXPECT_EQ(cx.tarifa.actualizarReferenciasVerificadas(todos).Actualizados, 3);
 }
 
 // The report mode prints the rows the window shows as differing, and writes nothing to the
@@ -217,11 +217,11 @@ TEST(VerificarReferencias, InformeDeQdimportMuestraLasMismasDiferencias) {
     {
         Conexion cx(ventana.db);
         const auto o = ventana.opciones();
-        cx.d.cargarReferenciasAVerificar(o, false);
-        cx.d.verificarReferenciasExcel(ventana.libro, o);
-        auto& ds = cx.d.tArticulos_Ref_A_Verificar;
+        cx.tarifa.cargarReferenciasAVerificar(o, false);
+        cx.tarifa.verificarReferenciasExcel(ventana.libro, o);
+        auto& ds = cx.tarifa.tArticulos_Ref_A_Verificar;
         for (int f = 0; f < ds.recordCount(); ++f)
-            if (cx.d.Referencia_Difiere(f))
+            if (cx.tarifa.Referencia_Difiere(f))
                 esperadas << ds.valueAt(f, ds.fieldIndex(QStringLiteral("CODIGO"))).toString().trimmed();
     }
     ASSERT_EQ(esperadas.size(), 2);
