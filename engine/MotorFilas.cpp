@@ -11,11 +11,14 @@ MotorFilas::MotorFilas(fb::Transaction& t, UserChannel& canal, const OpcionesMot
       soltar_(t.attachment(), &t) {
     if (opciones_.lote < 0) opciones_.lote = 0;
     resultado_.simulado = opciones_.simular;
-    if (!opciones_.controlaCommits()) return;
-    hold_.emplace(t_);
+    // Every row runs under a savepoint, whatever the options: a row whose statement fails leaves
+    // nothing of what it wrote before it.
     punto_.setSql(QStringLiteral("SAVEPOINT QD_FILA"));
     volver_.setSql(QStringLiteral("ROLLBACK TO SAVEPOINT QD_FILA"));
     soltar_.setSql(QStringLiteral("RELEASE SAVEPOINT QD_FILA ONLY"));
+    // The engine holds the shared transaction in every mode: a commit-retaining of the code that
+    // runs inside a row would end the row's savepoint; the engine commits after the row instead.
+    hold_.emplace(t_);
 }
 
 MotorFilas::~MotorFilas() = default;
@@ -29,9 +32,13 @@ void MotorFilas::sentencia(fb::Statement& s) {
 void MotorFilas::empezarFila() {
     ++filas_;
     errorEnFila_ = false;
-    if (!hold_) return;
+    if (enFila_) sentencia(soltar_); // a row left without filaTerminada() (its writer stopped)
     sentencia(punto_);
     enFila_ = true;
+}
+
+void MotorFilas::deshacerFila() {
+    if (enFila_) sentencia(volver_);
 }
 
 void MotorFilas::errorSecundario(const QString& motivo) {
@@ -58,10 +65,6 @@ bool MotorFilas::filaFallida(const QString& motivo) {
 }
 
 void MotorFilas::filaTerminada() {
-    if (!hold_) {
-        if (t_.active()) t_.commitRetaining();
-        return;
-    }
     if (enFila_) {
         sentencia(soltar_);
         enFila_ = false;

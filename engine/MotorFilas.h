@@ -5,10 +5,12 @@
 // from its handler when a statement of the row throws, and filaTerminada() when it moves on
 // (TDatos::Fin_Fila_Escritura does it); and at the end terminar() (TDatos::FinEscritura does it).
 //
-// Without options the policy is the module's own: no savepoint, a commit-retaining after each row,
-// an error goes on to the caller, a commit at the end. With any option the engine holds the shared
-// transaction (every commit-retaining of the code that runs meanwhile commits nothing, see
-// fb::Transaction::Hold), each row runs under a savepoint, and the engine commits:
+// Every row runs under a savepoint: a row whose statement fails is rolled back to it before the
+// error goes on, so that a row is written whole or not at all in every mode. The engine holds the
+// shared transaction (every commit-retaining of the code that runs meanwhile commits nothing, see
+// fb::Transaction::Hold) and commits:
+//   - without options: after each row, as the module always did; an error goes on to the caller
+//     (what the rows before it wrote stays written);
 //   - simular: never; the end rolls everything back (the load's pending work too);
 //   - lote N:  every N rows, and at the end however the loop ends (cancel, stopping error);
 //   - continuar alone: after each row, as without options.
@@ -45,6 +47,9 @@ public:
     // A statement of the row threw with `motivo`. True: the row was undone and recorded, the loop
     // goes on. False: the error must stop the loop (the caller rethrows it).
     bool filaFallida(const QString& motivo);
+    // The row's writer handles a failure itself (it counts and tells it) and goes on: what the row
+    // wrote is rolled back to its savepoint, nothing is recorded.
+    void deshacerFila();
     // A secondary step of the row failed (stock, prices) and the row goes on, as the module does;
     // when the failure is one the user must know (a lock or update conflict) the row counts as a
     // row with errors and is recorded with `motivo` (once per row).

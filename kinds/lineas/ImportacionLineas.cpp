@@ -668,6 +668,9 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
             } catch (const std::exception& e) {
                 // Keep going: the engine undoes the whole line (its savepoint) and lists it.
                 if (d.motorEnCurso() && d.motorEnCurso()->opciones().continuar) throw;
+                // The line is not written: what it wrote before the failing step (the line, its
+                // stock movement) goes with it.
+                if (d.motorEnCurso()) d.motorEnCurso()->deshacerFila();
                 ++res.ConErrores;
                 const QString texto =
                     QStringLiteral(

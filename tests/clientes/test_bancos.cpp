@@ -53,6 +53,19 @@ TEST(Bancos, PlaceholderReplacedAccountKeptOnceCountryInAnyColumn) {
     EXPECT_EQ(c.d.Filas_No_Escritas.size(), 2u);
 }
 
+// A row whose account cannot be stored after the client's placeholder account was taken away
+// ("€" is not in the database's character set) stops the run and leaves nothing of itself: the
+// client keeps its placeholder account.
+TEST(Bancos, ARowThatFailsHalfWayLeavesNoTrace) {
+    Conexion c;
+    ASSERT_EQ(domicilios(c, "1001").size(), 1);
+    c.bancos.cargarBancos(
+        c.libro(QStringLiteral("b.xlsx"), {{Q("Codigo"), Q("CuentaBancoCCC"), Q("NombreBanco")},
+                                           {Q("1001"), Q("21000418450200051332"), Q("Caja \u20ac")}}));
+    EXPECT_ANY_THROW(c.bancos.confirmarBancos(todos(qd::domicileFieldList())));
+    EXPECT_EQ(domicilios(c, "1001").size(), 1) << "the placeholder account is still there";
+}
+
 TEST(Bancos, NothingIsWrittenWithoutTheFourEntries) {
     Conexion c;
     c.bancos.cargarBancos(c.libro(QStringLiteral("b.xlsx"), {{Q("Codigo"), Q("CuentaBancoCCC")},
