@@ -14,8 +14,9 @@ const QStringList kObjetosPropios{"PRCALCULOALBARANVENTA_EXCEL", "PR_ASIGNAR_DIR
 // The module's indexes on the suite's tables, with their columns.
 const QList<QPair<QString, QString>> kIndicesPropios{
     {"QDIMP_PERSONASCONTACTO_CLI_NOM", "CLIENTE,NOMBRE"},
+    {"QDIMP_ARTICULOSALMACEN_ARTICULO", "ARTICULOCARACTERISTICA"},
 };
-constexpr int kSentencias = 11;
+constexpr int kSentencias = 12;
 
 // The columns of an index, in order, joined by commas; empty when there is no such index.
 QString columnasIndice(BdPrueba& bd, const QString& indice) {
