@@ -15,8 +15,10 @@ const QStringList kObjetosPropios{"PRCALCULOALBARANVENTA_EXCEL", "PR_ASIGNAR_DIR
 const QList<QPair<QString, QString>> kIndicesPropios{
     {"QDIMP_PERSONASCONTACTO_CLI_NOM", "CLIENTE,NOMBRE"},
     {"QDIMP_ARTICULOSALMACEN_ARTICULO", "ARTICULOCARACTERISTICA"},
+    {"QDIMP_AGENTESLINEASALBVTA_LINEA", "LINEAALBARANVENTA"},
+    {"QDIMP_AGENTESLINEASALBCOM_LINEA", "LINEAALBARANCOMPRA"},
 };
-constexpr int kSentencias = 12;
+constexpr int kSentencias = 13;
 
 // The columns of an index, in order, joined by commas; empty when there is no such index.
 QString columnasIndice(BdPrueba& bd, const QString& indice) {
