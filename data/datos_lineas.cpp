@@ -5,6 +5,7 @@
 #include "TDatos.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 #include "TkvIBStoredProc.h"
 #include "WaitCursor.h"
@@ -732,6 +733,7 @@ TDatos::ResumenLineas TDatos::confirmarLineas(const OpcionesLineas& o,
     FinRecorrido fin;
     Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
         Traspaso traspaso(*this);
+        const SentenciasPreparadas preparadas(*this); // the lots' and serial numbers' statements
         // The note's last line number, read once and then kept (the procedure would read it for
         // every line); after a line that failed, read again.
         const QString sqlUltima =
