@@ -5,12 +5,14 @@
 #include "TDatos.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
 #include <QDateTime>
 #include <QLocale>
 #include <QScopeGuard>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -545,8 +547,8 @@ void TDatos::Eliminar_Espacios_Referencias(int idProveedor) {
 
 bool TDatos::Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento, double costo,
                                          double porcentajeIVA, double precio) {
-    Statement buscar(&IBDatabase, &IBTransaction1);
-    buscar.setSql(kBuscarTarifaArticulo);
+    std::optional<Statement> propia;
+    Statement& buscar = SentenciasPreparadas::para(*this, propia, kBuscarTarifaArticulo);
     IBTransaction1.ensureStarted();
     buscar.paramByName(QStringLiteral("PARIDTARIFA")).setInt(idTarifa);
     buscar.paramByName(QStringLiteral("PARIDARTICULO")).setInt(idArticulo);
@@ -583,10 +585,11 @@ bool TDatos::Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double de
 }
 
 bool TDatos::Asignar_Formato_EAN(const FormatoEAN& f) {
-    Statement formato(&IBDatabase, &IBTransaction1);
+    std::optional<Statement> propia;
     IBTransaction1.ensureStarted();
     auto buscarFormato = [&](bool porId) {
-        formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
+        Statement& formato =
+            SentenciasPreparadas::para(*this, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
         if (porId)
             formato.paramByName(QStringLiteral("PARFORMATO")).setInt(f.idFormato);
         else {
@@ -601,7 +604,7 @@ bool TDatos::Asignar_Formato_EAN(const FormatoEAN& f) {
     bool creado = false;
     qint64 hallado = buscarFormato(f.idFormato >= 1);
     if (hallado <= 0) {
-        formato.setSql(kCrearFormato);
+        Statement& formato = SentenciasPreparadas::para(*this, propia, kCrearFormato);
         const QList<QPair<QString, QVariant>> ps{
             {QStringLiteral("CODIGO"), f.ean},
             {QStringLiteral("NOMBRE"), f.nombre},
@@ -633,6 +636,7 @@ TDatos::ResumenTarifaProveedor TDatos::confirmarTarifaProveedor(const OpcionesTa
     Exigir_Conexion();
     canal().status(QStringLiteral("Actualizando los Precios de Artículos Proveedor"));
     ResumenTarifaProveedor r = Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
+        const SentenciasPreparadas preparadas(*this);
         ResumenTarifaProveedor r;
         TkvRxMemoryData& t = RxTarifaProveedor;
         Statement ficha(&IBDatabase, &IBTransaction1);
