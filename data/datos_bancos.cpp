@@ -6,6 +6,7 @@
 #include "DigitosControl.h"
 #include "FbError.h"
 #include "FieldList.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
 namespace {
@@ -131,6 +132,8 @@ TDatos::ResumenClientes TDatos::confirmarBancos(const qd::FieldList& campos, con
 }
 
 TDatos::ResumenClientes TDatos::Preparar_Sentencias_DomiciliosCobro() {
+    // The account's statements prepared once for the run.
+    const SentenciasPreparadas preparadas(*this);
     ResumenClientes r;
     TkvRxMemoryData& t = kvRxMDDomiciliosCobro;
     Statement buscar(&IBDatabase, &IBTransaction1);
