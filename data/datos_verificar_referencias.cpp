@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <optional>
+
 namespace {
 
 using qd::fb::Statement;
@@ -267,6 +269,9 @@ int TDatos::cargarReferenciasAVerificar(const OpcionesVerificarReferencias& o, b
                               f("CATALOGOWEB_SN")});
     }
     q.close();
+    // The list is committed once, whole (each row's post would commit it alone: a commit per
+    // article of the supplier).
+    std::optional<qd::fb::Transaction::Hold> unaVez(std::in_place, IBTransaction1);
     for (const Candidato& c : candidatos) {
         ds.append();
         ds.setValue(QStringLiteral("ARTICULO"), c.articulo);
@@ -289,6 +294,8 @@ int TDatos::cargarReferenciasAVerificar(const OpcionesVerificarReferencias& o, b
             canal().incidence(QStringLiteral("Artículo %1: %2").arg(texto(c.codigo), Texto_Error(e)));
         }
     }
+    unaVez.reset();
+    if (IBTransaction1.active() && !IBTransaction1.held()) IBTransaction1.forceCommitRetaining();
     // Reopened: the rows show their family, brand and format code, under the scope and the entry.
     const int n = Abrir_Referencias_A_Verificar(o);
     canal().status(QStringLiteral("Nº. Reg.:  %1").arg(n));
