@@ -20,6 +20,28 @@ QString lineas(const QStringList& l) {
     return l.join(QStringLiteral("\r\n"));
 }
 
+// A step's commits held and made once when the step ends, also when it stops on an error: one
+// commit for the work of the step (what it wrote stays) instead of one per row, each a synchronous
+// write with forced writes on.
+class UnGuardado {
+public:
+    explicit UnGuardado(qd::fb::Transaction& t) : t_(t), hold_(std::in_place, t) {}
+    ~UnGuardado() {
+        hold_.reset();
+        try {
+            if (t_.active() && !t_.held()) t_.forceCommitRetaining();
+        } catch (const std::exception&) {
+            // The connection is gone: there is nothing left to keep.
+        }
+    }
+    UnGuardado(const UnGuardado&) = delete;
+    UnGuardado& operator=(const UnGuardado&) = delete;
+
+private:
+    qd::fb::Transaction& t_;
+    std::optional<qd::fb::Transaction::Hold> hold_;
+};
+
 const QStringList kColumnasLista{
     QStringLiteral("ARTICULO"),
     QStringLiteral("PROVEEDOR"),
@@ -269,9 +291,7 @@ int TDatos::cargarReferenciasAVerificar(const OpcionesVerificarReferencias& o, b
                               f("CATALOGOWEB_SN")});
     }
     q.close();
-    // The list is committed once, whole (each row's post would commit it alone: a commit per
-    // article of the supplier).
-    std::optional<qd::fb::Transaction::Hold> unaVez(std::in_place, IBTransaction1);
+    std::optional<UnGuardado> guardado(std::in_place, IBTransaction1);
     for (const Candidato& c : candidatos) {
         ds.append();
         ds.setValue(QStringLiteral("ARTICULO"), c.articulo);
@@ -294,8 +314,7 @@ int TDatos::cargarReferenciasAVerificar(const OpcionesVerificarReferencias& o, b
             canal().incidence(QStringLiteral("Artículo %1: %2").arg(texto(c.codigo), Texto_Error(e)));
         }
     }
-    unaVez.reset();
-    if (IBTransaction1.active() && !IBTransaction1.held()) IBTransaction1.forceCommitRetaining();
+    guardado.reset();
     // Reopened: the rows show their family, brand and format code, under the scope and the entry.
     const int n = Abrir_Referencias_A_Verificar(o);
     canal().status(QStringLiteral("Nº. Reg.:  %1").arg(n));
@@ -340,6 +359,7 @@ TDatos::ResumenVerificarReferencias TDatos::verificarReferenciasExcel(const QStr
     const int L = Ultima_Fila_Excel();
     const int N = std::max(0, L - T);
     canal().status(QStringLiteral("Verificando las referencias con el fichero Excel"));
+    const UnGuardado guardado(IBTransaction1);
     canal().progressOpen(N);
     Abortar_Proceso = false;
     QString progreso;
@@ -408,6 +428,7 @@ TDatos::actualizarReferenciasVerificadas(const OpcionesVerificarReferencias& o) 
         ~Cerrar() { c.progressClose(); }
     } cerrar{canal()};
     auto v = [&ds](const char* c) { return ds.value(QString::fromLatin1(c)); };
+    const UnGuardado guardado(IBTransaction1);
     for (int fila = 0; fila < total; ++fila) {
         ds.setRecNo(fila + 1);
         const QString referencia = texto(v("REFERENCIA_PROVEEDOR"));
