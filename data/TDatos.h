@@ -73,9 +73,10 @@ public:
     // Runs one statement text, unparsed, in its own transaction and commits it. Errors are
     // swallowed (the upgrade must never stop the start-up).
     void Actualizacion_BD(const QString& CodigoSQL);
-    // The ten upgrade statements, in order, as they are sent (lines joined by CR LF).
+    // The upgrade statements (:/upgrade/1.sql, 2.sql, … up to the first missing one), in order, as
+    // they are sent (lines joined by CR LF).
     static QStringList sentenciasActualizacion();
-    // Start-up upgrade for the administrator: the ten statements, skipped when not connected.
+    // Start-up upgrade for the administrator: every upgrade statement, skipped when not connected.
     void actualizarEsquema();
 
     qd::fb::Attachment IBDatabase;

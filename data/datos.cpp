@@ -117,9 +117,9 @@ void TDatos::Actualizacion_BD(const QString& CodigoSQL) {
 
 QStringList TDatos::sentenciasActualizacion() {
     QStringList sentencias;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1;; ++i) {
         QFile f(QStringLiteral(":/upgrade/%1.sql").arg(i));
-        if (!f.open(QIODevice::ReadOnly)) continue;
+        if (!f.open(QIODevice::ReadOnly)) break;
         QString texto = QString::fromUtf8(f.readAll());
         texto.remove(QLatin1Char('\r'));
         while (texto.endsWith(QLatin1Char('\n')))

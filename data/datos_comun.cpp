@@ -3,6 +3,7 @@
 #include "TDatos.h"
 
 #include "MotorFilas.h"
+#include "SentenciasPreparadas.h"
 
 #include "ErrorImportacion.h"
 #include "FbError.h"
@@ -291,9 +292,44 @@ QVariant TDatos::Buscar_ID_Codigo(const QString& SelectBusqueda, const QString& 
     return id;
 }
 
+namespace {
+SentenciasPreparadas* sentenciasActuales = nullptr;
+} // namespace
+
+SentenciasPreparadas::SentenciasPreparadas(TDatos& d) : d_(d), previo_(sentenciasActuales) {
+    sentenciasActuales = this;
+}
+
+SentenciasPreparadas::~SentenciasPreparadas() {
+    sentenciasActuales = previo_;
+}
+
+SentenciasPreparadas* SentenciasPreparadas::de(const TDatos& d) {
+    return sentenciasActuales != nullptr && &sentenciasActuales->d_ == &d ? sentenciasActuales : nullptr;
+}
+
+qd::fb::Statement& SentenciasPreparadas::sentencia(const QString& sql) {
+    std::unique_ptr<qd::fb::Statement>& s = sentencias_[sql];
+    if (!s) {
+        s = std::make_unique<qd::fb::Statement>(&d_.IBDatabase, &d_.IBTransaction1);
+        s->setSql(sql);
+    }
+    s->close();
+    for (int i = 0; i < s->paramCount(); ++i)
+        s->param(i).setNull();
+    return *s;
+}
+
+qd::fb::Statement& SentenciasPreparadas::para(TDatos& d, std::optional<qd::fb::Statement>& propia,
+                                              const QString& sql) {
+    if (SentenciasPreparadas* s = de(d)) return s->sentencia(sql);
+    propia.emplace(&d.IBDatabase, &d.IBTransaction1).setSql(sql);
+    return *propia;
+}
+
 void TDatos::Ejecutar_Sentencia(const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
-    qd::fb::Statement sentencia(&IBDatabase, &IBTransaction1);
-    sentencia.setSql(sql);
+    std::optional<qd::fb::Statement> propia;
+    qd::fb::Statement& sentencia = SentenciasPreparadas::para(*this, propia, sql);
     for (const auto& [nombre, valor] : parametros)
         sentencia.paramByName(nombre).setVariant(valor);
     IBTransaction1.ensureStarted();

@@ -284,7 +284,7 @@ int suelo(const QString& bd, const QString& libro, const QString& tarifa, const 
     Sentencia precio(
         &db, &tr,
         "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = ?, IMPORTEVENTACONIVA = ? WHERE "
-        "(Desde = ?) AND (TarifaArticulo = (SELECT MIN(IdTarifasArticulos) FROM TarifasArticulos "
+        "(Desde = ?) AND (TarifaArticulo = (SELECT MIN(IdTarifasArticulos + 0) FROM TarifasArticulos "
         "WHERE (Tarifa = ?) AND (Articulo = ?)))");
 
     auto enlazarArticulo = [](Sentencia& s, const Fila& f) {

@@ -106,15 +106,19 @@ const QString kListaIntervalos =
         QStringLiteral("ORDER BY ITA.desde"),
     }
         .join(QStringLiteral("\r\n"));
+// The article's first row in the price list: MIN over an expression, so that the (TARIFA, ARTICULO)
+// index finds the article's rows; MIN over the bare ID would walk the primary key from the lowest ID
+// of every price list until it met one of the article's rows.
 const QString kPrecioIntervalo = QStringLiteral(
     "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA "
-    "WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos)   FROM "
+    "WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos + 0)   FROM "
     "TarifasArticulos   "
     "WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
 const QString kPrecioYTopeIntervalo = QStringLiteral(
     "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA,   "
     "  "
-    "HASTA = :ParHasta WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos)   "
+    "HASTA = :ParHasta WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos + "
+    "0)   "
     "FROM TarifasArticulos   WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
 const QString kContarTarifaArticulo = QStringLiteral(
     "SELECT COUNT(*) AS TOTAL FROM TARIFASARTICULOS WHERE TARIFA=:ParIdTarifa AND ARTICULO=:ParArticulo");

@@ -6,6 +6,7 @@
 #include "DigitosControl.h"
 #include "FbError.h"
 #include "FieldList.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
 namespace {
@@ -136,6 +137,8 @@ ComunClientes::ResumenClientes ImportacionBancos::confirmarBancos(const qd::Fiel
 }
 
 ComunClientes::ResumenClientes ImportacionBancos::Preparar_Sentencias_DomiciliosCobro() {
+    // The account's statements prepared once for the run.
+    const SentenciasPreparadas preparadas(d);
     ResumenClientes r;
     TkvRxMemoryData& t = kvRxMDDomiciliosCobro;
     Statement buscar(&d.IBDatabase, &d.IBTransaction1);

@@ -5,6 +5,9 @@
 
 #include "DigitosControl.h"
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
+
+#include <optional>
 
 namespace {
 
@@ -12,8 +15,8 @@ using qd::fb::Statement;
 
 // The first row's first column of a query with its parameters bound by name; null when none.
 QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
-    Statement s(&d.IBDatabase, &d.IBTransaction1);
-    s.setSql(sql);
+    std::optional<Statement> propia;
+    Statement& s = SentenciasPreparadas::para(d, propia, sql);
     for (const auto& [nombre, valor] : parametros)
         s.paramByName(nombre).setVariant(valor);
     d.IBTransaction1.ensureStarted();

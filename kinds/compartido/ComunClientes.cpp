@@ -6,7 +6,10 @@
 #include "CamposClientes.h"
 #include "DigitosControl.h"
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
+
 #include "Sheet.h"
+#include <optional>
 
 #include <algorithm>
 #include <array>
@@ -398,8 +401,8 @@ using qd::fb::Statement;
 
 // The first row's first column of a query with its parameters bound by name; null when none.
 QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
-    Statement s(&d.IBDatabase, &d.IBTransaction1);
-    s.setSql(sql);
+    std::optional<Statement> propia;
+    Statement& s = SentenciasPreparadas::para(d, propia, sql);
     for (const auto& [nombre, valor] : parametros)
         s.paramByName(nombre).setVariant(valor);
     d.IBTransaction1.ensureStarted();

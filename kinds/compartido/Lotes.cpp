@@ -4,6 +4,9 @@
 #include "Lotes.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
+
+#include <optional>
 
 namespace {
 
@@ -28,8 +31,10 @@ const LadoLote kCompra{
 } // namespace
 
 int Lotes::Buscar_Lote(int IdArticulo, const QString& NumeroLote) {
-    Statement s(&d.IBDatabase, &d.IBTransaction1);
-    s.setSql(QStringLiteral("SELECT IDLOTES FROM LOTES WHERE NUMEROLOTE = :Lote AND ARTICULO = :Articulo"));
+    std::optional<Statement> propia;
+    Statement& s = SentenciasPreparadas::para(
+        d, propia,
+        QStringLiteral("SELECT IDLOTES FROM LOTES WHERE NUMEROLOTE = :Lote AND ARTICULO = :Articulo"));
     s.paramByName(QStringLiteral("Lote")).setString(NumeroLote);
     s.paramByName(QStringLiteral("Articulo")).setInt(IdArticulo);
     d.IBTransaction1.ensureStarted();
@@ -43,12 +48,14 @@ int Lotes::InsertarNumeroLote(int IdArticulo, int IdLineaAlbaran, const QString&
     int lote = Buscar_Lote(IdArticulo, NumeroLote);
     if (lote == 0) {
         // A new lot; an existing one is used as it is (its expiry date is not changed).
-        Statement s(&d.IBDatabase, &d.IBTransaction1);
-        s.setSql(QStringLiteral("INSERT INTO LOTES (NUMEROLOTE, DISPONIBLE, FECHACADUCIDAD, ARTICULO, "
-                                "USUARIOCREACION, PRECIOCOSTELOTE, "
-                                "PRECIOMEDIOCOSTEARTICULO, PRECIOCOSTELOTEINICIAL) VALUES (:NUMEROLOTE, 1, "
-                                ":FECHACADUCIDAD, :ARTICULO, "
-                                ":USUARIOCREACION, 0, 0, 0) RETURNING IDLOTES"));
+        std::optional<Statement> propia;
+        Statement& s = SentenciasPreparadas::para(
+            d, propia,
+            QStringLiteral("INSERT INTO LOTES (NUMEROLOTE, DISPONIBLE, FECHACADUCIDAD, ARTICULO, "
+                           "USUARIOCREACION, PRECIOCOSTELOTE, "
+                           "PRECIOMEDIOCOSTEARTICULO, PRECIOCOSTELOTEINICIAL) VALUES (:NUMEROLOTE, 1, "
+                           ":FECHACADUCIDAD, :ARTICULO, "
+                           ":USUARIOCREACION, 0, 0, 0) RETURNING IDLOTES"));
         s.paramByName(QStringLiteral("NUMEROLOTE")).setString(NumeroLote);
         s.paramByName(QStringLiteral("FECHACADUCIDAD")).setVariant(FechaCaducidad);
         s.paramByName(QStringLiteral("ARTICULO")).setInt(IdArticulo);

@@ -7,12 +7,15 @@
 #include "ImportacionDLR.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
 #include <QDateTime>
+#include <QHash>
 
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -148,11 +151,13 @@ ImportacionDLR::ResumenDLR ImportacionDLR::procesarDLR(bool Importar, const qd::
 ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) {
     ResumenDLR r;
     TkvRxMemoryData& t = kvRxMDAlbaranesDLR;
+    // Every statement of the check and the write prepared once for the run.
+    const SentenciasPreparadas preparadas(d);
     auto texto = [&t](const char* campo) { return t.value(QString::fromLatin1(campo)).toString().trimmed(); };
     auto uno = [this](const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
         QVariantList fila;
-        Statement s(&d.IBDatabase, &d.IBTransaction1);
-        s.setSql(sql);
+        std::optional<Statement> propia;
+        Statement& s = SentenciasPreparadas::para(d, propia, sql);
         for (const auto& [nombre, valor] : parametros)
             s.paramByName(nombre).setVariant(valor);
         d.IBTransaction1.ensureStarted();
@@ -188,6 +193,13 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
         std::vector<Grupo> grupos;
     };
     std::vector<std::pair<QString, Albaran>> albaranes; // in the report's (sorted) order
+    // What an order's rows share, looked up once for the order: its delivery note (0: none), with
+    // the series and number it was found by.
+    struct Nota {
+        int id = 0;
+        QString serie, numero;
+    };
+    QHash<QString, Nota> notas;
 
     // --- the check: every row, read only ---------------------------------------------------
     d.canal().status(QStringLiteral("Comprobando los albaranes del informe"));
@@ -207,7 +219,13 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
         // The delivery note: the longest series code the order starts with.
         QString serie, numero;
         int idAlbaran = 0;
-        for (int n = 4; n >= 1 && idAlbaran == 0; --n) {
+        const auto conocida = notas.constFind(pedido);
+        if (conocida != notas.constEnd()) {
+            idAlbaran = conocida->id;
+            serie = conocida->serie;
+            numero = conocida->numero;
+        }
+        for (int n = 4; n >= 1 && idAlbaran == 0 && conocida == notas.constEnd(); --n) {
             if (pedido.size() <= n) continue;
             bool esNumero = false;
             const int num = pedido.mid(n).toInt(&esNumero);
@@ -228,6 +246,7 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
                 // A series longer than the column is no series: not found.
             }
         }
+        if (conocida == notas.constEnd()) notas.insert(pedido, Nota{idAlbaran, serie, numero});
         if (idAlbaran == 0) {
             motivo += QStringLiteral("El Número de Albarán no existe. ");
             albaran.conErrores = true;

@@ -5,8 +5,11 @@
 #include "ImportacionLineas.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 #include "TkvIBStoredProc.h"
+#include "WaitCursor.h"
+#include "WorkingSet.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +17,11 @@
 #include <QLocale>
 #include <QSet>
 #include <QStringConverter>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -64,10 +72,87 @@ const QStringList kCamposArticulo{
 
 const QString kFichero = QStringLiteral("IncidenciasLineasAlbaran.txt");
 
+// The statements of one line transfer (a load, a verification or a write), each prepared once and
+// run again with new values for every line: the queries by their text, the procedures by their
+// name (their parameters looked up once). While one is in place for a TDatos, primeraFila and
+// procedimiento run through it. It also keeps what goes from line to line: the number the next
+// line takes (0: the procedure numbers it) and the purchase note whose line totals are summed once
+// at the end of the write instead of after every line.
+class Traspaso {
+public:
+    explicit Traspaso(TDatos& d) : d_(d), previo_(actual_) { actual_ = this; }
+    ~Traspaso() { actual_ = previo_; }
+    Traspaso(const Traspaso&) = delete;
+    Traspaso& operator=(const Traspaso&) = delete;
+
+    // The transfer in place for `d`, if any.
+    static Traspaso* de(const TDatos& d) {
+        return actual_ != nullptr && &actual_->d_ == &d ? actual_ : nullptr;
+    }
+
+    qd::fb::Statement& consulta(const QString& sql) {
+        std::unique_ptr<qd::fb::Statement>& s = consultas_[sql];
+        if (!s) {
+            s = std::make_unique<qd::fb::Statement>(&d_.IBDatabase, &d_.IBTransaction1);
+            s->setSql(sql);
+        }
+        return *s;
+    }
+
+    // Runs a procedure as TkvIBStoredProc does (inputs not given are null; a commit retaining
+    // after it), its statement prepared on the first call only.
+    QVariantMap ejecutar(const QString& nombre, const Parametros& p) {
+        Procedimiento& pr = procedimientos_[nombre];
+        if (!pr.sentencia) {
+            TkvIBStoredProc sp(&d_.IBDatabase, &d_.IBTransaction1);
+            sp.setStoredProcName(nombre);
+            pr.entradas = sp.inputNames();
+            pr.salidas = sp.outputNames();
+            QString sql = QStringLiteral("EXECUTE PROCEDURE ") + nombre.trimmed().toUpper();
+            if (!pr.entradas.isEmpty())
+                sql += QStringLiteral("(:") + pr.entradas.join(QStringLiteral(", :")) + QLatin1Char(')');
+            pr.sentencia = std::make_unique<qd::fb::Statement>(&d_.IBDatabase, &d_.IBTransaction1);
+            pr.sentencia->setSql(sql);
+        }
+        qd::fb::Statement& s = *pr.sentencia;
+        for (const QString& e : pr.entradas)
+            s.paramByName(e).setNull();
+        for (const auto& [n, v] : p)
+            s.paramByName(n).setVariant(v);
+        d_.IBTransaction1.ensureStarted();
+        qd::WaitCursor cursor;
+        s.execute();
+        QVariantMap salida;
+        for (const QString& o : pr.salidas) {
+            const qd::fb::Field* f = s.findField(o);
+            salida.insert(o.toUpper(), f ? f->asVariant() : QVariant());
+        }
+        if (d_.IBTransaction1.active()) d_.IBTransaction1.commitRetaining();
+        qd::trimWorkingSet();
+        return salida;
+    }
+
+    int numeroLinea = 0;
+    int compraPorSumar = 0;
+
+private:
+    struct Procedimiento {
+        std::unique_ptr<qd::fb::Statement> sentencia;
+        QStringList entradas, salidas;
+    };
+    static inline Traspaso* actual_ = nullptr;
+    TDatos& d_;
+    Traspaso* previo_;
+    std::map<QString, std::unique_ptr<qd::fb::Statement>> consultas_;
+    std::map<QString, Procedimiento> procedimientos_;
+};
+
 // The first row of a query with its values bound, by upper-case column name; empty when none.
 QVariantMap primeraFila(TDatos& d, const QString& sql, const Parametros& p) {
-    qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
-    s.setSql(sql);
+    Traspaso* traspaso = Traspaso::de(d);
+    std::optional<qd::fb::Statement> propia;
+    if (!traspaso) propia.emplace(&d.IBDatabase, &d.IBTransaction1).setSql(sql);
+    qd::fb::Statement& s = traspaso ? traspaso->consulta(sql) : *propia;
     for (const auto& [nombre, valor] : p)
         s.paramByName(nombre).setVariant(valor);
     d.IBTransaction1.ensureStarted();
@@ -82,6 +167,7 @@ QVariantMap primeraFila(TDatos& d, const QString& sql, const Parametros& p) {
 
 // Runs a stored procedure with its inputs by name (the others null) and returns its outputs.
 QVariantMap procedimiento(TDatos& d, const QString& nombre, const Parametros& p) {
+    if (Traspaso* traspaso = Traspaso::de(d)) return traspaso->ejecutar(nombre, p);
     TkvIBStoredProc sp(&d.IBDatabase, &d.IBTransaction1);
     sp.setStoredProcName(nombre);
     for (const auto& [n, v] : p)
@@ -157,8 +243,9 @@ void recalcularLinea(TDatos& d, bool venta, int IdLinea, int IdAlbaran, double D
 // What the sales and purchase line procedures take alike: the note and store, the staged line's
 // article, quantities, price and discount, the state, and every amount at zero (the line is
 // recalculated next). Each side adds its VAT and what is its own.
-Parametros parametrosLinea(const TkvRxMemoryData& t, const QString& parametroAlbaran, int IdAlbaran,
-                           int IdAlmacen) {
+Parametros parametrosLinea(const TDatos& d, const TkvRxMemoryData& t, const QString& parametroAlbaran,
+                           int IdAlbaran, int IdAlmacen) {
+    const Traspaso* traspaso = Traspaso::de(d);
     Parametros p{{parametroAlbaran, IdAlbaran},
                  {QStringLiteral("PARALMACEN"), IdAlmacen},
                  {QStringLiteral("PARARTICULO"), t.value(QStringLiteral("IDARTICULOS"))},
@@ -173,7 +260,7 @@ Parametros parametrosLinea(const TkvRxMemoryData& t, const QString& parametroAlb
                  {QStringLiteral("PARUNIDADESCAJA"), num(t, "UNIDADESCAJA")},
                  {QStringLiteral("PARESTADO"), QStringLiteral("P")},
                  {QStringLiteral("PAROBSERVACIONES"), QString()},
-                 {QStringLiteral("PARNUMEROLINEA"), 0}};
+                 {QStringLiteral("PARNUMEROLINEA"), traspaso ? traspaso->numeroLinea : 0}};
     for (const char* cero :
          {"PARDESCUENTO2", "PARDESCUENTO3", "PARPORCENTAJEDESCUENTOS", "PARNUMEROBULTOS",
           "PARUNIDADESSUELTAS", "PARCANTIDADCAJAS", "PARCANTIDADFORMATO", "PARUNIDADESFORMATOSTOCK1",
@@ -391,6 +478,7 @@ void ImportacionLineas::CargarLineaLAVC() {
     for (int c = 1; c <= ultima; ++c)
         campos[static_cast<size_t>(c)] = t.fieldIndex(hoja.text(1, c).trimmed());
     const int noEditables = t.fieldIndex(QStringLiteral("VALIDO"));
+    const Traspaso traspaso(d);
     try {
         d.Leer_Filas_Excel(
             t,
@@ -469,6 +557,7 @@ void ImportacionLineas::Emparejar_Linea() {
 void ImportacionLineas::Verificar_Lineas() {
     auto& t = kvRxMDLAV;
     if (!t.active()) return;
+    const Traspaso traspaso(d);
     for (t.first(); !t.eof(); t.next()) {
         t.edit();
         t.setValue(QStringLiteral("MODIFICADO"), false);
@@ -556,7 +645,7 @@ int ImportacionLineas::InsertarLineaAlbaranVenta(int IdAlbaran, int IdAlmacen) {
     }
     if (r.value(QStringLiteral("APLICARIVASN")).toInt() == 0) porIva = 0;
     if (r.value(QStringLiteral("APLICARRECARGOSN")).toInt() == 0) porRecargo = 0;
-    Parametros p = parametrosLinea(t, QStringLiteral("PARALBARANVENTA"), IdAlbaran, IdAlmacen);
+    Parametros p = parametrosLinea(d, t, QStringLiteral("PARALBARANVENTA"), IdAlbaran, IdAlmacen);
     p += {{QStringLiteral("PARIVA"), iva},
           {QStringLiteral("PARPORCENTAJEIVA"), porIva},
           {QStringLiteral("PARPORCENTAJERECARGO"), porRecargo},
@@ -581,7 +670,7 @@ int ImportacionLineas::InsertarLineaAlbaranCompra(int IdAlbaran, int IdAlmacen) 
         primeraFila(d, kReferenciaProveedor,
                     {{QStringLiteral("ParArticulo"), t.value(QStringLiteral("IDARTICULOS"))},
                      {QStringLiteral("ParIdAlbaran"), IdAlbaran}});
-    Parametros p = parametrosLinea(t, QStringLiteral("PARALBARANCOMPRA"), IdAlbaran, IdAlmacen);
+    Parametros p = parametrosLinea(d, t, QStringLiteral("PARALBARANCOMPRA"), IdAlbaran, IdAlmacen);
     p += {{QStringLiteral("PARIVA"), t.value(QStringLiteral("IVA"))},
           {QStringLiteral("PARPORCENTAJEIVA"), num(t, "PORCENTAJEIVA")},
           {QStringLiteral("PARPORCENTAJERECARGO"), 0.0},
@@ -604,8 +693,13 @@ void ImportacionLineas::RecalcularLinea(int IdLinea, int IdAlbaran, double Descu
 void ImportacionLineas::RecalcularLineaCompra(int IdLinea, int IdAlbaran, double Descuento, double Precio,
                                               double Cant2, double Cant1, int IdArticulo) {
     recalcularLinea(d, false, IdLinea, IdAlbaran, Descuento, Precio, Cant2, Cant1, IdArticulo);
-    procedimiento(d, QStringLiteral("PRCALCULOALBARANLINEASCOMPRA"),
-                  {{QStringLiteral("PARALBARANCOMPRA"), IdAlbaran}});
+    // The note's line totals: in a transfer once at its end (each sum reads every line of the note),
+    // else now.
+    if (Traspaso* traspaso = Traspaso::de(d))
+        traspaso->compraPorSumar = IdAlbaran;
+    else
+        procedimiento(d, QStringLiteral("PRCALCULOALBARANLINEASCOMPRA"),
+                      {{QStringLiteral("PARALBARANCOMPRA"), IdAlbaran}});
 }
 
 void ImportacionLineas::ReCalcularAlbaran(int IdAlbaran) {
@@ -642,6 +736,21 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
     };
     TDatos::FinRecorrido fin;
     d.Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
+        Traspaso traspaso(d);
+        const SentenciasPreparadas preparadas(d); // the lots' and serial numbers' statements
+        // The note's last line number, read once and then kept (the procedure would read it for
+        // every line); after a line that failed, read again.
+        const QString sqlUltima =
+            venta ? QStringLiteral("SELECT COALESCE(MAX(NUMEROLINEA), 0) AS ULTIMA FROM LINEASALBARANVENTA "
+                                   "WHERE ALBARANVENTA = :ParIdAlbaran")
+                  : QStringLiteral("SELECT COALESCE(MAX(NUMEROLINEA), 0) AS ULTIMA FROM LINEASALBARANCOMPRA "
+                                   "WHERE ALBARANCOMPRA = :ParIdAlbaran");
+        int ultima = -1;
+        auto sumarCompra = [&] {
+            if (traspaso.compraPorSumar == 0) return;
+            procedimiento(d, QStringLiteral("PRCALCULOALBARANLINEASCOMPRA"),
+                          {{QStringLiteral("PARALBARANCOMPRA"), std::exchange(traspaso.compraPorSumar, 0)}});
+        };
         TDatos::RecorridoFilas r;
         r.cuentas = cuentas;
         r.codigo = [&t] { return t.value(QStringLiteral("CODIGO")).toString(); };
@@ -661,11 +770,18 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
             if (!venta && num(t, "PRECIOULTIMACOMPRA") != num(t, "PRECIO"))
                 log << Linea_Incidencia_LAVC(venta, true);
             try {
+                if (ultima < 0)
+                    ultima = primeraFila(d, sqlUltima, {{QStringLiteral("ParIdAlbaran"), o.Albaran}})
+                                 .value(QStringLiteral("ULTIMA"))
+                                 .toInt();
+                traspaso.numeroLinea = ultima + 1;
                 if (venta)
                     InsertarLineaAlbaranVenta(o.Albaran, o.Almacen);
                 else
                     InsertarLineaAlbaranCompra(o.Albaran, o.Almacen);
+                ultima = traspaso.numeroLinea;
             } catch (const std::exception& e) {
+                ultima = -1; // what the failed line left in the note is read again
                 // Keep going: the engine undoes the whole line (its savepoint) and lists it.
                 if (d.motorEnCurso() && d.motorEnCurso()->opciones().continuar) throw;
                 // The line is not written: what it wrote before the failing step (the line, its
@@ -690,7 +806,17 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
             t.setValue(QStringLiteral("TRASPASADO"), true);
             t.post();
         };
-        fin = d.Recorrer_Filas(t, r);
+        try {
+            fin = d.Recorrer_Filas(t, r);
+        } catch (...) {
+            // What was written stays: so do its totals.
+            try {
+                sumarCompra();
+            } catch (const std::exception&) {
+            }
+            throw;
+        }
+        sumarCompra();
         res.texto = d.Terminar_Resumen(cuentas(), fin.cancelado, &res.motor);
     });
     res.ConErrores += res.motor.filasConErrores;

@@ -5,12 +5,14 @@
 #include "ImportacionTarifaProveedor.h"
 
 #include "FbError.h"
+#include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
 #include <QDateTime>
 #include <QLocale>
 #include <QScopeGuard>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -26,7 +28,9 @@ QString lineas(const QStringList& l) {
 
 // The supplier-article records of the supplier in the current company whose reference, or the
 // article card's supplier reference, is the looked-up one (compared without regard to case).
-QString sqlBuscarArticulo(qd::OpcionesTarifaProveedor::Ambito ambito) {
+// Without a reference (porReferencia false): every record of the supplier in the company, in the
+// order the look-up by reference meets them, with both references upper-cased as it compares them.
+QString sqlBuscarArticulo(qd::OpcionesTarifaProveedor::Ambito ambito, bool porReferencia = true) {
     QStringList l{
         QStringLiteral("SELECT ARTICULOSPROVEEDORES.REFERENCIA_PROVEEDOR, ARTICULOS.REFERENCIAPROVEEDOR,"),
         QStringLiteral(
@@ -39,22 +43,94 @@ QString sqlBuscarArticulo(qd::OpcionesTarifaProveedor::Ambito ambito) {
         QStringLiteral("       ARTICULOSPROVEEDORES.CATALOGOWEB_SN, FORMATOS.CODIGO AS CODIGOFORMATO,"),
         QStringLiteral("       ARTICULOS.CODIGO, ARTICULOS.NOMBRE, ARTICULOS.PRECIOMEDIOCOSTE,"),
         QStringLiteral("       ARTICULOS.PRECIOULTIMACOMPRA, ARTICULOS.PRECIOMEDIOCOSTEESTANDARD,"),
-        QStringLiteral("       ARTICULOS.DOBLESTOCK, TABLAIVA.PORCENTAJEIVA"),
+        QStringLiteral("       ARTICULOS.DOBLESTOCK, TABLAIVA.PORCENTAJEIVA%1")
+            .arg(porReferencia
+                     ? QString()
+                     : QStringLiteral(",\r\n       UPPER(ARTICULOSPROVEEDORES.REFERENCIA_PROVEEDOR) "
+                                      "AS CLAVE_REGISTRO, UPPER(ARTICULOS.REFERENCIAPROVEEDOR) AS "
+                                      "CLAVE_FICHA")),
         QStringLiteral("FROM ARTICULOSPROVEEDORES"),
         QStringLiteral("INNER JOIN ARTICULOS ON (ARTICULOSPROVEEDORES.ARTICULO = ARTICULOS.IDARTICULOS)"),
         QStringLiteral("INNER JOIN TABLAIVA ON (ARTICULOS.IVA = TABLAIVA.IDTABLAIVA)"),
         QStringLiteral("LEFT OUTER JOIN FORMATOS ON (ARTICULOSPROVEEDORES.ID_FORMATO = FORMATOS.IDFORMATOS)"),
         QStringLiteral("WHERE (ARTICULOSPROVEEDORES.PROVEEDOR = :PARPROVEEDOR) AND "
-                       "(ARTICULOSPROVEEDORES.EMPRESA = :PAREMPRESA) AND"),
-        QStringLiteral("  ((UPPER(ARTICULOSPROVEEDORES.REFERENCIA_PROVEEDOR) = :PARREFERENCIA)"),
-        QStringLiteral("   OR (UPPER(ARTICULOS.REFERENCIAPROVEEDOR) = :PARREFERENCIA))"),
+                       "(ARTICULOSPROVEEDORES.EMPRESA = :PAREMPRESA)%1")
+            .arg(porReferencia ? QStringLiteral(" AND") : QString()),
     };
+    if (porReferencia)
+        l << QStringLiteral("  ((UPPER(ARTICULOSPROVEEDORES.REFERENCIA_PROVEEDOR) = :PARREFERENCIA)")
+          << QStringLiteral("   OR (UPPER(ARTICULOS.REFERENCIAPROVEEDOR) = :PARREFERENCIA))");
     if (ambito == qd::OpcionesTarifaProveedor::Ambito::Familia)
         l << QStringLiteral(" AND (ARTICULOS.FAMILIA = :PARFAMILIA)");
     else if (ambito == qd::OpcionesTarifaProveedor::Ambito::Marca)
         l << QStringLiteral(" AND (ARTICULOS.MARCA = :PARMARCA)");
+    if (!porReferencia) l << QStringLiteral("ORDER BY ARTICULOSPROVEEDORES.RDB$DB_KEY");
     return lineas(l);
 }
+
+// The supplier's records read once, by the upper-cased reference of the record and of the article
+// card (trailing blanks aside, as the database compares them): a workbook row finds its records in
+// the order the look-up by reference would return them, without a scan of the records per row.
+class RegistrosProveedor {
+public:
+    // Reads the rows of a prepared statement with its values bound; without the two key columns
+    // the rows are only kept (todas()).
+    void leer(Statement& s) {
+        s.execute();
+        const int registro = s.fieldIndex(QStringLiteral("CLAVE_REGISTRO"));
+        const int ficha = s.fieldIndex(QStringLiteral("CLAVE_FICHA"));
+        for (int i = 0; i < s.fieldCount(); ++i)
+            columnas_.insert(s.field(i).name().trimmed().toUpper(), i);
+        while (!s.eof()) {
+            std::vector<qd::fb::Field> fila;
+            fila.reserve(size_t(s.fieldCount()));
+            for (int i = 0; i < s.fieldCount(); ++i)
+                fila.emplace_back(s.field(i).name(), s.field(i).asVariant());
+            const int n = int(filas_.size());
+            filas_.push_back(std::move(fila));
+            if (registro < 0 || ficha < 0) {
+                s.next();
+                continue;
+            }
+            const QString a = clave(s.field(registro)), b = clave(s.field(ficha));
+            if (!s.field(registro).isNull()) porClave_[a].push_back(n);
+            if (!s.field(ficha).isNull() && (s.field(registro).isNull() || b != a)) porClave_[b].push_back(n);
+            s.next();
+        }
+        s.close();
+    }
+    // The records whose reference or card reference is `referencia`, in the look-up's order.
+    std::vector<int> buscar(const QString& referencia) const { return porClave_.value(clave(referencia)); }
+    std::vector<int> todas() const {
+        std::vector<int> v(filas_.size());
+        for (size_t i = 0; i < v.size(); ++i)
+            v[i] = int(i);
+        return v;
+    }
+    // Whether the database would refuse `referencia` as the look-up's value (longer than the
+    // references, or a character the database's character set lacks): the look-up tells why.
+    static bool rechazable(const QString& referencia) {
+        if (referencia.size() > kLongitudReferencia) return true;
+        for (const QChar c : referencia)
+            if (c.unicode() > 0xFF) return true;
+        return false;
+    }
+    const qd::fb::Field& campo(int fila, const char* columna) const {
+        return filas_[size_t(fila)][size_t(columnas_.value(QString::fromLatin1(columna)))];
+    }
+
+private:
+    static constexpr int kLongitudReferencia = 18;
+    static QString clave(const qd::fb::Field& f) { return clave(f.asString()); }
+    static QString clave(QString t) {
+        while (t.endsWith(QLatin1Char(' ')))
+            t.chop(1);
+        return t;
+    }
+    std::vector<std::vector<qd::fb::Field>> filas_;
+    QHash<QString, int> columnas_;
+    QHash<QString, std::vector<int>> porClave_;
+};
 
 const QString kActualizarFicha = lineas({
     QStringLiteral("update ARTICULOSPROVEEDORES"),
@@ -129,12 +205,6 @@ const QString kActualizarIntervalo = lineas({
     QStringLiteral("  PORCENTAJEDESCUENTO = :PORCENTAJEDESCUENTO"),
     QStringLiteral("where TARIFAARTICULO = :PARTARIFAARTICULO and DESDE = 1"),
 });
-
-// An ID read from a result column, null when below 1.
-QVariant idPositivo(const Statement& s, const QString& columna) {
-    const qint64 v = s.fieldByName(columna).isNull() ? 0 : s.fieldByName(columna).asInt();
-    return v >= 1 ? QVariant(v) : QVariant();
-}
 
 } // namespace
 
@@ -320,6 +390,18 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
         ambito = Ambito::Marca;
     Statement buscar(&d.IBDatabase, &d.IBTransaction1);
     buscar.setSql(sqlBuscarArticulo(ambito));
+    RegistrosProveedor registros;
+    {
+        Statement todos(&d.IBDatabase, &d.IBTransaction1);
+        todos.setSql(sqlBuscarArticulo(ambito, false));
+        d.IBTransaction1.ensureStarted();
+        todos.prepare();
+        todos.paramByName(QStringLiteral("PARPROVEEDOR")).setInt(o.IdProveedor);
+        todos.paramByName(QStringLiteral("PAREMPRESA")).setInt(d.IdEmpresa);
+        if (ambito == Ambito::Familia) todos.paramByName(QStringLiteral("PARFAMILIA")).setInt(o.IdFamilia);
+        if (ambito == Ambito::Marca) todos.paramByName(QStringLiteral("PARMARCA")).setInt(o.IdMarca);
+        registros.leer(todos);
+    }
 
     const int L = d.Ultima_Fila_Excel();
     const int N = std::max(0, L - T);
@@ -341,30 +423,44 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
             ultima = referencia;
             const QString clave = Clave_Referencia_Proveedor(referencia, o.PrefijoReferencia);
             try {
-                d.IBTransaction1.ensureStarted();
-                if (!buscar.prepared()) buscar.prepare();
-                buscar.paramByName(QStringLiteral("PARPROVEEDOR")).setInt(o.IdProveedor);
-                buscar.paramByName(QStringLiteral("PAREMPRESA")).setInt(d.IdEmpresa);
-                buscar.paramByName(QStringLiteral("PARREFERENCIA")).setString(clave);
-                if (ambito == Ambito::Familia)
-                    buscar.paramByName(QStringLiteral("PARFAMILIA")).setInt(o.IdFamilia);
-                if (ambito == Ambito::Marca) buscar.paramByName(QStringLiteral("PARMARCA")).setInt(o.IdMarca);
-                buscar.execute();
+                // The records of the reference: from those read once, or (a value the database
+                // refuses) by the look-up itself, which says why.
+                std::vector<int> hallados;
+                RegistrosProveedor consultados;
+                const RegistrosProveedor* fuente = &registros;
+                if (RegistrosProveedor::rechazable(clave)) {
+                    d.IBTransaction1.ensureStarted();
+                    if (!buscar.prepared()) buscar.prepare();
+                    buscar.paramByName(QStringLiteral("PARPROVEEDOR")).setInt(o.IdProveedor);
+                    buscar.paramByName(QStringLiteral("PAREMPRESA")).setInt(d.IdEmpresa);
+                    buscar.paramByName(QStringLiteral("PARREFERENCIA")).setString(clave);
+                    if (ambito == Ambito::Familia)
+                        buscar.paramByName(QStringLiteral("PARFAMILIA")).setInt(o.IdFamilia);
+                    if (ambito == Ambito::Marca)
+                        buscar.paramByName(QStringLiteral("PARMARCA")).setInt(o.IdMarca);
+                    consultados.leer(buscar);
+                    fuente = &consultados;
+                    hallados = consultados.todas();
+                } else {
+                    hallados = registros.buscar(clave);
+                }
                 // The article whose usual supplier is this supplier first, else the first found.
                 bool hallado = false;
-                while (!buscar.eof()) {
-                    const bool habitual =
-                        buscar.fieldByName(QStringLiteral("PROVEEDORHABITUAL")).asInt() == o.IdProveedor;
+                for (const int fila : hallados) {
+                    auto d = [&](const char* c) -> const qd::fb::Field& { return fuente->campo(fila, c); };
+                    const bool habitual = d("PROVEEDORHABITUAL").asInt() == o.IdProveedor;
                     if (!hallado || habitual) {
                         hallado = true;
-                        auto d = [&](const char* c) { return buscar.fieldByName(QString::fromLatin1(c)); };
                         auto num = [&](const char* c) { return d(c).isNull() ? 0.0 : d(c).asDouble(); };
+                        auto idPositivo = [&](const char* c) {
+                            const qint64 v = d(c).isNull() ? 0 : d(c).asInt();
+                            return v >= 1 ? QVariant(v) : QVariant();
+                        };
                         t.setValue(QStringLiteral("IdArticulo"), d("IDARTICULOS").asInt());
                         t.setValue(QStringLiteral("Codigo"), d("CODIGO").asString().trimmed());
                         t.setValue(QStringLiteral("Nombre"), d("NOMBRE").asString());
                         t.setValue(QStringLiteral("ANTERIOR_CODIGOEAN"), d("CODIGOFORMATO").asVariant());
-                        t.setValue(QStringLiteral("ID_FORMATO"),
-                                   idPositivo(buscar, QStringLiteral("ID_FORMATO")));
+                        t.setValue(QStringLiteral("ID_FORMATO"), idPositivo("ID_FORMATO"));
                         t.setValue(QStringLiteral("DOBLESTOCK"), static_cast<int>(num("DOBLESTOCK")));
                         t.setValue(QStringLiteral("CATALOGOWEB_SN"), static_cast<int>(num("CATALOGOWEB_SN")));
                         t.setValue(QStringLiteral("ANTERIOR_PRECIO"), num("PRECIO"));
@@ -377,12 +473,9 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
                         t.setValue(QStringLiteral("PMC"), Redondear(num("PRECIOMEDIOCOSTE"), 2));
                         t.setValue(QStringLiteral("PUC"), Redondear(num("PRECIOULTIMACOMPRA"), 2));
                         t.setValue(QStringLiteral("PCE"), Redondear(num("PRECIOMEDIOCOSTEESTANDARD"), 2));
-                        t.setValue(QStringLiteral("Articulo"),
-                                   idPositivo(buscar, QStringLiteral("ARTICULO")));
-                        t.setValue(QStringLiteral("IdProveedorHabitual"),
-                                   idPositivo(buscar, QStringLiteral("PROVEEDORHABITUAL")));
-                        t.setValue(QStringLiteral("IdProveedor"),
-                                   idPositivo(buscar, QStringLiteral("PROVEEDOR")));
+                        t.setValue(QStringLiteral("Articulo"), idPositivo("ARTICULO"));
+                        t.setValue(QStringLiteral("IdProveedorHabitual"), idPositivo("PROVEEDORHABITUAL"));
+                        t.setValue(QStringLiteral("IdProveedor"), idPositivo("PROVEEDOR"));
                         const QString anterior = d("REFERENCIA_PROVEEDOR").asString();
                         t.setValue(QStringLiteral("ANTERIOR_REFERENCIA_PROVEEDOR"),
                                    anterior.isEmpty() ? QVariant() : QVariant(anterior));
@@ -398,9 +491,7 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
                         if (!o.AplicarDtos) t.setValue(QStringLiteral("DESCUENTO"), num("DESCUENTO"));
                     }
                     if (habitual) break;
-                    buscar.next();
                 }
-                buscar.close();
                 if (hallado) {
                     t.setValue(QStringLiteral("REFERENCIA_BUSQUEDA"), clave);
                     for (int n = 0; n < 3; ++n) {
@@ -465,8 +556,8 @@ void ImportacionTarifaProveedor::Eliminar_Espacios_Referencias(int idProveedor) 
 bool ImportacionTarifaProveedor::Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento,
                                                              double costo, double porcentajeIVA,
                                                              double precio) {
-    Statement buscar(&d.IBDatabase, &d.IBTransaction1);
-    buscar.setSql(kBuscarTarifaArticulo);
+    std::optional<Statement> propia;
+    Statement& buscar = SentenciasPreparadas::para(*this, propia, kBuscarTarifaArticulo);
     d.IBTransaction1.ensureStarted();
     buscar.paramByName(QStringLiteral("PARIDTARIFA")).setInt(idTarifa);
     buscar.paramByName(QStringLiteral("PARIDARTICULO")).setInt(idArticulo);
@@ -503,10 +594,11 @@ bool ImportacionTarifaProveedor::Actualizar_Intervalo_Tarifa(int idTarifa, int i
 }
 
 bool ImportacionTarifaProveedor::Asignar_Formato_EAN(const FormatoEAN& f) {
-    Statement formato(&d.IBDatabase, &d.IBTransaction1);
+    std::optional<Statement> propia;
     d.IBTransaction1.ensureStarted();
     auto buscarFormato = [&](bool porId) {
-        formato.setSql(porId ? kFormatoPorId : kFormatoPorCodigo);
+        Statement& formato =
+            SentenciasPreparadas::para(*this, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
         if (porId)
             formato.paramByName(QStringLiteral("PARFORMATO")).setInt(f.idFormato);
         else {
@@ -521,7 +613,7 @@ bool ImportacionTarifaProveedor::Asignar_Formato_EAN(const FormatoEAN& f) {
     bool creado = false;
     qint64 hallado = buscarFormato(f.idFormato >= 1);
     if (hallado <= 0) {
-        formato.setSql(kCrearFormato);
+        Statement& formato = SentenciasPreparadas::para(*this, propia, kCrearFormato);
         const QList<QPair<QString, QVariant>> ps{
             {QStringLiteral("CODIGO"), f.ean},
             {QStringLiteral("NOMBRE"), f.nombre},
@@ -554,6 +646,7 @@ ImportacionTarifaProveedor::confirmarTarifaProveedor(const OpcionesTarifaProveed
     d.Exigir_Conexion();
     d.canal().status(QStringLiteral("Actualizando los Precios de Artículos Proveedor"));
     ResumenTarifaProveedor r = d.Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
+        const SentenciasPreparadas preparadas(*this);
         ResumenTarifaProveedor r;
         TkvRxMemoryData& t = RxTarifaProveedor;
         Statement ficha(&d.IBDatabase, &d.IBTransaction1);

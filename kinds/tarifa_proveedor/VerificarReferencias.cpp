@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <optional>
+
 namespace {
 
 using qd::fb::Statement;
@@ -17,6 +19,28 @@ using Opciones = qd::OpcionesVerificarReferencias;
 QString lineas(const QStringList& l) {
     return l.join(QStringLiteral("\r\n"));
 }
+
+// A step's commits held and made once when the step ends, also when it stops on an error: one
+// commit for the work of the step (what it wrote stays) instead of one per row, each a synchronous
+// write with forced writes on.
+class UnGuardado {
+public:
+    explicit UnGuardado(qd::fb::Transaction& t) : t_(t), hold_(std::in_place, t) {}
+    ~UnGuardado() {
+        hold_.reset();
+        try {
+            if (t_.active() && !t_.held()) t_.forceCommitRetaining();
+        } catch (const std::exception&) {
+            // The connection is gone: there is nothing left to keep.
+        }
+    }
+    UnGuardado(const UnGuardado&) = delete;
+    UnGuardado& operator=(const UnGuardado&) = delete;
+
+private:
+    qd::fb::Transaction& t_;
+    std::optional<qd::fb::Transaction::Hold> hold_;
+};
 
 const QStringList kColumnasLista{
     QStringLiteral("ARTICULO"),
@@ -268,6 +292,7 @@ int ImportacionTarifaProveedor::cargarReferenciasAVerificar(const OpcionesVerifi
                               f("CATALOGOWEB_SN")});
     }
     q.close();
+    std::optional<UnGuardado> guardado(std::in_place, d.IBTransaction1);
     for (const Candidato& c : candidatos) {
         ds.append();
         ds.setValue(QStringLiteral("ARTICULO"), c.articulo);
@@ -291,6 +316,7 @@ int ImportacionTarifaProveedor::cargarReferenciasAVerificar(const OpcionesVerifi
                 QStringLiteral("Artículo %1: %2").arg(texto(c.codigo), TDatos::Texto_Error(e)));
         }
     }
+    guardado.reset();
     // Reopened: the rows show their family, brand and format code, under the scope and the entry.
     const int n = Abrir_Referencias_A_Verificar(o);
     d.canal().status(QStringLiteral("Nº. Reg.:  %1").arg(n));
@@ -336,6 +362,7 @@ ImportacionTarifaProveedor::verificarReferenciasExcel(const QString& fichero,
     const int L = d.Ultima_Fila_Excel();
     const int N = std::max(0, L - T);
     d.canal().status(QStringLiteral("Verificando las referencias con el fichero Excel"));
+    const UnGuardado guardado(d.IBTransaction1);
     d.canal().progressOpen(N);
     d.Abortar_Proceso = false;
     QString progreso;
@@ -404,6 +431,7 @@ ImportacionTarifaProveedor::actualizarReferenciasVerificadas(const OpcionesVerif
         ~Cerrar() { c.progressClose(); }
     } cerrar{d.canal()};
     auto v = [&ds](const char* c) { return ds.value(QString::fromLatin1(c)); };
+    const UnGuardado guardado(d.IBTransaction1);
     for (int fila = 0; fila < total; ++fila) {
         ds.setRecNo(fila + 1);
         const QString referencia = texto(v("REFERENCIA_PROVEEDOR"));

@@ -107,11 +107,14 @@ ImportacionTarifas::ResumenTarifas ImportacionTarifas::InsertarTarifas(const Opc
     Statement precios(&d.IBDatabase, &d.IBTransaction1);
     Statement articulo(&d.IBDatabase, &d.IBTransaction1);
     Statement enTarifa(&d.IBDatabase, &d.IBTransaction1);
-    precios.setSql(QStringLiteral("UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP, "
-                                  "IMPORTEVENTACONIVA = :ParPVPConIVA WHERE "
-                                  "(Desde = :parDesde) AND (TarifaArticulo = (SELECT MIN(IdTarifasArticulos) "
-                                  "FROM TarifasArticulos WHERE "
-                                  "(Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo)))"));
+    // MIN over an expression: the (TARIFA, ARTICULO) index finds the article's rows, where MIN over
+    // the bare ID would walk the primary key from the lowest ID of every price list.
+    precios.setSql(
+        QStringLiteral("UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP, "
+                       "IMPORTEVENTACONIVA = :ParPVPConIVA WHERE "
+                       "(Desde = :parDesde) AND (TarifaArticulo = (SELECT MIN(IdTarifasArticulos + 0) "
+                       "FROM TarifasArticulos WHERE "
+                       "(Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo)))"));
     articulo.setSql(
         QStringLiteral("SELECT A.IDARTICULOS, I.PORCENTAJEIVA FROM ARTICULOS A INNER JOIN TABLAIVA I ON "
                        "I.IDTABLAIVA = A.IVA WHERE A.CODIGO = :ParCodigo"));

@@ -11,6 +11,23 @@ namespace {
 
 const QStringList kObjetosPropios{"PRCALCULOALBARANVENTA_EXCEL", "PR_ASIGNAR_DIRENVIO_CLI",
                                   "PRLIMPIARESPACIOSENREFERECIAS"};
+// The module's indexes on the suite's tables, with their columns.
+const QList<QPair<QString, QString>> kIndicesPropios{
+    {"QDIMP_PERSONASCONTACTO_CLI_NOM", "CLIENTE,NOMBRE"},
+    {"QDIMP_ARTICULOSALMACEN_ARTICULO", "ARTICULOCARACTERISTICA"},
+    {"QDIMP_AGENTESLINEASALBVTA_LINEA", "LINEAALBARANVENTA"},
+    {"QDIMP_AGENTESLINEASALBCOM_LINEA", "LINEAALBARANCOMPRA"},
+};
+constexpr int kSentencias = 13;
+
+// The columns of an index, in order, joined by commas; empty when there is no such index.
+QString columnasIndice(BdPrueba& bd, const QString& indice) {
+    return bd
+        .valor("SELECT LIST(TRIM(RDB$FIELD_NAME), ',') FROM (SELECT RDB$FIELD_NAME FROM RDB$INDEX_SEGMENTS "
+               "WHERE RDB$INDEX_NAME = :I ORDER BY RDB$FIELD_POSITION)",
+               {{"I", indice}})
+        .toString();
+}
 
 } // namespace
 
@@ -50,7 +67,7 @@ TEST(BaseDemo, HoldsTheCompanyAndOnlyTheModuleTableOfRunningImports) {
 
 TEST(Actualizacion, TextsAreTheOnesTheModuleSends) {
     const QStringList s = BdPrueba::sentenciasActualizacion();
-    ASSERT_EQ(s.size(), 10);
+    ASSERT_EQ(s.size(), kSentencias);
     for (const QString& t : s) {
         EXPECT_FALSE(t.endsWith("\r\n")) << t.toStdString();
         EXPECT_EQ(t.count('\n'), t.count("\r\n")) << "lines are joined by CR LF";
@@ -90,19 +107,24 @@ TEST(Actualizacion, InstallsTheModuleObjectsAndCanRunAgain) {
     BdPrueba bd;
     // The table of running imports is in the stand-in already (tests and the demo lock with it).
     std::vector<bool> primera = bd.actualizar();
-    std::vector<bool> esperadoPrimera(10, true);
+    std::vector<bool> esperadoPrimera(kSentencias, true);
     esperadoPrimera[8] = false;
     EXPECT_EQ(primera, esperadoPrimera);
     for (const QString& p : kObjetosPropios)
         EXPECT_TRUE(bd.existeProcedimiento(p)) << p.toStdString();
     EXPECT_TRUE(bd.existeTabla("ARTICULOS_REF_A_VERIFICAR"));
+    for (const auto& [indice, columnas] : kIndicesPropios)
+        EXPECT_EQ(columnasIndice(bd, indice), columnas) << indice.toStdString();
 
-    // A second start redefines the procedures; only the existing tables refuse, harmlessly.
+    // A second start redefines the procedures; only the existing tables refuse, harmlessly. An
+    // index that exists is left as it is, without an error.
     std::vector<bool> segunda = bd.actualizar();
-    std::vector<bool> esperado(10, true);
+    std::vector<bool> esperado(kSentencias, true);
     esperado[6] = false;
     esperado[8] = false;
     EXPECT_EQ(segunda, esperado);
+    for (const auto& [indice, columnas] : kIndicesPropios)
+        EXPECT_EQ(columnasIndice(bd, indice), columnas) << indice.toStdString();
 
     bd.ejecutar("INSERT INTO ARTICULOS_REF_A_VERIFICAR (ARTICULO, PROVEEDOR, EMPRESA, CODIGO, NOMBRE) "
                 "VALUES (1, 1, 1, '10001', 'ACEITE')");

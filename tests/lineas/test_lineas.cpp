@@ -252,6 +252,45 @@ TEST(ImportarLineas, PurchaseLinesWithPriceLogAndRecalculation) {
 }
 
 // A dry run writes nothing and leaves the note as it was.
+// New lines go on from the note's last line number, one after another, on either side, and a
+// purchase note's line totals are those of all its lines at the end.
+TEST(ImportarLineas, NumberingGoesOnFromTheNotesLastLine) {
+    for (const char* lado : {"LAV", "LAC"}) {
+        SCOPED_TRACE(lado);
+        const bool venta = QLatin1String(lado) == QLatin1String("LAV");
+        const QString tabla =
+            venta ? QStringLiteral("LINEASALBARANVENTA") : QStringLiteral("LINEASALBARANCOMPRA");
+        const QString albaran = venta ? QStringLiteral("ALBARANVENTA") : QStringLiteral("ALBARANCOMPRA");
+        Conexion x(lado, 1);
+        const int ultima =
+            x.filas(QStringLiteral("SELECT MAX(NUMEROLINEA) FROM %1 WHERE %2 = 1").arg(tabla, albaran))[0][0]
+                .toInt();
+        ASSERT_GT(ultima, 0) << "the demo's note 1 has lines";
+        x.cargar({{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO")},
+                  {Q("10001"), Q("Uno"), 3.0, 10.0},
+                  {Q("10003"), Q("Tres"), 2.0, 5.0},
+                  {Q("10001"), Q("Uno otra vez"), 1.0, 7.5}},
+                 0);
+        const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(0));
+        EXPECT_EQ(r.Escritas, 3);
+        const auto nuevas =
+            x.filas(QStringLiteral("SELECT NUMEROLINEA FROM %1 WHERE %2 = 1 AND NUMEROLINEA > %3 "
+                                   "ORDER BY ID%1")
+                        .arg(tabla, albaran)
+                        .arg(ultima));
+        ASSERT_EQ(nuevas.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(nuevas[i][0].toInt(), ultima + 1 + i);
+        if (!venta) {
+            const auto suma = x.filas(QStringLiteral(
+                "SELECT A.IMPORTEBRUTO, A.IMPORTEDESCUENTOLINEAS, (SELECT SUM(L.IMPORTEBRUTO) FROM "
+                "LINEASALBARANCOMPRA L WHERE L.ALBARANCOMPRA = 1) FROM ALBARANESCOMPRA A WHERE "
+                "A.IDALBARANESCOMPRA = 1"));
+            EXPECT_DOUBLE_EQ(suma[0][0].toDouble(), suma[0][2].toDouble());
+        }
+    }
+}
+
 TEST(ImportarLineas, DryRunLeavesTheNote) {
     Conexion x("LAV", 5);
     x.cargar({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 3.0, 10.0}}, 0);

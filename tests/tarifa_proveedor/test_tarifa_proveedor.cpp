@@ -163,6 +163,52 @@ TEST(TarifaProveedor, SoloFichasDeLaEmpresa) {
     EXPECT_DOUBLE_EQ(fx.ficha(fx.b).value(0).toDouble(), 70);
 }
 
+// A reference matches a record's own reference or its article card's, whatever their case and
+// trailing blanks; of the records it matches, the one of an article the supplier usually supplies
+// is taken. A reference longer than any stored one matches nothing and stops nothing.
+TEST(TarifaProveedor, ReferenciaDeFichaOTarjetaYProveedorHabitual) {
+    Fixture fx;
+    {
+        auto c = fx.db.attach();
+        // "ABC-9" is now A's card reference and B's record reference (with blanks after it); B
+        // is the article the supplier usually supplies.
+        ejecutar(*c, QStringLiteral("UPDATE ARTICULOSPROVEEDORES SET REFERENCIA_PROVEEDOR = 'abc-9  ' WHERE "
+                                    "ARTICULO = %1 AND PROVEEDOR = %2")
+                         .arg(fx.b)
+                         .arg(fx.proveedor));
+        ejecutar(
+            *c,
+            QStringLiteral("UPDATE ARTICULOS SET PROVEEDORHABITUAL = NULL WHERE IDARTICULOS = %1").arg(fx.a));
+        ejecutar(*c, QStringLiteral("UPDATE ARTICULOS SET PROVEEDORHABITUAL = %1 WHERE IDARTICULOS = %2")
+                         .arg(fx.proveedor)
+                         .arg(fx.b));
+    }
+    const QString libro = fx.dir.filePath(QStringLiteral("referencias.csv"));
+    {
+        QFile f(libro);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("REF;PRECIO\n"
+                "Abc-9;10\n"
+                "-12ab;20\n"
+                "REFERENCIA-DEMASIADO-LARGA;30\n");
+    }
+    Conexion cx(fx.db);
+    auto o = fx.opciones();
+    o.FilaTitulos = 1;
+    o.PrefijoReferencia.clear();
+    o.Enlaces = {QStringLiteral("REF<-->REFERENCIA_PROVEEDOR"), QStringLiteral("PRECIO<-->PRECIO")};
+    ASSERT_EQ(cx.d.cargarTarifaProveedor(libro, o), 2);
+    auto& t = cx.d.RxTarifaProveedor;
+    t.first();
+    EXPECT_EQ(t.value(QStringLiteral("IdArticulo")).toInt(), fx.b);
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), 10);
+    t.next();
+    EXPECT_EQ(t.value(QStringLiteral("IdArticulo")).toInt(), fx.a);
+    EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), 20);
+    EXPECT_TRUE(cx.canal.incidences().join(QLatin1Char('\n')).contains(QStringLiteral("Fila 4")))
+        << cx.canal.incidences().join(QLatin1Char('\n')).toStdString();
+}
+
 // qdimport with the same workbook, links and options leaves the database as the in-process run.
 TEST(TarifaProveedor, QdimportDejaLaMismaBaseDeDatos) {
     Fixture propio, cli;
