@@ -2,6 +2,8 @@
 
 #include "ReadFailure.h"
 
+#include <algorithm>
+
 namespace qd::wb {
 
 XmlInput::XmlInput(const QByteArray& data, const QString& partName) : xml_(data), part_(partName) {
@@ -39,6 +41,12 @@ bool XmlInput::next() {
             break; // declarations, comments, processing instructions
         }
     }
+}
+
+bool XmlInput::is(QLatin1StringView localName) const {
+    if (xml_.name() != localName) return false;
+    const QStringView uri = xml_.namespaceUri();
+    return uri.isEmpty() || std::find(uris_.cbegin(), uris_.cend(), uri) != uris_.cend();
 }
 
 QString XmlInput::elementText() {

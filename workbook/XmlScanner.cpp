@@ -124,12 +124,75 @@ void XmlScanner::push(QByteArrayView qname) {
     stack_.push_back(qsizetype(names_.size()));
 }
 
+void XmlScanner::setNamespaces(std::initializer_list<const char*> uris) {
+    for (const char* u : uris)
+        uris_.emplace_back(u);
+}
+
+// Declarations are rare (mostly on the root element), so each start element only looks for one.
+void XmlScanner::bindNamespaces() {
+    if (!attrs_.contains("xmlns")) return;
+    const char* q = attrs_.data();
+    const char* e = attrs_.data() + attrs_.size();
+    while (q < e) {
+        while (q < e && isSpace(*q))
+            ++q;
+        const char* n = q;
+        while (q < e && *q != '=' && !isSpace(*q))
+            ++q;
+        const QByteArrayView qname(n, q - n);
+        while (q < e && (isSpace(*q) || *q == '='))
+            ++q;
+        if (q >= e || (*q != '"' && *q != '\'')) return;
+        const char quote = *q++;
+        const char* v = q;
+        while (q < e && *q != quote)
+            ++q;
+        if (q >= e) return;
+        const QString uri = decode(QByteArrayView(v, q - v));
+        ++q;
+        if (qname != "xmlns" && !qname.startsWith("xmlns:")) continue;
+        int id = uri.isEmpty() ? 0 : -1;
+        for (size_t i = 0; i < uris_.size(); ++i)
+            if (uri == QLatin1StringView(uris_[i])) id = int(i) + 1;
+        const QByteArrayView prefix = qname.size() > 5 ? qname.sliced(6) : QByteArrayView();
+        bindings_.push_back({std::string(prefix.data(), size_t(prefix.size())), id, depth()});
+        if (prefix.isEmpty()) defaultNs_ = id;
+    }
+}
+
+int XmlScanner::resolve(QByteArrayView qname) const {
+    const qsizetype colon = qname.indexOf(':');
+    if (colon < 0) return defaultNs_;
+    const QByteArrayView prefix = qname.first(colon);
+    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b)
+        if (QByteArrayView(b->prefix.data(), qsizetype(b->prefix.size())) == prefix) return b->ns;
+    return -1; // an undeclared prefix: not a namespace the reader knows
+}
+
 XmlScanner::Token XmlScanner::next() {
     auto top = [this] {
         const qsizetype from = stack_.size() > 1 ? stack_[stack_.size() - 2] : 0;
         return QByteArrayView(names_.data() + from, stack_.back() - from);
     };
     auto pop = [this] {
+        if (!uris_.empty()) {
+            ns_ = nsStack_.back();
+            nsStack_.pop_back();
+            bool defaultChanged = false;
+            while (!bindings_.empty() && bindings_.back().depth >= depth()) {
+                defaultChanged |= bindings_.back().prefix.empty();
+                bindings_.pop_back();
+            }
+            if (defaultChanged) {
+                defaultNs_ = 0;
+                for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b)
+                    if (b->prefix.empty()) {
+                        defaultNs_ = b->ns;
+                        break;
+                    }
+            }
+        }
         stack_.pop_back();
         names_.resize(size_t(stack_.empty() ? 0 : stack_.back()));
         if (depth() < keepDepth_) keepDepth_ = 0;
@@ -158,6 +221,7 @@ XmlScanner::Token XmlScanner::next() {
                 continue;
             }
             textRefs_ = text_.contains('&');
+            textCr_ = text_.contains('\r');
             return token_ = Text;
         }
         const qsizetype left = end_ - p_;
@@ -198,6 +262,7 @@ XmlScanner::Token XmlScanner::next() {
                 if (stack_.empty()) fail(QStringLiteral("texto fuera del elemento raíz"));
                 text_ = rest.sliced(9, close - 9);
                 textRefs_ = false;
+                textCr_ = text_.contains('\r');
                 p_ += close + 3;
                 return token_ = Text;
             }
@@ -235,6 +300,11 @@ XmlScanner::Token XmlScanner::next() {
         if (int(stack_.size()) >= kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
         push(qname);
         name_ = localName(qname);
+        if (!uris_.empty()) {
+            bindNamespaces();
+            ns_ = resolve(qname);
+            nsStack_.push_back(static_cast<signed char>(ns_));
+        }
         pendingEnd_ = selfClosing;
         return token_ = StartElement;
     }
@@ -298,7 +368,20 @@ QString XmlScanner::attribute(QByteArrayView name) const {
 }
 
 QString XmlScanner::text() const {
-    return textRefs_ ? decode(text_) : QString::fromUtf8(text_);
+    if (!textCr_) return textRefs_ ? decode(text_) : QString::fromUtf8(text_);
+    // "\r\n" and a lone "\r" are read as "\n"; a carriage return written as a reference stays
+    QByteArray normal;
+    normal.reserve(text_.size());
+    for (qsizetype i = 0; i < text_.size(); ++i) {
+        const char c = text_[i];
+        if (c != '\r') {
+            normal += c;
+        } else {
+            normal += '\n';
+            if (i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+        }
+    }
+    return textRefs_ ? decode(normal) : QString::fromUtf8(normal);
 }
 
 QString XmlScanner::decode(QByteArrayView raw) const {
