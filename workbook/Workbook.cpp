@@ -3,6 +3,7 @@
 #include "ByteSource.h"
 #include "CompoundFile.h"
 #include "CsvReader.h"
+#include "Decryption.h"
 #include "OdsReader.h"
 #include "ReadFailure.h"
 #include "XlsReader.h"
@@ -61,8 +62,16 @@ std::unique_ptr<Workbook> readZip(std::shared_ptr<const ByteSource> source) {
 // file nor the stream is ever held whole.
 std::unique_ptr<Workbook> readCompound(std::shared_ptr<const ByteSource> source) {
     CompoundFile cf(std::move(source));
-    if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo")))
-        throw ReadFailure{Kind::Protected, QString()};
+    if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo"))) {
+        // an encrypted .xlsx: read when only Excel's own default password protects it
+        if (!cf.hasStream(QStringLiteral("EncryptedPackage")) || !cf.hasStream(QStringLiteral("EncryptionInfo")))
+            throw ReadFailure{Kind::Protected, QString()};
+        const QByteArray package = Decryption::package(cf.stream(QStringLiteral("EncryptionInfo")),
+                                                       cf.stream(QStringLiteral("EncryptedPackage")));
+        if (!package.startsWith("PK\x03\x04") && !package.startsWith("PK\x05\x06"))
+            throw ReadFailure{Kind::Damaged, QStringLiteral("el paquete cifrado no contiene un libro")};
+        return readZip(std::make_shared<MemorySource>(package));
+    }
     // Excel 5/95 names the stream "Book", Excel 97 "Workbook"; some programs write an Excel 97 stream
     // under the older name, so the version in its first record decides.
     for (const char* name : {"Workbook", "Book"})

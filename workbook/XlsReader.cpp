@@ -2,6 +2,7 @@
 
 #include "ByteReader.h"
 #include "ByteSource.h"
+#include "Decryption.h"
 #include "NumberFormats.h"
 #include "ReadFailure.h"
 #include "Workbook.h"
@@ -482,6 +483,10 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& workbookStream) {
 }
 
 std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
+    return readStream(stream, false);
+}
+
+std::unique_ptr<Workbook> XlsReader::readStream(const ByteSource& stream, bool decrypted) {
     RecordStream rs(stream);
     Record r;
     if (!rs.next(r) || r.type != kBof || r.length < 4)
@@ -510,8 +515,15 @@ std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
         case kEof:
             done = true;
             break;
-        case kFilePass:
-            throw ReadFailure{Error::Kind::Protected, QString()};
+        case kFilePass: {
+            if (decrypted) break; // this stream's own, already used
+            // Encrypted with the password Excel applies by itself: the stream is decrypted whole and
+            // read again. Another password is refused.
+            QByteArray clear(stream.size(), Qt::Uninitialized);
+            stream.read(0, clear.size(), clear.data());
+            Decryption::workbookStream(clear, r.offset - 4);
+            return readStream(MemorySource(std::move(clear)), true);
+        }
         case kDateMode:
             requireLength(r, 2);
             g.date1904 = d.u16(0) == 1;
