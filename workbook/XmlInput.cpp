@@ -21,6 +21,7 @@ bool XmlInput::next() {
         switch (token_) {
         case QXmlStreamReader::StartElement:
             if (++depth_ > kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
+            if (depth_ == 1) rootUri_ = xml_.namespaceUri().toString();
             return true;
         case QXmlStreamReader::EndElement:
             --depth_;
@@ -46,7 +47,7 @@ bool XmlInput::next() {
 bool XmlInput::is(QLatin1StringView localName) const {
     if (xml_.name() != localName) return false;
     const QStringView uri = xml_.namespaceUri();
-    return uri.isEmpty() || std::find(uris_.cbegin(), uris_.cend(), uri) != uris_.cend();
+    return uri.isEmpty() || uri == rootUri_ || std::find(uris_.cbegin(), uris_.cend(), uri) != uris_.cend();
 }
 
 QString XmlInput::elementText() {

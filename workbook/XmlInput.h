@@ -23,7 +23,8 @@ public:
     bool isEnd() const { return token_ == QXmlStreamReader::EndElement; }
     bool isText() const { return token_ == QXmlStreamReader::Characters; }
     QStringView name() const { return xml_.name(); }
-    // The namespaces the reader knows: is() then takes an element of no namespace or of one of them.
+    // The namespaces the reader knows: is() then takes an element of no namespace, of one of them or
+    // of the root element's.
     void setNamespaces(std::initializer_list<QLatin1StringView> uris) { uris_.assign(uris); }
     bool is(QLatin1StringView localName) const;
     QXmlStreamAttributes attributes() const { return xml_.attributes(); }
@@ -44,6 +45,7 @@ private:
     QXmlStreamReader xml_;
     QString part_;
     std::vector<QLatin1StringView> uris_;
+    QString rootUri_;
     QXmlStreamReader::TokenType token_ = QXmlStreamReader::NoToken;
     int depth_ = 0;
 };

@@ -153,11 +153,26 @@ void XmlScanner::bindNamespaces() {
         ++q;
         if (qname != "xmlns" && !qname.startsWith("xmlns:")) continue;
         int id = uri.isEmpty() ? 0 : -1;
-        for (size_t i = 0; i < uris_.size(); ++i)
+        for (size_t i = 0; i < uris_.size() && !uri.isEmpty(); ++i)
             if (uri == QLatin1StringView(uris_[i])) id = int(i) + 1;
         const QByteArrayView prefix = qname.size() > 5 ? qname.sliced(6) : QByteArrayView();
         bindings_.push_back({std::string(prefix.data(), size_t(prefix.size())), id, depth()});
         if (prefix.isEmpty()) defaultNs_ = id;
+    }
+}
+
+// A root element in a namespace the reader does not know (as a writer's own variant of the format
+// may have) makes that namespace the document's: its elements are not passed over as foreign.
+void XmlScanner::adoptRootNamespace(QByteArrayView qname) {
+    const qsizetype colon = qname.indexOf(':');
+    const QByteArrayView prefix = colon < 0 ? QByteArrayView() : qname.first(colon);
+    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b) {
+        if (QByteArrayView(b->prefix.data(), qsizetype(b->prefix.size())) != prefix) continue;
+        uris_.emplace_back(); // its name is not needed: only bindings refer to it
+        b->ns = int(uris_.size());
+        if (prefix.isEmpty()) defaultNs_ = b->ns;
+        ns_ = b->ns;
+        return;
     }
 }
 
@@ -303,6 +318,7 @@ XmlScanner::Token XmlScanner::next() {
         if (!uris_.empty()) {
             bindNamespaces();
             ns_ = resolve(qname);
+            if (ns_ < 0 && stack_.size() == 1) adoptRootNamespace(qname);
             nsStack_.push_back(static_cast<signed char>(ns_));
         }
         pendingEnd_ = selfClosing;

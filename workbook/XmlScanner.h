@@ -38,7 +38,8 @@ public:
     QByteArrayView name() const { return name_; } // local name of the current start or end element
 
     // The namespaces the reader knows. From then on ns() is 0 for an element in no namespace, i + 1
-    // for one in uris[i] and -1 for one in any other namespace.
+    // for one in uris[i] and -1 for one in any other namespace. The root element's namespace counts
+    // as known whatever it is.
     void setNamespaces(std::initializer_list<const char*> uris);
     int ns() const { return ns_; }
     // The current element has this local name and is in no namespace or a known one.
@@ -86,6 +87,7 @@ private:
     void push(QByteArrayView qname);
     void bindNamespaces(); // the namespace declarations of the current start element
     int resolve(QByteArrayView qname) const;
+    void adoptRootNamespace(QByteArrayView qname);
 
     QByteArray data_;
     ZipArchive::EntryStream* source_ = nullptr;
