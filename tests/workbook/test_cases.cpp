@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // a namespaced workbookPr of an extension does not undo the 1904 date system
         ReadCase{"fechas1904_ext.xlsx", {"1\t1\tdate\t1904-01-01", "1\t2\tdate\t1905-01-01"}},
+        ReadCase{"espacio_propio.xlsx", {"1\t1\tdate\t1904-01-01", "1\t2\ttext\tpropio"}},
         // formula text results with escaped characters; line ends read as XML reads them, an escaped
         // carriage return (or one written as a reference) kept
         ReadCase{"textos.xlsx",
