@@ -51,6 +51,7 @@ void appendCollapsed(QString& s, const QString& text, bool& afterSpace) {
     const qsizetype n = text.size();
     bool plain = !(n > 0 && afterSpace && isWhite(p[0]));
     for (qsizetype i = 0; plain && i < n; ++i) {
+        if (p[i] > u' ') continue; // nearly every character: one comparison
         if (p[i] == u' ' ? (i + 1 < n && isWhite(p[i + 1])) : isWhite(p[i])) plain = false;
     }
     if (plain) {

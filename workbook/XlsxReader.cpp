@@ -377,7 +377,7 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                             rawV = x.rawText();
                             if (x.next() != XmlScanner::EndElement) {
                                 // one after the other: the scanner moves on as the rest is read
-                                v = QString::fromUtf8(rawV);
+                                v = XmlScanner::plainText(rawV);
                                 if (x.token() == XmlScanner::Text) v += x.text();
                                 v += x.elementText();
                                 vDecoded = true;
@@ -401,7 +401,7 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                 }
             }
             if (vDecoded) rawV = QByteArrayView();
-            auto valueText = [&] { return vDecoded ? v : QString::fromUtf8(rawV); };
+            auto valueText = [&] { return vDecoded ? v : XmlScanner::plainText(rawV); };
             Cell cell;
             if (type == "inlineStr") {
                 if (hasIs || hasV) {

@@ -19,6 +19,17 @@ QByteArrayView localName(QByteArrayView qualified) {
     return colon < 0 ? qualified : qualified.sliced(colon + 1);
 }
 
+// Whether attributes hold a namespace declaration ("xmlns" or "xmlns:p"); most hold no 'x' at all.
+bool declaresNamespace(QByteArrayView attrs) {
+    const char* p = attrs.data();
+    const char* e = p + attrs.size();
+    while (e - p >= 5 && (p = static_cast<const char*>(std::memchr(p, 'x', size_t(e - p - 4))))) {
+        if (std::memcmp(p, "xmlns", 5) == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
 QByteArrayView trimmed(QByteArrayView s) {
     while (!s.isEmpty() && isSpace(s.front()))
         s = s.sliced(1);
@@ -129,9 +140,8 @@ void XmlScanner::setNamespaces(std::initializer_list<const char*> uris) {
         uris_.emplace_back(u);
 }
 
-// Declarations are rare (mostly on the root element), so each start element only looks for one.
+// Declarations are rare (mostly on the root element): only a start element with one comes here.
 void XmlScanner::bindNamespaces() {
-    if (!attrs_.contains("xmlns")) return;
     const char* q = attrs_.data();
     const char* e = attrs_.data() + attrs_.size();
     while (q < e) {
@@ -190,10 +200,12 @@ XmlScanner::Token XmlScanner::next() {
         const qsizetype from = stack_.size() > 1 ? stack_[stack_.size() - 2] : 0;
         return QByteArrayView(names_.data() + from, stack_.back() - from);
     };
-    auto pop = [this] {
+    // `local` is the local name of the element that ends; its namespace is resolved again, before the
+    // declarations it made go out of scope.
+    auto pop = [this](QByteArrayView qname, QByteArrayView local) {
         if (!uris_.empty()) {
-            ns_ = nsStack_.back();
-            nsStack_.pop_back();
+            ns_ = local.size() == qname.size() ? defaultNs_ : resolve(qname);
+            if (ns_ < 0 && stack_.size() == 1) ns_ = rootNs_;
             bool defaultChanged = false;
             while (!bindings_.empty() && bindings_.back().depth >= depth()) {
                 defaultChanged |= bindings_.back().prefix.empty();
@@ -214,8 +226,9 @@ XmlScanner::Token XmlScanner::next() {
     };
     if (pendingEnd_) {
         pendingEnd_ = false;
-        name_ = localName(top());
-        pop();
+        const QByteArrayView qname = top();
+        name_ = localName(qname);
+        pop(qname, name_);
         return token_ = EndElement;
     }
     for (;;) {
@@ -236,7 +249,6 @@ XmlScanner::Token XmlScanner::next() {
                 continue;
             }
             textRefs_ = text_.contains('&');
-            textCr_ = text_.contains('\r');
             return token_ = Text;
         }
         const qsizetype left = end_ - p_;
@@ -248,8 +260,8 @@ XmlScanner::Token XmlScanner::next() {
             const QByteArrayView qname = trimmed(QByteArrayView(p_ + 2, gt - p_ - 2));
             if (stack_.empty() || top() != qname)
                 fail(QStringLiteral("etiqueta de cierre «%1» inesperada").arg(QString::fromUtf8(qname)));
-            pop();
             name_ = localName(qname);
+            pop(qname, name_);
             p_ = gt + 1;
             return token_ = EndElement;
         }
@@ -277,7 +289,6 @@ XmlScanner::Token XmlScanner::next() {
                 if (stack_.empty()) fail(QStringLiteral("texto fuera del elemento raíz"));
                 text_ = rest.sliced(9, close - 9);
                 textRefs_ = false;
-                textCr_ = text_.contains('\r');
                 p_ += close + 3;
                 return token_ = Text;
             }
@@ -316,10 +327,12 @@ XmlScanner::Token XmlScanner::next() {
         push(qname);
         name_ = localName(qname);
         if (!uris_.empty()) {
-            bindNamespaces();
-            ns_ = resolve(qname);
-            if (ns_ < 0 && stack_.size() == 1) adoptRootNamespace(qname);
-            nsStack_.push_back(static_cast<signed char>(ns_));
+            if (declaresNamespace(attrs_)) bindNamespaces();
+            ns_ = name_.size() == qname.size() ? defaultNs_ : resolve(qname);
+            if (stack_.size() == 1) {
+                if (ns_ < 0) adoptRootNamespace(qname);
+                rootNs_ = ns_;
+            }
         }
         pendingEnd_ = selfClosing;
         return token_ = StartElement;
@@ -383,21 +396,35 @@ QString XmlScanner::attribute(QByteArrayView name) const {
     return decode(rawAttribute(name));
 }
 
-QString XmlScanner::text() const {
-    if (!textCr_) return textRefs_ ? decode(text_) : QString::fromUtf8(text_);
-    // "\r\n" and a lone "\r" are read as "\n"; a carriage return written as a reference stays
+namespace {
+// "\r\n" and a lone "\r" read as "\n", as XML reads line ends.
+QByteArray normalisedLineEnds(QByteArrayView raw) {
     QByteArray normal;
-    normal.reserve(text_.size());
-    for (qsizetype i = 0; i < text_.size(); ++i) {
-        const char c = text_[i];
+    normal.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
         if (c != '\r') {
             normal += c;
         } else {
             normal += '\n';
-            if (i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+            if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
         }
     }
-    return textRefs_ ? decode(normal) : QString::fromUtf8(normal);
+    return normal;
+}
+} // namespace
+
+QString XmlScanner::plainText(QByteArrayView raw) {
+    return raw.contains('\r') ? QString::fromUtf8(normalisedLineEnds(raw)) : QString::fromUtf8(raw);
+}
+
+// Line ends are normalised before references are decoded: a carriage return written as a reference
+// stays.
+QString XmlScanner::text() const {
+    if (!textRefs_) return plainText(text_);
+    if (!text_.contains('\r')) return decode(text_);
+    const QByteArray normal = normalisedLineEnds(text_);
+    return decode(normal);
 }
 
 QString XmlScanner::decode(QByteArrayView raw) const {

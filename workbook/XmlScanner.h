@@ -65,8 +65,11 @@ public:
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
     QString text() const;                            // decoded, line ends normalised
-    // Whether text() differs from the raw bytes read as UTF-8: references or carriage returns.
-    bool textHasReferences() const { return textRefs_ || textCr_; }
+    // Whether the raw text holds references. Without them, text() is the raw bytes read as UTF-8 with
+    // their line ends normalised (normaliseLineEnds()).
+    bool textHasReferences() const { return textRefs_; }
+    // Raw character data without references as text() gives it.
+    static QString plainText(QByteArrayView raw);
 
     // Decoded character data up to the end of the current start element.
     QString elementText();
@@ -105,7 +108,6 @@ private:
     QByteArrayView attrs_;
     QByteArrayView text_;
     bool textRefs_ = false;
-    bool textCr_ = false;
     struct Binding {
         std::string prefix;
         int ns;
@@ -115,7 +117,7 @@ private:
     std::vector<Binding> bindings_; // prefix declarations in scope, innermost last
     int defaultNs_ = 0;
     int ns_ = 0;
-    std::vector<signed char> nsStack_; // ns() of each open element
+    int rootNs_ = 0;
     bool pendingEnd_ = false;
     std::vector<qsizetype> stack_; // end of each open element's qualified name in names_
     std::string names_;            // qualified names of the open elements, one after another
