@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-translations-l10n
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-  zlib1g-dev libx11-dev libxlsxwriter-dev
+  zlib1g-dev libssl-dev libx11-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core
   clang-format

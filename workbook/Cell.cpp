@@ -23,10 +23,11 @@ QDateTime serialToDateTime(double serial) {
         ++day;
         ms -= kMsPerDay;
     }
-    // Serials 1 to 59 count from 1900-01-01 as day 1 and serial 60 is the fictitious 1900-02-29;
-    // from 61 on the count runs from 1899-12-30 without gaps.
+    // Serials 0 to 59 count from 1900-01-01 as day 1 (day 0 is 1899-12-31, which the spreadsheet
+    // shows as "1900-01-00") and serial 60 is the fictitious 1900-02-29; from 61 on the count runs
+    // from 1899-12-30 without gaps, and so do the serials before 0.
     QDate date;
-    if (day >= 61 || day < 1)
+    if (day >= 61 || day < 0)
         date = kEpoch.addDays(day);
     else if (day == 60)
         date = QDate(1900, 2, 28);

@@ -54,6 +54,18 @@ struct DecodedText {
 // positions kept so that the rows can be reported. Anything else is Windows-1252 throughout.
 DecodedText decode(const QByteArray& data) {
     QByteArrayView bytes(data);
+    // UTF-16 (as spreadsheet programs save "Unicode text") says so with its byte-order mark.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool little = bytes.front() == '\xFF';
+        const qsizetype n = (bytes.size() - 2) / 2;
+        DecodedText out;
+        out.text.resize(n);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 2;
+        for (qsizetype i = 0; i < n; ++i)
+            out.text[i] = QChar(little ? char16_t(p[2 * i] | p[2 * i + 1] << 8)
+                                       : char16_t(p[2 * i] << 8 | p[2 * i + 1]));
+        return out;
+    }
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     if (bom) bytes = bytes.sliced(3);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -41,14 +41,34 @@ qint64 repeatCount(QStringView v, qint64 limit) {
     return n;
 }
 
-// Character data as an XML reader gives it: line ends normalised to "\n".
-QString textOf(const XmlScanner& x) {
-    QString s = x.text();
-    if (x.rawText().contains('\r')) {
-        s.replace(u"\r\n"_s, u"\n"_s);
-        s.replace(u'\r', u'\n');
+// White space in a paragraph's character data as the format reads it: a tab, line end or space
+// counts as a space, a run of them as one, and at the start of the paragraph as none. Spaces, tabs
+// and line breaks meant as such are written as elements. `afterSpace` carries across the pieces of
+// one paragraph.
+void appendCollapsed(QString& s, const QString& text, bool& afterSpace) {
+    auto isWhite = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    bool plain = !(n > 0 && afterSpace && isWhite(p[0]));
+    for (qsizetype i = 0; plain && i < n; ++i) {
+        if (p[i] > u' ') continue; // nearly every character: one comparison
+        if (p[i] == u' ' ? (i + 1 < n && isWhite(p[i + 1])) : isWhite(p[i])) plain = false;
     }
-    return s;
+    if (plain) {
+        s += text;
+        if (n > 0) afterSpace = p[n - 1] == u' ';
+        return;
+    }
+    s.reserve(s.size() + n);
+    for (qsizetype i = 0; i < n; ++i) {
+        if (isWhite(p[i])) {
+            if (!afterSpace) s += u' ';
+            afterSpace = true;
+        } else {
+            s += QChar(p[i]);
+            afterSpace = false;
+        }
+    }
 }
 
 // An attribute's text as an XML reader gives it: references decoded, and each tab, line end or
@@ -67,10 +87,11 @@ QString paragraphText(XmlScanner& x) {
     // Inside <text:p>: characters, <text:s c="n"/>, <text:tab/>, <text:line-break/>, spans and links;
     // annotations are not part of the value.
     QString s;
+    bool afterSpace = true;
     const int level = x.depth();
     while (x.next() != XmlScanner::EndOfDocument) {
         if (x.token() == XmlScanner::Text) {
-            s += textOf(x);
+            appendCollapsed(s, x.text(), afterSpace);
         } else if (x.token() == XmlScanner::StartElement) {
             const QByteArrayView n = x.name();
             if (n == "s") {
@@ -79,10 +100,13 @@ QString paragraphText(XmlScanner& x) {
                 if (!ok || c < 1) c = 1;
                 if (c > Workbook::kMaxCellChars) c = Workbook::kMaxCellChars;
                 s += QString(c, u' ');
+                afterSpace = false;
             } else if (n == "tab") {
                 s += u'\t';
+                afterSpace = false;
             } else if (n == "line-break") {
                 s += u'\n';
+                afterSpace = false;
             } else if (n == "annotation" || n == "note") {
                 x.skipElement();
             }

@@ -3,6 +3,7 @@
 #include "ByteSource.h"
 #include "CompoundFile.h"
 #include "CsvReader.h"
+#include "Decryption.h"
 #include "OdsReader.h"
 #include "ReadFailure.h"
 #include "XlsReader.h"
@@ -61,14 +62,20 @@ std::unique_ptr<Workbook> readZip(std::shared_ptr<const ByteSource> source) {
 // file nor the stream is ever held whole.
 std::unique_ptr<Workbook> readCompound(std::shared_ptr<const ByteSource> source) {
     CompoundFile cf(std::move(source));
-    if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo")))
-        throw ReadFailure{Kind::Protected, QString()};
-    if (cf.hasStream(QStringLiteral("Workbook")))
-        return XlsReader::read(*cf.openStream(QStringLiteral("Workbook")));
-    if (cf.hasStream(QStringLiteral("Book")))
-        throw ReadFailure{Kind::Unsupported,
-                          QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls "
-                                         "actual o .xlsx")};
+    if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo"))) {
+        // an encrypted .xlsx: read when only Excel's own default password protects it
+        if (!cf.hasStream(QStringLiteral("EncryptedPackage")) || !cf.hasStream(QStringLiteral("EncryptionInfo")))
+            throw ReadFailure{Kind::Protected, QString()};
+        const QByteArray package = Decryption::package(cf.stream(QStringLiteral("EncryptionInfo")),
+                                                       cf.stream(QStringLiteral("EncryptedPackage")));
+        if (!package.startsWith("PK\x03\x04") && !package.startsWith("PK\x05\x06"))
+            throw ReadFailure{Kind::Damaged, QStringLiteral("el paquete cifrado no contiene un libro")};
+        return readZip(std::make_shared<MemorySource>(package));
+    }
+    // Excel 5/95 names the stream "Book", Excel 97 "Workbook"; some programs write an Excel 97 stream
+    // under the older name, so the version in its first record decides.
+    for (const char* name : {"Workbook", "Book"})
+        if (cf.hasStream(QLatin1String(name))) return XlsReader::read(*cf.openStream(QLatin1String(name)));
     throw ReadFailure{Kind::NotAWorkbook, QString()};
 }
 
@@ -106,6 +113,32 @@ template <typename Read> std::unique_ptr<Workbook> readGuarded(const QString& na
         throw Error(f.kind, name, f.detail);
     } catch (const std::bad_alloc&) {
         throw Error(Kind::TooLarge, name, QStringLiteral("no hay memoria suficiente para leerlo"));
+    }
+}
+
+QString olderVersion() {
+    return QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls actual o .xlsx");
+}
+
+// A workbook stream on its own, as Excel 2 to 4 saved a workbook (and some programs still write an
+// Excel 97 one): 2, 3, 4 or 5 from its BOF record (5 for Excel 5/95 or 97, told apart by the
+// version the record holds: 8 for Excel 97), 0 when the data does not start with one.
+int biffVersion(const QByteArray& data) {
+    if (data.size() < 8) return 0;
+    const auto u16 = [&](int at) { return quint16(quint8(data[at]) | quint8(data[at + 1]) << 8); };
+    const quint16 type = u16(0), length = u16(2);
+    if (length < 4 || length > 20 || data.size() < 4 + length) return 0;
+    switch (type) {
+    case 0x0009:
+        return 2;
+    case 0x0209:
+        return 3;
+    case 0x0409:
+        return 4;
+    case 0x0809:
+        return u16(4) == 0x0600 ? 8 : 5;
+    default:
+        return 0;
     }
 }
 
@@ -162,7 +195,11 @@ std::unique_ptr<Workbook> Workbook::fromMemory(const QByteArray& data, const QSt
         if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06"))
             return readZip(std::make_shared<MemorySource>(data));
         if (data.startsWith(kCompoundMagic)) return readCompound(std::make_shared<MemorySource>(data));
-        if ((suffix == QLatin1String("csv") || suffix == QLatin1String("txt")) && looksLikeText(data))
+        const int biff = biffVersion(data);
+        if (biff == 8) return XlsReader::read(data);
+        if (biff > 0) throw ReadFailure{Kind::Unsupported, olderVersion()};
+        if ((suffix == QLatin1String("csv") || suffix == QLatin1String("txt")) &&
+            (looksLikeText(data) || data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")))
             return CsvReader::read(data, nameForMessages);
         throw ReadFailure{Kind::NotAWorkbook, QString()};
     });

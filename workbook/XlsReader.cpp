@@ -2,6 +2,7 @@
 
 #include "ByteReader.h"
 #include "ByteSource.h"
+#include "Decryption.h"
 #include "NumberFormats.h"
 #include "ReadFailure.h"
 #include "Workbook.h"
@@ -40,6 +41,7 @@ enum : quint16 {
     kBoolErr = 0x0205,
     kString = 0x0207,
     kRk = 0x027E,
+    kFormula4 = 0x0406, // the code of Excel 4, which some programs still write in Excel 97 files
     kFormat = 0x041E,
     kBof = 0x0809,
 };
@@ -140,6 +142,11 @@ public:
         ++pos_;
         return v;
     }
+    // No byte left in this record and in the continuations that follow it.
+    bool atEnd() {
+        settle();
+        return ended_;
+    }
     void skip(qint64 n) {
         while (n > 0) {
             settle();
@@ -213,16 +220,19 @@ struct StringHeader {
     int count = 0;
     bool high = false;
     qint64 after = 0; // bytes of formatting runs and extended data after the characters
+    int headerBytes = 0;
 };
 
 StringHeader stringHeader(SegmentReader& r, bool longCount) {
     StringHeader h;
     h.count = longCount ? r.u16() : r.byte();
+    if (h.count == 0 && r.atEnd()) return h; // an empty text whose writer left out the option byte
     const quint8 flags = r.byte();
     int runs = 0;
     quint32 ext = 0;
     if (flags & 0x08) runs = r.u16();
     if (flags & 0x04) ext = r.u32();
+    h.headerBytes = (longCount ? 3 : 2) + (flags & 0x08 ? 2 : 0) + (flags & 0x04 ? 4 : 0);
     h.high = flags & 0x01;
     h.after = qint64(runs) * 4 + ext;
     return h;
@@ -243,11 +253,21 @@ void readIntoPool(SegmentReader& r, StringPool& pool) {
     r.skip(h.after);
 }
 
-// A string inside one record (no continuation): count, option byte, characters.
-QString recordString(const Record& rec, qint64 at, bool longCount) {
+// A string inside one record (no continuation): count, option byte, characters. What follows the
+// characters (formatting runs, which some writers announce without writing them) is not needed.
+// `upToRecordEnd`: a count past the record's end (as some writers give a number format's code) takes
+// the characters the record holds.
+QString recordString(const Record& rec, qint64 at, bool longCount, bool upToRecordEnd = false) {
     if (at > rec.length) throwDamaged(QStringLiteral("registro de texto demasiado corto"));
     SegmentReader r(ByteReader(rec.data.data() + at, rec.length - at), nullptr);
-    return readUnicodeString(r, longCount);
+    StringHeader h = stringHeader(r, longCount);
+    if (upToRecordEnd) {
+        const qint64 room = std::max<qint64>(0, (rec.length - at - h.headerBytes) / (h.high ? 2 : 1));
+        h.count = int(std::min<qint64>(h.count, room));
+    }
+    QString s(h.count, Qt::Uninitialized);
+    r.chars(h.count, h.high, reinterpret_cast<char16_t*>(s.data()));
+    return s;
 }
 
 double decodeRk(quint32 rk) {
@@ -296,8 +316,6 @@ public:
     }
     void text(int row, int col, QString s) {
         check(row, col);
-        if (s.size() > Workbook::kMaxCellChars)
-            throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
         Cell c;
         c.type = CellType::Text;
         c.text = std::move(s);
@@ -305,8 +323,6 @@ public:
     }
     void sharedText(int row, int col, quint32 index) {
         check(row, col);
-        if (g_.strings->view(index).size() > Workbook::kMaxCellChars)
-            throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
         sheet_.setSharedText(row + 1, col + 1, index);
     }
     void boolean(int row, int col, bool v) {
@@ -393,7 +409,7 @@ void readSheet(const ByteSource& stream, qint64 offset, const Globals& g, Sheet&
             }
             case kLabel:
             case kRString:
-                requireLength(r, 9);
+                requireLength(r, 8); // an empty text may come without its option byte
                 out.text(d.u16(0), d.u16(2), recordString(r, 6, true));
                 break;
             case kBoolErr:
@@ -415,8 +431,9 @@ void readSheet(const ByteSource& stream, qint64 offset, const Globals& g, Sheet&
                     out.blank(row, first + i);
                 break;
             }
-            case kFormula: {
-                requireLength(r, 20);
+            case kFormula:
+            case kFormula4: {
+                requireLength(r, 14);
                 const int row = d.u16(0), col = d.u16(2), xf = d.u16(4);
                 pendingRow = -1;
                 if (d.u16(12) != 0xFFFF) {
@@ -466,6 +483,10 @@ std::unique_ptr<Workbook> XlsReader::read(const QByteArray& workbookStream) {
 }
 
 std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
+    return readStream(stream, false);
+}
+
+std::unique_ptr<Workbook> XlsReader::readStream(const ByteSource& stream, bool decrypted) {
     RecordStream rs(stream);
     Record r;
     if (!rs.next(r) || r.type != kBof || r.length < 4)
@@ -494,8 +515,15 @@ std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
         case kEof:
             done = true;
             break;
-        case kFilePass:
-            throw ReadFailure{Error::Kind::Protected, QString()};
+        case kFilePass: {
+            if (decrypted) break; // this stream's own, already used
+            // Encrypted with the password Excel applies by itself: the stream is decrypted whole and
+            // read again. Another password is refused.
+            QByteArray clear(stream.size(), Qt::Uninitialized);
+            stream.read(0, clear.size(), clear.data());
+            Decryption::workbookStream(clear, r.offset - 4);
+            return readStream(MemorySource(std::move(clear)), true);
+        }
         case kDateMode:
             requireLength(r, 2);
             g.date1904 = d.u16(0) == 1;
@@ -518,7 +546,7 @@ std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
         case kFormat: {
             requireLength(r, 5);
             const int id = d.u16(0);
-            formatIsDate.insert(id, NumberFormats::isDateCode(recordString(r, 2, true)));
+            formatIsDate.insert(id, NumberFormats::isDateCode(recordString(r, 2, true, true)));
             break;
         }
         case kXf:
@@ -528,17 +556,24 @@ std::unique_ptr<Workbook> XlsReader::read(const ByteSource& stream) {
             break;
         case kSst: {
             requireLength(r, 8);
+            // The declared count is not always right: the strings are read as far as the table
+            // goes. Every string takes at least 3 bytes, which bounds what a count can reserve.
             const quint32 unique = d.u32(4);
             const qint64 totalBytes = r.length - 8 + rs.continuationBytes();
-            // every string takes at least 3 bytes, so a count beyond that is a lie
-            if (qint64(unique) > totalBytes / 3 + 1)
-                throwDamaged(
-                    QStringLiteral("la tabla de textos declara %1 textos que no contiene").arg(unique));
-            g.strings->reserve(g.strings->size() + unique);
+            g.strings->reserve(g.strings->size() + qsizetype(std::min<qint64>(unique, totalBytes / 3 + 1)));
             rs.reload(r);
             SegmentReader sr(ByteReader(r.data.data() + 8, r.length - 8), &rs);
-            for (quint32 i = 0; i < unique; ++i)
-                readIntoPool(sr, *g.strings);
+            for (quint32 i = 0; !sr.atEnd(); ++i) {
+                if (i < unique) {
+                    readIntoPool(sr, *g.strings);
+                    continue;
+                }
+                try { // past the declared count, bytes that are not a whole string are padding
+                    readIntoPool(sr, *g.strings);
+                } catch (const ReadFailure&) {
+                    break;
+                }
+            }
             rs.skipContinues();
             break;
         }

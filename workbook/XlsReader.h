@@ -18,6 +18,9 @@ public:
     static std::unique_ptr<Workbook> read(const QByteArray& workbookStream);
     // The stream read through a window, never held whole (for a stream read in place from a file).
     static std::unique_ptr<Workbook> read(const ByteSource& workbookStream);
+
+private:
+    static std::unique_ptr<Workbook> readStream(const ByteSource& workbookStream, bool decrypted);
 };
 
 } // namespace qd::wb

@@ -8,6 +8,7 @@
 #include "ZipArchive.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <condition_variable>
@@ -25,6 +26,18 @@ namespace {
 using namespace Qt::StringLiterals;
 
 constexpr qint64 kMaxSharedStrings = 20000000;
+
+// The workbook's elements, in a transitional or a strict file; elements of other namespaces
+// (extensions such as <x15:workbookPr>) are not the workbook's and are passed over.
+constexpr const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr const char* kMainStrict = "http://purl.oclc.org/ooxml/spreadsheetml/main";
+constexpr const char* kPackageRels = "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr const char* kRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* kRelsStrict = "http://purl.oclc.org/ooxml/officeDocument/relationships";
+
+void knowMainNamespaces(XmlInput& x) {
+    x.setNamespaces({QLatin1StringView(kMain), QLatin1StringView(kMainStrict)});
+}
 
 struct Relationship {
     QString type;
@@ -60,9 +73,10 @@ QHash<QString, Relationship> readRelationships(const ZipArchive& zip, const QStr
     const QString relsPart = relsPartOf(sourcePart);
     if (!zip.contains(relsPart)) return rels;
     XmlInput x(zip.read(relsPart), relsPart);
+    x.setNamespaces({QLatin1StringView(kPackageRels)});
     const QString base = dirOf(sourcePart);
     while (x.next()) {
-        if (x.isStart() && x.name() == "Relationship"_L1) {
+        if (x.isStart() && x.is("Relationship"_L1)) {
             const auto a = x.attributes();
             if (attributeValue(a, "TargetMode"_L1) == "External"_L1) continue;
             rels.insert(attributeValue(a, "Id"_L1).toString(),
@@ -71,6 +85,19 @@ QHash<QString, Relationship> readRelationships(const ZipArchive& zip, const QStr
         }
     }
     return rels;
+}
+
+// The r:id of an element: the id attribute of the relationships namespace (an id of no namespace,
+// as some writers put it, where there is none).
+QStringView relationshipId(const QXmlStreamAttributes& attributes) {
+    QStringView plain;
+    for (const auto& a : attributes) {
+        if (a.name() != "id"_L1) continue;
+        if (a.namespaceUri() == QLatin1StringView(kRels) || a.namespaceUri() == QLatin1StringView(kRelsStrict))
+            return a.value();
+        if (plain.isNull()) plain = a.value();
+    }
+    return plain;
 }
 
 // Text in OOXML may carry characters XML cannot hold as "_xHHHH_".
@@ -93,9 +120,41 @@ QString decodeEscapes(QString s) {
     return out;
 }
 
-void checkLength(const QString& s) {
-    if (s.size() > Workbook::kMaxCellChars)
-        throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
+// The value of a t="d" cell as a day serial: an ISO 8601 date, date and time, or time of day
+// ("2021-01-01", "2021-01-01T10:10:10", "10:59:59.9999999", with an optional zone that is passed
+// over), or a duration ("PT0H11M0.000S"). Seconds keep every decimal written.
+bool isoDateSerial(QStringView t, double& serial) {
+    static const QRegularExpression dateTime(QStringLiteral(
+        "^(?:(-?\\d{4,})-(\\d{2})-(\\d{2}))?(?:T?(\\d{2}):(\\d{2})(?::(\\d{2}(?:\\.\\d*)?))?)?"
+        "(?:Z|[+-]\\d{2}(?::?\\d{2})?)?$"));
+    static const QRegularExpression duration(QStringLiteral(
+        "^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d*)?)S)?)?$"));
+    if (t.isEmpty()) return false;
+    if (const auto m = duration.match(t); m.hasMatch()) {
+        const double secs = m.capturedView(2).toDouble() * 86400 + m.capturedView(3).toDouble() * 3600 +
+                            m.capturedView(4).toDouble() * 60 + m.capturedView(5).toDouble();
+        serial = (m.capturedLength(1) ? -secs : secs) / 86400.0;
+        return true;
+    }
+    const auto m = dateTime.match(t);
+    if (!m.hasMatch() || (!(m.capturedStart(1) >= 0) && !(m.capturedStart(4) >= 0))) return false;
+    double day = 0;
+    if ((m.capturedStart(1) >= 0)) {
+        const QDate d(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt());
+        if (!d.isValid()) return false;
+        day = dateTimeToSerial(QDateTime(d, QTime(0, 0)));
+    } else if (t.startsWith(u'T')) {
+        return false;
+    }
+    double secs = 0;
+    if ((m.capturedStart(4) >= 0)) {
+        const int h = m.capturedView(4).toInt(), mi = m.capturedView(5).toInt();
+        const double sec = (m.capturedStart(6) >= 0) ? m.capturedView(6).toDouble() : 0;
+        if (h > 24 || mi > 59 || sec >= 61 || (h == 24 && (mi > 0 || sec > 0))) return false;
+        secs = h * 3600.0 + mi * 60.0 + sec;
+    }
+    serial = day + secs / 86400.0;
+    return true;
 }
 
 // The text of an <si> or <is> element: its <t> runs, without phonetic runs.
@@ -104,10 +163,9 @@ QString readRichText(XmlScanner& x) {
     const int level = x.depth();
     while (x.next() != XmlScanner::EndOfDocument) {
         if (x.token() == XmlScanner::StartElement) {
-            if (x.name() == "t") {
+            if (x.is("t")) {
                 s += x.elementText();
-                if (s.size() > Workbook::kMaxCellChars) checkLength(s);
-            } else if (x.name() == "rPh" || x.name() == "phoneticPr") {
+            } else if (x.is("rPh") || x.is("phoneticPr")) {
                 x.skipElement();
             }
         } else if (x.token() == XmlScanner::EndElement && x.depth() < level) {
@@ -136,6 +194,7 @@ public:
         try {
             try {
                 XmlScanner x(stream, part);
+                x.setNamespaces({kMain, kMainStrict});
                 parse(x);
             } catch (const ReadFailure&) {
                 stream.finish(); // damage of the entry itself is what to report
@@ -176,7 +235,7 @@ private:
         qint64 n = 0;
         while (x.next() != XmlScanner::EndOfDocument) {
             if (x.token() != XmlScanner::StartElement) continue;
-            if (x.name() == "si") {
+            if (x.is("si")) {
                 if (n >= kMaxSharedStrings) throwTooLarge(QStringLiteral("demasiados textos compartidos"));
                 pool->add(readRichText(x));
                 count_.store(++n, std::memory_order_release);
@@ -184,7 +243,7 @@ private:
                     std::lock_guard lock(mutex_);
                     changed_.notify_all();
                 }
-            } else if (x.name() == "sst") {
+            } else if (x.is("sst")) {
                 qint64 u = 0;
                 if (parseXmlInt(x.rawAttribute("uniqueCount"), u) && u > 0 && u < kMaxSharedStrings)
                     pool->reserve(u);
@@ -206,23 +265,24 @@ std::vector<bool> readDateStyles(const ZipArchive& zip, const QString& part) {
     std::vector<bool> isDate;
     if (part.isEmpty() || !zip.contains(part)) return isDate;
     XmlInput x(zip.read(part), part);
+    knowMainNamespaces(x);
     QHash<int, bool> customDate;
     bool inCellXfs = false;
     while (x.next()) {
         if (x.isStart()) {
-            if (x.name() == "numFmt"_L1) {
+            if (x.is("numFmt"_L1)) {
                 const auto a = x.attributes();
                 customDate.insert(attributeValue(a, "numFmtId"_L1).toInt(),
                                   NumberFormats::isDateCode(attributeValue(a, "formatCode"_L1).toString()));
-            } else if (x.name() == "cellXfs"_L1) {
+            } else if (x.is("cellXfs"_L1)) {
                 inCellXfs = true;
-            } else if (inCellXfs && x.name() == "xf"_L1) {
+            } else if (inCellXfs && x.is("xf"_L1)) {
                 const int id = attributeValue(x.attributes(), "numFmtId"_L1).toInt();
                 auto it = customDate.constFind(id);
                 isDate.push_back(it != customDate.constEnd() ? *it : NumberFormats::isBuiltInDate(id));
                 if (isDate.size() > 1000000) throwTooLarge(QStringLiteral("demasiados formatos de celda"));
             }
-        } else if (x.isEnd() && x.name() == "cellXfs"_L1) {
+        } else if (x.isEnd() && x.is("cellXfs"_L1)) {
             inCellXfs = false;
         }
     }
@@ -285,10 +345,11 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
     bool inSheetData = false;
     while (x.next() != XmlScanner::EndOfDocument) {
         if (x.token() == XmlScanner::EndElement) {
-            if (x.name() == "sheetData") inSheetData = false;
+            if (x.is("sheetData")) inSheetData = false;
             continue;
         }
         if (x.token() != XmlScanner::StartElement) continue;
+        if (x.ns() < 0) continue; // extensions: not the worksheet's own elements
         const QByteArrayView name = x.name();
         if (name == "c" && inSheetData) {
             x.keepViewsUntilEnd(); // the attributes are used once the children are read
@@ -309,22 +370,26 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
             const int level = x.depth();
             while (x.next() != XmlScanner::EndOfDocument) {
                 if (x.token() == XmlScanner::StartElement) {
-                    if (x.name() == "v") {
+                    if (x.is("v")) {
                         hasV = true;
                         // the usual case: one text token without references
                         if (x.next() == XmlScanner::Text && !x.textHasReferences()) {
                             rawV = x.rawText();
                             if (x.next() != XmlScanner::EndElement) {
-                                v = QString::fromUtf8(rawV) + x.text() + x.elementText();
+                                // one after the other: the scanner moves on as the rest is read
+                                v = XmlScanner::plainText(rawV);
+                                if (x.token() == XmlScanner::Text) v += x.text();
+                                v += x.elementText();
                                 vDecoded = true;
                             }
                         } else if (x.token() == XmlScanner::EndElement) {
                             rawV = QByteArrayView("", 0);
                         } else {
-                            v = (x.token() == XmlScanner::Text ? x.text() : QString()) + x.elementText();
+                            if (x.token() == XmlScanner::Text) v = x.text();
+                            v += x.elementText();
                             vDecoded = true;
                         }
-                    } else if (x.name() == "is") {
+                    } else if (x.is("is")) {
                         v = readRichText(x);
                         hasIs = true;
                         vDecoded = true;
@@ -336,15 +401,16 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                 }
             }
             if (vDecoded) rawV = QByteArrayView();
-            auto valueText = [&] { return vDecoded ? v : QString::fromUtf8(rawV); };
+            auto valueText = [&] { return vDecoded ? v : XmlScanner::plainText(rawV); };
             Cell cell;
             if (type == "inlineStr") {
                 if (hasIs || hasV) {
                     cell.type = CellType::Text;
                     cell.text = hasIs ? v : decodeEscapes(valueText());
                 }
-            } else if (!hasV || (!vDecoded && rawV.isEmpty() && (type.isEmpty() || type == "n"))) {
-                // no value: a formatted blank cell, it only counts for the used range
+            } else if (!hasV || (!vDecoded && rawV.isEmpty() && (type.isEmpty() || type == "n" || type == "s"))) {
+                // no value (also an empty <v/> in a shared-string cell): a formatted blank cell, it
+                // only counts for the used range
             } else if (type == "s") {
                 qint64 i = -1;
                 const bool ok = vDecoded ? (i = v.trimmed().toLongLong(), true) : parseXmlInt(rawV, i);
@@ -365,11 +431,11 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                 cell.text = valueText();
             } else if (type == "d") {
                 const QString t = valueText().trimmed();
-                QDateTime dt = QDateTime::fromString(t, Qt::ISODateWithMs);
-                if (!dt.isValid()) dt = QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0));
-                if (!dt.isValid()) x.fail(QStringLiteral("fecha «%1» no válida en %2").arg(t, refName(r, c)));
+                double serial = 0;
+                if (!isoDateSerial(t, serial))
+                    x.fail(QStringLiteral("fecha «%1» no válida en %2").arg(t, refName(r, c)));
                 cell.type = CellType::Date;
-                cell.number = dateTimeToSerial(dt);
+                cell.number = serial;
             } else {
                 double d = 0;
                 const QByteArray decoded = vDecoded ? v.toUtf8() : QByteArray();
@@ -387,7 +453,6 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                     }
                 }
             }
-            if (cell.type == CellType::Text) checkLength(cell.text);
             sheet.setCell(r, c, cell);
         } else if (name == "row" && inSheetData) {
             const QByteArrayView ref = x.rawAttribute("r");
@@ -422,6 +487,7 @@ void readWorksheet(const ZipArchive& zip, const QString& part, const BookContext
     stream->readAhead(); // inflated on another core while this one parses
     try {
         XmlScanner x(*stream, part);
+        x.setNamespaces({kMain, kMainStrict});
         parseWorksheet(x, book, sheet);
     } catch (const ReadFailure&) {
         stream->finish(); // damage of the entry itself is what to report
@@ -458,17 +524,18 @@ std::unique_ptr<Workbook> XlsxReader::read(const ZipArchive& zip) {
     BookContext book;
     {
         XmlInput x(zip.read(bookPart), bookPart);
+        knowMainNamespaces(x);
         while (x.next()) {
             if (!x.isStart()) continue;
-            if (x.name() == "workbookPr"_L1) {
+            if (x.is("workbookPr"_L1)) {
                 const QStringView d = attributeValue(x.attributes(), "date1904"_L1);
                 book.date1904 = d == "1"_L1 || d == "true"_L1;
-            } else if (x.name() == "workbookView"_L1) {
+            } else if (x.is("workbookView"_L1)) {
                 if (const QStringView t = attributeValue(x.attributes(), "activeTab"_L1); !t.isEmpty())
                     activeTab = t.toInt();
-            } else if (x.name() == "sheet"_L1) {
+            } else if (x.is("sheet"_L1)) {
                 const auto a = x.attributes();
-                const auto rel = rels.value(attributeValue(a, "id"_L1).toString());
+                const auto rel = rels.value(relationshipId(a).toString());
                 entries.push_back({attributeValue(a, "name"_L1).toString(), rel.target,
                                    rel.type.endsWith("/worksheet"_L1) && zip.contains(rel.target)});
                 if (entries.size() > 10000) throwTooLarge(QStringLiteral("demasiadas hojas"));

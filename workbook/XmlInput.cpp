@@ -2,6 +2,8 @@
 
 #include "ReadFailure.h"
 
+#include <algorithm>
+
 namespace qd::wb {
 
 XmlInput::XmlInput(const QByteArray& data, const QString& partName) : xml_(data), part_(partName) {
@@ -19,6 +21,7 @@ bool XmlInput::next() {
         switch (token_) {
         case QXmlStreamReader::StartElement:
             if (++depth_ > kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
+            if (depth_ == 1) rootUri_ = xml_.namespaceUri().toString();
             return true;
         case QXmlStreamReader::EndElement:
             --depth_;
@@ -39,6 +42,12 @@ bool XmlInput::next() {
             break; // declarations, comments, processing instructions
         }
     }
+}
+
+bool XmlInput::is(QLatin1StringView localName) const {
+    if (xml_.name() != localName) return false;
+    const QStringView uri = xml_.namespaceUri();
+    return uri.isEmpty() || uri == rootUri_ || std::find(uris_.cbegin(), uris_.cend(), uri) != uris_.cend();
 }
 
 QString XmlInput::elementText() {

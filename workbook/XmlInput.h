@@ -4,6 +4,9 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <initializer_list>
+#include <vector>
+
 namespace qd::wb {
 
 // A QXmlStreamReader over one part of a workbook, hardened: a document type declaration (and with it
@@ -20,6 +23,10 @@ public:
     bool isEnd() const { return token_ == QXmlStreamReader::EndElement; }
     bool isText() const { return token_ == QXmlStreamReader::Characters; }
     QStringView name() const { return xml_.name(); }
+    // The namespaces the reader knows: is() then takes an element of no namespace, of one of them or
+    // of the root element's.
+    void setNamespaces(std::initializer_list<QLatin1StringView> uris) { uris_.assign(uris); }
+    bool is(QLatin1StringView localName) const;
     QXmlStreamAttributes attributes() const { return xml_.attributes(); }
     QStringView text() const { return xml_.text(); }
     int depth() const { return depth_; }
@@ -37,6 +44,8 @@ public:
 private:
     QXmlStreamReader xml_;
     QString part_;
+    std::vector<QLatin1StringView> uris_;
+    QString rootUri_;
     QXmlStreamReader::TokenType token_ = QXmlStreamReader::NoToken;
     int depth_ = 0;
 };

@@ -19,6 +19,17 @@ QByteArrayView localName(QByteArrayView qualified) {
     return colon < 0 ? qualified : qualified.sliced(colon + 1);
 }
 
+// Whether attributes hold a namespace declaration ("xmlns" or "xmlns:p"); most hold no 'x' at all.
+bool declaresNamespace(QByteArrayView attrs) {
+    const char* p = attrs.data();
+    const char* e = p + attrs.size();
+    while (e - p >= 5 && (p = static_cast<const char*>(std::memchr(p, 'x', size_t(e - p - 4))))) {
+        if (std::memcmp(p, "xmlns", 5) == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
 QByteArrayView trimmed(QByteArrayView s) {
     while (!s.isEmpty() && isSpace(s.front()))
         s = s.sliced(1);
@@ -124,20 +135,100 @@ void XmlScanner::push(QByteArrayView qname) {
     stack_.push_back(qsizetype(names_.size()));
 }
 
+void XmlScanner::setNamespaces(std::initializer_list<const char*> uris) {
+    for (const char* u : uris)
+        uris_.emplace_back(u);
+}
+
+// Declarations are rare (mostly on the root element): only a start element with one comes here.
+void XmlScanner::bindNamespaces() {
+    const char* q = attrs_.data();
+    const char* e = attrs_.data() + attrs_.size();
+    while (q < e) {
+        while (q < e && isSpace(*q))
+            ++q;
+        const char* n = q;
+        while (q < e && *q != '=' && !isSpace(*q))
+            ++q;
+        const QByteArrayView qname(n, q - n);
+        while (q < e && (isSpace(*q) || *q == '='))
+            ++q;
+        if (q >= e || (*q != '"' && *q != '\'')) return;
+        const char quote = *q++;
+        const char* v = q;
+        while (q < e && *q != quote)
+            ++q;
+        if (q >= e) return;
+        const QString uri = decode(QByteArrayView(v, q - v));
+        ++q;
+        if (qname != "xmlns" && !qname.startsWith("xmlns:")) continue;
+        int id = uri.isEmpty() ? 0 : -1;
+        for (size_t i = 0; i < uris_.size() && !uri.isEmpty(); ++i)
+            if (uri == QLatin1StringView(uris_[i])) id = int(i) + 1;
+        const QByteArrayView prefix = qname.size() > 5 ? qname.sliced(6) : QByteArrayView();
+        bindings_.push_back({std::string(prefix.data(), size_t(prefix.size())), id, depth()});
+        if (prefix.isEmpty()) defaultNs_ = id;
+    }
+}
+
+// A root element in a namespace the reader does not know (as a writer's own variant of the format
+// may have) makes that namespace the document's: its elements are not passed over as foreign.
+void XmlScanner::adoptRootNamespace(QByteArrayView qname) {
+    const qsizetype colon = qname.indexOf(':');
+    const QByteArrayView prefix = colon < 0 ? QByteArrayView() : qname.first(colon);
+    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b) {
+        if (QByteArrayView(b->prefix.data(), qsizetype(b->prefix.size())) != prefix) continue;
+        uris_.emplace_back(); // its name is not needed: only bindings refer to it
+        b->ns = int(uris_.size());
+        if (prefix.isEmpty()) defaultNs_ = b->ns;
+        ns_ = b->ns;
+        return;
+    }
+}
+
+int XmlScanner::resolve(QByteArrayView qname) const {
+    const qsizetype colon = qname.indexOf(':');
+    if (colon < 0) return defaultNs_;
+    const QByteArrayView prefix = qname.first(colon);
+    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b)
+        if (QByteArrayView(b->prefix.data(), qsizetype(b->prefix.size())) == prefix) return b->ns;
+    return -1; // an undeclared prefix: not a namespace the reader knows
+}
+
 XmlScanner::Token XmlScanner::next() {
     auto top = [this] {
         const qsizetype from = stack_.size() > 1 ? stack_[stack_.size() - 2] : 0;
         return QByteArrayView(names_.data() + from, stack_.back() - from);
     };
-    auto pop = [this] {
+    // `local` is the local name of the element that ends; its namespace is resolved again, before the
+    // declarations it made go out of scope.
+    auto pop = [this](QByteArrayView qname, QByteArrayView local) {
+        if (!uris_.empty()) {
+            ns_ = local.size() == qname.size() ? defaultNs_ : resolve(qname);
+            if (ns_ < 0 && stack_.size() == 1) ns_ = rootNs_;
+            bool defaultChanged = false;
+            while (!bindings_.empty() && bindings_.back().depth >= depth()) {
+                defaultChanged |= bindings_.back().prefix.empty();
+                bindings_.pop_back();
+            }
+            if (defaultChanged) {
+                defaultNs_ = 0;
+                for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b)
+                    if (b->prefix.empty()) {
+                        defaultNs_ = b->ns;
+                        break;
+                    }
+            }
+        }
         stack_.pop_back();
         names_.resize(size_t(stack_.empty() ? 0 : stack_.back()));
         if (depth() < keepDepth_) keepDepth_ = 0;
     };
     if (pendingEnd_) {
         pendingEnd_ = false;
-        name_ = localName(top());
-        pop();
+        const QByteArrayView qname = top();
+        name_ = localName(qname);
+        pop(qname, name_);
         return token_ = EndElement;
     }
     for (;;) {
@@ -169,8 +260,8 @@ XmlScanner::Token XmlScanner::next() {
             const QByteArrayView qname = trimmed(QByteArrayView(p_ + 2, gt - p_ - 2));
             if (stack_.empty() || top() != qname)
                 fail(QStringLiteral("etiqueta de cierre «%1» inesperada").arg(QString::fromUtf8(qname)));
-            pop();
             name_ = localName(qname);
+            pop(qname, name_);
             p_ = gt + 1;
             return token_ = EndElement;
         }
@@ -235,6 +326,14 @@ XmlScanner::Token XmlScanner::next() {
         if (int(stack_.size()) >= kMaxDepth) fail(QStringLiteral("anidamiento excesivo"));
         push(qname);
         name_ = localName(qname);
+        if (!uris_.empty()) {
+            if (declaresNamespace(attrs_)) bindNamespaces();
+            ns_ = name_.size() == qname.size() ? defaultNs_ : resolve(qname);
+            if (stack_.size() == 1) {
+                if (ns_ < 0) adoptRootNamespace(qname);
+                rootNs_ = ns_;
+            }
+        }
         pendingEnd_ = selfClosing;
         return token_ = StartElement;
     }
@@ -297,8 +396,35 @@ QString XmlScanner::attribute(QByteArrayView name) const {
     return decode(rawAttribute(name));
 }
 
+namespace {
+// "\r\n" and a lone "\r" read as "\n", as XML reads line ends.
+QByteArray normalisedLineEnds(QByteArrayView raw) {
+    QByteArray normal;
+    normal.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c != '\r') {
+            normal += c;
+        } else {
+            normal += '\n';
+            if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+        }
+    }
+    return normal;
+}
+} // namespace
+
+QString XmlScanner::plainText(QByteArrayView raw) {
+    return raw.contains('\r') ? QString::fromUtf8(normalisedLineEnds(raw)) : QString::fromUtf8(raw);
+}
+
+// Line ends are normalised before references are decoded: a carriage return written as a reference
+// stays.
 QString XmlScanner::text() const {
-    return textRefs_ ? decode(text_) : QString::fromUtf8(text_);
+    if (!textRefs_) return plainText(text_);
+    if (!text_.contains('\r')) return decode(text_);
+    const QByteArray normal = normalisedLineEnds(text_);
+    return decode(normal);
 }
 
 QString XmlScanner::decode(QByteArrayView raw) const {

@@ -6,6 +6,7 @@
 
 #include "ZipArchive.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ namespace qd::wb {
 // several times faster than QXmlStreamReader there. It works on the UTF-8 bytes in place and is as
 // strict as the readers need: tags must nest and match, nesting is bounded, a document type
 // declaration is refused, and only the five predefined entities and character references are
-// accepted. Element and attribute names are matched by local name (without namespace prefix).
+// accepted. Line ends in character data are normalised to "\n" as XML says. Element and attribute
+// names are given by local name (without namespace prefix); after setNamespaces() each element also
+// says whether it is in one of the namespaces the reader asked for (ns(), is()).
 //
 // Given a zip entry stream, it holds only a window of the document: the views it hands out (name,
 // attributes, text) stay valid until the next call to next(), or until the end of the current
@@ -33,6 +36,14 @@ public:
     Token token() const { return token_; }
     int depth() const { return int(stack_.size()); }
     QByteArrayView name() const { return name_; } // local name of the current start or end element
+
+    // The namespaces the reader knows. From then on ns() is 0 for an element in no namespace, i + 1
+    // for one in uris[i] and -1 for one in any other namespace. The root element's namespace counts
+    // as known whatever it is.
+    void setNamespaces(std::initializer_list<const char*> uris);
+    int ns() const { return ns_; }
+    // The current element has this local name and is in no namespace or a known one.
+    bool is(QByteArrayView localName) const { return ns_ >= 0 && name_ == localName; }
 
     // Attribute of the current start element by local name; raw (entities not decoded). Null if absent.
     QByteArrayView rawAttribute(QByteArrayView localName) const;
@@ -53,8 +64,12 @@ public:
     QString decode(QByteArrayView raw) const;
 
     QByteArrayView rawText() const { return text_; } // the current Text token, undecoded
-    QString text() const;                            // decoded
+    QString text() const;                            // decoded, line ends normalised
+    // Whether the raw text holds references. Without them, text() is the raw bytes read as UTF-8 with
+    // their line ends normalised (normaliseLineEnds()).
     bool textHasReferences() const { return textRefs_; }
+    // Raw character data without references as text() gives it.
+    static QString plainText(QByteArrayView raw);
 
     // Decoded character data up to the end of the current start element.
     QString elementText();
@@ -73,6 +88,9 @@ private:
     void rawAttributes(const QByteArrayView* names, QByteArrayView* out, size_t n) const;
     bool more(); // reads on from the source; false at its end
     void push(QByteArrayView qname);
+    void bindNamespaces(); // the namespace declarations of the current start element
+    int resolve(QByteArrayView qname) const;
+    void adoptRootNamespace(QByteArrayView qname);
 
     QByteArray data_;
     ZipArchive::EntryStream* source_ = nullptr;
@@ -90,6 +108,16 @@ private:
     QByteArrayView attrs_;
     QByteArrayView text_;
     bool textRefs_ = false;
+    struct Binding {
+        std::string prefix;
+        int ns;
+        int depth;
+    };
+    std::vector<QByteArray> uris_;  // known namespaces
+    std::vector<Binding> bindings_; // prefix declarations in scope, innermost last
+    int defaultNs_ = 0;
+    int ns_ = 0;
+    int rootNs_ = 0;
     bool pendingEnd_ = false;
     std::vector<qsizetype> stack_; // end of each open element's qualified name in names_
     std::string names_;            // qualified names of the open elements, one after another

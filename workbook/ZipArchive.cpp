@@ -27,8 +27,10 @@ constexpr quint32 kZip64EocdSig = 0x06064b50;
 constexpr int kMaxEntries = 100000;
 } // namespace
 
+// Some writers separate the folders of a name with backslashes; they are the same parts.
 QString ZipArchive::key(const QString& name) {
     QString k = name.toLower();
+    k.replace(QLatin1Char('\\'), QLatin1Char('/'));
     while (k.startsWith(QLatin1Char('/')))
         k.remove(0, 1);
     return k;
@@ -132,9 +134,12 @@ ZipArchive::ZipArchive(std::shared_ptr<const ByteSource> source) : source_(std::
         }
         if (e.size < 0 || e.compressedSize < 0 || e.localOffset < 0)
             throwDamaged(QStringLiteral("tamaños no válidos en «%1»").arg(name));
+        // Of two entries with one name the first is taken, as other readers take it.
         const QString k = key(name);
-        if (!entries_.contains(k)) order_ << name;
-        entries_.insert(k, e);
+        if (!entries_.contains(k)) {
+            order_ << name;
+            entries_.insert(k, e);
+        }
         at += 46 + nameLen + extraLen + commentLen;
     }
 }

@@ -313,7 +313,7 @@ TEST(OdsCells, TextAndValuesAsTheProgramWritesThem) {
         {1, 1, CellType::Text, QStringLiteral("a & b <c> AB")},
         {1, 2, CellType::Text, QStringLiteral("uno   dos\ttres\ncuatro cinco\nsegundo span")},
         {1, 3, CellType::Text, QStringLiteral("con nota")},
-        {1, 4, CellType::Text, QStringLiteral("crlf\nlf\ncr\nfin")},
+        {1, 4, CellType::Text, QStringLiteral("crlf lf cr fin")}, // line ends in a paragraph are spaces
         {1, 5, CellType::Text, QStringLiteral("l1\nl2 con fin")},
         {2, 1, CellType::Error, QStringLiteral("#DIV/0!")},
         {2, 2, CellType::Number, 12.5},

@@ -271,7 +271,10 @@ def set_u32(buf, offsets, at, value):
 
 out('registro_enorme.xls', patch_record(xls, 0x00FC, lambda b, o, p: set_u16(b, o, p + 2, 0xFFF0)), 'Damaged')
 out('indice_sst.xls', patch_record(xls, 0x00FD, lambda b, o, p: set_u32(b, o, p + 4 + 6, 0x00FFFFFF)), 'Damaged')
-out('sst_mentiroso.xls', patch_record(xls, 0x00FC, lambda b, o, p: set_u32(b, o, p + 4 + 4, 0x7FFFFFFF)), 'Damaged')
+# a table that declares far more strings than it holds (the strings there are read), and a cell that
+# takes one of those that are not there
+lying = patch_record(xls, 0x00FC, lambda b, o, p: set_u32(b, o, p + 4 + 4, 0x7FFFFFFF))
+out('sst_mentiroso.xls', patch_record(lying, 0x00FD, lambda b, o, p: set_u32(b, o, p + 4 + 6, 1000)), 'Damaged')
 out('filepass.xls', patch_record(xls, 0x0042, lambda b, o, p: set_u16(b, o, p, 0x002F)), 'Protected')
 out('hoja_fuera.xls', patch_record(xls, 0x0085, lambda b, o, p: set_u32(b, o, p + 4, 0x7FFFFFFF)), 'Damaged')
 out('columna_fuera.xls', patch_record(xls, 0x00FD, lambda b, o, p: set_u16(b, o, p + 4 + 2, 300)), 'Damaged')
