@@ -557,7 +557,7 @@ bool ImportacionTarifaProveedor::Actualizar_Intervalo_Tarifa(int idTarifa, int i
                                                              double costo, double porcentajeIVA,
                                                              double precio) {
     std::optional<Statement> propia;
-    Statement& buscar = SentenciasPreparadas::para(*this, propia, kBuscarTarifaArticulo);
+    Statement& buscar = SentenciasPreparadas::para(d, propia, kBuscarTarifaArticulo);
     d.IBTransaction1.ensureStarted();
     buscar.paramByName(QStringLiteral("PARIDTARIFA")).setInt(idTarifa);
     buscar.paramByName(QStringLiteral("PARIDARTICULO")).setInt(idArticulo);
@@ -598,7 +598,7 @@ bool ImportacionTarifaProveedor::Asignar_Formato_EAN(const FormatoEAN& f) {
     d.IBTransaction1.ensureStarted();
     auto buscarFormato = [&](bool porId) {
         Statement& formato =
-            SentenciasPreparadas::para(*this, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
+            SentenciasPreparadas::para(d, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
         if (porId)
             formato.paramByName(QStringLiteral("PARFORMATO")).setInt(f.idFormato);
         else {
@@ -613,7 +613,7 @@ bool ImportacionTarifaProveedor::Asignar_Formato_EAN(const FormatoEAN& f) {
     bool creado = false;
     qint64 hallado = buscarFormato(f.idFormato >= 1);
     if (hallado <= 0) {
-        Statement& formato = SentenciasPreparadas::para(*this, propia, kCrearFormato);
+        Statement& formato = SentenciasPreparadas::para(d, propia, kCrearFormato);
         const QList<QPair<QString, QVariant>> ps{
             {QStringLiteral("CODIGO"), f.ean},
             {QStringLiteral("NOMBRE"), f.nombre},
@@ -646,7 +646,7 @@ ImportacionTarifaProveedor::confirmarTarifaProveedor(const OpcionesTarifaProveed
     d.Exigir_Conexion();
     d.canal().status(QStringLiteral("Actualizando los Precios de Artículos Proveedor"));
     ResumenTarifaProveedor r = d.Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
-        const SentenciasPreparadas preparadas(*this);
+        const SentenciasPreparadas preparadas(d);
         ResumenTarifaProveedor r;
         TkvRxMemoryData& t = RxTarifaProveedor;
         Statement ficha(&d.IBDatabase, &d.IBTransaction1);
