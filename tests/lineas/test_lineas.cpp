@@ -271,7 +271,7 @@ TEST(ImportarLineas, NumberingGoesOnFromTheNotesLastLine) {
                   {Q("10003"), Q("Tres"), 2.0, 5.0},
                   {Q("10001"), Q("Uno otra vez"), 1.0, 7.5}},
                  0);
-        const qd::ResumenLineas r = x.d.confirmarLineas(x.opciones(0));
+        const qd::ResumenLineas r = x.lineas.confirmarLineas(x.opciones(0));
         EXPECT_EQ(r.Escritas, 3);
         const auto nuevas =
             x.filas(QStringLiteral("SELECT NUMEROLINEA FROM %1 WHERE %2 = 1 AND NUMEROLINEA > %3 "

@@ -197,8 +197,8 @@ TEST(TarifaProveedor, ReferenciaDeFichaOTarjetaYProveedorHabitual) {
     o.FilaTitulos = 1;
     o.PrefijoReferencia.clear();
     o.Enlaces = {QStringLiteral("REF<-->REFERENCIA_PROVEEDOR"), QStringLiteral("PRECIO<-->PRECIO")};
-    ASSERT_EQ(cx.d.cargarTarifaProveedor(libro, o), 2);
-    auto& t = cx.d.RxTarifaProveedor;
+    ASSERT_EQ(cx.tarifa.cargarTarifaProveedor(libro, o), 2);
+    auto& t = cx.tarifa.RxTarifaProveedor;
     t.first();
     EXPECT_EQ(t.value(QStringLiteral("IdArticulo")).toInt(), fx.b);
     EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), 10);
