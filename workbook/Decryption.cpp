@@ -54,7 +54,7 @@ QByteArray aesDecrypt(const QByteArray& key, const QByteArray& iv, const char* d
     }
     if (length % 16 != 0 || (!iv.isEmpty() && iv.size() != 16)) refuse();
     const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                             EVP_CIPHER_CTX_free);
+                                                                              EVP_CIPHER_CTX_free);
     QByteArray out(length, Qt::Uninitialized);
     int n = 0;
     const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
@@ -109,7 +109,8 @@ QByteArray standardPackage(const ByteReader& info, const QByteArray& package) {
     const quint32 headerSize = info.u32(8);
     if (headerSize < 32 || headerSize > quint32(info.size()) - 12) refuse();
     const quint32 algId = info.u32(12 + 8), keyBits = info.u32(12 + 16);
-    if ((algId != 0x660E && algId != 0x660F && algId != 0x6610) || (keyBits != 128 && keyBits != 192 && keyBits != 256))
+    if ((algId != 0x660E && algId != 0x660F && algId != 0x6610) ||
+        (keyBits != 128 && keyBits != 192 && keyBits != 256))
         refuse();
     const qint64 v = 12 + qint64(headerSize);
     if (info.size() < v + 4 + 16 + 16 + 4 + 32 || info.u32(v) != 16) refuse();
@@ -214,7 +215,8 @@ QByteArray agilePackage(const QByteArray& xml, const QByteArray& package) {
 
     if (package.size() < 8) throwDamaged(QStringLiteral("el paquete cifrado está incompleto"));
     const quint64 size = qFromLittleEndian<quint64>(package.constData());
-    if (size > quint64(package.size() - 8)) throwDamaged(QStringLiteral("el paquete cifrado está incompleto"));
+    if (size > quint64(package.size() - 8))
+        throwDamaged(QStringLiteral("el paquete cifrado está incompleto"));
     QByteArray out;
     out.reserve(qsizetype(size) + 4096);
     constexpr qsizetype kSegment = 4096;

@@ -64,7 +64,8 @@ std::unique_ptr<Workbook> readCompound(std::shared_ptr<const ByteSource> source)
     CompoundFile cf(std::move(source));
     if (cf.hasStream(QStringLiteral("EncryptedPackage")) || cf.hasStream(QStringLiteral("EncryptionInfo"))) {
         // an encrypted .xlsx: read when only Excel's own default password protects it
-        if (!cf.hasStream(QStringLiteral("EncryptedPackage")) || !cf.hasStream(QStringLiteral("EncryptionInfo")))
+        if (!cf.hasStream(QStringLiteral("EncryptedPackage")) ||
+            !cf.hasStream(QStringLiteral("EncryptionInfo")))
             throw ReadFailure{Kind::Protected, QString()};
         const QByteArray package = Decryption::package(cf.stream(QStringLiteral("EncryptionInfo")),
                                                        cf.stream(QStringLiteral("EncryptedPackage")));
@@ -117,7 +118,8 @@ template <typename Read> std::unique_ptr<Workbook> readGuarded(const QString& na
 }
 
 QString olderVersion() {
-    return QStringLiteral("es un libro de una versión anterior a Excel 97; guárdelo como .xls actual o .xlsx");
+    return QStringLiteral(
+        "es un libro de una versión anterior a Excel 97; guárdelo como .xls actual o .xlsx");
 }
 
 // A workbook stream on its own, as Excel 2 to 4 saved a workbook (and some programs still write an

@@ -93,7 +93,8 @@ QStringView relationshipId(const QXmlStreamAttributes& attributes) {
     QStringView plain;
     for (const auto& a : attributes) {
         if (a.name() != "id"_L1) continue;
-        if (a.namespaceUri() == QLatin1StringView(kRels) || a.namespaceUri() == QLatin1StringView(kRelsStrict))
+        if (a.namespaceUri() == QLatin1StringView(kRels) ||
+            a.namespaceUri() == QLatin1StringView(kRelsStrict))
             return a.value();
         if (plain.isNull()) plain = a.value();
     }
@@ -124,11 +125,11 @@ QString decodeEscapes(QString s) {
 // ("2021-01-01", "2021-01-01T10:10:10", "10:59:59.9999999", with an optional zone that is passed
 // over), or a duration ("PT0H11M0.000S"). Seconds keep every decimal written.
 bool isoDateSerial(QStringView t, double& serial) {
-    static const QRegularExpression dateTime(QStringLiteral(
-        "^(?:(-?\\d{4,})-(\\d{2})-(\\d{2}))?(?:T?(\\d{2}):(\\d{2})(?::(\\d{2}(?:\\.\\d*)?))?)?"
-        "(?:Z|[+-]\\d{2}(?::?\\d{2})?)?$"));
-    static const QRegularExpression duration(QStringLiteral(
-        "^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d*)?)S)?)?$"));
+    static const QRegularExpression dateTime(
+        QStringLiteral("^(?:(-?\\d{4,})-(\\d{2})-(\\d{2}))?(?:T?(\\d{2}):(\\d{2})(?::(\\d{2}(?:\\.\\d*)?))?)?"
+                       "(?:Z|[+-]\\d{2}(?::?\\d{2})?)?$"));
+    static const QRegularExpression duration(
+        QStringLiteral("^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d*)?)S)?)?$"));
     if (t.isEmpty()) return false;
     if (const auto m = duration.match(t); m.hasMatch()) {
         const double secs = m.capturedView(2).toDouble() * 86400 + m.capturedView(3).toDouble() * 3600 +
@@ -408,7 +409,8 @@ void parseWorksheet(XmlScanner& x, const BookContext& book, Sheet& sheet) {
                     cell.type = CellType::Text;
                     cell.text = hasIs ? v : decodeEscapes(valueText());
                 }
-            } else if (!hasV || (!vDecoded && rawV.isEmpty() && (type.isEmpty() || type == "n" || type == "s"))) {
+            } else if (!hasV ||
+                       (!vDecoded && rawV.isEmpty() && (type.isEmpty() || type == "n" || type == "s"))) {
                 // no value (also an empty <v/> in a shared-string cell): a formatted blank cell, it
                 // only counts for the used range
             } else if (type == "s") {

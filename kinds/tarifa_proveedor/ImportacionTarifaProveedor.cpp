@@ -597,8 +597,7 @@ bool ImportacionTarifaProveedor::Asignar_Formato_EAN(const FormatoEAN& f) {
     std::optional<Statement> propia;
     d.IBTransaction1.ensureStarted();
     auto buscarFormato = [&](bool porId) {
-        Statement& formato =
-            SentenciasPreparadas::para(d, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
+        Statement& formato = SentenciasPreparadas::para(d, propia, porId ? kFormatoPorId : kFormatoPorCodigo);
         if (porId)
             formato.paramByName(QStringLiteral("PARFORMATO")).setInt(f.idFormato);
         else {

@@ -55,13 +55,15 @@ INSTANTIATE_TEST_SUITE_P(
         // formula text results with escaped characters; line ends read as XML reads them, an escaped
         // carriage return (or one written as a reference) kept
         ReadCase{"textos.xlsx",
-                 {"1\t1\ttext\tTom & Jerry", "1\t2\ttext\t'<>&", "1\t3\ttext\t&&", "1\t4\ttext\tLinea 1\\nLinea 2",
-                  "2\t1\ttext\tuno\\ndos\\ntres", "2\t2\ttext\tcompartido\\nsegunda", "2\t3\ttext\tCR\\rescapado",
+                 {"1\t1\ttext\tTom & Jerry", "1\t2\ttext\t'<>&", "1\t3\ttext\t&&",
+                  "1\t4\ttext\tLinea 1\\nLinea 2", "2\t1\ttext\tuno\\ndos\\ntres",
+                  "2\t2\ttext\tcompartido\\nsegunda", "2\t3\ttext\tCR\\rescapado",
                   "2\t4\ttext\tref\\r\\ncar"}},
         // strict: ISO dates, date-times, times and durations; 31 December 1899 stays the 31st
         ReadCase{"estricto.xlsx",
-                 {"1\t1\tdate\t1899-12-31", "1\t2\tdate\t2021-01-01T10:10:10", "1\t3\tdate\t1899-12-31T11:00:00",
-                  "1\t4\tdate\t1899-12-31T00:11:00", "1\t5\tdate\t1900-03-01", "1\t6\tdate\t1900-01-02"}},
+                 {"1\t1\tdate\t1899-12-31", "1\t2\tdate\t2021-01-01T10:10:10",
+                  "1\t3\tdate\t1899-12-31T11:00:00", "1\t4\tdate\t1899-12-31T00:11:00",
+                  "1\t5\tdate\t1900-03-01", "1\t6\tdate\t1900-01-02"}},
         ReadCase{"texto_compartido_vacio.xlsx", {"1\t1\ttext\ta", "1\t3\ttext\tc"}},
         ReadCase{"barras_invertidas.xlsx", {"1\t1\tnumber\t7"}},
         ReadCase{"parte_repetida.xlsx", {"1\t1\tnumber\t1"}},
@@ -71,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"sst_cuenta_corta.xls", {"1\t1\ttext\tdos"}},
         ReadCase{"texto_vacio.xls", {"1\t1\ttext\t", "1\t2\tnumber\t4"}},
         // encrypted with Excel's default password only
-        ReadCase{"cifrado_rc4.xls", {"1\t1\ttext\tcifrado", "1\t2\ttext\tcon la clave de Excel", "2\t1\tnumber\t42"}},
+        ReadCase{"cifrado_rc4.xls",
+                 {"1\t1\ttext\tcifrado", "1\t2\ttext\tcon la clave de Excel", "2\t1\tnumber\t42"}},
         ReadCase{"cifrado_cryptoapi.xls",
                  {"1\t1\ttext\tcifrado", "1\t2\ttext\tcon la clave de Excel", "2\t1\tnumber\t42"}},
         ReadCase{"cifrado_estandar.xlsx", {"1\t1\ttext\tpaquete cifrado", "1\t2\tnumber\t42"}},
@@ -79,8 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"utf16le.csv", {"1\t1\ttext\tcódigo", "2\t2\ttext\tÑandú €"}},
         ReadCase{"utf16be.csv", {"1\t1\ttext\tcódigo", "2\t2\ttext\tÑandú €"}},
         // white space in .ods paragraphs: runs collapsed, leading ones dropped, elements honoured
-        ReadCase{"espacios.ods",
-                 {"1\t1\ttext\tuno dos ", "1\t2\ttext\ta   b\\tc\\n d e f", "1\t3\ttext\tprimera\\nsegunda"}}));
+        ReadCase{
+            "espacios.ods",
+            {"1\t1\ttext\tuno dos ", "1\t2\ttext\ta   b\\tc\\n d e f", "1\t3\ttext\tprimera\\nsegunda"}}));
 
 TEST(Cases, TextsLongerThanExcelsLimitAreReadWhole) {
     for (const char* file : {"texto_largo.xlsx", "sst_cuentas.xls"}) {

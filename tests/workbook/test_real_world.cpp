@@ -63,7 +63,9 @@ TEST(RealWorld, WorkbooksGiveWhatTheirTableSays) {
         {"poi/50833.xls", text(1, 1, "test cell value")},
         {"calamine/issue_385.xls", [](const Workbook& wb) { EXPECT_EQ(wb.sheetCount(), 1); }},
         {"poi/protect.xlsx",
-         [](const Workbook& wb) { EXPECT_TRUE(wb.activeSheet().cell(4, 2).text.startsWith(u"При запуске")); }},
+         [](const Workbook& wb) {
+             EXPECT_TRUE(wb.activeSheet().cell(4, 2).text.startsWith(u"При запуске"));
+         }},
         {"poi/58616.xlsx", text(1, 1, "EPQ Manual Template v2.3.19 Daika")},
         {"poi/46904.xls", text(1, 1, "NAVNETYPE")},
         {"poi/BOOK_in_capitals.xls", text(1, 1, "301. Exposures by Counterparty and Agreement Detail")},
