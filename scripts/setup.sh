@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth fonts-dejavu-core
   clang-format
+  time
 )
 dpkg_query=${QD_DPKG_QUERY:-dpkg-query}
 apt_get=${QD_APT_GET:-apt-get}

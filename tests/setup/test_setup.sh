@@ -37,6 +37,9 @@ apt="$work/fakes/apt-get"
 cases=(
   "root|0|yes|xvfb|0|uid=0 apt-get update *;uid=0 apt-get install -y * xvfb"
   "user|1000|yes|xvfb|0|sudo -E $apt update *;uid=0 apt-get update *;sudo -E $apt install -y * xvfb;uid=0 apt-get install -y * xvfb"
+  "crypto_for_encrypted_workbooks|0|yes|libssl-dev|0|uid=0 apt-get update *;uid=0 apt-get install -y * libssl-dev"
+  "crypto_through_sudo|1000|yes|libssl-dev|0|sudo -E $apt update *;uid=0 apt-get update *;sudo -E $apt install -y * libssl-dev;uid=0 apt-get install -y * libssl-dev"
+  "timer_of_the_benchmarks|0|yes|time|0|uid=0 apt-get update *;uid=0 apt-get install -y * time"
   "nothing_missing|1000|yes||0|"
   "user_without_sudo|1000|no|xvfb|1|"
 )
