@@ -1,32 +1,10 @@
-// What a client row says beyond CLIENTES (its bank account as a collection domicile, its
-// sales agent, zone and route), and the collection domicile shared with the bank-account import.
+// What a client row says beyond CLIENTES: its bank account as a collection domicile, its sales
+// agent, zone and route.
 // Every value is bound; a new agent, zone or route takes the ID of the row inserted.
 #include "ImportacionClientes.h"
 
 #include "DigitosControl.h"
 #include "FbError.h"
-#include "SentenciasPreparadas.h"
-
-#include <optional>
-
-namespace {
-
-using qd::fb::Statement;
-
-// The first row's first column of a query with its parameters bound by name; null when none.
-QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
-    std::optional<Statement> propia;
-    Statement& s = SentenciasPreparadas::para(d, propia, sql);
-    for (const auto& [nombre, valor] : parametros)
-        s.paramByName(nombre).setVariant(valor);
-    d.IBTransaction1.ensureStarted();
-    s.execute();
-    const QVariant v = s.eof() ? QVariant() : s.field(0).asVariant();
-    s.close();
-    return v;
-}
-
-} // namespace
 
 int ImportacionClientes::Buscar_O_Crear_Auxiliar(TablaAuxiliar tabla, const QString& Codigo) {
     struct Def {

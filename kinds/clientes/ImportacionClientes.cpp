@@ -24,39 +24,6 @@ const QString kRazonSocial = QStringLiteral("RAZONSOCIAL");
 const QString kCarteraCampo = QStringLiteral("CARTERA");
 const QString kGrupoEmpresas = QStringLiteral("GRUPOEMPRESAS");
 
-// Coded columns, compared without regard to case, in the order of BuscarID_Clientes' index
-// (position 7 is never looked up).
-const std::array<QString, 11> kColumnasCodigo{
-    QStringLiteral("COD_TARIFA"),       QStringLiteral("COD_FPAGO"),       QStringLiteral("COD_REGIMENIVA"),
-    QStringLiteral("COD_TIPOCLIENTE"),  QStringLiteral("COD_GRUPOCADENA"), QStringLiteral("COD_MONEDA"),
-    QStringLiteral("COD_GRUPOEMPRESA"), QStringLiteral("NOVALE"),          QStringLiteral("COD_ZONA"),
-    QStringLiteral("COD_RUTA"),         QStringLiteral("COD_AGENTEVENTA"),
-};
-constexpr int kNoVale = 7;
-
-const std::array<QString, 11> kSelectBusqueda{
-    QStringLiteral("SELECT IDTARIFAS as ID FROM TARIFAS"),
-    QStringLiteral("SELECT IDFORMASPAGO as ID, CARTERA FROM FORMASPAGO"),
-    QStringLiteral("SELECT IDREGIMENESIVA as ID FROM REGIMENESIVA"),
-    QStringLiteral("SELECT IDTIPOSCLIENTES as ID FROM TIPOSCLIENTES"),
-    QStringLiteral("SELECT IDGRUPOSCLIENTES as ID FROM GRUPOSCLIENTES"),
-    QStringLiteral("SELECT IDMONEDAS as ID FROM MONEDAS"),
-    QStringLiteral("SELECT IDGRUPOSEMPRESAS as ID FROM GRUPOSEMPRESAS"),
-    QStringLiteral("SELECT IDCLIENTES as ID FROM CLIENTES"),
-    QStringLiteral("SELECT IDZONAS as ID FROM ZONAS"),
-    QStringLiteral("SELECT IDRUTAS as ID FROM RUTAS"),
-    QStringLiteral("SELECT IDAGENTESVENTA as ID FROM AGENTESVENTA"),
-};
-
-// The staged field each coded column fills, and the field its code itself goes into (zone, route
-// and agent: the auxiliary step creates the codes that do not exist yet).
-const std::array<const char*, 11> kCampoBusqueda{"TARIFA",        "FORMAPAGO", "REGIMENIVA",    "TIPOCLIENTE",
-                                                 "GRUPOCLIENTES", "MONEDA",    "GRUPOEMPRESAS", nullptr,
-                                                 "ZONA",          "RUTA",      "AGENTEVENTA"};
-const std::array<const char*, 11> kCampoCodigo{nullptr,    nullptr,    nullptr,          nullptr,
-                                               nullptr,    nullptr,    nullptr,          nullptr,
-                                               "Cod_Zona", "Cod_Ruta", "Cod_AgenteVenta"};
-
 // The staged fields bound to the INSERT or UPDATE (a name the statement lacks is skipped).
 const QStringList kParametrosCliente{
     "CODIGO",    "NOMBRE",    "RAZONSOCIAL", "DIRECCION",   "LOCALIDAD",     "CODIGOPOSTAL",
@@ -72,23 +39,6 @@ QString conRetorno(QString insert, const QString& clave) {
     if (insert.endsWith(QLatin1Char(';'))) insert.chop(1);
     return insert + QStringLiteral(" RETURNING ") + clave;
 }
-
-// The defaults window's statements, one text per line as the window's lookups take them.
-const std::array<QStringList, 5> kSelectDefecto{
-    QStringList{"SELECT CODIGO,", "NOMBRE,", "IDGRUPOSEMPRESAS", "FROM GRUPOSEMPRESAS"},
-    QStringList{"SELECT RI.CODIGO,", "RI.NOMBRE,", "RI.IDREGIMENESIVA,", "RI.APLICARIVASN,",
-                "RI.APLICARRECARGOSN,", "RI.TIPOIVAFIJO,", "TIVA.PORCENTAJEIVA,", "TIVA.PORCENTAJERECARGO",
-                "FROM REGIMENESIVA RI", "LEFT OUTER JOIN TablaIva TIVA",
-                "ON (RI.TIPOIVAFIJO = TIVA.IDTABLAIVA)"},
-    QStringList{"SELECT FP.CODIGO,", "FP.NOMBRE,", "FP.IDFORMASPAGO,", "CAR.IdCarteras,",
-                "CAR.Codigo as CodigoCartera,", "CAR.Nombre as NombreCartera", "FROM FormasPago FP",
-                "LEFT OUTER JOIN CARTERAS CAR", "ON (FP.Cartera = CAR.IdCarteras)"},
-    QStringList{"SELECT CODIGO,", "NOMBRE,", "IDTARIFAS", "FROM TARIFAS"},
-    QStringList{"SELECT CODIGO,", "NOMBRE,", "IDMONEDAS", "FROM MONEDAS"},
-};
-const std::array<const char*, 5> kCodigoDefecto{"CODIGO", "RI.CODIGO", "FP.CODIGO", "CODIGO", "CODIGO"};
-const std::array<const char*, 5> kNombreDefecto{"Grupo de Empresas", "Régimen IVA", "Forma de Pago", "Tarifa",
-                                                "Moneda"};
 
 } // namespace
 

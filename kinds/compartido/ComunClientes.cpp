@@ -1,14 +1,14 @@
-// The client import. The staging table kvRxMDClientes with its new-record defaults, its
-// loader CargarRxClientes with the code lookups of BuscarID_Clientes, the writer Insertar_Clientes,
-// and the defaults of new clients (the defaults window's choice, or qdimport's codes).
+// What the client-family kinds share: the defaults of new clients (the defaults window's choice,
+// or qdimport's codes), the coded look-ups of BuscarID_Clientes and the loader of coded rows, the
+// collection domicile of an account and the country of a name.
 #include "ComunClientes.h"
 
 #include "CamposClientes.h"
 #include "DigitosControl.h"
 #include "FbError.h"
 #include "SentenciasPreparadas.h"
-
 #include "Sheet.h"
+
 #include <optional>
 
 #include <algorithm>
@@ -18,14 +18,12 @@
 
 namespace {
 
-using Tipo = TkvRxMemoryData::FieldType;
 using qd::fb::Statement;
 
 const QString kCodigo = QStringLiteral("CODIGO");
 const QString kNombre = QStringLiteral("NOMBRE");
 const QString kRazonSocial = QStringLiteral("RAZONSOCIAL");
 const QString kCarteraCampo = QStringLiteral("CARTERA");
-const QString kGrupoEmpresas = QStringLiteral("GRUPOEMPRESAS");
 
 // Coded columns, compared without regard to case, in the order of BuscarID_Clientes' index
 // (position 7 is never looked up).
@@ -63,15 +61,6 @@ const std::array<const char*, 11> kCampoBusqueda{"TARIFA",        "FORMAPAGO", "
 const std::array<const char*, 11> kCampoCodigo{nullptr,    nullptr,    nullptr,          nullptr,
                                                nullptr,    nullptr,    nullptr,          nullptr,
                                                "Cod_Zona", "Cod_Ruta", "Cod_AgenteVenta"};
-
-// The staged fields bound to the INSERT or UPDATE (a name the statement lacks is skipped).
-const QStringList kParametrosCliente{
-    "CODIGO",    "NOMBRE",    "RAZONSOCIAL", "DIRECCION",   "LOCALIDAD",     "CODIGOPOSTAL",
-    "PROVINCIA", "PAIS",      "EMAIL1",      "EMAIL2",      "PAGINAWEB",     "OBSERVACIONES",
-    "TELEFONO1", "TELEFONO2", "FAX",         "NIF",         "GRUPOEMPRESAS", "TARIFA",
-    "FORMAPAGO", "CARTERA",   "REGIMENIVA",  "TIPOCLIENTE", "GRUPOCLIENTES", "MONEDA"};
-
-const QString kBuscarCliente = QStringLiteral("SELECT IDCLIENTES FROM CLIENTES WHERE CODIGO = :ParCodigo");
 
 // The defaults window's statements, one text per line as the window's lookups take them.
 const std::array<QStringList, 5> kSelectDefecto{
@@ -399,8 +388,10 @@ namespace {
 
 using qd::fb::Statement;
 
-// The first row's first column of a query with its parameters bound by name; null when none.
-QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros) {
+} // namespace
+
+QVariant ComunClientes::primero(TDatos& d, const QString& sql,
+                                const QList<QPair<QString, QVariant>>& parametros) {
     std::optional<Statement> propia;
     Statement& s = SentenciasPreparadas::para(d, propia, sql);
     for (const auto& [nombre, valor] : parametros)
@@ -411,6 +402,8 @@ QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVari
     s.close();
     return v;
 }
+
+namespace {
 
 // A text used as a literal part of a LIKE pattern (its "%", "_" and "\" match themselves).
 QString literalLike(const QString& texto) {

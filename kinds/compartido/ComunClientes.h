@@ -4,6 +4,8 @@
 // row, the loader of coded rows, the collection domicile of an account, the summary counts.
 // Each of those kinds derives from it.
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -62,6 +64,8 @@ public:
     QString Codigo_Pais(const QString& NombrePais);
 
 protected:
+    // The first row's first column of a query with its parameters bound by name; null when none.
+    static QVariant primero(TDatos& d, const QString& sql, const QList<QPair<QString, QVariant>>& parametros);
     // The rows of the last load that it did not stage (counted for the summary).
     int descartadasCarga_ = 0;
     bool busquedaHallada_ = false;            // the last BuscarID_Clientes found its code
