@@ -214,7 +214,8 @@ void PaginaImportacion::modoProceso(bool ocupado) {
         panelFichero_->setVisible(!ocupado);
         grid_->setVisible(grid_->modelo() != nullptr && cargado_);
         for (QWidget* w : {static_cast<QWidget*>(casillaSimular_), static_cast<QWidget*>(casillaContinuar_),
-                           static_cast<QWidget*>(etiquetaLote_), static_cast<QWidget*>(cajaLote_)})
+                           static_cast<QWidget*>(casillaVaciar_), static_cast<QWidget*>(etiquetaLote_),
+                           static_cast<QWidget*>(cajaLote_)})
             w->setEnabled(!ocupado);
         etiquetaPanel_->setText(ocupado ? kTextoCancelar : QString());
     } else if (grid_ != nullptr) {
@@ -226,7 +227,8 @@ void PaginaImportacion::modoProceso(bool ocupado) {
         botonConfirmar_->setEnabled(cargado_);
         // Engine options.
         for (QWidget* w : {static_cast<QWidget*>(botonSimular_), static_cast<QWidget*>(casillaContinuar_),
-                           static_cast<QWidget*>(etiquetaLote_), static_cast<QWidget*>(cajaLote_)})
+                           static_cast<QWidget*>(casillaVaciar_), static_cast<QWidget*>(etiquetaLote_),
+                           static_cast<QWidget*>(cajaLote_)})
             w->setVisible(ocupado);
         botonSimular_->setEnabled(cargado_);
         etiquetaPanel_->setText(ocupado ? kTextoCancelar : QString());
@@ -405,7 +407,7 @@ void PaginaImportacion::ejecutarConfirmacion() {
             mostrarError(e);
         }
         // The rows not written, for the user to fix and import again.
-        const QString ruta = qd::exportarFilasNoEscritas(datos_, ficheroCargado_);
+        const QString ruta = qd::exportarFilasNoEscritas(datos_, ficheroCargado_, opcionesMotor().simular);
         if (!ruta.isEmpty() &&
             datos_.canal().ask(
                 QStringLiteral("Las filas que no se han escrito están en «%1», con su motivo en la "
@@ -442,6 +444,12 @@ void PaginaImportacion::construirOpcionesMotor(QHBoxLayout* capa) {
     casillaContinuar_->setToolTip(
         QStringLiteral("Una fila que la base de datos rechaza se deshace sola, se anota como incidencia "
                        "con su fila y el texto del error, y el proceso sigue."));
+    casillaVaciar_ = new QCheckBox(QStringLiteral("Las celdas vacías borran el valor"));
+    casillaVaciar_->setObjectName(QStringLiteral("chkCeldasVaciasBorran"));
+    casillaVaciar_->setToolTip(
+        QStringLiteral("Al actualizar, una celda vacía escribe un texto vacío o 0. Sin marcar, una celda "
+                       "vacía, un código que no existe o una columna que falta dejan el valor guardado "
+                       "como está. Un código (familia, forma de pago…) nunca se borra con una celda vacía."));
     etiquetaLote_ = new QLabel(QStringLiteral("Guardar cada"));
     cajaLote_ = new QSpinBox;
     cajaLote_->setObjectName(QStringLiteral("spinGuardarCadaFilas"));
@@ -459,6 +467,7 @@ void PaginaImportacion::construirOpcionesMotor(QHBoxLayout* capa) {
         QStringLiteral("Hace la importación y la deshace al final: muestra el resumen y "
                        "las incidencias sin guardar nada."));
     capa->addWidget(casillaContinuar_);
+    capa->addWidget(casillaVaciar_);
     capa->addWidget(etiquetaLote_);
     capa->addWidget(cajaLote_);
     connect(botonSimular_, &QPushButton::clicked, this, [this] { pulsarSimular(); });
@@ -468,6 +477,7 @@ qd::OpcionesMotor PaginaImportacion::opcionesMotor() const {
     qd::OpcionesMotor o;
     o.simular = simulando_ || (casillaSimular_ != nullptr && casillaSimular_->isChecked());
     if (casillaContinuar_ != nullptr) o.continuar = casillaContinuar_->isChecked();
+    if (casillaVaciar_ != nullptr) o.vaciar = casillaVaciar_->isChecked();
     if (cajaLote_ != nullptr) o.lote = cajaLote_->value();
     return o;
 }

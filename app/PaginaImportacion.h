@@ -98,6 +98,7 @@ public:
     QPushButton* botonSimular() const { return botonSimular_; }
     QCheckBox* casillaSimular() const { return casillaSimular_; } // one-press pages
     QCheckBox* casillaContinuar() const { return casillaContinuar_; }
+    QCheckBox* casillaVaciar() const { return casillaVaciar_; }
     QSpinBox* cajaLote() const { return cajaLote_; }
     void pulsarSimular();
 
@@ -189,6 +190,7 @@ private:
     QPushButton* botonSimular_ = nullptr;
     QCheckBox* casillaSimular_ = nullptr;
     QCheckBox* casillaContinuar_ = nullptr;
+    QCheckBox* casillaVaciar_ = nullptr;
     QSpinBox* cajaLote_ = nullptr;
     QLabel* etiquetaLote_ = nullptr;
     bool simulando_ = false;

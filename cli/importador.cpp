@@ -63,8 +63,9 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         "Importa un libro (.xls, .xlsx, .ods, .csv) en la base de datos sin ventana, con el mismo proceso\n"
         "que la página de la importación y las mismas opciones. Muestra los textos de estado, los avisos\n"
         "y el resumen final. Ctrl+C cancela tras la fila en curso.\n"
-        "Salida: 0 importación terminada, 1 cancelada, 2 error, 3 terminada con filas con errores\n"
-        "(--continuar).\n\n"
+        "Salida: 0 todas las filas escritas (u omitidas por elección, como --solo-nuevos), 1 cancelada, 2 "
+        "detenida por un error o nada importado,\n3 terminada con filas no escritas (descartadas al cargar o "
+        "rechazadas).\n\n"
         "Ejemplo:\n"
         "  qdimport --database demo.fdb --kind articulos --create --update --pvp --stock \\\n"
         "           --tarifa TAR1 --almacen ALM1 articulos.xlsx"));
@@ -97,8 +98,16 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     // The import.
     opcion(QStringLiteral("kind"), QStringLiteral("Tipo de importación: %1.").arg(listaTipos(tipos)),
            QStringLiteral("tipo"), tipos.isEmpty() ? QString() : tipos.first().nombre);
+    // «Vaciar» is an engine option of every kind; the reference verification reads it as its own.
+    opcion(
+        QStringLiteral("vaciar"),
+        QStringLiteral("Las celdas vacías borran el valor: al actualizar, una celda vacía escribe un texto "
+                       "vacío o 0. Sin esta opción una celda vacía, un código que no existe o una columna "
+                       "que falta dejan el valor guardado como está; un código (familia, forma de pago…) "
+                       "nunca se borra con una celda vacía. Verificar referencias: limpiar la tabla de "
+                       "verificación y volverla a cargar."));
     // Kinds may share an option (the client kinds' defaults): it is listed once.
-    QSet<QString> nombres;
+    QSet<QString> nombres{QStringLiteral("vaciar")};
     for (const TipoImportacion& t : tipos)
         for (const QCommandLineOption& o : t.opciones)
             if (!nombres.contains(o.names().first())) {
@@ -163,6 +172,7 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
     try {
         motor.simular = p.isSet(QStringLiteral("simular"));
         motor.continuar = p.isSet(QStringLiteral("continuar"));
+        motor.vaciar = p.isSet(QStringLiteral("vaciar"));
         motor.lote = entero(p, QStringLiteral("lote"), 0);
         if (motor.lote < 0) throw ErrorOpciones(QStringLiteral("--lote espera un número de filas (0 o más)"));
         empresa = entero(p, QStringLiteral("empresa"), 1);
@@ -218,16 +228,30 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
             datos.Destruir_Excel();
             return kCancelado;
         }
+        if (filas == 0) {
+            // Nothing to import is not a success: the user is told why nothing was written.
+            canal.message(
+                qd::MessageKind::Error,
+                datos.Filas_No_Escritas.empty()
+                    ? QStringLiteral("El libro no tiene filas de datos bajo la fila de títulos: no se "
+                                     "ha importado nada.")
+                    : QStringLiteral("Ninguna fila del libro se puede importar (las incidencias dicen "
+                                     "por qué): no se ha importado nada."));
+            qd::exportarFilasNoEscritas(datos, libro, motor.simular);
+            datos.Destruir_Excel();
+            return kFallo;
+        }
         reloj.restart();
         const qd::ResultadoMotor resultado = pasos.confirmar(motor);
         const qint64 escritura = reloj.nsecsElapsed();
-        qd::exportarFilasNoEscritas(datos, libro); // its path is told as an incidence
+        qd::exportarFilasNoEscritas(datos, libro, motor.simular); // its path is told as an incidence
         if (p.isSet(QStringLiteral("tiempos")))
             std::fprintf(stderr, "tiempos: filas %d carga %.3f s escritura %.3f s\n", filas, carga / 1e9,
                          escritura / 1e9);
         datos.Destruir_Excel();
         if (datos.Abortar_Proceso) return kCancelado;
-        return resultado.filasConErrores > 0 ? kConErrores : kCorrecto;
+        // Rows the loader dropped are rows not written as much as those the database refused.
+        return resultado.filasConErrores > 0 || !datos.Filas_No_Escritas.empty() ? kConErrores : kCorrecto;
     } catch (const ErrorOpciones& e) {
         error(e.texto());
         return kFallo;
@@ -236,7 +260,7 @@ int ejecutar(const QStringList& argumentos, const QList<TipoImportacion>& tipos)
         canal.message(qd::MessageKind::Error, TDatos::Texto_Error(e));
         if (!datos.Resumen_Hasta_Error.isEmpty())
             canal.message(qd::MessageKind::Plain, datos.Resumen_Hasta_Error);
-        qd::exportarFilasNoEscritas(datos, libro);
+        qd::exportarFilasNoEscritas(datos, libro, motor.simular);
         return kFallo;
     }
 }

@@ -3,6 +3,7 @@
 #include "FieldList.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace qd {
@@ -179,21 +180,46 @@ QByteArray ExcelIni::withValues(const QByteArray& content, const QString& sectio
     return out;
 }
 
-void ExcelIni::loadArticleTicks(FieldList& articles, const QString& path) {
-    QByteArray content;
+QString ExcelIni::problemaFichero(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    if (!info.isFile())
+        return QStringLiteral("«%1» no es un fichero normal (una carpeta, un dispositivo o una tubería)")
+            .arg(path);
+    if (info.size() > kTamanoMaximo)
+        return QStringLiteral("«%1» ocupa %2 bytes; un Excel.ini no pasa de %3")
+            .arg(path)
+            .arg(info.size())
+            .arg(kTamanoMaximo);
+    return {};
+}
+
+namespace {
+
+// The content of an Excel.ini: only a regular file of a sensible size is read (a FIFO would block,
+// a device would never end).
+QByteArray leer(const QString& path) {
+    if (!ExcelIni::problemaFichero(path).isEmpty()) return {};
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) content = file.readAll();
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(ExcelIni::kTamanoMaximo);
+}
+
+} // namespace
+
+void ExcelIni::loadArticleTicks(FieldList& articles, const QString& path) {
+    const QByteArray content = leer(path);
     const QStringList& keys = articleKeys();
     for (int p = 0; p < kKeyCount; ++p)
         articles.setChecked(p, valueToTick(readValue(content, section(), keys[p])));
 }
 
 bool ExcelIni::saveArticleTicks(const FieldList& articles, const QString& path, QString* error) {
-    QByteArray content;
-    {
-        QFile existing(path);
-        if (existing.exists() && existing.open(QIODevice::ReadOnly)) content = existing.readAll();
+    if (const QString problema = problemaFichero(path); !problema.isEmpty()) {
+        if (error != nullptr) *error = problema;
+        return false;
     }
+    const QByteArray content = leer(path);
     QStringList values;
     for (int p = 0; p < kKeyCount; ++p)
         values << (articles.isChecked(p) ? QStringLiteral("1") : QStringLiteral("0"));

@@ -27,6 +27,11 @@ public:
     // The key of article position 0 to 20.
     static const QStringList& articleKeys();
 
+    // An Excel.ini is a regular file of at most this size; anything else is not read.
+    static constexpr qint64 kTamanoMaximo = 1 << 20;
+    // Why the file at `path` is not read (not a regular file, too large); empty when it is fine or
+    // does not exist.
+    static QString problemaFichero(const QString& path);
     // Sets article positions 0 to 20 from the file at `path` (all ticked when it cannot be read).
     static void loadArticleTicks(FieldList& articles, const QString& path);
     // Writes the 21 keys from positions 0 to 20. On failure returns false and, when `error` is

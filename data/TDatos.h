@@ -114,8 +114,13 @@ public:
     // messages through and stops when the cancel flag is set. Returns the rows read.
     // With `hastaCabeceraVacia` the columns read are those from 1 up to the first empty header, at
     // most 50 (the client, address and contact sheets); titled columns left out are told once.
+    // After a row's columns, every field no column set is marked as given no value
+    // (TkvRxMemoryData::marcarAusentes): an update keeps what is stored for it. A title written twice
+    // refuses the load (ErrorImportacion naming both columns); with `conocida`, the titles it does
+    // not know are told once, as one incidence, before the rows are read.
     int Leer_Filas_Excel(TkvRxMemoryData& tabla, const std::function<void(int, int, const QString&)>& columna,
-                         const std::function<bool()>& conservar, bool hastaCabeceraVacia = false);
+                         const std::function<bool()>& conservar, bool hastaCabeceraVacia = false,
+                         const std::function<bool(const QString&)>& conocida = {});
     // Stores a cell of the held sheet in a staging field as the field takes it: text fields get
     // the cell's text, number fields its number (an empty cell stores empty text or 0, never
     // null). A value the field cannot take stores 0 in float fields and null in the others.
@@ -131,9 +136,14 @@ public:
     // empty and found nothing (null) is an incidence: the field is left empty.
     void Poner_Busqueda_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& id, int fila, int columna);
     // Stores a code (an article code, a reference used for matching) without its leading and
-    // trailing blanks. A code longer than the field is never cut: it is an incidence and false
-    // is returned (the caller drops the row). True when stored.
+    // trailing blanks. A code longer than the field is never cut, a blank one never matches, a cell
+    // that holds no code (a date, a boolean, an error) is not one: each is an incidence and false is
+    // returned (the caller drops the row). True when stored.
     bool Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna);
+    // The code a cell holds: its text without blanks around it, a whole number's digits (no
+    // exponent, no ".0"), empty for an empty cell. A date, a boolean, an error or a number past 15
+    // digits holds no code: an incidence naming the cell, and nullopt.
+    std::optional<QString> Texto_Codigo(int fila, int columna);
     // One incidence line about a cell: «Fila N, columna X: «valor» que».
     void Incidencia_Celda(int fila, const QString& cabecera, const QString& valor, const QString& que);
     // The title of a workbook column, on row 1 or on the title row the running load reads under.
@@ -145,6 +155,8 @@ public:
     QStringList Cabeceras_Cargadas(const TkvRxMemoryData& tabla) const;
     QSet<QString> Cabeceras_Presentes(const TkvRxMemoryData& tabla) const; // upper-cased
     int Fila_Hoja(const TkvRxMemoryData& tabla, int recNo) const;
+    // Sorts a staged table (TkvRxMemoryData::sort); each record keeps its sheet row for Fila_Hoja.
+    void Ordenar_Staging(TkvRxMemoryData& tabla, const QStringList& campos);
     // The header of the loaded sheet that names a staging field (the field name when none does).
     QString Cabecera_Campo(const TkvRxMemoryData& tabla, const QString& campo) const;
     // Tells the user once, before writing, which ticked fields an update leaves as stored
@@ -174,6 +186,19 @@ public:
                           const QStringList& nombres,
                           const std::function<void(const QString& nombre)>& sinParametro,
                           const std::function<std::optional<QVariant>(const QString& nombre)>& sustituto);
+    // As Enlazar_Desde_Staging; for an update (`actualizacion`) a field the row gives no value
+    // (an empty cell, a code that matches nothing, a value the field cannot take, a column the
+    // workbook does not have) is bound null, so that the update's COALESCE(:X, X) keeps what is
+    // stored. With the run's `vaciar` an empty cell binds its empty text or 0 instead.
+    void Enlazar_Fila(qd::fb::Statement& sentencia, const TkvRxMemoryData& tabla, const QStringList& nombres,
+                      bool actualizacion, const std::function<void(const QString& nombre)>& sinParametro = {},
+                      const std::function<std::optional<QVariant>(const QString& nombre)>& sustituto = {});
+    // Whether the current record gives no value for `campo` that an update should write (the rule
+    // of Enlazar_Fila), for writers that bind a field by hand.
+    bool Sin_Valor(const TkvRxMemoryData& tabla, const QString& campo) const;
+    // Refuses the current record as a new one (qd::FilaRechazada naming the column) when one of
+    // `campos` holds no value.
+    void Exigir_En_Alta(const TkvRxMemoryData& tabla, const QStringList& campos) const;
     // The client's own text for a parameter the statement does not have.
     static QString Texto_Falta_Parametro(qd::fb::Statement& sentencia, const QString& nombre);
     // The text of an error as the user sees it: the database's own message, the dataset's or
@@ -231,6 +256,9 @@ public:
         std::function<qd::ErrorImportacion(const std::exception&)> errorEnFila; // unset: «Fila N: …»
     };
     FinRecorrido Recorrer_Unidades(const Unidades& u, const RecorridoFilas& r);
+    // Lists units `desde`… of `u` as rows not written, with `motivo` (a stop or a cancel); the loop
+    // stands on unit desde - 1 (or on desde itself with `yaEnDesde`) and moves on one at a time.
+    void Anotar_No_Procesadas(const Unidades& u, int desde, const QString& motivo, bool yaEnDesde = false);
     // "Nombre: n" lines, and the summary every writer ends with: «Proceso terminado.», the
     // counts, the cancel and the engine's notes (the dry run, the rows with errors).
     static QString Texto_Resumen(const QList<QPair<QString, int>>& cuentas);
@@ -290,7 +318,8 @@ public:
     void Anotar_Fila_No_Escrita(int fila, const QString& motivo);
 
     // Refuses (ErrorImportacion) an action that needs the database while the module is not
-    // connected; the text tells the user to start the module again from the suite.
+    // connected, or was started for a company group or company the database does not have; the
+    // text tells the user to start the module again from the suite.
     void Exigir_Conexion() const;
     static QString textoSinConexion();
 
@@ -308,6 +337,9 @@ public:
     int filaTitulos_ = 1;
 
 private:
+    // Checks the launch's company group and company against the database (after connecting).
+    void Comprobar_Lanzamiento();
+    QString errorLanzamiento_; // why the launch values refuse every action; empty when they are right
     std::optional<qd::fb::Transaction::Hold> cargaPendiente_;
     qd::MotorFilas* motor_ = nullptr;
 

@@ -91,12 +91,50 @@ bool TDatos::AbrirBaseDeDatos(const QString& BD, const QString& Usuario_, const 
         IBDatabase.params() << QStringLiteral("USER_NAME=") + Usuario_ << QStringLiteral("PASSWORD=") + Clave_
                             << QStringLiteral("lc_ctype=ISO8859_1");
         IBDatabase.open();
+        Comprobar_Lanzamiento();
         return true;
     } catch (const qd::fb::Error& e) {
         canal().message(qd::MessageKind::Error,
                         QStringLiteral("Error al conectar con ") + BD + QStringLiteral("\r\n") + e.message());
     }
     return false;
+}
+
+void TDatos::Comprobar_Lanzamiento() {
+    errorLanzamiento_.clear();
+    // The company group and the company the suite started the module for must exist: every new
+    // record belongs to them. A wrong launch value refuses every load and write, said once here.
+    qd::fb::Transaction t(&IBDatabase);
+    qd::fb::Statement s(&IBDatabase, &t);
+    auto existe = [&s](const QString& sql, int id) {
+        s.setSql(sql);
+        s.paramByName(QStringLiteral("Id")).setInt(id);
+        return Id_Encontrado(s) != 0;
+    };
+    try {
+        t.start();
+        if (!existe(
+                QStringLiteral("SELECT IDGRUPOSEMPRESAS FROM GRUPOSEMPRESAS WHERE IDGRUPOSEMPRESAS = :Id"),
+                IdGrupoEmpresas))
+            errorLanzamiento_ =
+                QStringLiteral("El grupo de empresas %1 con el que se ha abierto el módulo no "
+                               "existe en la base de datos.")
+                    .arg(IdGrupoEmpresas);
+        else if (!existe(QStringLiteral("SELECT IDEMPRESAS FROM EMPRESAS WHERE IDEMPRESAS = :Id"), IdEmpresa))
+            errorLanzamiento_ =
+                QStringLiteral("La empresa %1 con la que se ha abierto el módulo no existe en la "
+                               "base de datos.")
+                    .arg(IdEmpresa);
+        t.commit();
+    } catch (const std::exception&) {
+        // A database without these tables is not the suite's: the loads say what fails.
+        errorLanzamiento_.clear();
+    }
+    if (!errorLanzamiento_.isEmpty()) {
+        errorLanzamiento_ +=
+            QStringLiteral(" No se importa nada: abra el módulo otra vez desde la aplicación.");
+        canal().message(qd::MessageKind::Error, errorLanzamiento_);
+    }
 }
 
 bool TDatos::Conectar() {

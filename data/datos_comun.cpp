@@ -12,6 +12,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 #include <vector>
 
 QString TDatos::Texto_Error(const std::exception& e) {
@@ -24,7 +26,8 @@ QString TDatos::Texto_Error(const std::exception& e) {
 
 int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
                              const std::function<void(int, int, const QString&)>& columna,
-                             const std::function<bool()>& conservar, bool hastaCabeceraVacia) {
+                             const std::function<bool()>& conservar, bool hastaCabeceraVacia,
+                             const std::function<bool(const QString&)>& conocida) {
     tabla.close();
     tabla.open();
     Filas_No_Escritas.clear();
@@ -56,6 +59,33 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
         ultimaColumna = fin;
     }
 
+    // A title written twice would fill the same field twice, the last one winning: refused.
+    QHash<QString, int> vistas;
+    for (int c = 1; c <= ultimaColumna; ++c) {
+        const QString clave = cabeceras[static_cast<size_t>(c)].toUpper();
+        if (clave.isEmpty()) continue;
+        if (const auto it = vistas.constFind(clave); it != vistas.constEnd())
+            throw qd::ErrorImportacion(
+                QStringLiteral("Las columnas %1 y %2 tienen el mismo título «%3»: deje solo una y cargue el "
+                               "libro otra vez.")
+                    .arg(qd::wb::columnLetters(it.value()), qd::wb::columnLetters(c),
+                         cabeceras[static_cast<size_t>(c)]));
+        vistas.insert(clave, c);
+    }
+    // Titles the kind does not read, told once before the rows are read.
+    if (conocida) {
+        QStringList desconocidas;
+        for (int c = 1; c <= ultimaColumna; ++c) {
+            const QString& cabecera = cabeceras[static_cast<size_t>(c)];
+            if (!cabecera.isEmpty() && !conocida(cabecera)) desconocidas << cabecera;
+        }
+        if (!desconocidas.isEmpty())
+            canal().incidence(
+                QStringLiteral("Columnas que esta importación no conoce y no se leen (los títulos deben "
+                               "escribirse como en la ayuda): %1.")
+                    .arg(desconocidas.join(QStringLiteral(", "))));
+    }
+
     CargaHoja& carga = cargas_[&tabla];
     carga = CargaHoja{};
     for (int c = 1; c <= ultimaColumna; ++c)
@@ -74,9 +104,26 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
             const QString& cabecera = cabeceras[static_cast<size_t>(c)];
             if (!cabecera.isEmpty()) columna(r, c, cabecera);
         }
+        tabla.marcarAusentes(); // what no column gave is kept as stored by an update
         if (conservar()) {
-            tabla.post();
-            carga.filas.push_back(r);
+            // A field the record must have and the row does not give: the row is not loaded,
+            // and the others are.
+            QString falta;
+            for (const auto& def : tabla.fieldDefs())
+                if (def.required && tabla.value(def.name).isNull()) {
+                    falta = def.label.isEmpty() ? def.name : def.label;
+                    break;
+                }
+            if (falta.isEmpty()) {
+                tabla.post();
+                carga.filas.push_back(r);
+            } else {
+                tabla.cancel();
+                const QString motivo =
+                    QStringLiteral("falta un valor válido para «%1»; la fila no se carga.").arg(falta);
+                canal().incidence(QStringLiteral("Fila %1: %2").arg(r).arg(motivo));
+                Anotar_Fila_No_Escrita(r, motivo);
+            }
         } else
             tabla.cancel();
         ++leidas;
@@ -123,9 +170,9 @@ void TDatos::Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant
         const bool flotante =
             def.type == TkvRxMemoryData::FieldType::Float || def.type == TkvRxMemoryData::FieldType::Currency;
         tabla.setValue(i, flotante ? QVariant(0.0) : QVariant());
+        tabla.marcar(i, TkvRxMemoryData::SinValor::NoValida);
         Incidencia_Celda(fila, Cabecera_Columna(columna), hoja.text(fila, columna),
-                         flotante ? QStringLiteral("no es un valor válido para el campo; se deja 0.")
-                                  : QStringLiteral("no es un valor válido para el campo; se deja vacío."));
+                         QStringLiteral("no es un valor válido para el campo; no se escribe."));
         return;
     }
     if (def.type == TkvRxMemoryData::FieldType::String && def.size > 0 &&
@@ -141,18 +188,72 @@ void TDatos::Poner_Valor_Celda(TkvRxMemoryData& tabla, int campo, const QVariant
 void TDatos::Poner_Busqueda_Staging(TkvRxMemoryData& tabla, int campo, const QVariant& id, int fila,
                                     int columna) {
     Poner_Valor_Staging(tabla, campo, id);
-    const qd::wb::Sheet& hoja = hojaExcel();
-    const QString codigo = hoja.text(fila, columna);
-    if (id.isNull() && !codigo.trimmed().isEmpty())
-        Incidencia_Celda(fila, Cabecera_Columna(columna), codigo,
-                         QStringLiteral("no existe; se deja vacío."));
+    if (campo < 0 || campo >= tabla.fieldCount() || !id.isNull()) return;
+    const qd::wb::Cell celda = hojaExcel().cell(fila, columna);
+    const bool vacia = celda.type == qd::wb::CellType::Empty ||
+                       (celda.type == qd::wb::CellType::Text && celda.text.trimmed().isEmpty());
+    // Not found: a new record takes it empty, an update leaves the stored one.
+    tabla.marcar(campo, vacia ? TkvRxMemoryData::SinValor::Vacia : TkvRxMemoryData::SinValor::NoValida);
+    if (!vacia && celda.type != qd::wb::CellType::Date && celda.type != qd::wb::CellType::Boolean &&
+        celda.type != qd::wb::CellType::Error)
+        Incidencia_Celda(fila, Cabecera_Columna(columna), hojaExcel().text(fila, columna),
+                         QStringLiteral("no existe; no se escribe."));
+}
+
+std::optional<QString> TDatos::Texto_Codigo(int fila, int columna) {
+    const qd::wb::Cell celda = hojaExcel().cell(fila, columna);
+    using C = qd::wb::CellType;
+    switch (celda.type) {
+    case C::Empty:
+        return QString();
+    case C::Text:
+        return celda.text.trimmed();
+    case C::Number: {
+        // A code typed as a number is its digits: no exponent, no ".0". Past 15 digits a number
+        // has lost its last ones: refused rather than guessed.
+        constexpr double kExacto = 1e15;
+        if (std::isfinite(celda.number) && celda.number == std::floor(celda.number) &&
+            std::fabs(celda.number) < kExacto)
+            return QString::number(qint64(celda.number));
+        if (std::isfinite(celda.number) && std::fabs(celda.number) < kExacto)
+            return QString::number(celda.number, 'g', 15);
+        Incidencia_Celda(fila, Cabecera_Columna(columna), hojaExcel().text(fila, columna),
+                         QStringLiteral("es un número de más de 15 cifras y ha perdido las últimas; "
+                                        "escriba el código como texto. No se usa."));
+        return std::nullopt;
+    }
+    case C::Date:
+    case C::Boolean:
+    case C::Error:
+        break;
+    }
+    Incidencia_Celda(fila, Cabecera_Columna(columna), hojaExcel().text(fila, columna),
+                     celda.type == C::Date ? QStringLiteral("es una fecha, no un código; no se usa.")
+                     : celda.type == C::Boolean
+                         ? QStringLiteral("es un valor lógico, no un código; no se usa.")
+                         : QStringLiteral("es un error de fórmula, no un código; no se usa."));
+    return std::nullopt;
 }
 
 bool TDatos::Poner_Codigo_Staging(TkvRxMemoryData& tabla, int campo, int fila, int columna) {
     const int i = campo;
     if (i < 0 || i >= tabla.fieldCount()) return true;
-    const qd::wb::Sheet& hoja = hojaExcel();
-    const QString codigo = hoja.text(fila, columna).trimmed();
+    const std::optional<QString> texto = Texto_Codigo(fila, columna);
+    if (!texto) {
+        Anotar_Fila_No_Escrita(fila, QStringLiteral("Columna %1: «%2» no es un código.")
+                                         .arg(Cabecera_Columna(columna), hojaExcel().text(fila, columna)));
+        return false;
+    }
+    const QString& codigo = *texto;
+    if (codigo.isEmpty()) {
+        // A blank key matches nothing, and would match every record whose key is blank.
+        const QString que =
+            QStringLiteral("está vacía y es la clave que identifica el registro; la fila no se "
+                           "carga.");
+        Incidencia_Celda(fila, Cabecera_Columna(columna), codigo, que);
+        Anotar_Fila_No_Escrita(fila, QStringLiteral("Columna %1: %2").arg(Cabecera_Columna(columna), que));
+        return false;
+    }
     const int tam = tabla.fieldDefs().at(i).size;
     if (tam > 0 && codigo.size() > tam) {
         const QString que = QStringLiteral("tiene %1 caracteres y el código admite %2; la fila no se carga.")
@@ -176,6 +277,17 @@ QSet<QString> TDatos::Cabeceras_Presentes(const TkvRxMemoryData& tabla) const {
     for (const QString& c : Cabeceras_Cargadas(tabla))
         presentes.insert(c.toUpper());
     return presentes;
+}
+
+void TDatos::Ordenar_Staging(TkvRxMemoryData& tabla, const QStringList& campos) {
+    tabla.sort(campos);
+    // Each record keeps the sheet row it was read from.
+    auto it = cargas_.find(&tabla);
+    if (it == cargas_.end() || it->filas.size() != tabla.ultimoOrden().size()) return;
+    std::vector<int> filas(it->filas.size());
+    for (std::size_t i = 0; i < filas.size(); ++i)
+        filas[i] = it->filas[tabla.ultimoOrden()[i]];
+    it->filas = std::move(filas);
 }
 
 int TDatos::Fila_Hoja(const TkvRxMemoryData& tabla, int recNo) const {
@@ -227,10 +339,34 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
     using T = TkvRxMemoryData::FieldType;
     using C = qd::wb::CellType;
     QVariant valor;
+    const bool vacia = celda.type == C::Empty || (celda.type == C::Text && celda.text.trimmed().isEmpty());
     switch (tabla.fieldDefs().at(i).type) {
     case T::String:
-        // an empty cell stores an empty text, not null; a text is taken as it is
-        valor = celda.type == C::Text ? celda.text : qd::wb::cellText(celda, QLocale());
+        // an empty cell stores an empty text, not null; a text is taken as it is; a whole
+        // number is its digits
+        if (celda.type == C::Date || celda.type == C::Boolean || celda.type == C::Error) {
+            tabla.setValue(i, QString());
+            tabla.marcar(i, TkvRxMemoryData::SinValor::NoValida);
+            Incidencia_Celda(
+                fila, Cabecera_Columna(columna), hoja.text(fila, columna),
+                celda.type == C::Date ? QStringLiteral("es una fecha en una columna de texto; no "
+                                                       "se escribe (escríbala como texto).")
+                : celda.type == C::Boolean
+                    ? QStringLiteral("es un valor lógico en una columna de texto; no se escribe.")
+                    : QStringLiteral("es un error de fórmula; no se escribe."));
+            return;
+        }
+        if (celda.type == C::Number) {
+            const std::optional<QString> digitos = Texto_Codigo(fila, columna);
+            if (!digitos) {
+                tabla.setValue(i, QString());
+                tabla.marcar(i, TkvRxMemoryData::SinValor::NoValida);
+                return;
+            }
+            valor = *digitos;
+        } else {
+            valor = celda.type == C::Text ? celda.text : QString();
+        }
         break;
     case T::Integer:
     case T::SmallInt:
@@ -262,6 +398,50 @@ void TDatos::Poner_Celda_Staging(TkvRxMemoryData& tabla, int campo, int fila, in
         break;
     }
     Poner_Valor_Celda(tabla, campo, valor, fila, columna);
+    if (vacia && tabla.sinValor(i) == TkvRxMemoryData::SinValor::No)
+        tabla.marcar(i, TkvRxMemoryData::SinValor::Vacia);
+}
+
+void TDatos::Enlazar_Fila(qd::fb::Statement& sentencia, const TkvRxMemoryData& tabla,
+                          const QStringList& nombres, bool actualizacion,
+                          const std::function<void(const QString& nombre)>& sinParametro,
+                          const std::function<std::optional<QVariant>(const QString& nombre)>& sustituto) {
+    Enlazar_Desde_Staging(sentencia, tabla, nombres, sinParametro, sustituto);
+    if (!actualizacion) return;
+    // An update leaves a stored value as it is where the row gives none: the statement's
+    // COALESCE(:X, X) keeps it when X is bound null.
+    const bool vaciar = motor_ != nullptr && motor_->opciones().vaciar;
+    for (const QString& nombre : nombres) {
+        if (!sentencia.hasParam(nombre)) continue;
+        const int campo = tabla.fieldIndex(nombre);
+        if (campo < 0) continue;
+        const TkvRxMemoryData::SinValor marca = tabla.sinValor(campo);
+        if (marca == TkvRxMemoryData::SinValor::No || (vaciar && marca == TkvRxMemoryData::SinValor::Vacia))
+            continue;
+        sentencia.paramByName(nombre).setNull();
+    }
+}
+
+bool TDatos::Sin_Valor(const TkvRxMemoryData& tabla, const QString& campo) const {
+    const int i = tabla.fieldIndex(campo);
+    if (i < 0) return true;
+    const TkvRxMemoryData::SinValor marca = tabla.sinValor(i);
+    if (marca == TkvRxMemoryData::SinValor::No) return false;
+    return !(marca == TkvRxMemoryData::SinValor::Vacia && motor_ != nullptr && motor_->opciones().vaciar);
+}
+
+void TDatos::Exigir_En_Alta(const TkvRxMemoryData& tabla, const QStringList& campos) const {
+    for (const QString& campo : campos) {
+        const int i = tabla.fieldIndex(campo);
+        if (i < 0) continue;
+        const bool vacio = tabla.sinValor(i) != TkvRxMemoryData::SinValor::No ||
+                           tabla.value(i).toString().trimmed().isEmpty();
+        if (vacio)
+            throw qd::FilaRechazada(
+                QStringLiteral("columna %1: un registro nuevo necesita un valor; la fila no "
+                               "se escribe.")
+                    .arg(Cabecera_Campo(tabla, campo)));
+    }
 }
 
 int TDatos::Id_Encontrado(qd::fb::Statement& busqueda) {
@@ -421,6 +601,7 @@ QString TDatos::textoSinConexion() {
 
 void TDatos::Exigir_Conexion() const {
     if (!IBDatabase.connected()) throw qd::ErrorImportacion(textoSinConexion());
+    if (!errorLanzamiento_.isEmpty()) throw qd::ErrorImportacion(errorLanzamiento_);
 }
 
 void TDatos::Anotar_Fila_No_Escrita(int fila, const QString& motivo) {
@@ -473,6 +654,16 @@ TDatos::FinRecorrido TDatos::Recorrer_Unidades(const Unidades& u, const Recorrid
             IBTransaction1.ensureStarted();
             if (motor_) motor_->empezarFila();
             r.escribir();
+        } catch (const qd::FilaRechazada& e) {
+            // The kind's own rules refused the row: undone, told, not written; the loop goes on.
+            if (motor_ != nullptr) {
+                motor_->filaRechazada(e.texto());
+            } else {
+                const int fila = u.filaLibro ? u.filaLibro() : i + 1;
+                canal().incidence(QStringLiteral("Fila %1: %2").arg(fila).arg(e.texto()));
+                Anotar_Fila_No_Escrita(fila, e.texto());
+            }
+            ++fin.conErrores;
         } catch (const std::exception& e) {
             // A lock or update conflict (another program on the same record) names the code too.
             const auto* fb = dynamic_cast<const qd::fb::Error*>(&e);
@@ -484,13 +675,18 @@ TDatos::FinRecorrido TDatos::Recorrer_Unidades(const Unidades& u, const Recorrid
             const int fila = u.filaLibro ? u.filaLibro() : i + 1;
             if (motor_ != nullptr && motor_->filaFallida(motivo)) {
                 // Undone by the engine, listed, and the loop goes on.
+                ++fin.conErrores;
             } else if (r.trasError != TrasError::Detener) {
                 // The kind's own rule: the row is not written, the user is told and the loop
-                // goes on.
+                // goes on. The engine's result lists it with the others (one count of rows not
+                // written for the summary, the exit code and the export).
                 const QString texto = QStringLiteral("Fila %1: %2").arg(fila).arg(motivo);
                 if (r.trasError == TrasError::Mostrar) canal().message(qd::MessageKind::Error, texto);
                 canal().incidence(texto);
-                Anotar_Fila_No_Escrita(fila, motivo);
+                if (motor_ != nullptr)
+                    motor_->anotarNoEscrita(motivo);
+                else
+                    Anotar_Fila_No_Escrita(fila, motivo);
                 ++fin.conErrores;
             } else {
                 // A stopping error names the workbook row (and column) it came from; what was
@@ -499,20 +695,40 @@ TDatos::FinRecorrido TDatos::Recorrer_Unidades(const Unidades& u, const Recorrid
                 Resumen_Hasta_Error =
                     QStringLiteral("Escrito antes del error:\r\n") + (r.cuentas ? r.cuentas() : QString());
                 Anotar_Fila_No_Escrita(fila, Texto_Error(e));
-                if (u.errorEnFila) throw u.errorEnFila(e);
-                throw qd::ErrorImportacion(QStringLiteral("Fila %1: %2").arg(fila).arg(Texto_Error(e)));
+                const qd::ErrorImportacion error =
+                    u.errorEnFila
+                        ? u.errorEnFila(e)
+                        : qd::ErrorImportacion(QStringLiteral("Fila %1: %2").arg(fila).arg(Texto_Error(e)));
+                Anotar_No_Procesadas(
+                    u, i + 1,
+                    QStringLiteral("No procesada: la importación se detuvo en la fila %1.").arg(fila));
+                throw error;
             }
         }
         progreso(i + 1);
+        const int filaHecha = u.filaLibro ? u.filaLibro() : i + 1;
         u.ir(i + 1);
         if (Fin_Fila_Escritura()) {
             fin.cancelado = true;
+            Anotar_No_Procesadas(
+                u, i + 1,
+                QStringLiteral("No procesada: la importación se canceló tras la fila %1.").arg(filaHecha),
+                true);
             break;
         }
     }
     canal().progressClose();
     escritura.terminar();
     return fin;
+}
+
+void TDatos::Anotar_No_Procesadas(const Unidades& u, int desde, const QString& motivo, bool yaEnDesde) {
+    // What a stop or a cancel left unprocessed is not written either: listed, so that the export
+    // of rows not written holds every row still to import.
+    for (int j = desde; j < u.total; ++j) {
+        if (j > desde || !yaEnDesde) u.ir(j);
+        Anotar_Fila_No_Escrita(u.filaLibro ? u.filaLibro() : j + 1, motivo);
+    }
 }
 
 QString TDatos::Texto_Resumen(const QList<QPair<QString, int>>& cuentas) {
@@ -525,8 +741,10 @@ QString TDatos::Texto_Resumen(const QList<QPair<QString, int>>& cuentas) {
 }
 
 QString TDatos::Terminar_Resumen(const QString& cuentas, bool cancelado, qd::ResultadoMotor* resultado) {
-    QString texto = QStringLiteral("Proceso terminado.\r\n\r\nResumen del proceso:\r\n") + cuentas;
-    if (cancelado) texto = QStringLiteral("Proceso cancelado por el usuario.\r\n\r\n") + texto;
+    // A cancelled run is not a finished one: it says so instead.
+    QString texto = (cancelado ? QStringLiteral("Proceso cancelado por el usuario.")
+                               : QStringLiteral("Proceso terminado.")) +
+                    QStringLiteral("\r\n\r\nResumen del proceso:\r\n") + cuentas;
     if (motor_) {
         if (resultado) *resultado = motor_->resultado();
         texto = motor_->resumen(texto);

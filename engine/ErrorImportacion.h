@@ -18,4 +18,13 @@ private:
     QString texto_;
 };
 
+// A row the kind's own rules refuse while it is being written (a required value missing on an
+// insert, a value out of its column's range…): the row loop undoes what the row wrote, counts it
+// as not written with this text and goes on, whatever the run's options. The text says why,
+// naming the column where there is one; the loop adds the workbook row.
+class FilaRechazada : public ErrorImportacion {
+public:
+    using ErrorImportacion::ErrorImportacion;
+};
+
 } // namespace qd

@@ -64,6 +64,27 @@ bool MotorFilas::filaFallida(const QString& motivo) {
     return true;
 }
 
+void MotorFilas::filaRechazada(const QString& motivo) {
+    if (enFila_) sentencia(volver_);
+    if (std::exchange(errorEnFila_, false)) {
+        --resultado_.filasConErrores;
+        resultado_.fallidas.removeLast();
+    }
+    const int fila = filaLibro ? filaLibro() : filas_;
+    ++resultado_.filasConErrores;
+    resultado_.fallidas.append({fila, motivo});
+    canal_.incidence(QStringLiteral("Fila %1: %2").arg(fila).arg(motivo));
+}
+
+void MotorFilas::anotarNoEscrita(const QString& motivo) {
+    if (std::exchange(errorEnFila_, false)) {
+        --resultado_.filasConErrores;
+        resultado_.fallidas.removeLast();
+    }
+    ++resultado_.filasConErrores;
+    resultado_.fallidas.append({filaLibro ? filaLibro() : filas_, motivo});
+}
+
 void MotorFilas::filaTerminada() {
     if (enFila_) {
         sentencia(soltar_);

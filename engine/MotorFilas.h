@@ -47,6 +47,12 @@ public:
     // A statement of the row threw with `motivo`. True: the row was undone and recorded, the loop
     // goes on. False: the error must stop the loop (the caller rethrows it).
     bool filaFallida(const QString& motivo);
+    // The kind's rules refused the row (FilaRechazada): it is undone, recorded with `motivo` and
+    // told as an incidence, and the loop goes on in every mode.
+    void filaRechazada(const QString& motivo);
+    // The kind's own rule left the row in progress unwritten (already undone and told): it is
+    // recorded with the others, without a second incidence.
+    void anotarNoEscrita(const QString& motivo);
     // The row's writer handles a failure itself (it counts and tells it) and goes on: what the row
     // wrote is rolled back to its savepoint, nothing is recorded.
     void deshacerFila();

@@ -14,6 +14,9 @@ struct OpcionesMotor {
     bool continuar = false;
     // Bulk commits: the work is committed every `lote` rows (0: after every row).
     int lote = 0;
+    // Empty cells clear: on an update an empty cell writes empty text or 0 instead of leaving the
+    // stored value as it is (a code or link is never cleared by an empty cell).
+    bool vaciar = false;
 
     // Whether each row runs under a savepoint and the row loop decides when to commit.
     bool controlaCommits() const { return simular || continuar || lote > 0; }

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -87,15 +91,54 @@ QString escribir(const QString& ruta, const Contenido& c) {
     return QString::fromUtf8(lxw_strerror(e));
 }
 
+// Writes the export as a new file named `ruta` (or `ruta` with "-2", "-3"… before its suffix when
+// that name is taken): written aside first, then linked in under a name nothing has, so that no
+// file, earlier export or link at that name is ever written through or replaced. Returns the path
+// written (in `ruta`) or the reason it could not be.
+QString escribirNuevo(QString& ruta, const Contenido& c) {
+    const QFileInfo destino(ruta);
+    QTemporaryFile aparte(destino.dir().filePath(QStringLiteral(".") + destino.completeBaseName() +
+                                                 QStringLiteral("-XXXXXX.tmp")));
+    if (!aparte.open()) return aparte.errorString();
+    const QString temporal = aparte.fileName();
+    aparte.close(); // kept by the object (removed with it) while the writer fills it by name
+    if (const QString fallo = escribir(temporal, c); !fallo.isEmpty()) return fallo;
+    const QByteArray desde = QFile::encodeName(temporal);
+    for (int n = 1; n < 1000; ++n) {
+        const QString nombre = n == 1
+                                   ? ruta
+                                   : destino.dir().filePath(destino.completeBaseName() +
+                                                            QStringLiteral("-%1.").arg(n) + destino.suffix());
+        if (::link(desde.constData(), QFile::encodeName(nombre).constData()) == 0) {
+            ruta = nombre;
+            return {};
+        }
+        if (errno == EEXIST) continue;
+        // A file system without hard links: a rename that first checks the name is free.
+        if (QFileInfo(nombre).exists() || QFileInfo(nombre).isSymLink()) continue;
+        if (QFile::rename(temporal, nombre)) {
+            aparte.setAutoRemove(false);
+            ruta = nombre;
+            return {};
+        }
+        return QStringLiteral("no se pudo crear «%1»").arg(nombre);
+    }
+    return QStringLiteral("demasiados libros de errores con el mismo nombre");
+}
+
 } // namespace
 
-QString rutaFilasConError(const QString& libroOrigen) {
+QString rutaFilasConError(const QString& libroOrigen, const QDateTime& momento, bool simulacion) {
     const QFileInfo origen(libroOrigen);
-    return origen.dir().filePath(origen.completeBaseName() + QStringLiteral("_errores.xlsx"));
+    return origen.dir().filePath(
+        origen.completeBaseName() +
+        (simulacion ? QStringLiteral("_errores_simulacion_") : QStringLiteral("_errores_")) +
+        momento.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".xlsx"));
 }
 
 QString exportarFilasConError(const QString& libroOrigen, const qd::wb::Sheet& hoja, int filaCabecera,
-                              const std::vector<FilaConError>& filas) {
+                              const std::vector<FilaConError>& filas, bool simulacion,
+                              const QDateTime& momento) {
     Contenido c{hoja, filaCabecera, {}, 0};
     for (const FilaConError& f : filas) {
         auto [it, nueva] = c.filas.try_emplace(f.fila, f.motivo);
@@ -111,18 +154,20 @@ QString exportarFilasConError(const QString& libroOrigen, const qd::wb::Sheet& h
     for (const auto& par : c.filas)
         c.ancho = std::max(c.ancho, ancho(par.first));
 
-    const QString junto = rutaFilasConError(libroOrigen);
-    const QString fallo = escribir(junto, c);
+    const QString nombre = rutaFilasConError(
+        libroOrigen, momento.isValid() ? momento : QDateTime::currentDateTime(), simulacion);
+    QString junto = nombre;
+    const QString fallo = escribirNuevo(junto, c);
     if (fallo.isEmpty()) return junto;
 
     // The source's folder cannot be written (a share, a read-only medium): the user's data folder.
     const QString carpeta = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString otra = QDir(carpeta).filePath(QFileInfo(junto).fileName());
+    QString otra = QDir(carpeta).filePath(QFileInfo(nombre).fileName());
     QString falloOtra;
     if (carpeta.isEmpty() || !QDir().mkpath(carpeta))
         falloOtra = QStringLiteral("no se pudo crear la carpeta");
     else
-        falloOtra = escribir(otra, c);
+        falloOtra = escribirNuevo(otra, c);
     if (falloOtra.isEmpty()) return otra;
     throw ErrorExportacion(
         QStringLiteral("No se pudo escribir el libro con las filas no importadas.\r\n%1: %2\r\n%3: %4")

@@ -8,6 +8,7 @@
 // with a date format; an error cell as its name in text), and a last column "Error" with the reason.
 // Rows are written in sheet order; a row given twice gets its reasons joined by "; ".
 
+#include <QDateTime>
 #include <QString>
 
 #include <stdexcept>
@@ -39,13 +40,17 @@ private:
 // The header of the column that holds each row's reason.
 inline const QString kColumnaError = QStringLiteral("Error");
 
-// `<folder of libroOrigen>/<its name without suffix>_errores.xlsx`.
-QString rutaFilasConError(const QString& libroOrigen);
+// `<folder of libroOrigen>/<its name without suffix>_errores_AAAAMMDD-HHMMSS.xlsx` (a dry run's:
+// `…_errores_simulacion_AAAAMMDD-HHMMSS.xlsx`): every run's export is a file of its own.
+QString rutaFilasConError(const QString& libroOrigen, const QDateTime& momento, bool simulacion = false);
 
 // Writes the export of `filas` read from `hoja` (the sheet held for the source `libroOrigen`), with
-// row `filaCabecera` as the header, and returns the path written. Throws ErrorExportacion when
-// neither folder can be written. An empty `filas` still writes the header and "Error".
+// row `filaCabecera` as the header, and returns the path written: a new file, never written through
+// a link or over an earlier file ("-2", "-3"… before the suffix when the run's name is taken).
+// Throws ErrorExportacion when neither folder can be written. An empty `filas` still writes the
+// header and "Error".
 QString exportarFilasConError(const QString& libroOrigen, const qd::wb::Sheet& hoja, int filaCabecera,
-                              const std::vector<FilaConError>& filas);
+                              const std::vector<FilaConError>& filas, bool simulacion = false,
+                              const QDateTime& momento = {});
 
 } // namespace qd

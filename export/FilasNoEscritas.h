@@ -12,6 +12,7 @@ namespace qd {
 // the user where through the data module's channel (status text and incidence). Returns the path
 // written, or an empty text when there was nothing to write or it could not be written (then a
 // warning says why).
-QString exportarFilasNoEscritas(TDatos& datos, const QString& libro);
+// `simulacion`: the run was a dry run (its export is named so).
+QString exportarFilasNoEscritas(TDatos& datos, const QString& libro, bool simulacion = false);
 
 } // namespace qd

@@ -82,13 +82,17 @@ SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& t
     }
     QStringList sinUsar;
     updates = QStringList{shape.updateHead};
+    // A column the row gives no value for is bound null and keeps what is stored.
+    auto conserva = [](const QString& name) {
+        return name + QLatin1String("= COALESCE(:") + name + QLatin1String(", ") + name + QLatin1Char(')');
+    };
     for (const int p : enLibro) {
         const QString name = shape.columnName ? shape.columnName(items[p]) : items[p];
         if (p != enLibro.last()) {
-            updates << name + QLatin1String("= :") + name + QLatin1Char(',');
+            updates << conserva(name) + QLatin1Char(',');
         } else {
             if (!(shape.lastItemLines && shape.lastItemLines(items[p], sinUsar, sinUsar, updates)))
-                updates << name + QLatin1String("= :") + name;
+                updates << conserva(name);
             updates << shape.whereLine;
         }
     }

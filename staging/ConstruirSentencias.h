@@ -63,7 +63,9 @@ struct StatementShape {
 // With `presentes` (the upper-cased headers of the loaded workbook), the UPDATE sets only the
 // ticked items the workbook has a column for, so that an update never overwrites a stored value
 // with a default the workbook did not give; the others are listed in ausentesUpdate. When none is
-// left the UPDATE is empty and the writer updates nothing. The INSERT is built from every ticked
+// left the UPDATE is empty and the writer updates nothing. Each of its lines is
+// "X= COALESCE(:X, X)": a row that gives no value for X (TDatos::Enlazar_Fila binds it null)
+// leaves the stored value as it is. The INSERT is built from every ticked
 // item either way (a new record takes the defaults of the absent ones).
 SentenciasSql construirSentencias(const QStringList& items, const QList<bool>& ticks,
                                   const StatementShape& shape,

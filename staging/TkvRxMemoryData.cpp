@@ -106,7 +106,7 @@ void TkvRxMemoryData::emptyTable() {
 }
 
 void TkvRxMemoryData::clearRows() {
-    rows_.reset(std::size_t(defs_.size()));
+    rows_.reset(std::size_t(defs_.size()) + palabrasMarcas());
     strings_ = qd::wb::StringPool();
     dates_.clear();
     dates_.shrink_to_fit();
@@ -237,6 +237,7 @@ void TkvRxMemoryData::checkBrowse() {
 void TkvRxMemoryData::append() {
     checkBrowse();
     buffer_.assign(std::size_t(defs_.size()), QVariant());
+    marcasBuffer_.assign(std::size_t(defs_.size()), SinValor::No);
     state_ = State::Insert;
     eof_ = bof_ = false;
     // New record: the table's own handler first, then the float and small-integer fields are 0.
@@ -244,7 +245,8 @@ void TkvRxMemoryData::append() {
     for (int i = 0; i < defs_.size(); ++i)
         if (defs_[i].type == FieldType::Float || defs_[i].type == FieldType::SmallInt)
             buffer_[std::size_t(i)] = defs_[i].type == FieldType::Float ? QVariant(0.0) : QVariant(0);
-    EstadoAnterior = 1; // after-insert
+    touched_.assign(buffer_.size(), false); // what the handler set are defaults, not given values
+    EstadoAnterior = 1;                     // after-insert
 }
 
 void TkvRxMemoryData::edit() {
@@ -254,6 +256,9 @@ void TkvRxMemoryData::edit() {
         throw DataSetError(QStringLiteral("Cannot edit an empty dataset"));
     buffer_ = unpackRow(rows_[std::size_t(cur_)]);
     touched_.assign(buffer_.size(), false);
+    marcasBuffer_.resize(buffer_.size());
+    for (int i = 0; i < defs_.size(); ++i)
+        marcasBuffer_[std::size_t(i)] = marcaDe(rows_[std::size_t(cur_)], i);
     state_ = State::Edit;
     EstadoAnterior = 2; // after-edit
 }
@@ -271,8 +276,9 @@ void TkvRxMemoryData::post() {
     if (beforePost) beforePost(*this);
     if (state_ == State::Insert) {
         // packed aside first: a value that cannot be stored leaves no half-filled row behind
-        packed_.resize(buffer_.size());
+        packed_.resize(buffer_.size() + palabrasMarcas());
         packRow(buffer_, packed_.data());
+        guardarMarcas(packed_.data());
         std::copy(packed_.cbegin(), packed_.cend(), rows_.push());
         cur_ = int(rows_.size()) - 1;
         state_ = State::Browse;
@@ -284,6 +290,7 @@ void TkvRxMemoryData::post() {
         quint64* row = rows_[std::size_t(cur_)];
         for (std::size_t i = 0; i < buffer_.size(); ++i)
             if (touched_[i]) row[i] = pack(int(i), buffer_[i]);
+        guardarMarcas(row);
         state_ = State::Browse;
         buffer_.clear();
         emit rowChanged(cur_);
@@ -399,7 +406,53 @@ void TkvRxMemoryData::setValue(int col, const QVariant& v) {
     if (state_ != State::Edit && state_ != State::Insert)
         throw DataSetError(QStringLiteral("Dataset not in edit or insert mode"));
     buffer_[std::size_t(col)] = convert(defs_[col], v);
-    if (state_ == State::Edit) touched_[std::size_t(col)] = true;
+    marcasBuffer_[std::size_t(col)] = SinValor::No;
+    if (col < int(touched_.size())) touched_[std::size_t(col)] = true;
+}
+
+void TkvRxMemoryData::marcarAusentes() {
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DataSetError(QStringLiteral("Dataset not in edit or insert mode"));
+    for (std::size_t i = 0; i < marcasBuffer_.size() && i < touched_.size(); ++i)
+        if (!touched_[i] && marcasBuffer_[i] == SinValor::No) marcasBuffer_[i] = SinValor::Ausente;
+}
+
+void TkvRxMemoryData::marcar(int col, SinValor marca) {
+    requireField(col, QString::number(col));
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DataSetError(QStringLiteral("Dataset not in edit or insert mode"));
+    marcasBuffer_[std::size_t(col)] = marca;
+}
+
+TkvRxMemoryData::SinValor TkvRxMemoryData::sinValor(int col) const {
+    requireField(col, QString::number(col));
+    if (state_ == State::Edit || state_ == State::Insert) return marcasBuffer_[std::size_t(col)];
+    if (cur_ < 0 || cur_ >= int(rows_.size())) return SinValor::No;
+    return marcaDe(rows_[std::size_t(cur_)], col);
+}
+
+TkvRxMemoryData::SinValor TkvRxMemoryData::sinValor(const QString& field) const {
+    const int col = fieldIndex(field);
+    requireField(col, field);
+    return sinValor(col);
+}
+
+TkvRxMemoryData::SinValor TkvRxMemoryData::sinValorAt(int row, int col) const {
+    if (row < 0 || row >= int(rows_.size()) || col < 0 || col >= defs_.size()) return SinValor::No;
+    if (row == cur_ && state_ == State::Edit) return marcasBuffer_[std::size_t(col)];
+    return marcaDe(rows_[std::size_t(row)], col);
+}
+
+void TkvRxMemoryData::guardarMarcas(quint64* row) const {
+    quint64* marcas = row + defs_.size();
+    std::fill_n(marcas, palabrasMarcas(), quint64(0));
+    for (std::size_t i = 0; i < marcasBuffer_.size(); ++i)
+        marcas[i / 32] |= quint64(marcasBuffer_[i]) << (2 * (i % 32));
+}
+
+TkvRxMemoryData::SinValor TkvRxMemoryData::marcaDe(const quint64* row, int col) const {
+    const quint64 palabra = row[std::size_t(defs_.size()) + std::size_t(col) / 32];
+    return SinValor((palabra >> (2 * (std::size_t(col) % 32))) & 3u);
 }
 
 QVariant TkvRxMemoryData::valueAt(int row, int col) const {
@@ -412,8 +465,14 @@ void TkvRxMemoryData::setValueAt(int row, int col, const QVariant& v) {
     if (row < 0 || row >= int(rows_.size())) throw DataSetError(QStringLiteral("Record not found"));
     requireField(col, QString::number(col));
     const QVariant converted = convert(defs_[col], v);
-    rows_[std::size_t(row)][std::size_t(col)] = pack(col, converted);
-    if (row == cur_ && state_ == State::Edit) buffer_[std::size_t(col)] = converted;
+    quint64* fila = rows_[std::size_t(row)];
+    fila[std::size_t(col)] = pack(col, converted);
+    // A value typed in over a cell without one is a value the user gave.
+    fila[std::size_t(defs_.size()) + std::size_t(col) / 32] &= ~(quint64(3) << (2 * (std::size_t(col) % 32)));
+    if (row == cur_ && state_ == State::Edit) {
+        buffer_[std::size_t(col)] = converted;
+        marcasBuffer_[std::size_t(col)] = SinValor::No;
+    }
     emit rowChanged(row);
 }
 
@@ -445,6 +504,7 @@ void TkvRxMemoryData::sort(const QStringList& fields) {
         order[i] = i;
     std::stable_sort(order.begin(), order.end(), less);
     rows_.reorder(order);
+    ultimoOrden_ = std::move(order);
     cur_ = rows_.empty() ? -1 : 0;
     eof_ = bof_ = rows_.empty();
     emit reset();

@@ -98,12 +98,28 @@ public:
     void setValue(int col, const QVariant& v);
     bool isNull(const QString& field) const { return value(field).isNull(); }
 
+    // Why a field of a record holds no value the user gave: its cell was empty, its cell held
+    // something the field cannot take (a code that matches nothing, a number that is not one), or
+    // the workbook has no column for it. The field's value is then its default (empty text, 0 or
+    // null), which a new record takes; an update leaves the stored value as it is. Setting a value
+    // clears the mark; marking needs the record in edit or insert mode.
+    enum class SinValor : quint8 { No = 0, Vacia = 1, NoValida = 2, Ausente = 3 };
+    void marcar(int col, SinValor marca);
+    SinValor sinValor(int col) const; // the current record
+    SinValor sinValor(const QString& field) const;
+    SinValor sinValorAt(int row, int col) const; // 0-based row, as valueAt
+    // Marks Ausente every field of the record being appended (or edited) that was not set since
+    // append() (or edit()): the defaults of a new record are not values the user gave.
+    void marcarAusentes();
+
     // Direct access for grids (0-based rows and columns, no edit state).
     QVariant valueAt(int row, int col) const;
     void setValueAt(int row, int col, const QVariant& v);
 
     // Sorts the rows by the fields, ascending, texts compared without regard to case.
     void sort(const QStringList& fields);
+    // The last sort's order: row i took what row ultimoOrden()[i] held (0-based).
+    const std::vector<std::size_t>& ultimoOrden() const { return ultimoOrden_; }
 
     // Converts a value to a field type as setValue() does (throws qd::ConversionError).
     static QVariant convert(const FieldDef& def, const QVariant& v);
@@ -167,11 +183,17 @@ private:
     QList<FieldDef> defs_;
     QHash<QString, int> byName_; // field index by the name as defined
     SlotRows rows_;
-    std::vector<quint64> packed_;  // a row being appended, packed before it is stored
-    qd::wb::StringPool strings_;   // texts of the rows; an edit adds, never reuses
-    std::vector<QDateTime> dates_; // dates of the rows
-    Values buffer_;                // record being edited or appended
-    std::vector<bool> touched_;    // fields set while editing
+    std::vector<quint64> packed_;        // a row being appended, packed before it is stored
+    qd::wb::StringPool strings_;         // texts of the rows; an edit adds, never reuses
+    std::vector<QDateTime> dates_;       // dates of the rows
+    Values buffer_;                      // record being edited or appended
+    std::vector<SinValor> marcasBuffer_; // the marks of the record being edited or appended
+    std::vector<std::size_t> ultimoOrden_;
+    // Each stored row carries its marks after its fields: two bits a field.
+    std::size_t palabrasMarcas() const { return (std::size_t(defs_.size()) * 2 + 63) / 64; }
+    void guardarMarcas(quint64* row) const;
+    SinValor marcaDe(const quint64* row, int col) const;
+    std::vector<bool> touched_; // fields set while editing
     State state_ = State::Inactive;
     int cur_ = -1;
     bool eof_ = true;

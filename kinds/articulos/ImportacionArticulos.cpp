@@ -53,6 +53,7 @@ const std::array<QString, 7> kCrearMaestro{
 const QString kFamilia = QStringLiteral("FAMILIA");
 const QString kCodigo = QStringLiteral("CODIGO");
 const QString kReferencia = QStringLiteral("REFERENCIAPROVEEDOR");
+const QString kStock = QStringLiteral("STOCK");
 const QString kGrupoEmpresas = QStringLiteral("GRUPOEMPRESAS");
 const std::array<QString, 3> kIndicadores{QStringLiteral("AFECTASTOCK"), QStringLiteral("USOCOMPRA"),
                                           QStringLiteral("USOVENTA")};
@@ -88,11 +89,14 @@ const QString kBuscarPorCodigo =
 const QString kBuscarPorReferencia =
     QStringLiteral("SELECT IDARTICULOS FROM ARTICULOS WHERE REFERENCIAPROVEEDOR = :ParCodigo");
 
+// The workbook carries no maximum or minimum stock: bound null, they keep what is stored.
 const QString kStockActual = QStringLiteral(
-    "UPDATE ARTICULOSALMACEN SET STOCKMAXIMO1 = :STOCKMAXIMO,     STOCKMINIMO1 = :STOCKMINIMO,     "
+    "UPDATE ARTICULOSALMACEN SET STOCKMAXIMO1 = COALESCE(:STOCKMAXIMO, STOCKMAXIMO1),     "
+    "STOCKMINIMO1 = COALESCE(:STOCKMINIMO, STOCKMINIMO1),     "
     "STOCKACTUAL1 = :STOCKACTUAL WHERE (ALMACEN = :ParAlmacen) AND (ARTICULOCARACTERISTICA = :ParArticulo)");
 const QString kStockInicial = QStringLiteral(
-    "UPDATE ARTICULOSALMACEN SET STOCKMAXIMO1 = :STOCKMAXIMO,     STOCKMINIMO1 = :STOCKMINIMO,     "
+    "UPDATE ARTICULOSALMACEN SET STOCKMAXIMO1 = COALESCE(:STOCKMAXIMO, STOCKMAXIMO1),     "
+    "STOCKMINIMO1 = COALESCE(:STOCKMINIMO, STOCKMINIMO1),     "
     "STOCKINICIAL1 = :STOCKACTUAL WHERE (ALMACEN = :ParAlmacen) AND (ARTICULOCARACTERISTICA = :ParArticulo)");
 const QString kCosteInicial = QStringLiteral(
     "UPDATE ARTICULOS SET PRECIOMEDIOCOSTEINICIAL = :PMCInicial WHERE (IDARTICULOS = :ParArticulo)");
@@ -109,14 +113,16 @@ const QString kListaIntervalos =
 // The article's first row in the price list: MIN over an expression, so that the (TARIFA, ARTICULO)
 // index finds the article's rows; MIN over the bare ID would walk the primary key from the lowest ID
 // of every price list until it met one of the article's rows.
+// A price the row does not give (bound null) keeps the stored one.
 const QString kPrecioIntervalo = QStringLiteral(
-    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA "
+    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = COALESCE(:ParPVP, IMPORTEVENTA),     "
+    "IMPORTEVENTACONIVA = COALESCE(:ParPVPConIVA, IMPORTEVENTACONIVA) "
     "WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos + 0)   FROM "
     "TarifasArticulos   "
     "WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
 const QString kPrecioYTopeIntervalo = QStringLiteral(
-    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = :ParPVP,     IMPORTEVENTACONIVA = :ParPVPConIVA,   "
-    "  "
+    "UPDATE IntervalosTarifasArticulos SET IMPORTEVENTA = COALESCE(:ParPVP, IMPORTEVENTA),     "
+    "IMPORTEVENTACONIVA = COALESCE(:ParPVPConIVA, IMPORTEVENTACONIVA),     "
     "HASTA = :ParHasta WHERE (Desde = :parDesde) AND (TarifaArticulo = (   SELECT MIN(IdTarifasArticulos + "
     "0)   "
     "FROM TarifasArticulos   WHERE (Tarifa = :ParIdTarifa) AND (Articulo = :ParArticulo) ))");
@@ -220,6 +226,12 @@ QVariant valorStaging(const TkvRxMemoryData& t, const QString& campo) {
     return t.value(campo); // an unknown field throws the dataset's error
 }
 
+// A price of the row, or null where the row gives none (the stored price stays).
+QVariant precioDado(const TDatos& d, const TkvRxMemoryData& t, const QString& campo) {
+    if (t.fieldIndex(campo) < 0) return valorStaging(t, campo); // an interval the table has not: its error
+    return d.Sin_Valor(t, campo) ? QVariant() : valorStaging(t, campo);
+}
+
 // The price and interval update of one article in the chosen price list.
 void actualizarPrecios(ImportacionArticulos& a, Precios& p, const ImportacionArticulos::OpcionesArticulos& o,
                        int idArticulo, ImportacionArticulos::ResumenArticulos& r) {
@@ -236,8 +248,8 @@ void actualizarPrecios(ImportacionArticulos& a, Precios& p, const ImportacionArt
         // Limits mode: prices from INTER k, upper limits from TOPE_INTERVALO k.
         const QVariant tope1 = valorStaging(t, QStringLiteral("TOPE_INTERVALO1"));
         if (!tope1.isNull() && tope1.toLongLong() == 1) {
-            const QVariant pvp = valorStaging(t, inter(1, false));
-            const QVariant pvpConIva = valorStaging(t, inter(1, true));
+            const QVariant pvp = precioDado(d, t, inter(1, false));
+            const QVariant pvpConIva = precioDado(d, t, inter(1, true));
             p.escribirPrecio(1, pvp, pvpConIva);
             return;
         }
@@ -253,9 +265,9 @@ void actualizarPrecios(ImportacionArticulos& a, Precios& p, const ImportacionArt
                 p.precioTope.paramByName(QStringLiteral("ParDesde")).setVariant(desdes[k - 1]);
                 p.precioTope.paramByName(QStringLiteral("ParHasta")).setVariant(hasta);
                 p.precioTope.paramByName(QStringLiteral("ParPVP"))
-                    .setVariant(valorStaging(t, inter(k, false)));
+                    .setVariant(precioDado(d, t, inter(k, false)));
                 p.precioTope.paramByName(QStringLiteral("ParPVPConIVA"))
-                    .setVariant(valorStaging(t, inter(k, true)));
+                    .setVariant(precioDado(d, t, inter(k, true)));
                 p.escribir(p.precioTope);
                 ++r.IntervalosModificados;
             } catch (const std::exception& e) {
@@ -265,11 +277,11 @@ void actualizarPrecios(ImportacionArticulos& a, Precios& p, const ImportacionArt
         return;
     }
 
-    if (valorStaging(t, QStringLiteral("PVP")).toDouble() != 0) {
+    if (!d.Sin_Valor(t, QStringLiteral("PVP")) && valorStaging(t, QStringLiteral("PVP")).toDouble() != 0) {
         if (!p.tieneFilaTarifa()) p.escribir(p.crearFila);
         try {
             const QVariant pvp = valorStaging(t, QStringLiteral("PVP"));
-            const QVariant pvpConIva = valorStaging(t, QStringLiteral("PVPCONIVA"));
+            const QVariant pvpConIva = precioDado(d, t, QStringLiteral("PVPCONIVA"));
             p.escribirPrecio(1, pvp, pvpConIva);
             ++r.PVPModificados;
         } catch (const std::exception& e) {
@@ -280,8 +292,8 @@ void actualizarPrecios(ImportacionArticulos& a, Precios& p, const ImportacionArt
         const QList<QVariant> desdes = p.intervalos();
         for (int k = 1; k <= desdes.size() && k <= o.NumeroIntervalos; ++k) {
             try {
-                const QVariant pvp = valorStaging(t, inter(k, false)); // the price before its VAT twin
-                const QVariant pvpConIva = valorStaging(t, inter(k, true));
+                const QVariant pvp = precioDado(d, t, inter(k, false)); // the price before its VAT twin
+                const QVariant pvpConIva = precioDado(d, t, inter(k, true));
                 p.escribirPrecio(desdes[k - 1], pvp, pvpConIva);
                 ++r.IntervalosModificados;
             } catch (const std::exception& e) {
@@ -455,14 +467,20 @@ void ImportacionArticulos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeI
             if (c.indicador >= 0) visto[size_t(c.indicador)] = true;
             if (c.campo < 0) return;
             if (c.busqueda >= 0) {
-                const QString codigo = d.hojaExcel().text(fila, columna).trimmed();
+                const std::optional<QString> texto = d.Texto_Codigo(fila, columna);
+                const QString codigo = texto.value_or(QString());
                 const int tam = tamanoCodigo(c.busqueda);
-                if (tam > 0 && codigo.size() > tam) {
+                if (!texto) {
+                    // Not a code (a date, a boolean, an error): told by Texto_Codigo, not used.
+                    TDatos::Poner_Valor_Staging(t, c.campo, QVariant());
+                    t.marcar(c.campo, TkvRxMemoryData::SinValor::NoValida);
+                } else if (tam > 0 && codigo.size() > tam) {
                     // Never cut into another code (or created cut): the value is refused.
                     TDatos::Poner_Valor_Staging(t, c.campo, QVariant());
+                    t.marcar(c.campo, TkvRxMemoryData::SinValor::NoValida);
                     d.Incidencia_Celda(
                         fila, cabecera, codigo,
-                        QStringLiteral("tiene %1 caracteres y el código admite %2; se deja vacío.")
+                        QStringLiteral("tiene %1 caracteres y el código admite %2; no se escribe.")
                             .arg(codigo.size())
                             .arg(tam));
                 } else {
@@ -489,7 +507,8 @@ void ImportacionArticulos::CargarRxArticulos(bool OpcionBusqueda, bool UsarTopeI
                 return false;
             }
             return true;
-        });
+        },
+        false, [&t](const QString& cabecera) { return t.fieldIndex(cabecera) >= 0; });
     if (sinBusqueda > 0)
         d.canal().incidence(
             (primeraSinBusqueda == ultimaSinBusqueda
@@ -551,6 +570,21 @@ ImportacionArticulos::Insertar_Articulos(const OpcionesArticulos& o, const qd::S
     coste.setSql(kCosteInicial);
     const QString& campoBusqueda = o.OpcionBusqueda ? kCodigo : kReferencia;
 
+    // A mode whose column the workbook lacks writes nothing for it: said once, before the rows.
+    const QSet<QString> presentes = d.Cabeceras_Presentes(t);
+    QList<QPair<QString, QString>> sinColumna; // column, what is left unwritten
+    if (o.ActualizarStock && !presentes.contains(kStock))
+        sinColumna.append({kStock, QStringLiteral("el stock")});
+    if (o.ActualizarPVPs && !o.UsarTopeIntervalo && !presentes.contains(QStringLiteral("PVP")))
+        sinColumna.append({QStringLiteral("PVP"), QStringLiteral("el P.V.P.")});
+    for (const auto& [columna, que] : sinColumna) {
+        const QString texto =
+            QStringLiteral("El libro no tiene la columna %1: no se escribe %2 de ningún artículo.")
+                .arg(columna, que);
+        d.canal().status(texto);
+        d.canal().incidence(texto);
+    }
+
     // The summary counters as the user reads them (the total: the row the loop stands on).
     auto cuentas = [&r, &t] {
         r.TotalRegistros = t.active() ? t.recNo() : 0;
@@ -581,8 +615,8 @@ ImportacionArticulos::Insertar_Articulos(const OpcionesArticulos& o, const qd::S
             if (!sinActualizar && !sentencia.prepared()) sentencia.prepare();
 
             if (!sinActualizar)
-                TDatos::Enlazar_Desde_Staging(
-                    sentencia, t, kParametrosArticulo,
+                d.Enlazar_Fila(
+                    sentencia, t, kParametrosArticulo, !nuevo,
                     [&](const QString& nombre) {
                         // Unticked columns are skipped; the match column is missed aloud,
                         // once per row, and the row goes on.
@@ -602,6 +636,7 @@ ImportacionArticulos::Insertar_Articulos(const OpcionesArticulos& o, const qd::S
 
             if (!o.SoloPvpStock) {
                 if (id == 0 && !o.SoloActualizar) {
+                    d.Exigir_En_Alta(t, {kCodigo, QStringLiteral("NOMBRE")});
                     insertar.execute();
                     ++r.Nuevos;
                     d.IBTransaction1.ensureStarted();
@@ -623,19 +658,22 @@ ImportacionArticulos::Insertar_Articulos(const OpcionesArticulos& o, const qd::S
             const bool sigue = (nuevo && !o.SoloActualizar && !o.SoloPvpStock) || (!o.SoloNuevos && id != 0);
             if (!sigue) continue;
 
-            if (o.ActualizarStock) {
+            // Stock and initial cost: only what the row gives (an empty or wrong STOCK cell, or no
+            // such column, leaves the stock as it is).
+            if (o.ActualizarStock && !d.Sin_Valor(t, kStock)) {
                 try {
                     stocks.paramByName(QStringLiteral("ParArticulo")).setInt(id);
                     stocks.paramByName(QStringLiteral("ParAlmacen")).setInt(o.Almacen);
-                    stocks.paramByName(QStringLiteral("STOCKMAXIMO")).setFloat(0);
-                    stocks.paramByName(QStringLiteral("STOCKMINIMO")).setFloat(0);
-                    stocks.paramByName(QStringLiteral("STOCKACTUAL"))
-                        .setFloat(t.value(QStringLiteral("STOCK")).toDouble());
+                    stocks.paramByName(QStringLiteral("STOCKMAXIMO")).setNull();
+                    stocks.paramByName(QStringLiteral("STOCKMINIMO")).setNull();
+                    stocks.paramByName(QStringLiteral("STOCKACTUAL")).setFloat(t.value(kStock).toDouble());
                     ejecutar(stocks);
                     ++r.StockModificado;
                 } catch (const std::exception& e) {
                     d.Aviso_Fila(e, t, t.value(kCodigo).toString());
                 }
+            }
+            if (o.ActualizarStock && !d.Sin_Valor(t, QStringLiteral("PRECIOMEDIOCOSTE"))) {
                 if (o.ActualizarCosteInical) {
                     coste.paramByName(QStringLiteral("ParArticulo")).setInt(id);
                     coste.paramByName(QStringLiteral("PMCInicial"))

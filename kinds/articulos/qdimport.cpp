@@ -24,6 +24,8 @@ qd::FieldList listaCampos(const QCommandLineParser& p, const qd::ArticleControls
     const QString ini = p.isSet(QStringLiteral("excel-ini"))
                             ? p.value(QStringLiteral("excel-ini"))
                             : qd::moduleFilePath(QStringLiteral("Excel.ini"));
+    if (const QString problema = qd::ExcelIni::problemaFichero(ini); !problema.isEmpty())
+        throw ErrorOpciones(QStringLiteral("--excel-ini: %1").arg(problema));
     qd::ExcelIni::loadArticleTicks(campos, ini);
     campos.setInitialTicks();
     qd::setArticleControls(campos, controles);

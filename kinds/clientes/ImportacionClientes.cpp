@@ -173,15 +173,21 @@ ComunClientes::ResumenClientes ImportacionClientes::Insertar_Clientes(bool SoloN
         const bool escribe = id == 0 || (!SoloNuevos && !sentencias.update.isEmpty());
         if (escribe) {
             if (!sentencia.prepared()) sentencia.prepare();
-            TDatos::Enlazar_Desde_Staging(sentencia, t, kParametrosCliente, {},
-                                          [this](const QString& nombre) -> std::optional<QVariant> {
-                                              if (nombre == kGrupoEmpresas)
-                                                  return QVariant(d.IdGrupoEmpresas);
-                                              return std::nullopt;
-                                          });
+            d.Enlazar_Fila(sentencia, t, kParametrosCliente, id != 0, {},
+                           [this](const QString& nombre) -> std::optional<QVariant> {
+                               if (nombre == kGrupoEmpresas) return QVariant(d.IdGrupoEmpresas);
+                               return std::nullopt;
+                           });
             // A client without a name takes its company name.
-            if (sentencia.hasParam(kNombre) && t.value(kNombre).toString().isEmpty())
+            // (an update without either keeps the stored name)
+            if (sentencia.hasParam(kNombre) && t.value(kNombre).toString().isEmpty() &&
+                !(id != 0 && d.Sin_Valor(t, kRazonSocial)))
                 sentencia.paramByName(kNombre).setVariant(t.value(kRazonSocial).toString().left(50));
+            if (id == 0 && sentencia.hasParam(kNombre) &&
+                sentencia.paramByName(kNombre).value().toString().trimmed().isEmpty())
+                throw qd::FilaRechazada(
+                    QStringLiteral("columnas NOMBRE y RAZONSOCIAL: un cliente nuevo necesita un "
+                                   "nombre; la fila no se escribe."));
         }
         if (id != 0) {
             if (SoloNuevos) {

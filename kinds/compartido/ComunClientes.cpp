@@ -296,7 +296,14 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
             const Columna& c = columnaDe(columna, cabecera);
             const qd::wb::Sheet& hoja = d.hojaExcel();
             if (c.busqueda >= 0) {
-                const QString codigo = hoja.text(fila, columna).trimmed();
+                const std::optional<QString> esCodigo = d.Texto_Codigo(fila, columna);
+                if (!esCodigo) {
+                    // Not a code (told): the field is left as the record has it.
+                    TDatos::Poner_Valor_Staging(t, c.campo, QVariant());
+                    if (c.campo >= 0) t.marcar(c.campo, TkvRxMemoryData::SinValor::NoValida);
+                    return;
+                }
+                const QString& codigo = *esCodigo;
                 const QVariant id = BuscarID_Clientes(c.busqueda, codigo);
                 if (c.campoCodigo >= 0) {
                     // Zones, routes and agents that do not exist are created by the auxiliary step.
@@ -306,10 +313,18 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
                 }
                 d.Poner_Busqueda_Staging(t, c.campo, id, fila, columna);
                 if (c.busqueda == 1) TDatos::Poner_Valor_Staging(t, campoCartera, IdCarteraAsociada);
-                // A code that is not found takes the chosen default: the user is told.
+                // A code that is not found (or an empty cell) gives a new record the chosen default;
+                // an existing one keeps its own. The user is told of the code not found.
+                if (c.campo < 0) {
+                } else if (codigo.isEmpty())
+                    t.marcar(c.campo, TkvRxMemoryData::SinValor::Vacia);
+                else if (!busquedaHallada_)
+                    t.marcar(c.campo, TkvRxMemoryData::SinValor::NoValida);
                 if (!id.isNull() && !codigo.isEmpty() && !busquedaHallada_)
-                    d.Incidencia_Celda(fila, cabecera, codigo,
-                                       QStringLiteral("no existe; se toma el valor por defecto."));
+                    d.Incidencia_Celda(
+                        fila, cabecera, codigo,
+                        QStringLiteral("no existe; un registro nuevo toma el valor por defecto y "
+                                       "uno que ya existe conserva el suyo."));
             } else if (c.codigo) {
                 rechazada = !d.Poner_Codigo_Staging(t, c.campo, fila, columna) || rechazada;
             } else if (c.campo >= 0) {
@@ -366,7 +381,11 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
             }
             return true;
         },
-        true);
+        true,
+        [&t](const QString& cabecera) {
+            return kColumnasCodigo_contiene(cabecera.toUpper()) || t.fieldIndex(cabecera) >= 0 ||
+                   cabecera == QLatin1String("CuentaBancoCCC");
+        });
     if (sinCodigo > 0)
         d.canal().incidence(
             (primeraSinCodigo == ultimaSinCodigo

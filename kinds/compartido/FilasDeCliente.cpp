@@ -52,8 +52,11 @@ void cargarFilasCliente(ComunClientes& c, TkvRxMemoryData& t, const ClaseFilasCl
             filaActual = fila;
             const QString texto = hoja.text(fila, columna);
             if (cabecera.compare(QLatin1String("COD_CLIENTE"), Qt::CaseInsensitive) == 0) {
-                const QString codigo = texto.trimmed();
-                const QVariant id = c.BuscarID_Clientes(kBuscarClientePorCodigo, codigo);
+                const std::optional<QString> esCodigo = d.Texto_Codigo(fila, columna);
+                const QString codigo = esCodigo.value_or(texto.trimmed());
+                const QVariant id = esCodigo && !codigo.isEmpty()
+                                        ? c.BuscarID_Clientes(kBuscarClientePorCodigo, codigo)
+                                        : QVariant();
                 TDatos::Poner_Valor_Staging(t, campoCliente, id);
                 if (id.isNull())
                     motivo = QStringLiteral("Columna %1: «%2» no es el código de ningún cliente.")
@@ -77,13 +80,22 @@ void cargarFilasCliente(ComunClientes& c, TkvRxMemoryData& t, const ClaseFilasCl
                 motivo = QStringLiteral("Falta la columna COD_CLIENTE con el código del cliente.");
             if (motivo.isEmpty() && t.value(clase.segundaObligatoria).isNull())
                 motivo = QStringLiteral("Falta la columna %1.").arg(clase.segundaObligatoria);
+            // The name is the key a row is matched by: a blank one would match every blank name.
+            if (motivo.isEmpty() && t.value(campoNombre).toString().trimmed().isEmpty())
+                motivo = QStringLiteral("El nombre está vacío y es la clave que identifica la fila.");
             if (motivo.isEmpty()) return true;
             d.canal().incidence(
                 QStringLiteral("Fila %1: %2 La fila no se carga.").arg(filaActual).arg(motivo));
             d.Anotar_Fila_No_Escrita(filaActual, std::exchange(motivo, QString()));
             return false;
         },
-        true);
+        true,
+        [&](const QString& cabecera) {
+            return cabecera.compare(QLatin1String("COD_CLIENTE"), Qt::CaseInsensitive) == 0 ||
+                   t.fieldIndex(cabecera) >= 0 ||
+                   (clase.otraColumnaNombre && cabecera == QLatin1String(clase.otraColumnaNombre)) ||
+                   (clase.apellidos && cabecera == QLatin1String("APELLIDOS"));
+        });
 }
 
 ComunClientes::ResumenClientes escribirFilasCliente(ComunClientes& c, TkvRxMemoryData& t,
@@ -119,11 +131,14 @@ ComunClientes::ResumenClientes escribirFilasCliente(ComunClientes& c, TkvRxMemor
         }
         Statement& sentencia = id != 0 ? actualizar : insertar;
         if (!sentencia.prepared()) sentencia.prepare();
-        TDatos::Enlazar_Desde_Staging(sentencia, t, clase.parametros, {}, {});
+        d.Enlazar_Fila(sentencia, t, clase.parametros, id != 0);
         // The contact's telephone is the column EXTENSION.
         if (conTelefono && sentencia.hasParam(QStringLiteral("EXTENSION")))
             sentencia.paramByName(QStringLiteral("EXTENSION"))
-                .setVariant(t.value(QStringLiteral("TELEFONO")));
+                .setVariant(id != 0 && d.Sin_Valor(t, QStringLiteral("TELEFONO"))
+                                ? QVariant()
+                                : t.value(QStringLiteral("TELEFONO")));
+        if (id == 0) d.Exigir_En_Alta(t, {clase.segundaObligatoria});
         if (id != 0) sentencia.paramByName(QStringLiteral("OLD_") + clave).setInt(id);
         sentencia.execute();
         ++(id != 0 ? r.Actualizados : r.Nuevos);

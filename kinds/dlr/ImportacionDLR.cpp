@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 
 #include <cmath>
 #include <map>
@@ -132,7 +133,7 @@ void ImportacionDLR::CargarRxAlbaranesDLR() {
         },
         [] { return true; }, true);
     // The rows of one delivery-note line, together.
-    t.sort({QStringLiteral("PEDIDO"), QStringLiteral("CODIGO")});
+    d.Ordenar_Staging(t, {QStringLiteral("PEDIDO"), QStringLiteral("CODIGO")});
     descartadasCarga_ = int(d.Filas_No_Escritas.size());
 }
 
@@ -151,6 +152,10 @@ ImportacionDLR::ResumenDLR ImportacionDLR::procesarDLR(bool Importar, const qd::
 ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) {
     ResumenDLR r;
     TkvRxMemoryData& t = kvRxMDAlbaranesDLR;
+    // A check before the import lists its reasons once: each pass starts from the load's own rows
+    // not written.
+    if (d.Filas_No_Escritas.size() > std::size_t(descartadasCarga_))
+        d.Filas_No_Escritas.resize(std::size_t(descartadasCarga_));
     // Every statement of the check and the write prepared once for the run.
     const SentenciasPreparadas preparadas(d);
     auto texto = [&t](const char* campo) { return t.value(QString::fromLatin1(campo)).toString().trimmed(); };
@@ -340,15 +345,19 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
         const Grupo* grupo = nullptr;     // a line's lots
         const Albaran* albaran = nullptr; // a note completed
         int filaLibro = 0;
+        const Albaran* de = nullptr; // the note a line belongs to
     };
     std::vector<Accion> acciones;
     for (const auto& [pedido, albaran] : albaranes) {
         for (const Grupo& g : albaran.grupos)
             if (g.motivos.isEmpty() && !g.filas.empty())
-                acciones.push_back({&g, nullptr, g.filas.front().filaLibro});
+                acciones.push_back({&g, nullptr, g.filas.front().filaLibro, &albaran});
         if (albaran.id != 0 && !albaran.conErrores)
-            acciones.push_back({nullptr, &albaran, acciones.empty() ? 0 : acciones.back().filaLibro});
+            acciones.push_back(
+                {nullptr, &albaran, acciones.empty() ? 0 : acciones.back().filaLibro, nullptr});
     }
+    // A note is completed only when every one of its lines was written in this run.
+    QSet<const Albaran*> conLineaRechazada;
     d.canal().status(QStringLiteral("Importando los lotes de los albaranes"));
     size_t actual = 0;
     TDatos::Unidades u;
@@ -364,7 +373,18 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
     };
     recorrido.escribir = [&] {
         const Accion& a = acciones[actual];
+        if (a.albaran != nullptr && conLineaRechazada.contains(a.albaran))
+            throw qd::FilaRechazada(
+                QStringLiteral("El albarán no se completa: alguna de sus líneas no se ha escrito."));
         if (a.grupo != nullptr) {
+            struct Marcar {
+                QSet<const Albaran*>& conLinea;
+                const Albaran* albaran;
+                bool escrito = false;
+                ~Marcar() {
+                    if (!escrito) conLinea.insert(albaran);
+                }
+            } marcar{conLineaRechazada, a.de};
             QString lotes;
             for (const Fila& f : a.grupo->filas) {
                 InsertarNumeroLote(f.idArticulo, a.grupo->idLinea, f.lote, f.caducidad, f.unidades, 0, false);
@@ -379,6 +399,7 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
                            QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")))},
                  {QStringLiteral("LOTE"), lotes},
                  {QStringLiteral("LINEA"), a.grupo->idLinea}});
+            marcar.escrito = true;
             ++r.LineasEscritas;
         } else {
             d.Ejecutar_Sentencia(
@@ -398,7 +419,6 @@ ImportacionDLR::ResumenDLR ImportacionDLR::Procesar_AlbaranesDLR(bool Importar) 
     const TDatos::FinRecorrido fin = d.Recorrer_Unidades(u, recorrido);
     r.LineasConIncidencias += fin.conErrores;
     r.texto = d.Terminar_Resumen(recorrido.cuentas(), fin.cancelado, &r.motor);
-    r.motor.filasConErrores += fin.conErrores;
     d.canal().message(qd::MessageKind::Information, r.texto);
     return r;
 }

@@ -191,15 +191,21 @@ ImportacionProveedores::Insertar_Proveedores(bool SoloNuevos, const qd::Sentenci
         }
         Statement& sentencia = id != 0 ? actualizar : insertar;
         if (!sentencia.prepared()) sentencia.prepare();
-        TDatos::Enlazar_Desde_Staging(sentencia, t, kParametrosProveedor, {},
-                                      [this](const QString& nombre) -> std::optional<QVariant> {
-                                          if (nombre == QLatin1String("GRUPOEMPRESAS"))
-                                              return QVariant(d.IdGrupoEmpresas);
-                                          return std::nullopt;
-                                      });
-        if (sentencia.hasParam(kNombre) && t.value(kNombre).toString().isEmpty())
+        d.Enlazar_Fila(sentencia, t, kParametrosProveedor, id != 0, {},
+                       [this](const QString& nombre) -> std::optional<QVariant> {
+                           if (nombre == QLatin1String("GRUPOEMPRESAS")) return QVariant(d.IdGrupoEmpresas);
+                           return std::nullopt;
+                       });
+        // A supplier without a name takes its company name (an update without either keeps it).
+        if (sentencia.hasParam(kNombre) && t.value(kNombre).toString().isEmpty() &&
+            !(id != 0 && d.Sin_Valor(t, QStringLiteral("RAZONSOCIAL"))))
             sentencia.paramByName(kNombre).setVariant(
                 t.value(QStringLiteral("RAZONSOCIAL")).toString().left(35));
+        if (id == 0 && sentencia.hasParam(kNombre) &&
+            sentencia.paramByName(kNombre).value().toString().trimmed().isEmpty())
+            throw qd::FilaRechazada(
+                QStringLiteral("columnas NOMBRE y RAZONSOCIAL: un proveedor nuevo necesita un "
+                               "nombre; la fila no se escribe."));
         if (bancos && sentencia.hasParam(QStringLiteral("IBAN_CODIGOPAIS"))) {
             // The IBAN goes with the account only when the row names its country; without one a
             // stored IBAN is kept (an update binds null, which leaves it).

@@ -2,6 +2,7 @@
 // run, keep going past a refused row, bulk commits (in process and through qdimport, killed half-way).
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -293,7 +294,10 @@ TEST(QdimportMotor, ContinuarTerminaConCodigoTres) {
     }
 
     // The refused row is exported beside the workbook as it was read, with its reason.
-    const QString exportado = dir.filePath(QStringLiteral("rechazo_errores.xlsx"));
+    const QStringList exportados =
+        QDir(dir.path()).entryList({QStringLiteral("rechazo_errores_*.xlsx")}, QDir::Files);
+    ASSERT_EQ(exportados.size(), 1);
+    const QString exportado = dir.filePath(exportados.first());
     EXPECT_TRUE(salida.contains(exportado)) << salida.toStdString();
     {
         const auto libro = qd::wb::Workbook::open(exportado);

@@ -74,7 +74,7 @@ TEST(CargaClientes, CodedColumnsAccountAndFirstColumnStop) {
     const QString libro = c.libro(
         QStringLiteral("clientes.xlsx"),
         {{Q("CODIGO"), Q("nombre"), Q("RAZONSOCIAL"), Q("cod_fpago"), Q("COD_TARIFA"), Q("COD_TIPOCLIENTE"),
-          Q("Cod_Zona"), Q("CuentaBancoCCC"), Q("CUENTABANCOCCC"), Q("COD_MONEDA")},
+          Q("Cod_Zona"), Q("CuentaBancoCCC"), Q("Cuenta Banco CCC"), Q("COD_MONEDA")},
          {Q("CLI1"), Q("Uno"), Q("Uno SL"), Q("R30"), Q("PVP"), Q("EMPR"), Q("VAL"),
           Q("00490001510000123456"), Q("11112222333333333333"), Q("USD")},
          {Q("CLI2"), QVariant(), Q("Dos SA"), Q("XXX"), Q("ZZZ"), Q("NOPE"), Q("NUE"), QVariant(), QVariant(),
@@ -119,9 +119,11 @@ TEST(CargaClientes, CodedColumnsAccountAndFirstColumnStop) {
     }
     // Codes not found are told: with the default taken, or left empty.
     const QString incidencias = c.canal.incidences().join(QLatin1Char('\n'));
-    for (const char* s : {"Fila 3, columna cod_fpago: «XXX» no existe; se toma el valor por defecto.",
-                          "Fila 3, columna COD_TARIFA: «ZZZ» no existe; se toma el valor por defecto.",
-                          "Fila 3, columna COD_TIPOCLIENTE: «NOPE» no existe; se deja vacío."})
+    for (const char* s : {"Fila 3, columna cod_fpago: «XXX» no existe; un registro nuevo toma el valor por "
+                          "defecto y uno que ya existe conserva el suyo.",
+                          "Fila 3, columna COD_TARIFA: «ZZZ» no existe; un registro nuevo toma el valor por "
+                          "defecto y uno que ya existe conserva el suyo.",
+                          "Fila 3, columna COD_TIPOCLIENTE: «NOPE» no existe; no se escribe."})
         EXPECT_TRUE(incidencias.contains(QString::fromUtf8(s))) << s << "\n" << incidencias.toStdString();
 
     // Written: the name from the company name, the portfolio and the invoicing flags of new clients.
@@ -218,11 +220,11 @@ TEST(EscrituraClientes, RefusedRowIsCountedAndTheRunGoesOn) {
     c.ejecutar(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_NIF_PRUEBA CHECK (NIF <> 'MALO')"));
     qd::OpcionesClientes o;
     o.defectos = c.clientes.datosDefectoIniciales();
-    c.clientes.cargarClientes(
-        c.libro(
-            QStringLiteral("malo.xlsx"),
-            {{Q("CODIGO"), Q("NIF")}, {Q("CLI1"), Q("B1")}, {Q("CLI2"), Q("MALO")}, {Q("CLI3"), Q("B3")}}),
-        o);
+    c.clientes.cargarClientes(c.libro(QStringLiteral("malo.xlsx"), {{Q("CODIGO"), Q("NOMBRE"), Q("NIF")},
+                                                                    {Q("CLI1"), Q("Uno"), Q("B1")},
+                                                                    {Q("CLI2"), Q("Dos"), Q("MALO")},
+                                                                    {Q("CLI3"), Q("Tres"), Q("B3")}}),
+                              o);
     const auto r = c.clientes.confirmarClientes(o, todos(qd::clientFieldList()));
     EXPECT_EQ(r.Nuevos, 2);
     EXPECT_EQ(r.ConErrores, 1);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "ExportarErrores.h"
@@ -78,7 +79,13 @@ TEST(ExportarErrores, ReadersGiveBackTheHeaderAndEachRowAsItWasRead) {
         const qd::wb::Sheet& hoja = libro->sheet(caso.hoja);
 
         const QString ruta = qd::exportarFilasConError(origen, hoja, 1, caso.filas);
-        EXPECT_EQ(ruta, dir.filePath(QFileInfo(origen).completeBaseName() + "_errores.xlsx"));
+        EXPECT_TRUE(QRegularExpression(
+                        QRegularExpression::anchoredPattern(
+                            QRegularExpression::escape(dir.filePath(QFileInfo(origen).completeBaseName())) +
+                            "_errores_\\d{8}-\\d{6}(-\\d+)?\\.xlsx"))
+                        .match(ruta)
+                        .hasMatch())
+            << ruta.toStdString();
         const auto exportado = qd::wb::Workbook::open(ruta);
         ASSERT_EQ(exportado->format(), qd::wb::Workbook::Format::Xlsx);
         ASSERT_EQ(exportado->sheetCount(), 1);
@@ -112,6 +119,36 @@ TEST(ExportarErrores, ReadersGiveBackTheHeaderAndEachRowAsItWasRead) {
     }
 }
 
+// Every run's export is a new file: a link, an earlier export or a dry run's at its name is left
+// as it is, and the run's export takes the next free name.
+TEST(ExportarErrores, ANewFileEveryRunNeverThroughALink) {
+    QTemporaryDir dir;
+    const QString origen = copiar(fixture("simple.csv"), dir);
+    const auto libro = qd::wb::Workbook::open(origen);
+    const QDateTime momento(QDate(2026, 12, 11), QTime(10, 30, 0));
+    const QString nombre = qd::rutaFilasConError(origen, momento);
+    EXPECT_TRUE(nombre.endsWith("/simple_errores_20261211-103000.xlsx")) << nombre.toStdString();
+    EXPECT_TRUE(qd::rutaFilasConError(origen, momento, true)
+                    .endsWith("/simple_errores_simulacion_20261211-103000.xlsx"));
+
+    const QString victima = dir.filePath("victima.txt");
+    escribirTexto(victima, "intacto");
+    ASSERT_TRUE(QFile::link(victima, nombre));
+    const QString ruta =
+        qd::exportarFilasConError(origen, libro->activeSheet(), 1, {{2, "x"}}, false, momento);
+    EXPECT_TRUE(ruta.endsWith("/simple_errores_20261211-103000-2.xlsx")) << ruta.toStdString();
+    EXPECT_EQ(qd::wb::Workbook::open(ruta)->activeSheet().text(2, 1), "A001");
+    QFile f(victima);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("intacto"));
+    EXPECT_TRUE(QFileInfo(nombre).isSymLink());
+    const QString tercera =
+        qd::exportarFilasConError(origen, libro->activeSheet(), 1, {{2, "y"}}, false, momento);
+    EXPECT_TRUE(tercera.endsWith("-3.xlsx")) << tercera.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList({".*.tmp"}, QDir::Files | QDir::Hidden).size(), 0)
+        << "nothing aside left";
+}
+
 TEST(ExportarErrores, AFolderThatCannotBeWrittenSendsItToTheUserDataFolder) {
     QTemporaryDir datos;
     qputenv("XDG_DATA_HOME", QFile::encodeName(datos.path()));
@@ -120,7 +157,7 @@ TEST(ExportarErrores, AFolderThatCannotBeWrittenSendsItToTheUserDataFolder) {
     // Not even the administrator can create files in /proc; the data folder does not exist yet.
     const QString ruta = qd::exportarFilasConError("/proc/simple.csv", libro->activeSheet(), 1, {{2, "x"}});
     EXPECT_TRUE(ruta.startsWith(datos.path() + "/")) << ruta.toStdString();
-    EXPECT_TRUE(ruta.endsWith("/simple_errores.xlsx")) << ruta.toStdString();
+    EXPECT_TRUE(ruta.contains("/simple_errores_")) << ruta.toStdString();
     EXPECT_EQ(qd::wb::Workbook::open(ruta)->activeSheet().text(2, 1), "A001");
 
     // Neither folder: a clear error naming both, and nothing left behind.
@@ -130,7 +167,7 @@ TEST(ExportarErrores, AFolderThatCannotBeWrittenSendsItToTheUserDataFolder) {
         ADD_FAILURE() << "no error";
     } catch (const qd::ErrorExportacion& e) {
         EXPECT_TRUE(e.texto().startsWith("No se pudo escribir el libro con las filas no importadas."));
-        EXPECT_TRUE(e.texto().contains("/proc/simple_errores.xlsx")) << e.texto().toStdString();
+        EXPECT_TRUE(e.texto().contains("/proc/simple_errores_")) << e.texto().toStdString();
         EXPECT_TRUE(e.texto().contains("/proc/no/existe")) << e.texto().toStdString();
     }
     qunsetenv("XDG_DATA_HOME");

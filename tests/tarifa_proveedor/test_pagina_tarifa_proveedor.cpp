@@ -104,7 +104,7 @@ TEST(PaginaTarifaProveedor, PageAndHeadlessImporterLeaveTheSameDatabase) {
             QStringLiteral("¡¡ PROCESO TERMINADO !!\r\n\r\nActualizados: 2\r\nFormatos creados: 1")));
     }
     const auto [codigoSalida, salida] = cli.qdimport(codigo);
-    ASSERT_EQ(codigoSalida, 0) << salida.toStdString();
+    ASSERT_EQ(codigoSalida, 3) << salida.toStdString(); // the rows the page also leaves unwritten
     Fixture::esperarMismasTablas(propio, cli);
 }
 
