@@ -64,6 +64,8 @@ const QString kExisteAlbaranVenta =
     QStringLiteral("SELECT IDALBARANESVENTA FROM ALBARANESVENTA WHERE IDALBARANESVENTA = :ParIdAlbaran");
 const QString kExisteAlbaranCompra =
     QStringLiteral("SELECT IDALBARANESCOMPRA FROM ALBARANESCOMPRA WHERE IDALBARANESCOMPRA = :ParIdAlbaran");
+const QString kExisteAlmacen =
+    QStringLiteral("SELECT IDALMACENES FROM ALMACENES WHERE IDALMACENES = :ParIdAlmacen");
 
 // The article fields a matched line takes from the article.
 const QStringList kCamposArticulo{
@@ -444,10 +446,29 @@ void ImportacionLineas::Definir_kvRxMDLAV() {
     };
 }
 
+void ImportacionLineas::Comprobar_Lanzamiento(const OpcionesLineas& o) {
+    const bool venta = o.venta();
+    if (primeraFila(d, venta ? kExisteAlbaranVenta : kExisteAlbaranCompra,
+                    {{QStringLiteral("ParIdAlbaran"), o.Albaran}})
+            .isEmpty())
+        throw qd::ErrorImportacion(QStringLiteral("No existe el albarán de %1 %2.")
+                                       .arg(venta ? QStringLiteral("venta") : QStringLiteral("compra"))
+                                       .arg(o.Albaran));
+    // The lines and their stock movements go to this warehouse: one that does not exist would
+    // leave stock nowhere.
+    if (primeraFila(d, kExisteAlmacen, {{QStringLiteral("ParIdAlmacen"), o.Almacen}}).isEmpty())
+        throw qd::ErrorImportacion(
+            QStringLiteral(
+                "No existe el almacén %1: las líneas y sus movimientos de stock irían a un almacén "
+                "que no existe.")
+                .arg(o.Almacen));
+}
+
 int ImportacionLineas::cargarLineas(const QString& fichero, const OpcionesLineas& o) {
     d.Exigir_Conexion();
     if (fichero.trimmed().isEmpty())
         throw qd::ErrorImportacion(QStringLiteral("Debes de seleccionar el fichero Excell"));
+    Comprobar_Lanzamiento(o);
     d.Opcion = o.venta() ? QStringLiteral("LAV") : QStringLiteral("LAC");
     d.Albaran_LAVC = o.Albaran;
     d.Almacen_LAVC = o.Almacen;
@@ -718,12 +739,7 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
     auto& t = kvRxMDLAV;
     const bool venta = o.venta();
     if (!o.SoloValidas && !Lineas_Listas()) throw qd::ErrorImportacion(textoLineasNoListas());
-    if (primeraFila(d, venta ? kExisteAlbaranVenta : kExisteAlbaranCompra,
-                    {{QStringLiteral("ParIdAlbaran"), o.Albaran}})
-            .isEmpty())
-        throw qd::ErrorImportacion(QStringLiteral("No existe el albarán de %1 %2.")
-                                       .arg(venta ? QStringLiteral("venta") : QStringLiteral("compra"))
-                                       .arg(o.Albaran));
+    Comprobar_Lanzamiento(o);
     d.Destruir_Excel();
 
     ResumenLineas res;

@@ -23,6 +23,10 @@ public:
     int BuscarArticuloPorIncidencias = 0; // the search mode of the last load (key column of the file)
     int TotalRegistrosExcel = 0;          // the last sheet row read
 
+    // Refuses (ErrorImportacion, naming the value) a launch whose delivery note (of its side) or
+    // warehouse does not exist; the load and the write check it before anything else.
+    void Comprobar_Lanzamiento(const OpcionesLineas& o);
+
     // Load: opens `fichero` and stages its lines under the search mode of `o`; returns the lines.
     int cargarLineas(const QString& fichero, const OpcionesLineas& o);
     // Stages the lines of the held workbook by their header names (at most 50 columns, up to the

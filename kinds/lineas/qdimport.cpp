@@ -17,6 +17,7 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     o.Albaran = d.Albaran_LAVC;
     o.Almacen = d.Almacen_LAVC;
     if (o.Albaran <= 0) throw ErrorOpciones(QStringLiteral("--kind lineas necesita --albaran ID"));
+    if (o.Almacen <= 0) throw ErrorOpciones(QStringLiteral("--kind lineas necesita --almacen-lav ID"));
     const QString busqueda = p.value(QStringLiteral("busqueda")).toLower();
     const QStringList modos{QStringLiteral("codigo"), QStringLiteral("ean"), QStringLiteral("referencia"),
                             QStringLiteral("articulo-proveedor")};

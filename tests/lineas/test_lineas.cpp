@@ -440,6 +440,44 @@ TEST(ImportarLineas, ALineThatFailsHalfWayLeavesNoTrace) {
     EXPECT_EQ(x.d.Filas_No_Escritas[0].fila, 2);
 }
 
+// A delivery note of the launch's side or a warehouse that does not exist refuses the load naming
+// the value, before the workbook is read; the write checks again and writes nothing.
+TEST(ImportarLineas, ANoteOrWarehouseThatDoesNotExistIsRefused) {
+    struct Caso {
+        const char* opcion;
+        int albaran, almacen;
+        const char* texto;
+    };
+    const QString almacen99 = QStringLiteral(
+        "No existe el almacén 99: las líneas y sus movimientos de stock irían a un almacén que no existe.");
+    const QList<Caso> casos{{"LAV", 99, 1, "No existe el albarán de venta 99."},
+                            {"LAC", 99, 1, "No existe el albarán de compra 99."},
+                            {"LAV", 5, 99, nullptr},
+                            {"LAC", 2, 99, nullptr}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.opcion + std::to_string(c.albaran) + "/" + std::to_string(c.almacen));
+        Conexion x(c.opcion, c.albaran);
+        x.d.Almacen_LAVC = c.almacen;
+        try {
+            x.cargar({{Q("CODIGO"), Q("CANTIDAD1")}, {Q("10001"), 1.0}}, 0);
+            ADD_FAILURE() << "the load must be refused";
+        } catch (const qd::ErrorImportacion& e) {
+            EXPECT_EQ(e.texto(), c.texto ? QString::fromUtf8(c.texto) : almacen99);
+        }
+        EXPECT_FALSE(x.d.hayExcel()) << "refused before the workbook is read";
+    }
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1")}, {Q("10001"), 1.0}}, 0);
+    qd::OpcionesLineas o = x.opciones(0);
+    o.Almacen = 99;
+    EXPECT_THROW(x.lineas.confirmarLineas(o), qd::ErrorImportacion);
+    EXPECT_EQ(
+        x.filas(QStringLiteral("SELECT COUNT(*) FROM MOVIMIENTOSALMACEN WHERE ALMACEN = 99"))[0][0].toInt(),
+        0);
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
+              0);
+}
+
 // Purchase note 2 (supplier 4, dated 8 March 2024): a lot number the article already has
 // (L2402-0101, from note 1) is reused; a new one is created with its expiry date; a new serial
 // number is created on its line with the purchase warranty date; the same number twice in the

@@ -283,16 +283,21 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     EXPECT_TRUE(x.abiertos.isEmpty()) << "no line log when every line went";
 }
 
-// An error outside the lines (here a delivery note that does not exist) is shown and leaves the
-// window open on its lines: no end window, no line log, nothing written.
+// An error outside the lines (here the delivery note deleted by another program after the load)
+// is shown and leaves the window open on its lines: no end window, no line log, nothing written.
 TEST(TraspasoGui, AnErrorOutsideTheLinesLeavesTheWindowOpen) {
-    Traspaso x("LAV", 999);
+    Traspaso x("LAV", 5);
     x.cargar(x.libro({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 1.0, 4.9}}));
+    ASSERT_EQ(x.v->paginas()->currentIndex(), 1);
+    {
+        auto a = x.db.attach();
+        qd::test::ejecutar(*a, QStringLiteral("DELETE FROM ALBARANESVENTA WHERE IDALBARANESVENTA = 5"));
+    }
     const int antes = x.filas("SELECT COUNT(*) FROM LINEASALBARANVENTA");
     Cerrador cerrar;
     boton(x.v.get(), "kvBotonImportarTodo")->click();
     EXPECT_EQ(x.canal.messages(qd::MessageKind::Error).value(0),
-              QStringLiteral("No existe el albarán de venta 999."));
+              QStringLiteral("No existe el albarán de venta 5."));
     EXPECT_TRUE(x.v->isVisible());
     EXPECT_TRUE(x.v->isEnabled());
     EXPECT_EQ(x.v->paginas()->currentIndex(), 1);
