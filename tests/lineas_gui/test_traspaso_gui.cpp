@@ -93,6 +93,11 @@ struct Traspaso {
                   QString::fromLatin1(opcion), albaran, 1);
         d.Conectar();
         d.actualizarEsquema();
+        abrir();
+    }
+    // A new transfer window in place of the one there is (as the module started again).
+    void abrir() {
+        v.reset();
         v = std::make_unique<TFormMensajeTraspasoLAVC>(d, canal);
         v->carpetaIncidencias = dir.path();
         v->abrirFichero = [this](const QString& ruta) {
@@ -187,6 +192,42 @@ TEST(TraspasoGui, SalesRoad) {
               1);
     EXPECT_EQ(x.abiertos, QStringList{QDir(x.dir.path()).filePath("IncidenciasLineasAlbaran.txt")});
     EXPECT_TRUE(x.canal.statuses().contains(QStringLiteral("\r\n\r\n\r\nRecalculando el Albarán ...")));
+}
+
+// The same workbook transferred twice to the same note: the second window asks once whether to
+// transfer its rows again; «No» leaves the note as it was and the end window counts them. A
+// warehouse that does not exist refuses the load, its message naming it.
+TEST(TraspasoGui, SecondTransferOfTheSameWorkbookAsksOnce) {
+    Traspaso x("LAV", 5);
+    const QString ruta = x.libro({{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO")},
+                                  {Q("10001"), Q("Uno"), 3.0, 4.9},
+                                  {Q("10003"), Q("Tres"), 2.0, 5.0}});
+    const QString lineas = QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5");
+    Cerrador cerrar;
+    x.cargar(ruta);
+    boton(x.v.get(), "kvBotonImportarTodo")->click();
+    ASSERT_EQ(x.filas(lineas), 2);
+
+    x.abrir();
+    x.canal.clear();
+    x.canal.scriptAnswers({false});
+    x.cargar(ruta);
+    boton(x.v.get(), "kvBotonImportarTodo")->click();
+    EXPECT_EQ(x.canal.questions(),
+              QStringList{QStringLiteral(
+                  "Las filas 2-3 de este libro ya se importaron en este albarán. ¿Importarlas otra vez?")});
+    EXPECT_EQ(x.filas(lineas), 2);
+    ASSERT_EQ(cerrar.finProceso.size(), 2);
+    EXPECT_TRUE(cerrar.finProceso[1].contains(QStringLiteral("Líneas ya importadas: 2")))
+        << cerrar.finProceso[1].toStdString();
+
+    x.d.Almacen_LAVC = 99;
+    x.abrir();
+    x.cargar(ruta);
+    EXPECT_EQ(x.canal.messages().last(),
+              QStringLiteral("No existe el almacén 99: las líneas y sus movimientos de stock irían a un "
+                             "almacén que no existe."));
+    EXPECT_EQ(x.v->paginas()->currentIndex(), 0);
 }
 
 // Purchase note 2 (supplier 4): the fourth search mode finds the supplier-article reference; the
