@@ -12,12 +12,15 @@
 #include "WorkingSet.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QSet>
 #include <QStringConverter>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -64,6 +67,39 @@ const QString kExisteAlbaranVenta =
     QStringLiteral("SELECT IDALBARANESVENTA FROM ALBARANESVENTA WHERE IDALBARANESVENTA = :ParIdAlbaran");
 const QString kExisteAlbaranCompra =
     QStringLiteral("SELECT IDALBARANESCOMPRA FROM ALBARANESCOMPRA WHERE IDALBARANESCOMPRA = :ParIdAlbaran");
+const QString kExisteAlmacen =
+    QStringLiteral("SELECT IDALMACENES FROM ALMACENES WHERE IDALMACENES = :ParIdAlmacen");
+
+// The module's record of the lines an import wrote: the note and its side ('V' sales, 'C'
+// purchases), the line, the workbook (SHA-256 of its content), its sheet row and the run's start.
+const QString kTablaRegistro = QStringLiteral("QD_LINEAS_IMPORTADAS");
+const QString kRegistrarLinea = QStringLiteral(
+    "INSERT INTO QD_LINEAS_IMPORTADAS (LADO, ALBARAN, LIBRO, FILA, LINEA, INICIO) VALUES (:LADO, :ALBARAN, "
+    ":LIBRO, :FILA, :LINEA, :INICIO)");
+// The rows of a workbook recorded in a note whose line is still in it (a line deleted since then
+// does not count), with the line's number in the note.
+const QString kFilasRegistradasVenta = QStringLiteral(
+    "SELECT R.FILA, L.NUMEROLINEA FROM QD_LINEAS_IMPORTADAS R JOIN LINEASALBARANVENTA L ON "
+    "L.IDLINEASALBARANVENTA = R.LINEA AND L.ALBARANVENTA = R.ALBARAN WHERE R.LADO = 'V' AND R.ALBARAN = "
+    ":ALBARAN AND R.LIBRO = :LIBRO ORDER BY R.FILA, L.NUMEROLINEA");
+const QString kFilasRegistradasCompra = QStringLiteral(
+    "SELECT R.FILA, L.NUMEROLINEA FROM QD_LINEAS_IMPORTADAS R JOIN LINEASALBARANCOMPRA L ON "
+    "L.IDLINEASALBARANCOMPRA = R.LINEA AND L.ALBARANCOMPRA = R.ALBARAN WHERE R.LADO = 'C' AND R.ALBARAN = "
+    ":ALBARAN AND R.LIBRO = :LIBRO ORDER BY R.FILA, L.NUMEROLINEA");
+
+// Numbers in ascending order written as runs: «2-5, 8, 10-12».
+QString tramos(const QList<int>& numeros) {
+    QStringList partes;
+    for (qsizetype i = 0; i < numeros.size();) {
+        qsizetype j = i;
+        while (j + 1 < numeros.size() && numeros[j + 1] == numeros[j] + 1)
+            ++j;
+        partes << (j == i ? QString::number(numeros[i])
+                          : QStringLiteral("%1-%2").arg(numeros[i]).arg(numeros[j]));
+        i = j + 1;
+    }
+    return partes.join(QStringLiteral(", "));
+}
 
 // The article fields a matched line takes from the article.
 const QStringList kCamposArticulo{
@@ -444,10 +480,60 @@ void ImportacionLineas::Definir_kvRxMDLAV() {
     };
 }
 
+QString ImportacionLineas::Huella_Libro(const QString& fichero) {
+    QFile f(fichero);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    if (!h.addData(&f)) return {};
+    return QString::fromLatin1(h.result().toHex());
+}
+
+void ImportacionLineas::Comprobar_Lanzamiento(const OpcionesLineas& o) {
+    const bool venta = o.venta();
+    if (primeraFila(d, venta ? kExisteAlbaranVenta : kExisteAlbaranCompra,
+                    {{QStringLiteral("ParIdAlbaran"), o.Albaran}})
+            .isEmpty())
+        throw qd::ErrorImportacion(QStringLiteral("No existe el albarán de %1 %2.")
+                                       .arg(venta ? QStringLiteral("venta") : QStringLiteral("compra"))
+                                       .arg(o.Albaran));
+    // The lines and their stock movements go to this warehouse: one that does not exist would
+    // leave stock nowhere.
+    if (primeraFila(d, kExisteAlmacen, {{QStringLiteral("ParIdAlmacen"), o.Almacen}}).isEmpty())
+        throw qd::ErrorImportacion(
+            QStringLiteral(
+                "No existe el almacén %1: las líneas y sus movimientos de stock irían a un almacén "
+                "que no existe.")
+                .arg(o.Almacen));
+}
+
+bool ImportacionLineas::Hay_Registro_Lineas() {
+    return !primeraFila(
+                d,
+                QStringLiteral("SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
+                               ":ParTabla"),
+                {{QStringLiteral("ParTabla"), kTablaRegistro}})
+                .isEmpty();
+}
+
+std::map<int, int> ImportacionLineas::Filas_Ya_Importadas(bool venta, int IdAlbaran) {
+    std::map<int, int> filas;
+    qd::fb::Statement s(&d.IBDatabase, &d.IBTransaction1);
+    s.setSql(venta ? kFilasRegistradasVenta : kFilasRegistradasCompra);
+    s.paramByName(QStringLiteral("ALBARAN")).setInt(IdAlbaran);
+    s.paramByName(QStringLiteral("LIBRO")).setString(HuellaLibro);
+    d.IBTransaction1.ensureStarted();
+    // A row written more than once on purpose names its last line.
+    for (s.execute(); !s.eof(); s.next())
+        filas[int(s.field(0).asInt())] = int(s.field(1).asInt());
+    s.close();
+    return filas;
+}
+
 int ImportacionLineas::cargarLineas(const QString& fichero, const OpcionesLineas& o) {
     d.Exigir_Conexion();
     if (fichero.trimmed().isEmpty())
         throw qd::ErrorImportacion(QStringLiteral("Debes de seleccionar el fichero Excell"));
+    Comprobar_Lanzamiento(o);
     d.Opcion = o.venta() ? QStringLiteral("LAV") : QStringLiteral("LAC");
     d.Albaran_LAVC = o.Albaran;
     d.Almacen_LAVC = o.Almacen;
@@ -455,6 +541,7 @@ int ImportacionLineas::cargarLineas(const QString& fichero, const OpcionesLineas
     BuscarArticuloPorIncidencias = o.BuscarPor;
     d.canal().status(QStringLiteral("  Cargando datos del fichero Excel"));
     d.CargarExcel(fichero);
+    HuellaLibro = Huella_Libro(fichero);
     d.canal().status(QStringLiteral("  Incorporando datos del fichero Excel a tabla temporal"));
     CargarLineaLAVC();
     d.canal().status(QStringLiteral("  Datos Incorporados del fichero Excel a tabla temporal"));
@@ -718,22 +805,63 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
     auto& t = kvRxMDLAV;
     const bool venta = o.venta();
     if (!o.SoloValidas && !Lineas_Listas()) throw qd::ErrorImportacion(textoLineasNoListas());
-    if (primeraFila(d, venta ? kExisteAlbaranVenta : kExisteAlbaranCompra,
-                    {{QStringLiteral("ParIdAlbaran"), o.Albaran}})
-            .isEmpty())
-        throw qd::ErrorImportacion(QStringLiteral("No existe el albarán de %1 %2.")
-                                       .arg(venta ? QStringLiteral("venta") : QStringLiteral("compra"))
-                                       .arg(o.Albaran));
+    Comprobar_Lanzamiento(o);
     d.Destruir_Excel();
+
+    // Which line goes in: not yet written in this session, valid, and (sales) with a quantity.
+    auto seEscribe = [&t, venta] {
+        return !t.value(QStringLiteral("TRASPASADO")).toBool() &&
+               t.value(QStringLiteral("VALIDO")).toBool() && !(venta && num(t, "CANTIDAD1") == 0);
+    };
+    // Each line written is recorded with the workbook's identity and its sheet row, in the line's
+    // own savepoint: a line undone or lost in a crash leaves no record, a committed line always
+    // has one. The rows of this workbook already written into this note are left out (after a
+    // crash, the run writes only the rows still missing) unless the user wants them again.
+    const QDateTime inicio = QDateTime::currentDateTime();
+    const bool registrar = !HuellaLibro.isEmpty() && Hay_Registro_Lineas();
+    if (!HuellaLibro.isEmpty() && !registrar)
+        d.canal().incidence(QStringLiteral(
+            "Falta la tabla QD_LINEAS_IMPORTADAS, que el módulo instala al iniciarse con el usuario SYSDBA: "
+            "las líneas no quedan registradas y otra importación de este libro las traspasaría otra vez."));
+    std::map<int, int> yaImportadas; // sheet row -> the note's line number it became
+    if (registrar) {
+        const std::map<int, int> registradas = Filas_Ya_Importadas(venta, o.Albaran);
+        if (!registradas.empty())
+            for (t.first(); !t.eof(); t.next()) {
+                const int fila = d.Fila_Hoja(t, t.recNo());
+                const auto r = registradas.find(fila);
+                if (r != registradas.end() && seEscribe()) yaImportadas.insert(*r);
+            }
+        if (!yaImportadas.empty()) {
+            bool repetir = o.Repetir == qd::RepetirImportadas::Si;
+            if (o.Repetir == qd::RepetirImportadas::Preguntar) {
+                QList<int> filas;
+                for (const auto& [fila, linea] : yaImportadas)
+                    filas << fila;
+                repetir = d.canal().ask(
+                    (filas.size() == 1
+                         ? QStringLiteral("La fila %1 de este libro ya se importó en este albarán. "
+                                          "¿Importarla otra vez?")
+                         : QStringLiteral("Las filas %1 de este libro ya se importaron en este "
+                                          "albarán. ¿Importarlas otra vez?"))
+                        .arg(tramos(filas)),
+                    QStringLiteral("Líneas ya importadas"));
+            }
+            if (repetir) yaImportadas.clear();
+        }
+    }
 
     ResumenLineas res;
     QStringList log;
     auto cuentas = [&res] {
-        return TDatos::Texto_Resumen({{QStringLiteral("Líneas traspasadas"), res.Escritas},
-                                      {QStringLiteral("Líneas no válidas"), res.NoValidas},
-                                      {QStringLiteral("Líneas con cantidad 0"), res.SinCantidad},
-                                      {QStringLiteral("Líneas con errores"), res.ConErrores}});
+        QList<QPair<QString, int>> c{{QStringLiteral("Líneas traspasadas"), res.Escritas},
+                                     {QStringLiteral("Líneas no válidas"), res.NoValidas},
+                                     {QStringLiteral("Líneas con cantidad 0"), res.SinCantidad},
+                                     {QStringLiteral("Líneas con errores"), res.ConErrores}};
+        if (res.YaImportadas > 0) c.append({QStringLiteral("Líneas ya importadas"), res.YaImportadas});
+        return TDatos::Texto_Resumen(c);
     };
+    QList<int> filasOmitidas, lineasOmitidas;
     TDatos::FinRecorrido fin;
     d.Con_Motor(opcionesMotor, [&](qd::MotorFilas&) {
         Traspaso traspaso(d);
@@ -767,6 +895,15 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
                 log << Linea_Incidencia_LAVC(venta);
                 return;
             }
+            const int fila = d.Fila_Hoja(t, t.recNo());
+            if (const auto y = yaImportadas.find(fila); y != yaImportadas.end()) {
+                ++res.YaImportadas;
+                filasOmitidas << fila;
+                lineasOmitidas << y->second;
+                d.Anotar_Fila_No_Escrita(
+                    fila, QStringLiteral("ya importada en este albarán (línea %1)").arg(y->second));
+                return;
+            }
             if (!venta && num(t, "PRECIOULTIMACOMPRA") != num(t, "PRECIO"))
                 log << Linea_Incidencia_LAVC(venta, true);
             try {
@@ -775,10 +912,17 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
                                  .value(QStringLiteral("ULTIMA"))
                                  .toInt();
                 traspaso.numeroLinea = ultima + 1;
-                if (venta)
-                    InsertarLineaAlbaranVenta(o.Albaran, o.Almacen);
-                else
-                    InsertarLineaAlbaranCompra(o.Albaran, o.Almacen);
+                const int linea = venta ? InsertarLineaAlbaranVenta(o.Albaran, o.Almacen)
+                                        : InsertarLineaAlbaranCompra(o.Albaran, o.Almacen);
+                if (registrar && fila > 0)
+                    d.Ejecutar_Sentencia(
+                        kRegistrarLinea,
+                        {{QStringLiteral("LADO"), venta ? QStringLiteral("V") : QStringLiteral("C")},
+                         {QStringLiteral("ALBARAN"), o.Albaran},
+                         {QStringLiteral("LIBRO"), HuellaLibro},
+                         {QStringLiteral("FILA"), fila},
+                         {QStringLiteral("LINEA"), linea},
+                         {QStringLiteral("INICIO"), inicio}});
                 ultima = traspaso.numeroLinea;
             } catch (const std::exception& e) {
                 ultima = -1; // what the failed line left in the note is read again
@@ -817,6 +961,16 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
             throw;
         }
         sumarCompra();
+        if (!filasOmitidas.isEmpty()) {
+            std::sort(lineasOmitidas.begin(), lineasOmitidas.end());
+            d.canal().incidence(
+                (filasOmitidas.size() == 1
+                     ? QStringLiteral("Fila %1: ya importada de este libro en este albarán (línea %2); no se "
+                                      "ha traspasado otra vez.")
+                     : QStringLiteral("Filas %1: ya importadas de este libro en este albarán (líneas %2); "
+                                      "no se han traspasado otra vez."))
+                    .arg(tramos(filasOmitidas), tramos(lineasOmitidas)));
+        }
         res.texto = d.Terminar_Resumen(cuentas(), fin.cancelado, &res.motor);
     });
     res.ConErrores += res.motor.filasConErrores;

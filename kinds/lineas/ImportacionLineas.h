@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <map>
+
 #include "Lotes.h"
 #include "OpcionesLineas.h"
 
@@ -22,6 +24,22 @@ public:
     int BuscarArticuloPor = 0;            // the search mode in force (verification follows it)
     int BuscarArticuloPorIncidencias = 0; // the search mode of the last load (key column of the file)
     int TotalRegistrosExcel = 0;          // the last sheet row read
+    // The identity of the workbook of the last load: the SHA-256 of its content (hex), the same
+    // whatever its name. Each line written is recorded with it and its sheet row in the module
+    // table QD_LINEAS_IMPORTADAS, so that a later run of the same workbook on the same note knows
+    // which rows are already there.
+    QString HuellaLibro;
+    static QString Huella_Libro(const QString& fichero); // empty when the file cannot be read
+
+    // Refuses (ErrorImportacion, naming the value) a launch whose delivery note (of its side) or
+    // warehouse does not exist; the load and the write check it before anything else.
+    void Comprobar_Lanzamiento(const OpcionesLineas& o);
+    // The sheet rows of the workbook HuellaLibro already written into the note (lines still
+    // there), each with the note's line number it became.
+    std::map<int, int> Filas_Ya_Importadas(bool venta, int IdAlbaran);
+    // Whether the database has the module table of the imported lines (the administrator's
+    // start-up installs it).
+    bool Hay_Registro_Lineas();
 
     // Load: opens `fichero` and stages its lines under the search mode of `o`; returns the lines.
     int cargarLineas(const QString& fichero, const OpcionesLineas& o);

@@ -16,6 +16,14 @@ enum class BuscarArticulo {
     RefArticuloProveedor = 3 // the supplier-article reference of the note's supplier (purchases only)
 };
 
+// What becomes of a staged line whose workbook row an earlier import of the same workbook already
+// wrote into the same note (and that line is still there).
+enum class RepetirImportadas {
+    Preguntar, // ask once per run through the user channel (the window)
+    No,        // leave them out, named in one incidence (qdimport by default)
+    Si         // write them again on purpose (qdimport --repetir)
+};
+
 struct OpcionesLineas {
     QString Opcion = QStringLiteral("LAV"); // "LAV" sales, "LAC" purchases
     int Albaran = 0;
@@ -24,15 +32,17 @@ struct OpcionesLineas {
     bool SoloValidas = false; // import the valid lines; false refuses when any line is not valid
     // Folder of IncidenciasLineasAlbaran.txt; empty: the program's folder.
     QString CarpetaIncidencias;
+    RepetirImportadas Repetir = RepetirImportadas::Preguntar;
 
     bool venta() const { return Opcion.compare(QStringLiteral("LAC"), Qt::CaseInsensitive) != 0; }
 };
 
 struct ResumenLineas {
-    int Escritas = 0;    // lines written into the delivery note
-    int NoValidas = 0;   // lines not written because no article matched (listed in the file)
-    int SinCantidad = 0; // sales lines with quantity 0, not written (listed in the file)
-    int ConErrores = 0;  // lines the database refused (incidence list)
+    int Escritas = 0;     // lines written into the delivery note
+    int NoValidas = 0;    // lines not written because no article matched (listed in the file)
+    int SinCantidad = 0;  // sales lines with quantity 0, not written (listed in the file)
+    int ConErrores = 0;   // lines the database refused (incidence list)
+    int YaImportadas = 0; // lines left out: the same workbook row is already a line of the note
     bool Recalculado = false;
     QString FicheroIncidencias; // the line-incidence file written, empty when none was due
     QString texto;              // the summary shown at the end

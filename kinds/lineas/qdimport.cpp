@@ -17,6 +17,7 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
     o.Albaran = d.Albaran_LAVC;
     o.Almacen = d.Almacen_LAVC;
     if (o.Albaran <= 0) throw ErrorOpciones(QStringLiteral("--kind lineas necesita --albaran ID"));
+    if (o.Almacen <= 0) throw ErrorOpciones(QStringLiteral("--kind lineas necesita --almacen-lav ID"));
     const QString busqueda = p.value(QStringLiteral("busqueda")).toLower();
     const QStringList modos{QStringLiteral("codigo"), QStringLiteral("ean"), QStringLiteral("referencia"),
                             QStringLiteral("articulo-proveedor")};
@@ -28,6 +29,7 @@ Pasos preparar(TDatos& d, const QCommandLineParser& p) {
         throw ErrorOpciones(QStringLiteral("--busqueda articulo-proveedor sólo se usa con --opcion LAC"));
     o.SoloValidas = p.isSet(QStringLiteral("solo-validas"));
     o.CarpetaIncidencias = p.value(QStringLiteral("carpeta-incidencias"));
+    o.Repetir = p.isSet(QStringLiteral("repetir")) ? qd::RepetirImportadas::Si : qd::RepetirImportadas::No;
     auto k = std::make_shared<ImportacionLineas>(d);
     return Pasos{[k, o](const QString& libro) { return k->cargarLineas(libro, o); },
                  [k, o](const qd::OpcionesMotor& motor) {
@@ -46,7 +48,7 @@ TipoImportacion tipoLineas() {
     t.descripcion = QStringLiteral(
         "Líneas de albarán (--opcion LAV|LAC, --albaran, --almacen-lav). Cada línea se escribe y se "
         "recalcula aparte; con --continuar una línea rechazada se deshace entera; --simular no recalcula "
-        "el albarán.");
+        "el albarán. Las filas de un libro ya escritas en el albarán no se repiten (--repetir).");
     t.opciones = {
         QCommandLineOption(
             QStringLiteral("busqueda"),
@@ -62,6 +64,12 @@ TipoImportacion tipoLineas() {
             QStringLiteral("Líneas: carpeta de IncidenciasLineasAlbaran.txt (por defecto, la del "
                            "programa)."),
             QStringLiteral("ruta")),
+        QCommandLineOption(
+            QStringLiteral("repetir"),
+            QStringLiteral(
+                "Líneas: traspasar otra vez las filas de este libro que una importación anterior ya "
+                "escribió en el albarán (sin ella se dejan fuera y se nombran; tras una "
+                "importación interrumpida sólo se escriben las filas que faltan).")),
     };
     t.preparar = &preparar;
     return t;

@@ -18,7 +18,7 @@ const QList<QPair<QString, QString>> kIndicesPropios{
     {"QDIMP_AGENTESLINEASALBVTA_LINEA", "LINEAALBARANVENTA"},
     {"QDIMP_AGENTESLINEASALBCOM_LINEA", "LINEAALBARANCOMPRA"},
 };
-constexpr int kSentencias = 13;
+constexpr int kSentencias = 15;
 
 // The columns of an index, in order, joined by commas; empty when there is no such index.
 QString columnasIndice(BdPrueba& bd, const QString& indice) {
@@ -80,6 +80,8 @@ TEST(Actualizacion, TextsAreTheOnesTheModuleSends) {
     EXPECT_EQ(s[7], "GRANT ALL ON ARTICULOS_REF_A_VERIFICAR TO PUBLIC WITH GRANT OPTION;");
     EXPECT_TRUE(s[8].startsWith("CREATE TABLE QD_IMPORTACIONES (\r\n"));
     EXPECT_EQ(s[9], "GRANT ALL ON QD_IMPORTACIONES TO PUBLIC;");
+    EXPECT_TRUE(s[13].startsWith("CREATE TABLE QD_LINEAS_IMPORTADAS (\r\n"));
+    EXPECT_EQ(s[14], "GRANT ALL ON QD_LINEAS_IMPORTADAS TO PUBLIC;");
 
     const QStringList direcciones = s[2].split("\r\n");
     ASSERT_GE(direcciones.size(), 29);
@@ -113,6 +115,7 @@ TEST(Actualizacion, InstallsTheModuleObjectsAndCanRunAgain) {
     for (const QString& p : kObjetosPropios)
         EXPECT_TRUE(bd.existeProcedimiento(p)) << p.toStdString();
     EXPECT_TRUE(bd.existeTabla("ARTICULOS_REF_A_VERIFICAR"));
+    EXPECT_TRUE(bd.existeTabla("QD_LINEAS_IMPORTADAS"));
     for (const auto& [indice, columnas] : kIndicesPropios)
         EXPECT_EQ(columnasIndice(bd, indice), columnas) << indice.toStdString();
 
@@ -122,6 +125,7 @@ TEST(Actualizacion, InstallsTheModuleObjectsAndCanRunAgain) {
     std::vector<bool> esperado(kSentencias, true);
     esperado[6] = false;
     esperado[8] = false;
+    esperado[13] = false;
     EXPECT_EQ(segunda, esperado);
     for (const auto& [indice, columnas] : kIndicesPropios)
         EXPECT_EQ(columnasIndice(bd, indice), columnas) << indice.toStdString();

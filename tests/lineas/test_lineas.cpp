@@ -348,6 +348,140 @@ TEST(ImportarLineas, HeadlessImporterLeavesTheSameDatabase) {
         EXPECT_EQ(qd::test::volcarTabla(x.db.path(), QString::fromLatin1(tabla), {"FECHA"}),
                   qd::test::volcarTabla(cli.path(), QString::fromLatin1(tabla), {"FECHA"}))
             << tabla;
+
+    // The same command again leaves the rows out and names them; --repetir writes them again.
+    const auto lineas = [&cli] {
+        auto a = cli.attach();
+        return qd::test::consultar(*a, QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE "
+                                                      "ALBARANVENTA = 5"))[0][0]
+            .toInt();
+    };
+    const auto otra = qdimport({QStringLiteral("--solo-validas")});
+    EXPECT_EQ(otra.first, 0) << otra.second.toStdString();
+    for (const char* texto : {"Líneas traspasadas: 0", "Líneas ya importadas: 2",
+                              "[incidencia] Filas 2-3: ya importadas de este libro en este albarán"})
+        EXPECT_TRUE(otra.second.contains(QString::fromUtf8(texto))) << texto << "\n"
+                                                                    << otra.second.toStdString();
+    EXPECT_EQ(lineas(), 2);
+    const auto repetida = qdimport({QStringLiteral("--solo-validas"), QStringLiteral("--repetir")});
+    EXPECT_EQ(repetida.first, 0) << repetida.second.toStdString();
+    EXPECT_EQ(lineas(), 4);
+
+    // A warehouse that does not exist (the last --almacen-lav counts) refuses the run.
+    const auto almacen =
+        qdimport({QStringLiteral("--solo-validas"), QStringLiteral("--almacen-lav"), QStringLiteral("99")});
+    EXPECT_EQ(almacen.first, 2) << almacen.second.toStdString();
+    EXPECT_TRUE(almacen.second.contains(QStringLiteral("No existe el almacén 99")))
+        << almacen.second.toStdString();
+    EXPECT_EQ(lineas(), 4);
+}
+
+// 3,000 sales lines through qdimport, the importer killed (SIGKILL) once 1,000 rows are committed,
+// then the same command again: at the kill every committed line is recorded and no other; after the
+// second run every workbook row is exactly one line of the note, and the lines, the note and the
+// stock are those one clean run leaves. Per-row commits and bulk commits alike.
+TEST(ImportarLineas, KilledHalfWayAndRunAgainWritesEveryRowOnce) {
+    QTemporaryDir dir;
+    const QString libro = dir.filePath(QStringLiteral("tres_mil.xlsx"));
+    {
+        QList<QVariantList> filas{{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}};
+        for (int i = 0; i < 3000; ++i)
+            filas << QVariantList{QString::number(10001 + i % 20), double(1 + i % 7), double(1 + i % 13)};
+        qd::test::escribirLibro(libro, filas);
+    }
+    const auto argumentos = [&](const qd::test::TempDatabase& db, const char* lote) {
+        return QStringList{QStringLiteral("--database"),
+                           db.path(),
+                           QStringLiteral("--kind"),
+                           QStringLiteral("lineas"),
+                           QStringLiteral("--opcion"),
+                           QStringLiteral("LAV"),
+                           QStringLiteral("--albaran"),
+                           QStringLiteral("5"),
+                           QStringLiteral("--almacen-lav"),
+                           QStringLiteral("1"),
+                           QStringLiteral("--carpeta-incidencias"),
+                           dir.path(),
+                           QStringLiteral("--lote"),
+                           QString::fromLatin1(lote),
+                           libro};
+    };
+    const auto ejecutar = [](const QStringList& args) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral(QD_QDIMPORT), args);
+        EXPECT_TRUE(p.waitForFinished(300000));
+        return qMakePair(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                         QString::fromUtf8(p.readAll()));
+    };
+    const auto contar = [](const qd::test::TempDatabase& db, const char* sql) {
+        auto a = db.attach();
+        return qd::test::consultar(*a, QString::fromLatin1(sql))[0][0].toInt();
+    };
+    const char* lineasNota = "SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5";
+    const char* registradas =
+        "SELECT COUNT(*) FROM QD_LINEAS_IMPORTADAS R JOIN LINEASALBARANVENTA L ON L.IDLINEASALBARANVENTA = "
+        "R.LINEA WHERE R.ALBARAN = 5";
+    // Each workbook row with its line, the note, and the stock of every article in every warehouse.
+    const auto estado = [](const qd::test::TempDatabase& db) {
+        auto a = db.attach();
+        QStringList r;
+        for (const QVariantList& f : qd::test::consultar(
+                 *a, QStringLiteral("SELECT R.FILA, L.NUMEROLINEA, L.ARTICULO, L.CANTIDADSTOCK1, L.PRECIO, "
+                                    "L.IMPORTELINEA FROM QD_LINEAS_IMPORTADAS R JOIN LINEASALBARANVENTA L ON "
+                                    "L.IDLINEASALBARANVENTA = R.LINEA WHERE R.ALBARAN = 5 ORDER BY R.FILA, "
+                                    "L.NUMEROLINEA")))
+            r << QVariant(f).toStringList().join(QLatin1Char('|'));
+        for (const QVariantList& f : qd::test::consultar(
+                 *a, QStringLiteral("SELECT ALMACEN, ARTICULOCARACTERISTICA, STOCKACTUAL1, STOCKACTUAL2 FROM "
+                                    "ARTICULOSALMACEN ORDER BY ALMACEN, ARTICULOCARACTERISTICA")))
+            r << QVariant(f).toStringList().join(QLatin1Char('|'));
+        return r + qd::test::volcarTabla(db.path(), QStringLiteral("ALBARANESVENTA"), {"FECHA"});
+    };
+
+    qd::test::TempDatabase limpia;
+    const auto limpio = ejecutar(argumentos(limpia, "0"));
+    ASSERT_EQ(limpio.first, 0) << limpio.second.toStdString();
+    const QStringList esperado = estado(limpia);
+    ASSERT_EQ(contar(limpia, lineasNota), 3000);
+
+    for (const char* lote : {"1", "250"}) {
+        SCOPED_TRACE(lote);
+        qd::test::TempDatabase db;
+        {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QStringLiteral(QD_QDIMPORT), argumentos(db, lote));
+            ASSERT_TRUE(p.waitForStarted());
+            QByteArray salida;
+            while (!salida.contains("Guardadas 1000 filas") && p.state() == QProcess::Running)
+                if (p.waitForReadyRead(60000)) salida += p.readAll();
+            ASSERT_TRUE(salida.contains("Guardadas 1000 filas")) << salida.constData();
+            p.kill(); // SIGKILL
+            p.waitForFinished();
+            ASSERT_EQ(p.exitStatus(), QProcess::CrashExit);
+        }
+        const int escritas = contar(db, lineasNota);
+        EXPECT_GE(escritas, 1000);
+        EXPECT_LT(escritas, 3000) << "killed before the end";
+        if (QLatin1String(lote) == QLatin1String("250")) {
+            EXPECT_EQ(escritas % 250, 0);
+        }
+        EXPECT_EQ(contar(db, registradas), escritas) << "a line is committed with its record, never without";
+
+        const auto otra = ejecutar(argumentos(db, lote));
+        ASSERT_EQ(otra.first, 0) << otra.second.toStdString();
+        EXPECT_TRUE(otra.second.contains(QStringLiteral("Líneas traspasadas: %1").arg(3000 - escritas)))
+            << otra.second.toStdString();
+        EXPECT_TRUE(otra.second.contains(QStringLiteral("Líneas ya importadas: %1").arg(escritas)));
+        EXPECT_EQ(contar(db, lineasNota), 3000);
+        const QStringList hay = estado(db);
+        qsizetype i = 0;
+        while (i < hay.size() && i < esperado.size() && hay[i] == esperado[i])
+            ++i;
+        EXPECT_TRUE(hay == esperado) << "first difference: «" << hay.value(i).toStdString() << "», expected «"
+                                     << esperado.value(i).toStdString() << "»";
+    }
 }
 
 TEST(LotesYSeries, WarrantyDateEndsOnTheMonthsLastDay) {
@@ -438,6 +572,124 @@ TEST(ImportarLineas, ALineThatFailsHalfWayLeavesNoTrace) {
     EXPECT_DOUBLE_EQ(stock(3), stock3) << "the failed line's stock movement is gone with it";
     ASSERT_EQ(x.d.Filas_No_Escritas.size(), 1u);
     EXPECT_EQ(x.d.Filas_No_Escritas[0].fila, 2);
+}
+
+// The same workbook, renamed, imported again into the same note: its rows are left out (asked
+// once), counted, named in one incidence and listed as not written, and no stock moves. A row whose
+// line was deleted from the note since is written again without asking; answered «Sí», the rows are
+// written again on purpose; the workbook with one cell changed is another workbook.
+TEST(ImportarLineas, ASecondRunOfTheSameWorkbookLeavesItsRowsOut) {
+    Conexion x("LAV", 5);
+    QList<QVariantList> libro{{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")},
+                              {Q("10001"), 3.0, 10.0},
+                              {Q("10003"), 2.0, 5.0},
+                              {Q("NADA"), 1.0, 1.0},
+                              {Q("10005"), 1.0, 4.0}};
+    x.cargar(libro, 0);
+    qd::OpcionesLineas o = x.opciones(0);
+    o.SoloValidas = true;
+    ASSERT_EQ(x.lineas.confirmarLineas(o).Escritas, 3);
+    const auto lineas = [&x] {
+        return x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0]
+            .toInt();
+    };
+    const QString sqlStock =
+        QStringLiteral("SELECT ARTICULOCARACTERISTICA, STOCKACTUAL1 FROM ARTICULOSALMACEN "
+                       "WHERE ALMACEN = 1 AND ARTICULOCARACTERISTICA IN (1, 3, 5) ORDER BY 1");
+    const auto stock = x.filas(sqlStock);
+    const QString renombrado = x.dir.filePath(QStringLiteral("otro nombre.xlsx"));
+    ASSERT_TRUE(QFile::copy(x.dir.filePath(QStringLiteral("lineas.xlsx")), renombrado));
+    // Another session (a new window or qdimport) on the renamed copy.
+    const auto otraVez = [&](const QString& ruta, QList<bool> respuestas) {
+        ImportacionLineas otra{x.d};
+        otra.cargarLineas(ruta, o);
+        x.canal.clear();
+        x.canal.scriptAnswers(respuestas);
+        return otra.confirmarLineas(o);
+    };
+
+    qd::ResumenLineas r = otraVez(renombrado, {false});
+    EXPECT_EQ(r.Escritas, 0);
+    EXPECT_EQ(r.YaImportadas, 3);
+    EXPECT_EQ(r.NoValidas, 1);
+    EXPECT_EQ(r.ConErrores, 0);
+    EXPECT_EQ(x.canal.questions(),
+              QStringList{QStringLiteral("Las filas 2-3, 5 de este libro ya se importaron en este albarán. "
+                                         "¿Importarlas otra vez?")});
+    EXPECT_EQ(x.canal.incidences(),
+              QStringList{QStringLiteral("Filas 2-3, 5: ya importadas de este libro en este albarán (líneas "
+                                         "1-3); no se han traspasado otra vez.")});
+    EXPECT_TRUE(r.texto.contains(QStringLiteral("Líneas ya importadas: 3"))) << r.texto.toStdString();
+    ASSERT_EQ(x.d.Filas_No_Escritas.size(), 3u);
+    EXPECT_EQ(x.d.Filas_No_Escritas[2].fila, 5);
+    EXPECT_EQ(x.d.Filas_No_Escritas[2].motivo, QStringLiteral("ya importada en este albarán (línea 3)"));
+    EXPECT_EQ(lineas(), 3);
+    EXPECT_EQ(x.filas(sqlStock), stock) << "no stock moved";
+
+    // Row 3's line deleted from the note since: that row alone is written, without a question.
+    {
+        auto a = x.db.attach();
+        qd::test::ejecutar(*a, QStringLiteral("DELETE FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5 AND "
+                                              "NUMEROLINEA = 2"));
+    }
+    r = otraVez(renombrado, {});
+    EXPECT_EQ(r.Escritas, 1);
+    EXPECT_EQ(r.YaImportadas, 2);
+    EXPECT_EQ(x.canal.questions().size(), 1) << "rows 2 and 5 are still there";
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5 AND "
+                                     "ARTICULO = 3"))[0][0]
+                  .toInt(),
+              1);
+
+    r = otraVez(renombrado, {true});
+    EXPECT_EQ(r.Escritas, 3) << "answered «Sí»: written again on purpose";
+    EXPECT_EQ(r.YaImportadas, 0);
+    EXPECT_EQ(lineas(), 6);
+
+    libro[4][2] = 4.5;
+    x.cargar(libro, 0);
+    x.canal.clear();
+    EXPECT_EQ(x.lineas.confirmarLineas(o).Escritas, 3);
+    EXPECT_TRUE(x.canal.questions().isEmpty()) << "another workbook";
+    EXPECT_EQ(lineas(), 9);
+}
+
+// A delivery note of the launch's side or a warehouse that does not exist refuses the load naming
+// the value, before the workbook is read; the write checks again and writes nothing.
+TEST(ImportarLineas, ANoteOrWarehouseThatDoesNotExistIsRefused) {
+    struct Caso {
+        const char* opcion;
+        int albaran, almacen;
+        const char* texto;
+    };
+    const QString almacen99 = QStringLiteral(
+        "No existe el almacén 99: las líneas y sus movimientos de stock irían a un almacén que no existe.");
+    const QList<Caso> casos{{"LAV", 99, 1, "No existe el albarán de venta 99."},
+                            {"LAC", 99, 1, "No existe el albarán de compra 99."},
+                            {"LAV", 5, 99, nullptr},
+                            {"LAC", 2, 99, nullptr}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.opcion + std::to_string(c.albaran) + "/" + std::to_string(c.almacen));
+        Conexion x(c.opcion, c.albaran);
+        x.d.Almacen_LAVC = c.almacen;
+        try {
+            x.cargar({{Q("CODIGO"), Q("CANTIDAD1")}, {Q("10001"), 1.0}}, 0);
+            ADD_FAILURE() << "the load must be refused";
+        } catch (const qd::ErrorImportacion& e) {
+            EXPECT_EQ(e.texto(), c.texto ? QString::fromUtf8(c.texto) : almacen99);
+        }
+        EXPECT_FALSE(x.d.hayExcel()) << "refused before the workbook is read";
+    }
+    Conexion x("LAV", 5);
+    x.cargar({{Q("CODIGO"), Q("CANTIDAD1")}, {Q("10001"), 1.0}}, 0);
+    qd::OpcionesLineas o = x.opciones(0);
+    o.Almacen = 99;
+    EXPECT_THROW(x.lineas.confirmarLineas(o), qd::ErrorImportacion);
+    EXPECT_EQ(
+        x.filas(QStringLiteral("SELECT COUNT(*) FROM MOVIMIENTOSALMACEN WHERE ALMACEN = 99"))[0][0].toInt(),
+        0);
+    EXPECT_EQ(x.filas(QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5"))[0][0],
+              0);
 }
 
 // Purchase note 2 (supplier 4, dated 8 March 2024): a lot number the article already has

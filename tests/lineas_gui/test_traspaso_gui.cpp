@@ -93,6 +93,11 @@ struct Traspaso {
                   QString::fromLatin1(opcion), albaran, 1);
         d.Conectar();
         d.actualizarEsquema();
+        abrir();
+    }
+    // A new transfer window in place of the one there is (as the module started again).
+    void abrir() {
+        v.reset();
         v = std::make_unique<TFormMensajeTraspasoLAVC>(d, canal);
         v->carpetaIncidencias = dir.path();
         v->abrirFichero = [this](const QString& ruta) {
@@ -189,6 +194,42 @@ TEST(TraspasoGui, SalesRoad) {
     EXPECT_TRUE(x.canal.statuses().contains(QStringLiteral("\r\n\r\n\r\nRecalculando el Albarán ...")));
 }
 
+// The same workbook transferred twice to the same note: the second window asks once whether to
+// transfer its rows again; «No» leaves the note as it was and the end window counts them. A
+// warehouse that does not exist refuses the load, its message naming it.
+TEST(TraspasoGui, SecondTransferOfTheSameWorkbookAsksOnce) {
+    Traspaso x("LAV", 5);
+    const QString ruta = x.libro({{Q("CODIGO"), Q("NOMBRE"), Q("CANTIDAD1"), Q("PRECIO")},
+                                  {Q("10001"), Q("Uno"), 3.0, 4.9},
+                                  {Q("10003"), Q("Tres"), 2.0, 5.0}});
+    const QString lineas = QStringLiteral("SELECT COUNT(*) FROM LINEASALBARANVENTA WHERE ALBARANVENTA = 5");
+    Cerrador cerrar;
+    x.cargar(ruta);
+    boton(x.v.get(), "kvBotonImportarTodo")->click();
+    ASSERT_EQ(x.filas(lineas), 2);
+
+    x.abrir();
+    x.canal.clear();
+    x.canal.scriptAnswers({false});
+    x.cargar(ruta);
+    boton(x.v.get(), "kvBotonImportarTodo")->click();
+    EXPECT_EQ(x.canal.questions(),
+              QStringList{QStringLiteral(
+                  "Las filas 2-3 de este libro ya se importaron en este albarán. ¿Importarlas otra vez?")});
+    EXPECT_EQ(x.filas(lineas), 2);
+    ASSERT_EQ(cerrar.finProceso.size(), 2);
+    EXPECT_TRUE(cerrar.finProceso[1].contains(QStringLiteral("Líneas ya importadas: 2")))
+        << cerrar.finProceso[1].toStdString();
+
+    x.d.Almacen_LAVC = 99;
+    x.abrir();
+    x.cargar(ruta);
+    EXPECT_EQ(x.canal.messages().last(),
+              QStringLiteral("No existe el almacén 99: las líneas y sus movimientos de stock irían a un "
+                             "almacén que no existe."));
+    EXPECT_EQ(x.v->paginas()->currentIndex(), 0);
+}
+
 // Purchase note 2 (supplier 4): the fourth search mode finds the supplier-article reference; the
 // serial number and the lot of the valid lines are written with their line; a serial number
 // already on a purchase line is red and is left out.
@@ -283,16 +324,21 @@ TEST(TraspasoGui, GridEditIsReverifiedBeforeImportarTodo) {
     EXPECT_TRUE(x.abiertos.isEmpty()) << "no line log when every line went";
 }
 
-// An error outside the lines (here a delivery note that does not exist) is shown and leaves the
-// window open on its lines: no end window, no line log, nothing written.
+// An error outside the lines (here the delivery note deleted by another program after the load)
+// is shown and leaves the window open on its lines: no end window, no line log, nothing written.
 TEST(TraspasoGui, AnErrorOutsideTheLinesLeavesTheWindowOpen) {
-    Traspaso x("LAV", 999);
+    Traspaso x("LAV", 5);
     x.cargar(x.libro({{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO")}, {Q("10001"), 1.0, 4.9}}));
+    ASSERT_EQ(x.v->paginas()->currentIndex(), 1);
+    {
+        auto a = x.db.attach();
+        qd::test::ejecutar(*a, QStringLiteral("DELETE FROM ALBARANESVENTA WHERE IDALBARANESVENTA = 5"));
+    }
     const int antes = x.filas("SELECT COUNT(*) FROM LINEASALBARANVENTA");
     Cerrador cerrar;
     boton(x.v.get(), "kvBotonImportarTodo")->click();
     EXPECT_EQ(x.canal.messages(qd::MessageKind::Error).value(0),
-              QStringLiteral("No existe el albarán de venta 999."));
+              QStringLiteral("No existe el albarán de venta 5."));
     EXPECT_TRUE(x.v->isVisible());
     EXPECT_TRUE(x.v->isEnabled());
     EXPECT_EQ(x.v->paginas()->currentIndex(), 1);
