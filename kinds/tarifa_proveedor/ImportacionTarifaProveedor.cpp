@@ -4,6 +4,7 @@
 // and the sales price lists.
 #include "ImportacionTarifaProveedor.h"
 
+#include "AvisosLectura.h"
 #include "FbError.h"
 #include "SentenciasPreparadas.h"
 #include "Sheet.h"
@@ -373,6 +374,7 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
     carga = TDatos::CargaHoja{};
     const ColumnasEnlazadas enlazadas = Columnas_Enlazadas(T, o.Enlaces);
     carga.cabeceras = enlazadas.cabeceras;
+    qd::avisosLectura(hoja, d.canal());
     const int inicial = enlazadas.inicial;
     const auto& columnas = enlazadas.columnas;
     // Incidences name the columns by their titles on the title row.

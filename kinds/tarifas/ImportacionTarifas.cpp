@@ -3,6 +3,7 @@
 // the first interval's price (and the price with VAT) of each article in each chosen price list.
 #include "ImportacionTarifas.h"
 
+#include "AvisosLectura.h"
 #include "FbError.h"
 #include "Sheet.h"
 
@@ -63,6 +64,7 @@ void ImportacionTarifas::CargarRxTarifas() {
     titulosTarifas_.clear();
     if (!d.hayExcel()) return;
     const qd::wb::Sheet& hoja = d.hojaExcel();
+    qd::avisosLectura(hoja, d.canal());
     // The captions of the three price columns are in row 2.
     for (const int c : kColumnasPrecio)
         titulosTarifas_ << hoja.text(2, c).toUpper();
