@@ -2,6 +2,7 @@
 // cells in staging fields, code lookups, binding, the end of a written row).
 #include "TDatos.h"
 
+#include "AvisosLectura.h"
 #include "MotorFilas.h"
 #include "SentenciasPreparadas.h"
 
@@ -91,10 +92,7 @@ int TDatos::Leer_Filas_Excel(TkvRxMemoryData& tabla,
     for (int c = 1; c <= ultimaColumna; ++c)
         if (!cabeceras[static_cast<size_t>(c)].isEmpty())
             carga.cabeceras << cabeceras[static_cast<size_t>(c)];
-    // Rows read with damage (a CSV with bytes that are not text) are read as well as can be; the
-    // user is told which.
-    for (const qd::wb::DamagedRow& d : hoja.damagedRows())
-        canal().incidence(QStringLiteral("Fila %1: %2").arg(d.row).arg(d.reason));
+    qd::avisosLectura(hoja, canal());
 
     int leidas = 0;
     for (int r = 2; r <= ultimaFila; ++r) {

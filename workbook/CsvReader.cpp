@@ -6,6 +6,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace qd::wb {
@@ -128,46 +131,112 @@ QChar detectSeparator(const QString& text) {
     return semi >= comma && semi > 0 ? u';' : (comma > 0 ? u',' : u';');
 }
 
-bool parseNumber(const QString& field, QChar decimal, double& out) {
-    // -?digits[decimal digits]; no leading zeros unless the integer part is "0"
+// The field read as a number whose decimal separator is `decimal` and thousands separator
+// `thousands`; nothing when it is not one in that form. `digits` is scratch space.
+std::optional<double> readNumber(QStringView field, char16_t decimal, char16_t thousands,
+                                 std::string& digits) {
     const qsizetype n = field.size();
     qsizetype i = 0;
-    if (i < n && (field[i] == u'-' || field[i] == u'+')) ++i;
-    const qsizetype intStart = i;
-    while (i < n && field[i].isDigit() && field[i].unicode() < 128)
+    digits.clear();
+    if (i < n && (field[i] == u'-' || field[i] == u'+')) {
+        if (field[i] == u'-') digits += '-';
         ++i;
-    const qsizetype intLen = i - intStart;
-    if (intLen == 0 || (intLen > 1 && field[intStart] == u'0')) return false;
-    if (i < n && field[i] == decimal) {
-        ++i;
-        const qsizetype fracStart = i;
-        while (i < n && field[i].isDigit() && field[i].unicode() < 128)
-            ++i;
-        if (i == fracStart) return false;
     }
-    if (i != n) return false;
-    QString c = field;
-    if (decimal != u'.') c.replace(decimal, u'.');
-    bool ok = false;
-    out = c.toDouble(&ok);
-    return ok;
+    auto digitAt = [&](qsizetype k) {
+        return k < n && field[k].unicode() >= u'0' && field[k].unicode() <= u'9';
+    };
+    const qsizetype intStart = i;
+    qsizetype group = 0; // digits since the start or the last thousands separator
+    bool grouped = false;
+    for (; i < n; ++i) {
+        if (digitAt(i)) {
+            digits += char(field[i].unicode());
+            ++group;
+        } else if (field[i] == thousands) {
+            // the first group has one to three digits and does not begin with 0; the others three
+            if (grouped ? group != 3 : (group < 1 || group > 3 || field[intStart] == u'0')) return {};
+            grouped = true;
+            group = 0;
+        } else {
+            break;
+        }
+    }
+    if (group == 0 || (grouped && group != 3) || (!grouped && group > 1 && field[intStart] == u'0'))
+        return {};
+    if (i < n && field[i] == decimal) {
+        digits += '.';
+        const qsizetype fractionStart = ++i;
+        for (; digitAt(i); ++i)
+            digits += char(field[i].unicode());
+        if (i == fractionStart) return {};
+    }
+    if (i != n) return {};
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size()) return {};
+    return value;
 }
 
-} // namespace
+// A field read in both forms a file can use for its numbers.
+struct NumberReading {
+    std::optional<double> comma; // decimal comma, thousands point
+    std::optional<double> point; // decimal point, thousands comma
 
-std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString& name) {
-    const DecodedText decoded = decode(data);
+    // Read one way only: evidence of the file's form.
+    bool decides() const { return comma.has_value() != point.has_value(); }
+    // Read both ways, to different values ("1.234", "1,500").
+    bool ambiguous() const { return comma && point && *comma != *point; }
+};
+
+NumberReading readNumbers(QStringView field, std::string& digits) {
+    // Most fields are texts, told at their first character, or plain numbers, read once.
+    bool separator = false;
+    for (const QChar ch : field) {
+        const char16_t c = ch.unicode();
+        if (c == u'.' || c == u',')
+            separator = true;
+        else if ((c < u'0' || c > u'9') && c != u'-' && c != u'+')
+            return {};
+    }
+    NumberReading r;
+    r.comma = readNumber(field, u',', u'.', digits);
+    r.point = separator ? readNumber(field, u'.', u',', digits) : r.comma;
+    return r;
+}
+
+// A value the whole file decides, kept until it is known whether the file settled it.
+struct Doubt {
+    int row;
+    int column;
+    QString text;
+    std::optional<double> value; // as read in the file's form; nothing when kept as text
+};
+
+struct Pass {
+    std::unique_ptr<Workbook> workbook;
+    Sheet* sheet = nullptr;
+    qsizetype commaVotes = 0;  // numbers read only with a decimal comma
+    qsizetype pointVotes = 0;  // numbers read only with a decimal point
+    std::vector<Doubt> doubts; // the first Sheet::kMaxCellNotes
+    qsizetype doubtCount = 0;
+};
+
+// One pass over the text, reading numbers with a decimal comma or a decimal point.
+Pass readText(const DecodedText& decoded, QChar sep, bool decimalComma, const QString& name) {
     const QString& text = decoded.text;
-    const QChar sep = detectSeparator(text);
-    const QChar decimal = sep == u';' ? u',' : u'.';
-
-    auto wb = std::make_unique<Workbook>(Workbook::Format::Csv);
+    Pass pass;
+    pass.workbook = std::make_unique<Workbook>(Workbook::Format::Csv);
     QString sheetName = QFileInfo(name).completeBaseName();
-    Sheet& sheet = wb->addSheet(sheetName.isEmpty() ? QStringLiteral("Hoja1") : sheetName);
+    Sheet& sheet = pass.workbook->addSheet(sheetName.isEmpty() ? QStringLiteral("Hoja1") : sheetName);
+    pass.sheet = &sheet;
 
     int row = 1, column = 1;
     QString field;
+    std::string digits;
     bool quotedField = false;
+    auto doubt = [&](std::optional<double> value) {
+        if (pass.doubtCount++ < Sheet::kMaxCellNotes) pass.doubts.push_back({row, column, field, value});
+    };
     auto flush = [&] {
         if (column > Workbook::kMaxColumns)
             throwTooLarge(
@@ -175,16 +244,14 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
         if (field.size() > Workbook::kMaxCellChars)
             throwTooLarge(QStringLiteral("un texto tiene más de %1 caracteres").arg(Workbook::kMaxCellChars));
         if (!field.isEmpty()) {
-            Cell c;
-            double v = 0;
-            if (!quotedField && parseNumber(field, decimal, v)) {
-                c.type = CellType::Number;
-                c.number = v;
-            } else {
-                c.type = CellType::Text;
-                c.text = field;
-            }
-            sheet.setCell(row, column, std::move(c));
+            const NumberReading r = quotedField ? NumberReading{} : readNumbers(field, digits);
+            const std::optional<double> value = decimalComma ? r.comma : r.point;
+            if (r.decides()) ++(r.comma ? pass.commaVotes : pass.pointVotes);
+            if (r.ambiguous() || (r.decides() && !value)) doubt(value);
+            if (value)
+                sheet.setNumber(row, column, *value);
+            else
+                sheet.setText(row, column, field);
         }
         field.clear();
         quotedField = false;
@@ -252,7 +319,51 @@ std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString&
                             QStringLiteral("tiene caracteres que no son UTF-8, leídos como Windows-1252"));
         lastDamaged = damaged;
     }
-    return wb;
+    return pass;
 }
 
+} // namespace
+
+std::unique_ptr<Workbook> CsvReader::read(const QByteArray& data, const QString& name) {
+    const DecodedText decoded = decode(data);
+    const QChar sep = detectSeparator(decoded.text);
+    // Read in the form the separator suggests; again in the other one when the numbers say so
+    // (a rare file, so the common one is read once).
+    const bool suggestedComma = sep == u';';
+    Pass pass = readText(decoded, sep, suggestedComma, name);
+    const bool settled = (pass.commaVotes == 0) != (pass.pointVotes == 0);
+    const bool decimalComma =
+        pass.commaVotes == pass.pointVotes ? suggestedComma : pass.commaVotes > pass.pointVotes;
+    if (decimalComma != suggestedComma) pass = readText(decoded, sep, decimalComma, name);
+    if (settled) return std::move(pass.workbook);
+
+    Sheet& sheet = *pass.sheet;
+    const QString why = pass.commaVotes == 0
+                            ? QStringLiteral("el fichero no muestra en ningún otro número si su separador "
+                                             "decimal es la coma o el punto")
+                            : QStringLiteral("el fichero tiene números escritos con coma decimal y otros "
+                                             "con punto decimal");
+    const QString decimalName = decimalComma ? QStringLiteral("la coma") : QStringLiteral("el punto");
+    for (const Doubt& d : pass.doubts) {
+        if (!d.value) {
+            sheet.addCellNote(d.row, d.column, d.text,
+                              QStringLiteral("no es un número con el separador decimal del resto del fichero "
+                                             "(%1) y se ha dejado como texto; %2")
+                                  .arg(decimalName, why));
+            continue;
+        }
+        // An ambiguous number has one separator: the point or the comma.
+        const bool pointInText = d.text.contains(u'.');
+        const bool asDecimal = pointInText != decimalComma;
+        QString shown = QString::number(*d.value, 'g', 15);
+        shown.replace(u'.', u',');
+        sheet.addCellNote(
+            d.row, d.column, d.text,
+            QStringLiteral("se ha leído como %1, con %2 como separador %3; %4")
+                .arg(shown, pointInText ? QStringLiteral("el punto") : QStringLiteral("la coma"),
+                     asDecimal ? QStringLiteral("decimal") : QStringLiteral("de millares"), why));
+    }
+    sheet.countCellNotesNotKept(pass.doubtCount - qsizetype(pass.doubts.size()));
+    return std::move(pass.workbook);
+}
 } // namespace qd::wb

@@ -19,6 +19,16 @@ struct DamagedRow {
     QString reason; // short, in Spanish, for the user
 };
 
+// A cell whose value the reader chose between two readings of the same text (so far: a CSV number
+// such as "1.234", which is 1234 with a thousands point and 1.234 with a decimal point, in a file
+// that does not show which its decimal separator is). The value is kept; the loaders report it.
+struct CellNote {
+    int row;        // sheet row, from 1
+    int column;     // from 1
+    QString text;   // the text as written in the file
+    QString reason; // short, in Spanish, for the user: how it was read and why that is in doubt
+};
+
 // One worksheet read into memory. Rows and columns count from 1. The used range is the one the
 // spreadsheet program reports: it reaches every cell that holds a value or a format, so it can be
 // larger than the cells with data.
@@ -53,6 +63,12 @@ public:
     // Rows read with damage, in row order (see DamagedRow); empty for most workbooks.
     const std::vector<DamagedRow>& damagedRows() const { return damagedRows_; }
 
+    // Cells read with a doubt (see CellNote), in row order: the first kMaxCellNotes of them; empty
+    // for most workbooks. cellNoteCount() counts them all.
+    const std::vector<CellNote>& cellNotes() const { return cellNotes_; }
+    qsizetype cellNoteCount() const { return cellNoteCount_; }
+    static constexpr qsizetype kMaxCellNotes = 50;
+
     // Filling the sheet (used by the readers). Cells outside the limits are refused by the readers
     // before they get here; setCell() also widens the used range, and throws (TooLarge) past
     // Workbook::kMaxValueCells cells with a value.
@@ -65,6 +81,10 @@ public:
     void extendUsedRange(int row, int column);
     void setName(const QString& name) { name_ = name; }
     void addDamagedRow(int row, const QString& reason) { damagedRows_.push_back({row, reason}); }
+    void addCellNote(int row, int column, const QString& text, const QString& reason) {
+        if (cellNoteCount_++ < kMaxCellNotes) cellNotes_.push_back({row, column, text, reason});
+    }
+    void countCellNotesNotKept(qsizetype count) { cellNoteCount_ += count; }
     // Cells that hold something other than Empty.
     qsizetype valueCount() const { return valueCount_; }
 
@@ -95,6 +115,8 @@ private:
     StringPool texts_;                       // texts and error names read into this sheet
     std::shared_ptr<const StringPool> shared_;
     std::vector<DamagedRow> damagedRows_;
+    std::vector<CellNote> cellNotes_;
+    qsizetype cellNoteCount_ = 0;
 };
 
 template <typename F> void Sheet::forEachCell(F&& f) const {

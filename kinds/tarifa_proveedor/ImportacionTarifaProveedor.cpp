@@ -4,6 +4,7 @@
 // and the sales price lists.
 #include "ImportacionTarifaProveedor.h"
 
+#include "AvisosLectura.h"
 #include "FbError.h"
 #include "SentenciasPreparadas.h"
 #include "Sheet.h"
@@ -242,7 +243,26 @@ QString ImportacionTarifaProveedor::Clave_Referencia_Proveedor(const QString& re
 double ImportacionTarifaProveedor::Redondear(double valor, int decimales) {
     const double f = std::pow(10.0, -decimales);
     const double h = valor >= 0 ? 0.5 : -0.5;
+    // Past 2^52 a double has no fraction left to round, and the integer would overflow.
+    if (!(std::fabs(valor / f) < 4503599627370496.0)) return valor;
     return static_cast<double>(static_cast<qint64>(valor / f + h)) * f;
+}
+
+std::optional<QString> ImportacionTarifaProveedor::Valores_Fuera_De_Rango(const TkvRxMemoryData& t) {
+    const QString tabla = QStringLiteral("ARTICULOSPROVEEDORES");
+    for (const char* c : {"DESCUENTO", "DESCUENTO1", "DESCUENTO2", "DESCUENTO3"}) {
+        const double v = t.value(QString::fromLatin1(c)).toDouble();
+        if (!(v >= 0 && v <= 100))
+            return QStringLiteral("%1 «%2»: un descuento va de 0 a 100 %")
+                .arg(QString::fromLatin1(c), qd::LimitesColumnas::texto(v));
+    }
+    for (const char* c : {"PRECIO", "COSTOREAL", "DESCUENTO"}) {
+        const double v = t.value(QString::fromLatin1(c)).toDouble();
+        if (const auto fuera = limites_.fuera(tabla, QString::fromLatin1(c), v, 2))
+            return QStringLiteral("%1 «%2»: %3")
+                .arg(QString::fromLatin1(c), qd::LimitesColumnas::texto(v), *fuera);
+    }
+    return std::nullopt;
 }
 
 void ImportacionTarifaProveedor::Definir_kvRxMDTarifaProveedor() {
@@ -296,6 +316,9 @@ void ImportacionTarifaProveedor::Definir_kvRxMDTarifaProveedor() {
     // The reference that matched (without the prefix): the one written back, so that the next
     // load of the same list matches it again.
     campo("REFERENCIA_BUSQUEDA", Tipo::String, 35, QString());
+    // 1 when the price cell was empty: the stored price stays, and with it the recommended price
+    // and the sales price lists.
+    campo("PRECIO_GUARDADO", Tipo::SmallInt, 0, QString());
 }
 
 QStringList ImportacionTarifaProveedor::Titulos_Tarifa_Proveedor(int filaTitulos) const {
@@ -359,6 +382,13 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
             QStringLiteral("Debe indicarse el Proveedor a Importar los nuevos Precios."));
     if (o.Enlaces.isEmpty())
         throw qd::ErrorImportacion(QStringLiteral("Debe enlazarse los campos antes de cargar los precios."));
+    if (o.AplicarDtos)
+        for (size_t n = 0; n < o.Dtos.size(); ++n)
+            if (!(o.Dtos[n] >= 0 && o.Dtos[n] <= 100))
+                throw qd::ErrorImportacion(
+                    QStringLiteral("El descuento %1 de las opciones, %2 %, no está entre 0 y 100.")
+                        .arg(n + 1)
+                        .arg(qd::LimitesColumnas::texto(o.Dtos[n])));
     d.canal().status(QStringLiteral("Cargando datos del fichero Excel"));
     d.CargarExcel(fichero);
 
@@ -373,6 +403,7 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
     carga = TDatos::CargaHoja{};
     const ColumnasEnlazadas enlazadas = Columnas_Enlazadas(T, o.Enlaces);
     carga.cabeceras = enlazadas.cabeceras;
+    qd::avisosLectura(hoja, d.canal());
     const int inicial = enlazadas.inicial;
     const auto& columnas = enlazadas.columnas;
     // Incidences name the columns by their titles on the title row.
@@ -412,12 +443,39 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
     for (int R = T + 1; R <= L; ++R) {
         if (!hoja.text(R, inicial).trimmed().isEmpty()) {
             t.append();
+            // Why the row is not loaded (told when found); empty while it is.
+            QString rechazo;
+            // An empty price cell keeps the stored price: an empty price is no price of 0. (The
+            // other number columns are worked out below from the options and the stored record.)
+            int columnaPrecioVacia = 0;
             for (const auto& [c, campo] : columnas) {
                 const int idx = t.fieldIndex(campo);
-                if (t.fieldDefs().at(idx).type == Tipo::Float)
-                    d.Poner_Celda_Staging(t, idx, R, c);
-                else
-                    d.Poner_Valor_Celda(t, idx, hoja.text(R, c).trimmed().toUpper(), R, c);
+                if (campo != QLatin1String("PRECIO")) {
+                    if (t.fieldDefs().at(idx).type == Tipo::Float)
+                        d.Poner_Celda_Staging(t, idx, R, c);
+                    else
+                        d.Poner_Valor_Celda(t, idx, hoja.text(R, c).trimmed().toUpper(), R, c);
+                    continue;
+                }
+                const qd::wb::Cell celda = hoja.cell(R, c);
+                const QString texto = hoja.text(R, c).trimmed();
+                bool numero = celda.type == qd::wb::CellType::Number;
+                double valor = celda.number;
+                // A price written as text: with a comma, the comma is its decimal separator
+                // ("1.234,5"); without one, the point ("12.5").
+                if (!numero && !texto.isEmpty())
+                    valor = (texto.contains(u',') ? QLocale(QLocale::Spanish) : QLocale::c())
+                                .toDouble(texto, &numero);
+                if (numero) {
+                    t.setValue(idx, valor);
+                } else if (texto.isEmpty()) {
+                    columnaPrecioVacia = c;
+                } else {
+                    rechazo =
+                        QStringLiteral("Columna %1: «%2» no es un precio").arg(d.Cabecera_Columna(c), texto);
+                    d.Incidencia_Celda(R, d.Cabecera_Columna(c), texto,
+                                       QStringLiteral("no es un precio; la fila no se carga."));
+                }
             }
             const QString referencia = t.value(kReferencia).toString();
             ultima = referencia;
@@ -493,6 +551,16 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
                     if (habitual) break;
                 }
                 if (hallado) {
+                    if (columnaPrecioVacia > 0) {
+                        t.setValue(QStringLiteral("PRECIO"), t.value(QStringLiteral("ANTERIOR_PRECIO")));
+                        t.setValue(QStringLiteral("PRECIO_GUARDADO"), 1);
+                        d.Incidencia_Celda(
+                            R, d.Cabecera_Columna(columnaPrecioVacia), QString(),
+                            QStringLiteral("está vacía: se mantienen el precio guardado (%1), el PVP "
+                                           "recomendado y las tarifas.")
+                                .arg(qd::LimitesColumnas::texto(
+                                    t.value(QStringLiteral("ANTERIOR_PRECIO")).toDouble())));
+                    }
                     t.setValue(QStringLiteral("REFERENCIA_BUSQUEDA"), clave);
                     for (int n = 0; n < 3; ++n) {
                         const QString k = QString::number(n + 1);
@@ -518,12 +586,21 @@ int ImportacionTarifaProveedor::cargarTarifaProveedor(const QString& fichero,
                         for (const double dto : {d1, d2, d3})
                             if (dto > 0) costo -= costo * dto / 100;
                     t.setValue(QStringLiteral("COSTOREAL"), Redondear(costo, 2));
+                    if (rechazo.isEmpty())
+                        if (const auto fuera = Valores_Fuera_De_Rango(t)) {
+                            rechazo = *fuera;
+                            d.canal().incidence(
+                                QStringLiteral("Fila %1: %2; la fila no se carga.").arg(R).arg(*fuera));
+                        }
                 }
             } catch (const std::exception& e) {
                 buscar.close();
                 d.canal().incidence(QStringLiteral("Fila %1: %2").arg(R).arg(TDatos::Texto_Error(e)));
             }
-            if (t.value(QStringLiteral("IdArticulo")).toInt() >= 1) {
+            if (!rechazo.isEmpty()) {
+                t.cancel();
+                d.Anotar_Fila_No_Escrita(R, rechazo);
+            } else if (t.value(QStringLiteral("IdArticulo")).toInt() >= 1) {
                 t.post();
                 carga.filas.push_back(R);
             } else {
@@ -582,14 +659,25 @@ bool ImportacionTarifaProveedor::Actualizar_Intervalo_Tarifa(int idTarifa, int i
     const double beneficio = p - coste - importeDescuento;
     const double neto = p - importeDescuento;
     const double porcentajeBeneficio = (coste == 0 || neto == 0) ? 0.0 : beneficio * 100 / neto;
-    d.Ejecutar_Sentencia(kActualizarIntervalo,
-                         {{QStringLiteral("IMPORTEVENTA"), Redondear(p, 3)},
-                          {QStringLiteral("IMPORTEVENTACONIVA"), Redondear(p + p * porcentajeIVA * 0.01, 3)},
-                          {QStringLiteral("PORCENTAJEBENEFICIO"), Redondear(porcentajeBeneficio, 3)},
-                          {QStringLiteral("IMPORTEBENEFICIO"), Redondear(beneficio, 3)},
-                          {QStringLiteral("IMPORTECOMISION"), Redondear(p * comision * 0.01, 3)},
-                          {QStringLiteral("PORCENTAJEDESCUENTO"), Redondear(descuento, 3)},
-                          {QStringLiteral("PARTARIFAARTICULO"), idTarifaArticulo}});
+    const QList<QPair<QString, double>> valores{
+        {QStringLiteral("IMPORTEVENTA"), Redondear(p, 3)},
+        {QStringLiteral("IMPORTEVENTACONIVA"), Redondear(p + p * porcentajeIVA * 0.01, 3)},
+        {QStringLiteral("PORCENTAJEBENEFICIO"), Redondear(porcentajeBeneficio, 3)},
+        {QStringLiteral("IMPORTEBENEFICIO"), Redondear(beneficio, 3)},
+        {QStringLiteral("IMPORTECOMISION"), Redondear(p * comision * 0.01, 3)},
+        {QStringLiteral("PORCENTAJEDESCUENTO"), Redondear(descuento, 3)}};
+    // A result the interval's column cannot hold refuses the row (the engine undoes what it wrote).
+    for (const auto& [columna, valor] : valores)
+        if (const auto fuera =
+                limites_.fuera(QStringLiteral("INTERVALOSTARIFASARTICULOS"), columna, valor, 3))
+            throw qd::ErrorImportacion(QStringLiteral("tarifa %1, %2 «%3»: %4; la fila no se escribe.")
+                                           .arg(idTarifa)
+                                           .arg(columna, qd::LimitesColumnas::texto(valor), *fuera));
+    QList<QPair<QString, QVariant>> parametros;
+    for (const auto& [columna, valor] : valores)
+        parametros.append({columna, valor});
+    parametros.append({QStringLiteral("PARTARIFAARTICULO"), idTarifaArticulo});
+    d.Ejecutar_Sentencia(kActualizarIntervalo, parametros);
     return true;
 }
 
@@ -663,11 +751,18 @@ ImportacionTarifaProveedor::confirmarTarifaProveedor(const OpcionesTarifaProveed
             const QList<QPair<QString, QVariant>> clave{{QStringLiteral("OLD_ARTICULO"), idArticulo},
                                                         {QStringLiteral("OLD_EMPRESA"), d.IdEmpresa},
                                                         {QStringLiteral("OLD_PROVEEDOR"), o.IdProveedor}};
+            // Values edited after the load are held to the same ranges; nothing of the row is written.
+            if (const auto fuera = Valores_Fuera_De_Rango(t))
+                throw qd::ErrorImportacion(
+                    QStringLiteral("referencia %1: %2; la fila no se escribe.").arg(referencia, *fuera));
             // The supplier record.
             for (const char* c :
                  {"COSTOREAL", "DESCUENTO", "DESCUENTO1", "DESCUENTO2", "DESCUENTO3", "PRECIO"})
                 ficha.paramByName(QString::fromLatin1(c)).setVariant(v(c).toDouble());
-            ficha.paramByName(QStringLiteral("PVPRECOMENDADO")).setVariant(v("PRECIO").toDouble());
+            const bool precioGuardado = v("PRECIO_GUARDADO").toInt() == 1;
+            ficha.paramByName(QStringLiteral("PVPRECOMENDADO"))
+                .setVariant(precioGuardado ? v("ANTERIOR_PVPRECOMENDADO").toDouble()
+                                           : v("PRECIO").toDouble());
             ficha.paramByName(QStringLiteral("OBSERVACIONES")).setString(observaciones);
             ficha.paramByName(QStringLiteral("FECHAULTIMACOMPRA")).setDateTime(ahora);
             ficha.paramByName(QStringLiteral("CATALOGOWEB_SN"))
@@ -723,7 +818,7 @@ ImportacionTarifaProveedor::confirmarTarifaProveedor(const OpcionesTarifaProveed
                         d.Aviso_Fila(e, t, referencia);
                     }
                 }
-                if (o.ActualizarTarifas)
+                if (o.ActualizarTarifas && !precioGuardado)
                     for (int n = 0; n < 3; ++n) {
                         const int idTarifa = v(n == 0   ? "IDTarifa1"
                                                : n == 1 ? "IDTarifa2"

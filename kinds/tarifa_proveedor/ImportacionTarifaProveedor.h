@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "LimitesColumnas.h"
 #include "OpcionesTarifaProveedor.h"
 #include "OpcionesVerificarReferencias.h"
 #include "TDatos.h"
@@ -37,8 +38,12 @@ public:
     // article is not in it); true when written.
     bool Actualizar_Intervalo_Tarifa(int idTarifa, int idArticulo, double descuento, double costo,
                                      double porcentajeIVA, double precio);
-    // Rounds half away from zero to `decimales` places.
+    // Rounds half away from zero to `decimales` places; a value too large to have decimals (or
+    // not finite) is returned as it is.
     static double Redondear(double valor, int decimales);
+    // Why the staged supplier record cannot be written as it is (a discount outside 0 to 100 %, a
+    // value the record's column does not hold), naming the column and the value; nothing when it can.
+    std::optional<QString> Valores_Fuera_De_Rango(const TkvRxMemoryData& t);
     // Removes every blank from the supplier's references (its supplier-article records and the
     // cards of the articles it usually supplies); committed at once.
     void Eliminar_Espacios_Referencias(int idProveedor);
@@ -63,6 +68,7 @@ public:
         bool dobleStock = false;
     };
     bool Asignar_Formato_EAN(const FormatoEAN& f);
+    qd::LimitesColumnas limites_{d};
 
     // --- supplier reference verification (datos_verificar_referencias.cpp) ----------------------
     using OpcionesVerificarReferencias = qd::OpcionesVerificarReferencias;

@@ -3,6 +3,7 @@
 // the first interval's price (and the price with VAT) of each article in each chosen price list.
 #include "ImportacionTarifas.h"
 
+#include "AvisosLectura.h"
 #include "FbError.h"
 #include "Sheet.h"
 
@@ -63,6 +64,7 @@ void ImportacionTarifas::CargarRxTarifas() {
     titulosTarifas_.clear();
     if (!d.hayExcel()) return;
     const qd::wb::Sheet& hoja = d.hojaExcel();
+    qd::avisosLectura(hoja, d.canal());
     // The captions of the three price columns are in row 2.
     for (const int c : kColumnasPrecio)
         titulosTarifas_ << hoja.text(2, c).toUpper();
@@ -151,10 +153,42 @@ ImportacionTarifas::ResumenTarifas ImportacionTarifas::InsertarTarifas(const Opc
             d.Anotar_Fila_No_Escrita(fila, QStringLiteral("No hay ningún artículo con ese código."));
             return;
         }
+        // The row's prices are checked before any is written: a price (or its price with VAT) the
+        // interval's column cannot hold refuses the whole row. An empty price cell leaves the
+        // list's price as it is, and is told.
+        bool vacio[3] = {false, false, false};
+        for (int n = 0; n < 3; ++n) {
+            if (tarifas[n] == 0) continue;
+            const int columna = kColumnasPrecio[n];
+            if (d.hayExcel() && d.hojaExcel().text(fila, columna).trimmed().isEmpty()) {
+                vacio[n] = true;
+                d.Incidencia_Celda(
+                    fila, d.hojaExcel().text(1, columna), QString(),
+                    QStringLiteral("está vacía: el precio de la tarifa %1 no cambia.").arg(n + 1));
+                continue;
+            }
+            const double precio = t.value(QStringLiteral("PRECIO%1").arg(n + 1)).toDouble();
+            const QList<QPair<QString, double>> valores{
+                {QStringLiteral("IMPORTEVENTA"), precio},
+                {QStringLiteral("IMPORTEVENTACONIVA"), precio * (iva / 100 + 1)}};
+            for (const auto& [nombre, valor] : valores)
+                if (const auto fuera =
+                        limites_.fuera(QStringLiteral("INTERVALOSTARIFASARTICULOS"), nombre, valor, 2)) {
+                    ++r.ConErrores;
+                    const QString motivo = QStringLiteral("precio %1, %2 «%3»: %4; la fila no se escribe.")
+                                               .arg(n + 1)
+                                               .arg(nombre, qd::LimitesColumnas::texto(valor), *fuera);
+                    d.Incidencia_Celda(
+                        fila, d.hayExcel() ? d.hojaExcel().text(1, columna) : QString::number(columna),
+                        qd::LimitesColumnas::texto(precio), motivo);
+                    d.Anotar_Fila_No_Escrita(fila, motivo);
+                    return;
+                }
+        }
         for (int n = 0; n < 3; ++n) {
             const double precio = t.value(QStringLiteral("PRECIO%1").arg(n + 1)).toDouble();
             // A price of 0 leaves the list's price as it is; a column without a list is not read.
-            if (precio == 0 || tarifas[n] == 0) continue;
+            if (vacio[n] || precio == 0 || tarifas[n] == 0) continue;
             try {
                 enTarifa.paramByName(QStringLiteral("IDTARIFA")).setInt(tarifas[n]);
                 enTarifa.paramByName(QStringLiteral("IDARTICULO")).setInt(id);

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "LimitesColumnas.h"
 #include "OpcionesTarifas.h"
 #include "TDatos.h"
 
@@ -29,5 +30,6 @@ public:
 private:
     void Definir_kvRxTarifas();
     QStringList titulosTarifas_;
+    qd::LimitesColumnas limites_{d};
     int descartadasCarga_ = 0;
 };

@@ -91,6 +91,72 @@ TEST(TarifaProveedor, DescuentosYCostoReal) {
     EXPECT_DOUBLE_EQ(ImportacionTarifaProveedor::Redondear(-2.5, 0), -3);
 }
 
+// The price cell of A's row (row 4) and A's stored discount against what the load makes of them:
+// an empty price keeps the stored one, a price that is no number or does not fit its column and a
+// discount outside 0 to 100 % refuse the row, each told with the row, the column and the value.
+TEST(TarifaProveedor, PreciosVaciosOImposiblesYDescuentosFueraDeRango) {
+    Fixture fx;
+    Conexion cx(fx.db);
+    struct Caso {
+        const char* precio; // the cell as written in the ';' file
+        double descuento1;  // A's stored first discount
+        bool cargada;       // A's row staged
+        double staged;      // its price when staged
+        const char* incidencia;
+    };
+    const Caso casos[] = {
+        {"", 10, true, 50, "Fila 4, columna PRECIO: «» está vacía: se mantienen el precio guardado (50)"},
+        {"1.234,5", 10, true, 1234.5, nullptr},
+        {"\"12,5\"", 10, true, 12.5, nullptr},
+        {"abc", 10, false, 0, "Fila 4, columna PRECIO: «abc» no es un precio; la fila no se carga."},
+        {"1e300", 10, false, 0,
+         "Fila 4: PRECIO «1e+300»: no cabe en la columna PRECIO (hasta ±9999999999999,99); la fila no se "
+         "carga."},
+        {"100", 120, false, 0,
+         "Fila 4: DESCUENTO1 «120»: un descuento va de 0 a 100 %; la fila no se carga."},
+        {"100", -5, false, 0, "Fila 4: DESCUENTO1 «-5»: un descuento va de 0 a 100 %"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.precio);
+        // through the import's own transaction, which sees it at once
+        cx.d.Ejecutar_Sentencia(QStringLiteral("UPDATE ARTICULOSPROVEEDORES SET DESCUENTO1 = :D WHERE "
+                                               "ARTICULO = :A AND PROVEEDOR = :P"),
+                                {{QStringLiteral("D"), c.descuento1},
+                                 {QStringLiteral("A"), fx.a},
+                                 {QStringLiteral("P"), fx.proveedor}});
+        const QString libro = fx.dir.filePath(QStringLiteral("precios.csv"));
+        QFile f(libro);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray(";;;;;\n;;;;;\n;REF;PRECIO NETO;PRECIO;EAN;NOMBRE\n;ab-12AB;1;") + c.precio +
+                ";;Uno\n;XY-7;1;80;;Dos\n");
+        f.close();
+        cx.canal.clear();
+        auto o = fx.opciones();
+        o.DtosEnCostoReal = true;
+        EXPECT_EQ(cx.tarifa.cargarTarifaProveedor(libro, o), c.cargada ? 2 : 1);
+        auto& t = cx.tarifa.RxTarifaProveedor;
+        EXPECT_EQ(irA(t, fx.a), c.cargada);
+        if (c.cargada) {
+            EXPECT_DOUBLE_EQ(t.value(QStringLiteral("PRECIO")).toDouble(), c.staged);
+            EXPECT_DOUBLE_EQ(t.value(QStringLiteral("COSTOREAL")).toDouble(),
+                             ImportacionTarifaProveedor::Redondear(c.staged * 0.9, 2));
+        }
+        const QString incidencias = cx.canal.incidences().join(QLatin1Char('\n'));
+        if (c.incidencia)
+            EXPECT_TRUE(incidencias.contains(QString::fromUtf8(c.incidencia))) << incidencias.toStdString();
+        else
+            EXPECT_FALSE(incidencias.contains(QStringLiteral("Fila 4"))) << incidencias.toStdString();
+    }
+    // A discount typed in the options outside 0 to 100 % stops the load before it starts.
+    auto o = fx.opciones();
+    o.AplicarDtos = true;
+    o.Dtos = {10, 150, 0};
+    EXPECT_THROW(cx.tarifa.cargarTarifaProveedor(fx.libro, o), qd::ErrorImportacion);
+    // Rounding a price too large for decimals keeps it instead of overflowing.
+    EXPECT_DOUBLE_EQ(ImportacionTarifaProveedor::Redondear(1e300, 2), 1e300);
+    EXPECT_DOUBLE_EQ(ImportacionTarifaProveedor::Redondear(-1e17, 2), -1e17);
+}
+
 TEST(TarifaProveedor, ConfirmacionActualizaFichaTarjetaYFormatos) {
     Fixture fx;
     Conexion cx(fx.db);
@@ -314,6 +380,76 @@ TEST(TarifaProveedor, ActualizarTarifasEscribeElIntervaloDesde1) {
             0);
     }
     EXPECT_GE(r.TarifasActualizadas, 1);
+}
+
+// Written: an empty price leaves A's record (price, recommended price) and its sales price list as
+// they were; a price whose price-list result does not fit the interval's column refuses the whole
+// row (its supplier record too), and the next row is written.
+TEST(TarifaProveedor, PrecioVacioNoCambiaNadaYResultadoFueraDeRangoRechazaLaFila) {
+    Fixture fx;
+    int tarifa = 0;
+    auto intervalo = [&](int articulo) {
+        auto c = fx.db.attach();
+        return consultar(*c, QStringLiteral("SELECT I.IMPORTEVENTA FROM INTERVALOSTARIFASARTICULOS I JOIN "
+                                            "TARIFASARTICULOS TA ON I.TARIFAARTICULO = TA.IDTARIFASARTICULOS "
+                                            "WHERE I.DESDE = 1 AND TA.ARTICULO = %1 AND TA.TARIFA = %2")
+                                 .arg(articulo)
+                                 .arg(tarifa))
+            .value(0)
+            .value(0);
+    };
+    {
+        auto c = fx.db.attach();
+        tarifa = consultar(*c, QStringLiteral("SELECT MIN(TA.TARIFA) FROM TARIFASARTICULOS TA JOIN "
+                                              "INTERVALOSTARIFASARTICULOS I ON I.TARIFAARTICULO = "
+                                              "TA.IDTARIFASARTICULOS AND I.DESDE = 1 WHERE TA.ARTICULO = %1")
+                                   .arg(fx.a))
+                     .value(0)
+                     .value(0)
+                     .toInt();
+        ejecutar(*c, QStringLiteral("UPDATE ARTICULOSPROVEEDORES SET PVPRECOMENDADO = 66 WHERE ARTICULO = %1 "
+                                    "AND PROVEEDOR = %2")
+                         .arg(fx.a)
+                         .arg(fx.proveedor));
+    }
+    ASSERT_GT(tarifa, 0);
+    const QVariant antes = intervalo(fx.a);
+    const struct {
+        const char* precioA;
+        QVariantList fichaA; // PRECIO, PVPRECOMENDADO, COSTOREAL after the run
+        QVariant intervaloA;
+        const char* incidencia;
+    } casos[] = {
+        {"", {50.0, 66.0, 45.0}, antes, "está vacía"},
+        // 5e12 fits the record's price; the price list's price with its three decimals does not
+        {"5000000000000",
+         {50.0, 66.0, 45.0},
+         antes,
+         "IMPORTEVENTA «5000000000000»: no cabe en la columna IMPORTEVENTA"},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.precioA);
+        const QString libro = fx.dir.filePath(QStringLiteral("precios.csv"));
+        QFile f(libro);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray(";;;;;\n;;;;;\n;REF;PRECIO NETO;PRECIO;EAN;NOMBRE\n;ab-12AB;1;") + caso.precioA +
+                ";;Uno\n;XY-7;1;80;;Dos\n");
+        f.close();
+        Conexion cx(fx.db);
+        auto o = fx.opciones();
+        o.DtosEnCostoReal = true;
+        o.IDTarifa = {tarifa, 0, 0};
+        o.ActualizarTarifas = true;
+        ASSERT_EQ(cx.tarifa.cargarTarifaProveedor(libro, o), 2);
+        qd::OpcionesMotor motor;
+        motor.continuar = true;
+        cx.tarifa.confirmarTarifaProveedor(o, motor);
+        EXPECT_EQ(fx.ficha(fx.a).mid(0, 3), caso.fichaA);
+        EXPECT_EQ(intervalo(fx.a), caso.intervaloA);
+        EXPECT_EQ(fx.ficha(fx.b).value(0), QVariant(80.0)) << "the next row is written";
+        const QString incidencias = cx.canal.incidences().join(QLatin1Char('\n'));
+        EXPECT_TRUE(incidencias.contains(QString::fromUtf8(caso.incidencia))) << incidencias.toStdString();
+    }
 }
 
 } // namespace

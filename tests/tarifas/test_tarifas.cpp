@@ -3,6 +3,7 @@
 // in a list told; the page and qdimport leave the same database.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 
@@ -79,6 +80,57 @@ TEST(Tarifas, ThreeListsVatAndSkippedPrices) {
     EXPECT_TRUE(
         incidencias.contains(QStringLiteral("Fila 5: el artículo 10002 no está en la tarifa del precio 2")))
         << incidencias.toStdString();
+}
+
+// A ';' file with a decimal comma and thousands points: an empty price cell of a chosen list leaves
+// that list's price and is told; a price whose price with VAT the interval's column cannot hold
+// refuses the whole row, its other list's price too.
+TEST(Tarifas, EmptyPricesAreKeptAndPricesOutOfRangeRefuseTheRow) {
+    Conexion c;
+    const QVariantList may1 = precio(c, "10001", "MAY"), pvp2 = precio(c, "10002", "PVP"),
+                       may2 = precio(c, "10002", "MAY");
+    const QString libro = c.dir.filePath(QStringLiteral("tarifas.csv"));
+    QFile f(libro);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("CODIGO;NOMBRE;P1;;P2\n"
+            ";;General;;Mayoristas\n"
+            "10001;Uno;12,5;;\n"
+            "10003;Tres;1.234;;7\n"
+            "10002;Dos;9.500.000.000.000;;3\n");
+    f.close();
+    ASSERT_EQ(c.tarifas.cargarTarifas(libro), 3);
+    qd::OpcionesTarifas o;
+    o.IDTarifa1 = 1; // PVP
+    o.IDTarifa2 = 2; // MAY
+    const auto r = c.tarifas.confirmarTarifas(o);
+    EXPECT_EQ(r.Actualizados, 3);
+    EXPECT_EQ(r.ConErrores, 1);
+    EXPECT_EQ(precio(c, "10001", "PVP"), (QVariantList{12.5, 13.75}));
+    EXPECT_EQ(precio(c, "10001", "MAY"), may1) << "an empty price leaves the list's price";
+    EXPECT_EQ(precio(c, "10003", "PVP").value(0), QVariant(1234.0)) << "1.234 with a decimal comma";
+    EXPECT_EQ(precio(c, "10003", "MAY").value(0), QVariant(7.0));
+    EXPECT_EQ(precio(c, "10002", "PVP"), pvp2) << "the refused row writes nothing";
+    EXPECT_EQ(precio(c, "10002", "MAY"), may2);
+    const QString incidencias = c.canal.incidences().join(QLatin1Char('\n'));
+    for (const char* texto :
+         {"Fila 3, columna P2: «» está vacía: el precio de la tarifa 2 no cambia.",
+          "Fila 5, columna P1: «9500000000000» precio 1, IMPORTEVENTACONIVA «10450000000000»: no cabe en la "
+          "columna IMPORTEVENTACONIVA (hasta ±9999999999999,99); la fila no se escribe."})
+        EXPECT_TRUE(incidencias.contains(QString::fromUtf8(texto))) << incidencias.toStdString();
+    EXPECT_FALSE(incidencias.contains(QStringLiteral("leído"))) << "the file shows its decimal comma";
+
+    // Without a number that settles it, "1.500" is read as 1500 and the load says so.
+    QFile g(libro);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    g.write("CODIGO;NOMBRE;P1\n;;General\n10001;Uno;1.500\n");
+    g.close();
+    c.canal.clear();
+    ASSERT_EQ(c.tarifas.cargarTarifas(libro), 1);
+    EXPECT_TRUE(c.canal.incidences()
+                    .join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("Fila 3, columna C: «1.500» se ha leído como 1500, con el punto "
+                                             "como separador de millares")))
+        << c.canal.incidences().join(QLatin1Char('\n')).toStdString();
 }
 
 // Loaded, reviewed and written through the page, then the same through qdimport.

@@ -1,5 +1,5 @@
-// Input built by the test: paths that are not regular files, CSV bytes in mixed encodings, .ods repeat
-// counts, and a sheet whose only cell is in the far corner.
+// Input built by the test: paths that are not regular files, CSV bytes in mixed encodings, CSV numbers
+// in both decimal forms, .ods repeat counts, and a sheet whose only cell is in the far corner.
 
 #include "SheetDump.h"
 #include "StoredZip.h"
@@ -178,6 +178,78 @@ TEST(Csv, EncodingIsFoundForTheFileAndDamagedRowsAreListed) {
         }
         EXPECT_EQ(damaged, c.damaged);
     }
+}
+
+TEST(Csv, NumbersAreReadInTheFormTheWholeFileShowsAndDoubtsAreNoted) {
+    using Notes = std::vector<std::pair<int, int>>; // (row, column) of the cells noted
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::vector<QVariant> column2; // rows 1, 2, ...
+        Notes notes;
+    } cases[] = {
+        // nothing in the file but the separator tells the form: read with a decimal comma, noted
+        {"';' and only values read both ways",
+         "A;1.234\nB;1.500\nC;12\n",
+         {1234.0, 1500.0, 12.0},
+         {{1, 2}, {2, 2}}},
+        {"';' and a decimal comma elsewhere",
+         "A;1.234\nB;1.234,56\nC;12,5\nD;0,5\nE;1.234.567\n",
+         {1234.0, 1234.56, 12.5, 0.5, 1234567.0},
+         {}},
+        {"';' with decimal points", "A;1.500\nB;12.5\nC;0.25\nD;1,234.5\n", {1.5, 12.5, 0.25, 1234.5}, {}},
+        {"',' with decimal points", "A,1.234\nB,12.5\n", {1.234, 12.5}, {}},
+        {"',' and only values read both ways", "A,1.234\nB,7\n", {1.234, 7.0}, {{1, 2}}},
+        {"',' with thousands points", "A,1.234\nB,1.234.567\n", {1234.0, 1234567.0}, {}},
+        // some numbers of each form: the greater count wins, the others stay text; all noted
+        {"both forms",
+         "A;12,5\nB;1,25\nC;3.75\nD;1.234\n",
+         {12.5, 1.25, QStringLiteral("3.75"), 1234.0},
+         {{3, 2}, {4, 2}}},
+        {"signs and plain numbers",
+         "A;-1.234,5\nB;-12,5\nC;+3\nD;0\nE;-0,25\n",
+         {-1234.5, -12.5, 3.0, 0.0, -0.25},
+         {}},
+        // quoted fields, codes, percentages, dates and near-numbers are text, and no evidence
+        {"texts",
+         "A;\"1,5\"\nB;007\nC;-007\nD;10%\nE;01/02/"
+         "2024\nF;1.2.3\nG;12,\nH;,5\nI;1,23,4\nJ;1e300\nK;01.02.2024\n"
+         "L;1.23.456\nM;0.234.567\n",
+         {QStringLiteral("1,5"), QStringLiteral("007"), QStringLiteral("-007"), QStringLiteral("10%"),
+          QStringLiteral("01/02/2024"), QStringLiteral("1.2.3"), QStringLiteral("12,"), QStringLiteral(",5"),
+          QStringLiteral("1,23,4"), QStringLiteral("1e300"), QStringLiteral("01.02.2024"),
+          QStringLiteral("1.23.456"), QStringLiteral("0.234.567")},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto wb = Workbook::fromMemory(c.bytes, QStringLiteral("precios.csv"));
+        const Sheet& s = wb->activeSheet();
+        ASSERT_EQ(s.lastRow(), int(c.column2.size()));
+        for (int row = 1; row <= s.lastRow(); ++row)
+            EXPECT_EQ(s.value(row, 2), c.column2[size_t(row - 1)]) << "row " << row;
+        Notes notes;
+        for (const CellNote& n : s.cellNotes()) {
+            notes.emplace_back(n.row, n.column);
+            // the field as written: the line after "A;"
+            EXPECT_EQ(n.text, QString::fromLatin1(c.bytes).split(u'\n')[n.row - 1].mid(2));
+            EXPECT_TRUE(n.reason.contains(QStringLiteral("separador"))) << n.reason.toStdString();
+        }
+        EXPECT_EQ(notes, c.notes);
+        EXPECT_EQ(s.cellNoteCount(), qsizetype(c.notes.size()));
+    }
+
+    // How a doubt is told, and a file full of them keeps the first few and counts the rest.
+    const auto one = Workbook::fromMemory("A;1.234\n", QStringLiteral("precios.csv"));
+    ASSERT_EQ(one->activeSheet().cellNotes().size(), 1u);
+    EXPECT_EQ(one->activeSheet().cellNotes()[0].reason.toStdString(),
+              "se ha leído como 1234, con el punto como separador de millares; el fichero no muestra en "
+              "ningún otro número si su separador decimal es la coma o el punto");
+    const auto many =
+        Workbook::fromMemory(QByteArray("A;1.500\n").repeated(1000), QStringLiteral("precios.csv"));
+    EXPECT_EQ(many->activeSheet().cellNotes().size(), size_t(Sheet::kMaxCellNotes));
+    EXPECT_EQ(many->activeSheet().cellNoteCount(), 1000);
+    EXPECT_EQ(many->activeSheet().value(1000, 2), QVariant(1500.0));
 }
 
 TEST(OdsRepeats, CountsThatAreNotPositiveOrPassTheLimitsNameTheCell) {
