@@ -144,7 +144,7 @@ void ImportacionProveedores::CargarRxProveedores() {
                         "nada.")
                         .arg(r.columnas.join(QStringLiteral(" o "))));
         }
-    Cargar_Filas_Codificadas(kvRxMDProveedores, {0, 1, 2, 5, 6}, true);
+    Cargar_Filas_Codificadas(kvRxMDProveedores, {0, 1, 2, 5, 6}, true, QStringLiteral("PROVEEDORES"));
 }
 
 ComunClientes::ResumenClientes ImportacionProveedores::confirmarProveedores(const OpcionesClientes& o,
