@@ -118,8 +118,9 @@ struct Caso {
     QVariant esperado = {}; // … and the value it holds
 };
 
-void comprobar(const Caso& k) {
-    Conexion c;
+// One connection serves every case of a test: a load writes nothing, and each starts afresh.
+void comprobar(Conexion& c, const Caso& k) {
+    c.canal.clear();
     const int cargadas = cargar(c, k.tipo, QString::fromLatin1(k.cabecera), k.valor);
     const QString incidencias = c.canal.incidences().join(QLatin1Char('\n'));
     const std::string que =
@@ -178,8 +179,9 @@ TEST(Comprobaciones, CodesLongerThanTheirColumnAreNeverCut) {
         {Tipo::Bancos, "Codigo", Q("CLIENTE12"), 0,
          "«CLIENTE12» tiene 9 caracteres y el código admite 7; la fila no se carga.", nullptr},
     };
+    Conexion c;
     for (const Caso& k : casos)
-        comprobar(k);
+        comprobar(c, k);
 }
 
 // Codes that do not fit create nothing and change nothing: no zone, route or agent made of their
@@ -244,8 +246,9 @@ TEST(Comprobaciones, IdsGivenDirectlyMustExist) {
         {Tipo::Proveedores, "GRUPOEMPRESAS", 99, 1, "se toma el grupo de empresas de la sesión (1).",
          "GRUPOEMPRESAS", 1},
     };
+    Conexion c;
     for (const Caso& k : casos)
-        comprobar(k);
+        comprobar(c, k);
 }
 
 // An account is 20 digits, blanks and dashes between them left out; anything else is refused in
@@ -260,12 +263,13 @@ TEST(Comprobaciones, AnAccountIsTwentyDigits) {
         {"2100041845020005133'2", false}, // 21 characters, a quote among them
         {"210004184502000513", false},    {"210004184502000513320", false},
     };
+    Conexion c;
     for (const auto& k : cuentas)
         for (const Tipo t : {Tipo::Clientes, Tipo::Proveedores, Tipo::Bancos}) {
             const bool fila = k.valida || t != Tipo::Bancos;
-            comprobar({t, "CuentaBancoCCC", Q(k.cuenta), fila ? 1 : 0,
-                       k.valida ? nullptr : "no es una cuenta de 20 cifras", fila ? "NUMEROCUENTA" : nullptr,
-                       k.valida ? Q("0200051332") : QVariant()});
+            comprobar(c, {t, "CuentaBancoCCC", Q(k.cuenta), fila ? 1 : 0,
+                          k.valida ? nullptr : "no es una cuenta de 20 cifras",
+                          fila ? "NUMEROCUENTA" : nullptr, k.valida ? Q("0200051332") : QVariant()});
         }
     const Caso partes[] = {
         {Tipo::Proveedores, "CODIGOBANCO", Q("21A0"), 1,
@@ -277,7 +281,7 @@ TEST(Comprobaciones, AnAccountIsTwentyDigits) {
          "escríbala como texto; la fila no se carga.", nullptr},
     };
     for (const Caso& k : partes)
-        comprobar(k);
+        comprobar(c, k);
 }
 
 // The bank-account sheet: headers read as written, the IBAN always computed for the account (the
