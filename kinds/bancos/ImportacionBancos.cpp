@@ -9,6 +9,8 @@
 #include "SentenciasPreparadas.h"
 #include "Sheet.h"
 
+#include <algorithm>
+
 namespace {
 
 using Tipo = TkvRxMemoryData::FieldType;
@@ -53,68 +55,108 @@ int ImportacionBancos::cargarBancos(const QString& fichero) {
 
 void ImportacionBancos::CargarRxDomiciliosCobro() {
     TkvRxMemoryData& t = kvRxMDDomiciliosCobro;
+    columnasBD.olvidar();
     auto campo = [&t](const char* nombre) { return t.fieldIndex(QString::fromLatin1(nombre)); };
+    // The headers of this sheet are read as written, letter case included: one that differs only
+    // in case is not read, and the user is told which it should be.
+    static const QStringList kCabeceras{QStringLiteral("Codigo"),      QStringLiteral("CuentaBancoCCC"),
+                                        QStringLiteral("NombreBanco"), QStringLiteral("Iban_Pais"),
+                                        QStringLiteral("Iban_DC"),     QStringLiteral("Pais")};
+    if (d.hayExcel()) {
+        const qd::wb::Sheet& hoja = d.hojaExcel();
+        for (int c = 1; c <= std::min(d.Ultima_Columna_Excel(), 50) && !hoja.text(1, c).isEmpty(); ++c)
+            for (const QString& k : kCabeceras)
+                if (hoja.text(1, c) != k && hoja.text(1, c).compare(k, Qt::CaseInsensitive) == 0)
+                    d.canal().incidence(
+                        QStringLiteral("La columna «%1» no se lee: en esta hoja las cabeceras se escriben "
+                                       "exactamente así, mayúsculas y minúsculas incluidas: «%2».")
+                            .arg(hoja.text(1, c), k));
+    }
     bool hayPais = false, rechazada = false;
-    QString pais;
+    QString pais, motivo; // motivo: why the row in progress is not loaded
+    int filaActual = 0;
+    auto rechazar = [&](int fila, const QString& cabecera, const QString& valor, const QString& que) {
+        d.Incidencia_Celda(fila, cabecera, valor, que + QStringLiteral("; la fila no se carga."));
+        if (motivo.isEmpty()) motivo = QStringLiteral("Columna %1: «%2» %3.").arg(cabecera, valor, que);
+    };
     d.Leer_Filas_Excel(
         t,
         [&](int fila, int columna, const QString& cabecera) {
+            filaActual = fila;
             const qd::wb::Sheet& hoja = d.hojaExcel();
             const QString valor = hoja.text(fila, columna).trimmed();
             if (cabecera == QLatin1String("Codigo")) {
+                const int tam = t.fieldDefs().at(campo("CODIGOCLIENTE")).size;
+                if (const int admite = Codigo_No_Cabe(valor, QStringLiteral("CLIENTES"), tam))
+                    return rechazar(fila, cabecera, valor, Texto_Codigo_Largo(valor, admite));
                 rechazada = !d.Poner_Codigo_Staging(t, campo("CODIGOCLIENTE"), fila, columna) || rechazada;
             } else if (cabecera == QLatin1String("CuentaBancoCCC")) {
-                const qd::wb::Cell& celda = hoja.cell(fila, columna);
-                if (celda.type == qd::wb::CellType::Number) {
-                    d.Incidencia_Celda(
-                        fila, cabecera, valor,
-                        QStringLiteral("es un número que no guarda las 20 cifras de la cuenta; escríbala "
-                                       "como texto. Se deja vacía."));
-                    return;
-                }
-                d.Poner_Valor_Celda(t, campo("CODIGOBANCO"), valor.mid(0, 4), fila, columna);
-                d.Poner_Valor_Celda(t, campo("CODIGOSUCURSAL"), valor.mid(4, 4), fila, columna);
-                d.Poner_Valor_Celda(t, campo("DC"), valor.mid(8, 2), fila, columna);
-                d.Poner_Valor_Celda(t, campo("NUMEROCUENTA"), valor.mid(10, 10), fila, columna);
+                if (hoja.cell(fila, columna).type == qd::wb::CellType::Number)
+                    return rechazar(fila, cabecera, valor,
+                                    QStringLiteral("es un número que no guarda las 20 cifras de la cuenta; "
+                                                   "escríbala como texto"));
+                if (valor.isEmpty()) return;
+                // An account is 20 digits; blanks and dashes between them are left out.
+                const QString cuenta = qd::CuentaNacional(valor);
+                if (cuenta.isEmpty())
+                    return rechazar(fila, cabecera, valor, QStringLiteral("no es una cuenta de 20 cifras"));
+                QString dc = cuenta.mid(8, 2);
                 // Check digits "00": computed from the bank, the branch and the account number.
-                if (valor.mid(8, 2) == QLatin1String("00")) {
-                    const QString dc =
-                        qd::CalculoDigitoControl(valor.mid(0, 4), valor.mid(4, 4), valor.mid(10, 10));
-                    if (!dc.isEmpty())
-                        TDatos::Poner_Valor_Staging(t, campo("DC"), dc);
-                    else
-                        d.Incidencia_Celda(
-                            fila, cabecera, valor,
-                            QStringLiteral("no es una cuenta de cifras: sus dígitos de control «00» no se "
-                                           "pueden calcular y se dejan así."));
-                }
+                if (dc == QLatin1String("00"))
+                    dc = qd::CalculoDigitoControl(cuenta.mid(0, 4), cuenta.mid(4, 4), cuenta.mid(10, 10));
+                TDatos::Poner_Valor_Staging(t, campo("CODIGOBANCO"), cuenta.mid(0, 4));
+                TDatos::Poner_Valor_Staging(t, campo("CODIGOSUCURSAL"), cuenta.mid(4, 4));
+                TDatos::Poner_Valor_Staging(t, campo("DC"), dc);
+                TDatos::Poner_Valor_Staging(t, campo("NUMEROCUENTA"), cuenta.mid(10, 10));
             } else if (cabecera == QLatin1String("NombreBanco")) {
                 d.Poner_Valor_Celda(t, campo("NOMBREBANCO"), valor, fila, columna);
             } else if (cabecera == QLatin1String("Iban_Pais")) {
-                d.Poner_Valor_Celda(t, campo("IBAN_CODIGOPAIS"), valor, fila, columna);
+                const QString codigo = valor.toUpper();
+                if (codigo.isEmpty()) return;
+                if (codigo.size() != 2 || !codigo.at(0).isLetter() || !codigo.at(1).isLetter())
+                    return rechazar(fila, cabecera, valor,
+                                    QStringLiteral("no es el código de dos letras de un país"));
+                TDatos::Poner_Valor_Staging(t, campo("IBAN_CODIGOPAIS"), codigo);
             } else if (cabecera == QLatin1String("Iban_DC")) {
-                d.Poner_Valor_Celda(t, campo("IBAN_DCIBAN"), valor, fila, columna);
+                if (valor.isEmpty()) return;
+                const QString dc = qd::Cifras(valor, 2);
+                if (dc.isEmpty())
+                    return rechazar(fila, cabecera, valor,
+                                    QStringLiteral("no son los dos dígitos de control de un IBAN"));
+                TDatos::Poner_Valor_Staging(t, campo("IBAN_DCIBAN"), dc);
             } else if (cabecera == QLatin1String("Pais")) {
                 hayPais = true;
                 pais = valor;
             }
         },
         [&] {
-            // The IBAN from the country, once the whole row is read (whatever the order of its
-            // columns), unless the row gives it.
-            if (std::exchange(hayPais, false) && texto(t, "IBAN_CODIGOPAIS").isEmpty() &&
-                texto(t, "IBAN_DCIBAN").isEmpty()) {
-                const QString codigo = Codigo_Pais(pais);
-                t.setValue(QStringLiteral("IBAN_CODIGOPAIS"), codigo);
-                t.setValue(QStringLiteral("IBAN_DCIBAN"),
-                           qd::Calcular_Digito_Control_IBAN(codigo,
-                                                            texto(t, "CODIGOBANCO") +
-                                                                texto(t, "CODIGOSUCURSAL") + texto(t, "DC") +
-                                                                texto(t, "NUMEROCUENTA"),
-                                                            true));
+            const bool conPais = std::exchange(hayPais, false);
+            if (std::exchange(rechazada, false)) {
+                motivo.clear();
+                return false;
             }
-            // A client code longer than its column is no client's: the row is not kept.
-            return !std::exchange(rechazada, false);
+            // The IBAN of the account, once the whole row is read (whatever the order of its
+            // columns): the country the row gives (Iban_Pais, else the one named in Pais, else
+            // ES) and check digits that match the account; digits given that do not match refuse
+            // the row.
+            const QString cuenta = texto(t, "CODIGOBANCO") + texto(t, "CODIGOSUCURSAL") + texto(t, "DC") +
+                                   texto(t, "NUMEROCUENTA");
+            if (motivo.isEmpty() && !cuenta.isEmpty()) {
+                QString codigoPais = texto(t, "IBAN_CODIGOPAIS");
+                if (codigoPais.isEmpty()) codigoPais = conPais ? Codigo_Pais(pais) : QStringLiteral("ES");
+                const QString dcIban = qd::Calcular_Digito_Control_IBAN(codigoPais, cuenta, true);
+                const QString dado = texto(t, "IBAN_DCIBAN");
+                if (!dado.isEmpty() && dado != dcIban)
+                    rechazar(
+                        filaActual, QStringLiteral("Iban_DC"), dado,
+                        QStringLiteral("no son los dígitos de control del IBAN de la cuenta en %1 (son %2)")
+                            .arg(codigoPais, dcIban));
+                t.setValue(QStringLiteral("IBAN_CODIGOPAIS"), codigoPais);
+                t.setValue(QStringLiteral("IBAN_DCIBAN"), dcIban);
+            }
+            if (motivo.isEmpty()) return true;
+            d.Anotar_Fila_No_Escrita(filaActual, std::exchange(motivo, QString()));
+            return false;
         },
         true);
     descartadasCarga_ = int(d.Filas_No_Escritas.size());
@@ -145,11 +187,10 @@ ComunClientes::ResumenClientes ImportacionBancos::Preparar_Sentencias_Domicilios
     buscar.setSql(QStringLiteral("SELECT IDCLIENTES FROM CLIENTES WHERE CODIGO = :Codigo"));
     int sinEscribir = 0;
     auto cuentas = [&] {
-        return TDatos::Texto_Resumen(
-            {{QStringLiteral("Cuentas añadidas"), r.Nuevos},
-             {QStringLiteral("Cuentas que ya tenía el cliente"), r.Omitidos},
-             {QStringLiteral("Filas sin cliente o con la cuenta incompleta"), sinEscribir},
-             {QStringLiteral("Con errores"), r.ConErrores}});
+        return TDatos::Texto_Resumen({{QStringLiteral("Cuentas añadidas"), r.Nuevos},
+                                      {QStringLiteral("Cuentas que ya tenía el cliente"), r.Omitidos},
+                                      {QStringLiteral("Filas sin cliente o sin cuenta"), sinEscribir},
+                                      {QStringLiteral("Con errores"), r.ConErrores}});
     };
     TDatos::RecorridoFilas recorrido;
     recorrido.cuentas = cuentas;
@@ -166,7 +207,8 @@ ComunClientes::ResumenClientes ImportacionBancos::Preparar_Sentencias_Domicilios
         };
         if (domicilio.banco.isEmpty() || domicilio.sucursal.isEmpty() || domicilio.dc.isEmpty() ||
             domicilio.cuenta.isEmpty())
-            return noEscrita(QStringLiteral("la cuenta está incompleta; no se escribe."));
+            return noEscrita(
+                QStringLiteral("la fila no trae cuenta (columna CuentaBancoCCC); no se escribe."));
         buscar.paramByName(QStringLiteral("Codigo")).setString(texto(t, "CODIGOCLIENTE"));
         const int cliente = TDatos::Id_Encontrado(buscar);
         if (cliente == 0)

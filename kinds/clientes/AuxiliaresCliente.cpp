@@ -15,6 +15,10 @@ int ImportacionClientes::Buscar_O_Crear_Auxiliar(TablaAuxiliar tabla, const QStr
         {"AGENTESVENTA", "IDAGENTESVENTA"}, {"ZONAS", "IDZONAS"}, {"RUTAS", "IDRUTAS"}};
     const Def& def = kDefs[int(tabla)];
     const QString t = QString::fromLatin1(def.tabla), id = QString::fromLatin1(def.id);
+    // A code that does not fit is neither looked up cut nor created cut.
+    if (const int admite = Codigo_No_Cabe(Codigo, t))
+        throw qd::ErrorImportacion(QStringLiteral("El código «%1» de %2 %3; no se crea.")
+                                       .arg(Codigo, t, Texto_Codigo_Largo(Codigo, admite)));
     const QVariant hallado = primero(d, QStringLiteral("SELECT %1 FROM %2 WHERE CODIGO = :Codigo").arg(id, t),
                                      {{QStringLiteral("Codigo"), Codigo}});
     if (!hallado.isNull()) return hallado.toInt();

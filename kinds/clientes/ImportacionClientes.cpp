@@ -112,7 +112,8 @@ int ImportacionClientes::cargarClientes(const QString& fichero, const OpcionesCl
 }
 
 void ImportacionClientes::CargarRxClientes() {
-    Cargar_Filas_Codificadas(kvRxMDClientes, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10}, false);
+    Cargar_Filas_Codificadas(kvRxMDClientes, {0, 1, 2, 3, 4, 5, 6, 8, 9, 10}, false,
+                             QStringLiteral("CLIENTES"));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -41,12 +41,15 @@ SentenciasSql prepararSentenciasProveedores(const FieldList& proveedores,
                                    "IBAN_CODIGOPAIS, IBAN_DCIBAN)");
         valores << QStringLiteral(":CARTERA, :NOMBREBANCO, :CODIGOBANCO, :CODIGOSUCURSAL, :DC, "
                                   ":NUMEROCUENTA, :IBAN_CODIGOPAIS, :IBAN_DCIBAN);");
-        updates << QStringLiteral("NOMBREBANCO =:NOMBREBANCO,")
-                << QStringLiteral("CODIGOBANCO =:CODIGOBANCO,")
-                << QStringLiteral("CODIGOSUCURSAL =:CODIGOSUCURSAL,") << QStringLiteral("DC =:DC,")
-                << QStringLiteral("NUMEROCUENTA =:NUMEROCUENTA,")
-                << QStringLiteral("IBAN_CODIGOPAIS = COALESCE(:IBAN_CODIGOPAIS, IBAN_CODIGOPAIS),")
-                << QStringLiteral("IBAN_DCIBAN = COALESCE(:IBAN_DCIBAN, IBAN_DCIBAN)");
+        // An update writes the bank name and the account parts the row gives (null: the stored
+        // one stays), and always the IBAN the writer worked out for the account stored.
+        updates << QStringLiteral("NOMBREBANCO = COALESCE(:NOMBREBANCO, NOMBREBANCO),")
+                << QStringLiteral("CODIGOBANCO = COALESCE(:CODIGOBANCO, CODIGOBANCO),")
+                << QStringLiteral("CODIGOSUCURSAL = COALESCE(:CODIGOSUCURSAL, CODIGOSUCURSAL),")
+                << QStringLiteral("DC = COALESCE(:DC, DC),")
+                << QStringLiteral("NUMEROCUENTA = COALESCE(:NUMEROCUENTA, NUMEROCUENTA),")
+                << QStringLiteral("IBAN_CODIGOPAIS = :IBAN_CODIGOPAIS,")
+                << QStringLiteral("IBAN_DCIBAN = :IBAN_DCIBAN");
         return true;
     };
     return construirSentencias(proveedores.items(), proveedores.ticks(), shape, presentes);
@@ -54,7 +57,8 @@ SentenciasSql prepararSentenciasProveedores(const FieldList& proveedores,
 
 QSet<QString> proveedoresPresentes(const QSet<QString>& cabeceras) {
     QSet<QString> presentes = clientesPresentes(cabeceras);
-    for (const char* c : {"CUENTABANCOCCC", "CODIGOBANCO", "NOMBREBANCO"})
+    for (const char* c :
+         {"CUENTABANCOCCC", "CODIGOBANCO", "CODIGOSUCURSAL", "DC", "NUMEROCUENTA", "NOMBREBANCO"})
         if (cabeceras.contains(QString::fromLatin1(c))) presentes.insert(QStringLiteral("BANCOS"));
     return presentes;
 }

@@ -52,8 +52,9 @@ struct SupplierFields {
 };
 
 // PROVEEDORES: the ticked entries; new suppliers also get CARTERA. BANCOS stands for the bank
-// columns and the IBAN (an update keeps a stored IBAN when the row gives none); an update sets the
-// ticked columns the workbook has (`presentes`, see proveedoresPresentes).
+// columns and the IBAN (an update keeps the bank name and each account part the row gives none
+// for, and sets the IBAN the writer binds); an update sets the ticked columns the workbook has
+// (`presentes`, see proveedoresPresentes).
 SentenciasSql prepararSentenciasProveedores(const FieldList& proveedores,
                                             const std::optional<QSet<QString>>& presentes = std::nullopt);
 // As clientesPresentes for a supplier workbook; BANCOS when it has an account column.

@@ -257,13 +257,93 @@ QVariant ComunClientes::BuscarID_Clientes(int Tabla_Busqueda, const QString& Cod
     return id;
 }
 
+namespace {
+
+// The tables of the staged fields that hold another table's ID, and how the user calls them.
+struct TablaId {
+    const char* campo;
+    const char* tabla;
+    const char* clave;
+    const char* nombre;
+};
+const TablaId kTablasId[] = {
+    {"TARIFA", "TARIFAS", "IDTARIFAS", "ninguna tarifa"},
+    {"FORMAPAGO", "FORMASPAGO", "IDFORMASPAGO", "ninguna forma de pago"},
+    {"CARTERA", "CARTERAS", "IDCARTERAS", "ninguna cartera"},
+    {"REGIMENIVA", "REGIMENESIVA", "IDREGIMENESIVA", "ningún régimen de IVA"},
+    {"TIPOCLIENTE", "TIPOSCLIENTES", "IDTIPOSCLIENTES", "ningún tipo de cliente"},
+    {"GRUPOCLIENTES", "GRUPOSCLIENTES", "IDGRUPOSCLIENTES", "ningún grupo de clientes"},
+    {"MONEDA", "MONEDAS", "IDMONEDAS", "ninguna moneda"},
+    {"GRUPOEMPRESAS", "GRUPOSEMPRESAS", "IDGRUPOSEMPRESAS", "ningún grupo de empresas"},
+    {"CLIENTE", "CLIENTES", "IDCLIENTES", "ningún cliente"},
+};
+
+const TablaId* tablaId(const QString& campo) {
+    for (const TablaId& t : kTablasId)
+        if (campo.compare(QLatin1String(t.campo), Qt::CaseInsensitive) == 0) return &t;
+    return nullptr;
+}
+
+// The parts of an account, each a column of its own in the staging tables that have them.
+const std::array<QString, 4> kPartesCuenta{QStringLiteral("CODIGOBANCO"), QStringLiteral("CODIGOSUCURSAL"),
+                                           QStringLiteral("DC"), QStringLiteral("NUMEROCUENTA")};
+
+// The table a coded column's code is looked up in (the last word of its statement).
+QString tablaBusqueda(int busqueda) {
+    const QString& select = kSelectBusqueda[size_t(busqueda)];
+    return select.mid(select.lastIndexOf(QLatin1Char(' ')) + 1);
+}
+
+} // namespace
+
+int ComunClientes::Codigo_No_Cabe(const QString& codigo, const QString& tabla, int tope) {
+    int admite = columnasBD.longitud(tabla, kCodigo);
+    if (tope > 0 && (admite == 0 || tope < admite)) admite = tope;
+    return admite > 0 && codigo.size() > admite ? admite : 0;
+}
+
+QString ComunClientes::Texto_Codigo_Largo(const QString& codigo, int admite) {
+    return QStringLiteral("tiene %1 caracteres y el código admite %2").arg(codigo.size()).arg(admite);
+}
+
+bool ComunClientes::Es_Campo_Id(const QString& campo) {
+    return tablaId(campo) != nullptr;
+}
+
+QString ComunClientes::Poner_Id_Staging(TkvRxMemoryData& t, int campo, int fila, int columna) {
+    const TablaId* tabla = tablaId(t.fieldDefs().at(campo).name);
+    const qd::wb::Sheet& hoja = d.hojaExcel();
+    const QString texto = hoja.text(fila, columna).trimmed();
+    if (tabla == nullptr || texto.isEmpty()) {
+        d.Poner_Celda_Staging(t, campo, fila, columna);
+        return {};
+    }
+    const qd::wb::Cell celda = hoja.cell(fila, columna);
+    bool esNumero = false;
+    qint64 id = 0;
+    if (celda.type == qd::wb::CellType::Number) {
+        esNumero = celda.number == std::floor(celda.number) && std::fabs(celda.number) < 2147483648.0;
+        id = esNumero ? qint64(celda.number) : 0;
+    } else {
+        id = texto.toLongLong(&esNumero);
+    }
+    const QString nombreTabla = QString::fromLatin1(tabla->tabla);
+    if (esNumero && columnasBD.existe(nombreTabla, QString::fromLatin1(tabla->clave), id)) {
+        TDatos::Poner_Valor_Staging(t, campo, QVariant(id));
+        return {};
+    }
+    TDatos::Poner_Valor_Staging(t, campo, QVariant());
+    return QStringLiteral("no es el número de %1 (%2)").arg(QString::fromUtf8(tabla->nombre), nombreTabla);
+}
+
 void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas,
-                                             bool calcularDC) {
+                                             bool calcularDC, const QString& tablaDestino) {
     cacheBusquedas_.clear();
+    columnasBD.olvidar();
     // What each column's header means (the same for every row).
     struct Columna {
         int busqueda = -1, campo = -1, campoCodigo = -1;
-        bool cuenta = false, codigo = false;
+        bool cuenta = false, codigo = false, id = false, parteCuenta = false;
     };
     QHash<int, Columna> columnas;
     auto columnaDe = [&](int columna, const QString& cabecera) -> const Columna& {
@@ -280,6 +360,9 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
         if (c.busqueda < 0 && !kColumnasCodigo_contiene(nombre)) {
             c.campo = t.fieldIndex(cabecera); // a staging field by name, without regard to case
             c.codigo = c.campo >= 0 && c.campo == t.fieldIndex(kCodigo);
+            c.id = c.campo >= 0 && Es_Campo_Id(t.fieldDefs().at(c.campo).name);
+            c.parteCuenta = c.campo >= 0 && std::find(kPartesCuenta.begin(), kPartesCuenta.end(), nombre) !=
+                                                kPartesCuenta.end();
             // The account in one column, as written (letter case included).
             c.cuenta = c.campo < 0 && cabecera == QLatin1String("CuentaBancoCCC");
         }
@@ -287,8 +370,16 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
     };
 
     bool rechazada = false;
+    QString motivoFila; // why the row in progress is not loaded (the first reason found)
     int filaActual = 0, sinCodigo = 0, primeraSinCodigo = 0, ultimaSinCodigo = 0;
     const int campoCartera = t.fieldIndex(kCarteraCampo);
+    const int campoGrupo = t.fieldIndex(QStringLiteral("GRUPOEMPRESAS"));
+    // A value that makes the row unusable: told now, and the row is not loaded.
+    auto rechazar = [&](int fila, const QString& cabecera, const QString& valor, const QString& que) {
+        d.Incidencia_Celda(fila, cabecera, valor, que + QStringLiteral("; la fila no se carga."));
+        if (motivoFila.isEmpty())
+            motivoFila = QStringLiteral("Columna %1: «%2» %3.").arg(cabecera, valor, que);
+    };
     d.Leer_Filas_Excel(
         t,
         [&](int fila, int columna, const QString& cabecera) {
@@ -304,6 +395,19 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
                     return;
                 }
                 const QString& codigo = *esCodigo;
+                const int tope = c.campoCodigo >= 0 ? t.fieldDefs().at(c.campoCodigo).size : 0;
+                if (const int admite = Codigo_No_Cabe(codigo, tablaBusqueda(c.busqueda), tope)) {
+                    // Never cut into another code, nor created cut: the code is not used.
+                    const QString que = Texto_Codigo_Largo(codigo, admite);
+                    if (c.campo >= 0 && t.fieldDefs().at(c.campo).required)
+                        return rechazar(fila, cabecera, codigo, que);
+                    TDatos::Poner_Valor_Staging(t, c.campo, QVariant());
+                    TDatos::Poner_Valor_Staging(t, c.campoCodigo, QVariant());
+                    if (c.campo >= 0) t.marcar(c.campo, TkvRxMemoryData::SinValor::NoValida);
+                    if (c.busqueda == 1) TDatos::Poner_Valor_Staging(t, campoCartera, QVariant());
+                    d.Incidencia_Celda(fila, cabecera, codigo, que + QStringLiteral("; no se usa."));
+                    return;
+                }
                 const QVariant id = BuscarID_Clientes(c.busqueda, codigo);
                 if (c.campoCodigo >= 0) {
                     // Zones, routes and agents that do not exist are created by the auxiliary step.
@@ -326,53 +430,84 @@ void ComunClientes::Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int
                         QStringLiteral("no existe; un registro nuevo toma el valor por defecto y "
                                        "uno que ya existe conserva el suyo."));
             } else if (c.codigo) {
+                const QString codigo = hoja.text(fila, columna).trimmed();
+                if (const int admite = Codigo_No_Cabe(codigo, tablaDestino, t.fieldDefs().at(c.campo).size)) {
+                    rechazada = true;
+                    d.Incidencia_Celda(fila, cabecera, codigo,
+                                       Texto_Codigo_Largo(codigo, admite) +
+                                           QStringLiteral("; la fila no se carga."));
+                    d.Anotar_Fila_No_Escrita(fila,
+                                             QStringLiteral("Columna %1: «%2» %3.")
+                                                 .arg(cabecera, codigo, Texto_Codigo_Largo(codigo, admite)));
+                    return;
+                }
                 rechazada = !d.Poner_Codigo_Staging(t, c.campo, fila, columna) || rechazada;
+            } else if (c.id) {
+                const QString que = Poner_Id_Staging(t, c.campo, fila, columna);
+                if (que.isEmpty()) return;
+                const QString valor = hoja.text(fila, columna).trimmed();
+                if (c.campo != campoGrupo) return rechazar(fila, cabecera, valor, que);
+                // A client or supplier always belongs to a company group: the launch one.
+                TDatos::Poner_Valor_Staging(t, c.campo, d.IdGrupoEmpresas);
+                d.Incidencia_Celda(fila, cabecera, valor,
+                                   que + QStringLiteral("; se toma el grupo de empresas de la sesión (%1).")
+                                             .arg(d.IdGrupoEmpresas));
+            } else if (c.parteCuenta) {
+                const QString texto = hoja.text(fila, columna).trimmed();
+                if (texto.isEmpty()) return d.Poner_Celda_Staging(t, c.campo, fila, columna);
+                const int cifras = t.fieldDefs().at(c.campo).size;
+                const QString parte = qd::Cifras(texto, cifras);
+                TDatos::Poner_Valor_Staging(t, c.campo, parte.isEmpty() ? QVariant() : QVariant(parte));
+                if (parte.isEmpty())
+                    d.Incidencia_Celda(fila, cabecera, texto,
+                                       QStringLiteral("no son %1 cifras; no se usa.").arg(cifras));
             } else if (c.campo >= 0) {
                 d.Poner_Celda_Staging(t, c.campo, fila, columna);
             } else if (c.cuenta) {
                 const qd::wb::Cell& celda = hoja.cell(fila, columna);
-                QString cuenta = hoja.text(fila, columna).trimmed();
+                const QString texto = hoja.text(fila, columna).trimmed();
+                QString cuenta;
                 if (celda.type == qd::wb::CellType::Number) {
                     // An account typed as a number: its leading zeros are gone, and past 15 digits
                     // so are its last ones.
                     if (celda.number < 0 || celda.number >= 1e15 ||
                         celda.number != std::floor(celda.number)) {
                         d.Incidencia_Celda(
-                            fila, cabecera, cuenta,
+                            fila, cabecera, texto,
                             QStringLiteral("es un número que no guarda las 20 cifras de la cuenta; "
-                                           "escríbala como texto. Se deja vacía."));
+                                           "escríbala como texto. No se usa."));
                         return;
                     }
                     cuenta = QString::number(qint64(celda.number)).rightJustified(20, QLatin1Char('0'));
+                } else {
+                    if (texto.isEmpty()) return;
+                    cuenta = qd::CuentaNacional(texto);
+                    if (cuenta.isEmpty()) {
+                        d.Incidencia_Celda(fila, cabecera, texto,
+                                           QStringLiteral("no es una cuenta de 20 cifras; no se usa."));
+                        return;
+                    }
                 }
-                if (cuenta.isEmpty()) return;
-                d.Poner_Valor_Celda(t, t.fieldIndex(QStringLiteral("CODIGOBANCO")), cuenta.mid(0, 4), fila,
-                                    columna);
-                d.Poner_Valor_Celda(t, t.fieldIndex(QStringLiteral("CODIGOSUCURSAL")), cuenta.mid(4, 4), fila,
-                                    columna);
-                d.Poner_Valor_Celda(t, t.fieldIndex(QStringLiteral("DC")), cuenta.mid(8, 2), fila, columna);
-                d.Poner_Valor_Celda(t, t.fieldIndex(QStringLiteral("NUMEROCUENTA")), cuenta.mid(10, 10), fila,
-                                    columna);
-                if (cuenta.size() != 20)
-                    d.Incidencia_Celda(fila, cabecera, cuenta,
-                                       QStringLiteral("no tiene 20 caracteres; se reparte tal como está."));
+                QString dc = cuenta.mid(8, 2);
                 // Check digits "00": computed from the bank, the branch and the account number.
-                if (calcularDC && cuenta.mid(8, 2) == QLatin1String("00")) {
-                    const QString dc =
-                        qd::CalculoDigitoControl(cuenta.mid(0, 4), cuenta.mid(4, 4), cuenta.mid(10, 10));
-                    if (dc.isEmpty())
-                        d.Incidencia_Celda(
-                            fila, cabecera, cuenta,
-                            QStringLiteral("no es una cuenta de cifras: sus dígitos de control «00» no se "
-                                           "pueden calcular y se dejan así."));
-                    else
-                        TDatos::Poner_Valor_Staging(t, t.fieldIndex(QStringLiteral("DC")), dc);
-                }
+                if (calcularDC && dc == QLatin1String("00"))
+                    dc = qd::CalculoDigitoControl(cuenta.mid(0, 4), cuenta.mid(4, 4), cuenta.mid(10, 10));
+                TDatos::Poner_Valor_Staging(t, t.fieldIndex(kPartesCuenta[0]), cuenta.mid(0, 4));
+                TDatos::Poner_Valor_Staging(t, t.fieldIndex(kPartesCuenta[1]), cuenta.mid(4, 4));
+                TDatos::Poner_Valor_Staging(t, t.fieldIndex(kPartesCuenta[2]), dc);
+                TDatos::Poner_Valor_Staging(t, t.fieldIndex(kPartesCuenta[3]), cuenta.mid(10, 10));
             }
         },
         [&] {
             if (t.value(kNombre).isNull()) t.setValue(kNombre, t.value(kRazonSocial));
-            if (std::exchange(rechazada, false)) return false;
+            if (std::exchange(rechazada, false)) {
+                motivoFila.clear();
+                return false;
+            }
+            if (!motivoFila.isEmpty()) {
+                d.Anotar_Fila_No_Escrita(filaActual, std::exchange(motivoFila, QString()));
+                return false;
+            }
             if (t.value(kCodigo).isNull()) {
                 if (sinCodigo++ == 0) primeraSinCodigo = filaActual;
                 ultimaSinCodigo = filaActual;

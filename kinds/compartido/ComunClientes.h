@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "ColumnasBD.h"
 #include "OpcionesClientes.h"
 #include "TDatos.h"
 
@@ -20,6 +21,8 @@ public:
     ComunClientes& operator=(const ComunClientes&) = delete;
 
     TDatos& d; // the data module: connection, channel, shared steps
+    // The database's column lengths and IDs asked by the running load (forgotten at its start).
+    qd::ColumnasBD columnasBD{d};
 
     using OpcionesClientes = qd::OpcionesClientes;
     using ResumenClientes = qd::ResumenClientes;
@@ -46,10 +49,28 @@ public:
     static QString selectDatosDefecto(int cual); // 0 group, 1 VAT regime, 2 payment, 3 price list, 4 currency
     static QStringList lineasDatosDefecto(int cual); // the same, one text per line
 
-    // The client loader over any staging table of its kind: the coded columns of the given
-    // BuscarID_Clientes indexes (the others are ignored), staged fields by name, "CuentaBancoCCC"
-    // split (with `calcularDC`, check digits "00" computed), CODIGO required.
-    void Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas, bool calcularDC);
+    // The client loader over any staging table of its kind, whose rows go to `tablaDestino`
+    // (CLIENTES, PROVEEDORES): the coded columns of the given BuscarID_Clientes indexes (the others
+    // are ignored), staged fields by name, "CuentaBancoCCC" split (with `calcularDC`, check digits
+    // "00" computed), CODIGO required. Codes are never cut: a row whose CODIGO does not fit is
+    // not loaded, a coded column's code that does not fit is not used (its field left empty; the
+    // row is not loaded when the field is required). An ID given directly must be in its table,
+    // or the row is not loaded (GRUPOEMPRESAS takes the launch company group instead). An account
+    // is 20 digits, and each part given in a column of its own has its own number of digits;
+    // anything else is not used.
+    void Cargar_Filas_Codificadas(TkvRxMemoryData& t, const QList<int>& codificadas, bool calcularDC,
+                                  const QString& tablaDestino);
+    // 0 when a code fits the CODIGO column of `tabla` and, when `tope` > 0, a staged field of that
+    // size; otherwise the length it does not fit in.
+    int Codigo_No_Cabe(const QString& codigo, const QString& tabla, int tope = 0);
+    // «tiene N caracteres y el código admite M»: why such a code is not taken.
+    static QString Texto_Codigo_Largo(const QString& codigo, int admite);
+    // Whether a staged field holds the ID of another table (TARIFA, FORMAPAGO, CARTERA, REGIMENIVA,
+    // TIPOCLIENTE, GRUPOCLIENTES, MONEDA, GRUPOEMPRESAS, CLIENTE).
+    static bool Es_Campo_Id(const QString& campo);
+    // Stores the ID a cell gives for such a field when its table has it (an empty cell is stored
+    // as any cell is). Otherwise the field is left null and the reason is returned.
+    QString Poner_Id_Staging(TkvRxMemoryData& t, int campo, int fila, int columna);
     // The ID of a code in the table of index Tabla_Busqueda (0 price list, 1 payment method, 2 VAT
     // regime, 3 client type, 4 client group, 5 currency, 6 company group, 8 zone, 9 route, 10 agent);
     // a code not found gives the chosen default (0, 1, 2, 5, 6) or null. 1 also sets IdCarteraAsociada.

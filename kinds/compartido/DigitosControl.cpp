@@ -91,6 +91,16 @@ QString Calcular_Digito_Control_IBAN(const QString& Pais, const QString& Cuenta,
     return Devolver_Solo_DigitoControl ? dc : pais + dc + dada;
 }
 
+QString Cifras(const QString& texto, int cuantas) {
+    QString r;
+    for (const QChar c : texto) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('-')) continue;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return {};
+        r += c;
+    }
+    return r.size() == cuantas ? r : QString();
+}
+
 bool IbanValido(const QString& iban) {
     QString s;
     for (const QChar c : iban.toUpper())

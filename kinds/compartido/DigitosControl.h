@@ -18,6 +18,15 @@ QString CalculoDigitoControl(const QString& CodEntidad, const QString& CodSucurs
 QString Calcular_Digito_Control_IBAN(const QString& Pais, const QString& Cuenta,
                                      bool Devolver_Solo_DigitoControl);
 
+// The digits of a text that is exactly `cuantas` digits once its blanks and dashes are dropped
+// ("2100 0418-45…"); empty for anything else (a letter, a quote, one digit more or less).
+QString Cifras(const QString& texto, int cuantas);
+// A national account: 20 digits (bank, branch, check digits, account number), blanks and dashes
+// ignored; empty when the text is anything else.
+inline QString CuentaNacional(const QString& texto) {
+    return Cifras(texto, 20);
+}
+
 // Whether an IBAN (separators ignored) is well formed and its check digits are right (modulo 97 = 1).
 bool IbanValido(const QString& iban);
 

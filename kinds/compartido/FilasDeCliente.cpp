@@ -25,6 +25,7 @@ void campoFilasCliente(TkvRxMemoryData& t, const char* nombre, TkvRxMemoryData::
 
 void cargarFilasCliente(ComunClientes& c, TkvRxMemoryData& t, const ClaseFilasCliente& clase) {
     TDatos& d = c.d;
+    c.columnasBD.olvidar();
     const qd::wb::Sheet& hoja = d.hojaExcel();
     QSet<QString> cabeceras; // the columns the load reads: up to the first empty header, at most 50
     for (int c = 1; c <= std::min(d.Ultima_Columna_Excel(), 50) && !hoja.text(1, c).isEmpty(); ++c)
@@ -54,6 +55,13 @@ void cargarFilasCliente(ComunClientes& c, TkvRxMemoryData& t, const ClaseFilasCl
             if (cabecera.compare(QLatin1String("COD_CLIENTE"), Qt::CaseInsensitive) == 0) {
                 const std::optional<QString> esCodigo = d.Texto_Codigo(fila, columna);
                 const QString codigo = esCodigo.value_or(texto.trimmed());
+                if (const int admite = c.Codigo_No_Cabe(codigo, QStringLiteral("CLIENTES"))) {
+                    // Never cut into another client's code.
+                    TDatos::Poner_Valor_Staging(t, campoCliente, QVariant());
+                    motivo = QStringLiteral("Columna %1: «%2» %3.")
+                                 .arg(cabecera, codigo, ComunClientes::Texto_Codigo_Largo(codigo, admite));
+                    return;
+                }
                 const QVariant id = esCodigo && !codigo.isEmpty()
                                         ? c.BuscarID_Clientes(kBuscarClientePorCodigo, codigo)
                                         : QVariant();
@@ -62,7 +70,10 @@ void cargarFilasCliente(ComunClientes& c, TkvRxMemoryData& t, const ClaseFilasCl
                     motivo = QStringLiteral("Columna %1: «%2» no es el código de ningún cliente.")
                                  .arg(cabecera, codigo);
             } else if (const int i = t.fieldIndex(cabecera); i >= 0) {
-                d.Poner_Celda_Staging(t, i, fila, columna);
+                // An ID given directly (GRUPOEMPRESAS, CLIENTE) must be in its table.
+                const QString que = c.Poner_Id_Staging(t, i, fila, columna);
+                if (!que.isEmpty() && motivo.isEmpty())
+                    motivo = QStringLiteral("Columna %1: «%2» %3.").arg(cabecera, texto.trimmed(), que);
             } else if (clase.otraColumnaNombre && cabecera == QLatin1String(clase.otraColumnaNombre)) {
                 d.Poner_Valor_Celda(t, campoNombre, texto, fila, columna);
             } else if (clase.apellidos && cabecera == QLatin1String("APELLIDOS") &&

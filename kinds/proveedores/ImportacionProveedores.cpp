@@ -8,6 +8,8 @@
 #include "FbError.h"
 #include "Sheet.h"
 
+#include <array>
+
 namespace {
 
 using Tipo = TkvRxMemoryData::FieldType;
@@ -15,6 +17,8 @@ using qd::fb::Statement;
 
 const QString kCodigo = QStringLiteral("CODIGO");
 const QString kNombre = QStringLiteral("NOMBRE");
+const std::array<QString, 4> kPartesCuenta{QStringLiteral("CODIGOBANCO"), QStringLiteral("CODIGOSUCURSAL"),
+                                           QStringLiteral("DC"), QStringLiteral("NUMEROCUENTA")};
 
 // The staged fields bound to the INSERT or UPDATE (a name the statement lacks is skipped).
 const QStringList kParametrosProveedor{
@@ -144,7 +148,7 @@ void ImportacionProveedores::CargarRxProveedores() {
                         "nada.")
                         .arg(r.columnas.join(QStringLiteral(" o "))));
         }
-    Cargar_Filas_Codificadas(kvRxMDProveedores, {0, 1, 2, 5, 6}, true);
+    Cargar_Filas_Codificadas(kvRxMDProveedores, {0, 1, 2, 5, 6}, true, QStringLiteral("PROVEEDORES"));
 }
 
 ComunClientes::ResumenClientes ImportacionProveedores::confirmarProveedores(const OpcionesClientes& o,
@@ -174,6 +178,10 @@ ImportacionProveedores::Insertar_Proveedores(bool SoloNuevos, const qd::Sentenci
     Statement insertar(&d.IBDatabase, &d.IBTransaction1);
     Statement actualizar(&d.IBDatabase, &d.IBTransaction1);
     buscar.setSql(QStringLiteral("SELECT IDPROVEEDORES FROM PROVEEDORES WHERE CODIGO = :ParCodigo"));
+    Statement cuentaGuardada(&d.IBDatabase, &d.IBTransaction1);
+    cuentaGuardada.setSql(
+        QStringLiteral("SELECT CODIGOBANCO, CODIGOSUCURSAL, DC, NUMEROCUENTA, IBAN_CODIGOPAIS, "
+                       "IBAN_DCIBAN FROM PROVEEDORES WHERE IDPROVEEDORES = :Id"));
     insertar.setSql(sentencias.insert);
     actualizar.setSql(sentencias.update);
 
@@ -206,25 +214,8 @@ ImportacionProveedores::Insertar_Proveedores(bool SoloNuevos, const qd::Sentenci
             throw qd::FilaRechazada(
                 QStringLiteral("columnas NOMBRE y RAZONSOCIAL: un proveedor nuevo necesita un "
                                "nombre; la fila no se escribe."));
-        if (bancos && sentencia.hasParam(QStringLiteral("IBAN_CODIGOPAIS"))) {
-            // The IBAN goes with the account only when the row names its country; without one a
-            // stored IBAN is kept (an update binds null, which leaves it).
-            QVariant pais, dcIban;
-            const QString nombrePais = t.value(QStringLiteral("PAIS")).toString().trimmed();
-            if (!nombrePais.isEmpty()) {
-                const QString codigo = Codigo_Pais(nombrePais);
-                pais = codigo;
-                dcIban = qd::Calcular_Digito_Control_IBAN(
-                    codigo,
-                    t.value(QStringLiteral("CODIGOBANCO")).toString() +
-                        t.value(QStringLiteral("CODIGOSUCURSAL")).toString() +
-                        t.value(QStringLiteral("DC")).toString() +
-                        t.value(QStringLiteral("NUMEROCUENTA")).toString(),
-                    true);
-            }
-            sentencia.paramByName(QStringLiteral("IBAN_CODIGOPAIS")).setVariant(pais);
-            sentencia.paramByName(QStringLiteral("IBAN_DCIBAN")).setVariant(dcIban);
-        }
+        if (bancos && sentencia.hasParam(QStringLiteral("IBAN_CODIGOPAIS")))
+            Enlazar_Cuenta(sentencia, id, cuentaGuardada);
         if (id != 0) sentencia.paramByName(QStringLiteral("OLD_IDPROVEEDORES")).setInt(id);
         sentencia.execute();
         ++(id != 0 ? r.Actualizados : r.Nuevos);
@@ -235,4 +226,50 @@ ImportacionProveedores::Insertar_Proveedores(bool SoloNuevos, const qd::Sentenci
     r.texto = d.Terminar_Resumen(cuentas(), fin.cancelado, &r.motor);
     d.canal().message(qd::MessageKind::Information, r.texto);
     return r;
+}
+
+void ImportacionProveedores::Enlazar_Cuenta(Statement& sentencia, int id, Statement& guardada) {
+    const TkvRxMemoryData& t = kvRxMDProveedores;
+    auto texto = [&t](const QString& campo) { return t.value(campo).toString().trimmed(); };
+    auto valor = [](const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); };
+    // What is stored: the account parts and the IBAN (an existing supplier).
+    QStringList guardado(qsizetype(kPartesCuenta.size()) + 2);
+    if (id != 0) {
+        guardada.paramByName(QStringLiteral("Id")).setInt(id);
+        d.IBTransaction1.ensureStarted();
+        guardada.execute();
+        if (!guardada.eof())
+            for (int i = 0; i < guardado.size(); ++i)
+                guardado[i] = guardada.field(i).asVariant().toString().trimmed();
+        guardada.close();
+    }
+    // The parts the row gives are written; the others stay as stored (null on a new supplier).
+    QString cuenta;
+    bool cambia = false;
+    for (size_t i = 0; i < kPartesCuenta.size(); ++i) {
+        const QString dado = texto(kPartesCuenta[i]);
+        sentencia.paramByName(kPartesCuenta[i]).setVariant(valor(dado));
+        cambia = cambia || !dado.isEmpty();
+        cuenta += dado.isEmpty() ? guardado[qsizetype(i)] : dado;
+    }
+    sentencia.paramByName(QStringLiteral("NOMBREBANCO"))
+        .setVariant(valor(texto(QStringLiteral("NOMBREBANCO"))));
+    // The IBAN always goes with the account stored: kept while the account stays, worked out again
+    // when it changes, for the country of the row (PAIS), else the stored one, else ES; none for an
+    // account that is not whole.
+    const QString& paisGuardado = guardado[qsizetype(kPartesCuenta.size())];
+    QVariant pais = valor(paisGuardado), dcIban = valor(guardado[qsizetype(kPartesCuenta.size()) + 1]);
+    if (cambia) {
+        pais = dcIban = QVariant();
+        if (!qd::CuentaNacional(cuenta).isEmpty()) {
+            const QString nombrePais = texto(QStringLiteral("PAIS"));
+            const QString codigo = !nombrePais.isEmpty()     ? Codigo_Pais(nombrePais)
+                                   : !paisGuardado.isEmpty() ? paisGuardado
+                                                             : QStringLiteral("ES");
+            pais = codigo;
+            dcIban = qd::Calcular_Digito_Control_IBAN(codigo, cuenta, true);
+        }
+    }
+    sentencia.paramByName(QStringLiteral("IBAN_CODIGOPAIS")).setVariant(pais);
+    sentencia.paramByName(QStringLiteral("IBAN_DCIBAN")).setVariant(dcIban);
 }

@@ -27,6 +27,26 @@ TEST(DigitosControl, NationalCheckDigits) {
             << c.banco << c.sucursal << c.cuenta;
 }
 
+// An account is its digits once blanks and dashes are left out, exactly as many as asked.
+TEST(DigitosControl, AccountDigits) {
+    const struct {
+        const char *texto, *cifras;
+    } casos[] = {
+        {"21000418450200051332", "21000418450200051332"},
+        {"2100 0418-45 0200051332", "21000418450200051332"},
+        {"ABCD0418XX0200051332", ""},
+        {"2100041845020005133'2", ""},
+        {"210004184502000513", ""},
+        {"210004184502000513321", ""},
+        {"2100.0418.45.0200051332", ""},
+        {"", ""},
+    };
+    for (const auto& c : casos)
+        EXPECT_EQ(qd::CuentaNacional(QString::fromLatin1(c.texto)), QString::fromLatin1(c.cifras)) << c.texto;
+    EXPECT_EQ(qd::Cifras(QStringLiteral("4-5"), 2), QStringLiteral("45"));
+    EXPECT_EQ(qd::Cifras(QStringLiteral("045"), 2), QString());
+}
+
 TEST(DigitosControl, IbanCheckDigits) {
     const struct {
         const char *pais, *cuenta, *dc;

@@ -10,6 +10,7 @@
 
 #include "CamposClientes.h"
 #include "Conexion.h"
+#include "DigitosControl.h"
 #include "ErrorImportacion.h"
 #include "FieldList.h"
 #include "PaginaBancos.h"
@@ -57,8 +58,8 @@ TEST(Proveedores, CreateUpdateCheckDigitsAndIban) {
     EXPECT_EQ(proveedor(c, "PV1"),
               (QList<QVariantList>{{Q("Uno"), 2, 2, Q("2100"), Q("45"), Q("0200051332"), Q("ES"), Q("91")}}));
 
-    // Updated by code: a new account without a country keeps the stored IBAN; the portfolio is
-    // set on creation only.
+    // Updated by code: a new account without a country takes its IBAN in the stored country; the
+    // portfolio is set on creation only.
     c.proveedores.cargarProveedores(c.libro(QStringLiteral("cambio.xlsx"),
                                             {kCabecera,
                                              {Q("PV1"), Q("Uno bis"), Q("CON"), Q("GEN"), Q("EUR"), Q("G01"),
@@ -66,8 +67,66 @@ TEST(Proveedores, CreateUpdateCheckDigitsAndIban) {
                                     o);
     r = c.proveedores.confirmarProveedores(o, todos(qd::supplierFieldList()));
     EXPECT_EQ(r.Actualizados, 1);
-    EXPECT_EQ(proveedor(c, "PV1"), (QList<QVariantList>{{Q("Uno bis"), 1, 2, Q("2100"), Q("45"),
-                                                         Q("0200051333"), Q("ES"), Q("91")}}));
+    EXPECT_EQ(
+        proveedor(c, "PV1"),
+        (QList<QVariantList>{{Q("Uno bis"), 1, 2, Q("2100"), Q("45"), Q("0200051333"), Q("ES"),
+                              qd::Calcular_Digito_Control_IBAN(
+                                  QStringLiteral("ES"), QStringLiteral("21000418450200051333"), true)}}));
+}
+
+// The IBAN always matches the account stored: worked out again whenever the account changes (for
+// the row's country, else the stored one, else ES) and kept while it does not; an update writes
+// only the account parts the row gives, and empty account cells leave the stored account.
+TEST(Proveedores, IbanAlwaysMatchesTheStoredAccount) {
+    Conexion c;
+    // P001 is stored with 0081 0216 71 0001234567, ES 89; P002 has no account.
+    c.ejecutar(
+        QStringLiteral("UPDATE PROVEEDORES SET CODIGOBANCO = '2100', CODIGOSUCURSAL = '0418', DC = '45', "
+                       "NUMEROCUENTA = '0200051332', IBAN_CODIGOPAIS = 'PT', IBAN_DCIBAN = '86' WHERE "
+                       "CODIGO = 'P002'"));
+    qd::OpcionesClientes o;
+    o.defectos = c.clientes.datosDefectoIniciales();
+    auto importar = [&](const QVariantList& cabecera, const QList<QVariantList>& filas) {
+        static int n = 0;
+        QList<QVariantList> libro{QVariantList{Q("CODIGO"), Q("NOMBRE"), Q("COD_FPAGO"), Q("COD_REGIMENIVA"),
+                                               Q("COD_MONEDA"), Q("COD_GRUPOEMPRESA")} +
+                                  cabecera};
+        for (const QVariantList& f : filas)
+            libro << QVariantList{f.value(0), Q("Nombre"), Q("R30"), Q("GEN"), Q("EUR"), Q("G01")} + f.mid(1);
+        c.proveedores.cargarProveedores(c.libro(QStringLiteral("iban%1.xlsx").arg(++n), libro), o);
+        c.proveedores.confirmarProveedores(o, todos(qd::supplierFieldList()));
+    };
+    auto cuenta = [&c](const char* codigo) {
+        return c
+            .filas(QStringLiteral("SELECT NOMBREBANCO, CODIGOBANCO, CODIGOSUCURSAL, DC, NUMEROCUENTA, "
+                                  "IBAN_CODIGOPAIS, IBAN_DCIBAN FROM PROVEEDORES WHERE CODIGO = '%1'")
+                       .arg(QString::fromLatin1(codigo)))
+            .value(0);
+    };
+    // A new account, no country in the row: the stored country (ES, PT), or ES for a new supplier.
+    importar({Q("CuentaBancoCCC"), Q("PAIS")}, {{Q("P001"), Q("21000418450200051332"), QVariant()},
+                                                {Q("P002"), Q("00491500051234567892"), Q("")},
+                                                {Q("PV9"), Q("00491500051234567892"), QVariant()}});
+    EXPECT_EQ(cuenta("P001"), (QVariantList{Q("BANCO SABADELL"), Q("2100"), Q("0418"), Q("45"),
+                                            Q("0200051332"), Q("ES"), Q("91")}));
+    EXPECT_EQ(
+        cuenta("P002").mid(5),
+        (QVariantList{Q("PT"), qd::Calcular_Digito_Control_IBAN(
+                                   QStringLiteral("PT"), QStringLiteral("00491500051234567892"), true)}));
+    EXPECT_EQ(cuenta("PV9").mid(5), (QVariantList{Q("ES"), Q("60")}));
+    // Only the bank name, or empty account cells: the account and its IBAN stay.
+    importar({Q("NOMBREBANCO"), Q("CuentaBancoCCC")}, {{Q("P001"), Q("Caixa"), QVariant()}});
+    EXPECT_EQ(cuenta("P001"),
+              (QVariantList{Q("Caixa"), Q("2100"), Q("0418"), Q("45"), Q("0200051332"), Q("ES"), Q("91")}));
+    // One part: the rest as stored, the IBAN of the whole account.
+    importar({Q("NUMEROCUENTA")}, {{Q("P001"), Q("0123456789")}});
+    EXPECT_EQ(cuenta("P001").mid(1, 4), (QVariantList{Q("2100"), Q("0418"), Q("45"), Q("0123456789")}));
+    // Whatever the steps, every stored IBAN is right for its account.
+    for (const QVariantList& f : c.filas(QStringLiteral(
+             "SELECT CODIGO, IBAN_CODIGOPAIS || IBAN_DCIBAN || CODIGOBANCO || CODIGOSUCURSAL || "
+             "DC || NUMEROCUENTA FROM PROVEEDORES WHERE NUMEROCUENTA IS NOT NULL")))
+        EXPECT_TRUE(qd::IbanValido(f.value(1).toString()))
+            << f.value(0).toString().toStdString() << " " << f.value(1).toString().toStdString();
 }
 
 TEST(Proveedores, MissingRequiredColumnIsRefusedBeforeWriting) {
