@@ -900,8 +900,8 @@ ImportacionLineas::ResumenLineas ImportacionLineas::confirmarLineas(const Opcion
                 ++res.YaImportadas;
                 filasOmitidas << fila;
                 lineasOmitidas << y->second;
-                d.Anotar_Fila_No_Escrita(
-                    fila, QStringLiteral("ya importada en este albarán (línea %1)").arg(y->second));
+                // Already in the note: done, not a row to import again (the export of rows not
+                // written would lead to a duplicate). Told once, below.
                 return;
             }
             if (!venta && num(t, "PRECIOULTIMACOMPRA") != num(t, "PRECIO"))
