@@ -5,6 +5,8 @@
 #include <QSysInfo>
 #include <QVariant>
 #include <algorithm>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -469,54 +471,96 @@ InformeDeshacer deshacerImportacion(qd::fb::Attachment& a, int importacion, cons
         s.close();
     }
 
-    // Newest change first: what the run wrote last (a line, the lots of that line) goes first, what it
-    // wrote first (the article of that line) last; rows it deleted come back in the same order.
-    struct Paso {
-        EfectosTabla* tabla;
-        const Efecto* efecto;
+    // First the rows the run inserted are deleted, table by table, the table whose first new row came
+    // last first (a line's lots before the line, the lines before the article, the article before the
+    // family its load created); then the rows it updated or deleted get their earlier image back, the
+    // table whose first change came first first (a deleted parent before its deleted children). Deleting
+    // first also frees the unique values the earlier images hold (the placeholder account the run
+    // replaced). Deleted rows go by batches of kLote keys; an earlier image goes alone (a list of journal
+    // numbers would make the engine read the run's whole journal of the table for each batch).
+    struct Pasos {
+        EfectosTabla* tabla = nullptr;
+        int orden = 0;
+        std::vector<const Efecto*> filas;
     };
-    std::vector<Paso> pasos;
-    for (EfectosTabla& e : efectos)
+    std::vector<Pasos> borrados, repuestos;
+    for (EfectosTabla& e : efectos) {
+        Pasos b{&e, std::numeric_limits<int>::max(), {}}, r{&e, std::numeric_limits<int>::max(), {}};
         for (const Efecto& f : e.filas) {
-            if (!f.antes && !f.despues) continue;
-            if (f.dejar) continue;
-            pasos.push_back({&e, &f});
+            if ((!f.antes && !f.despues) || f.dejar) continue;
+            Pasos& p = f.antes ? r : b;
+            p.filas.push_back(&f);
+            p.orden = std::min(p.orden, f.primero);
         }
-    std::sort(pasos.begin(), pasos.end(),
-              [](const Paso& x, const Paso& y) { return x.efecto->ultimo > y.efecto->ultimo; });
+        for (Pasos* p : {&b, &r}) {
+            std::sort(p->filas.begin(), p->filas.end(),
+                      [](const Efecto* x, const Efecto* y) { return x->ultimo > y->ultimo; });
+            if (!p->filas.empty()) (p == &b ? borrados : repuestos).push_back(std::move(*p));
+        }
+    }
+    std::sort(borrados.begin(), borrados.end(),
+              [](const Pasos& x, const Pasos& y) { return x.orden > y.orden; });
+    std::sort(repuestos.begin(), repuestos.end(),
+              [](const Pasos& x, const Pasos& y) { return x.orden < y.orden; });
 
     std::optional<DiarioEnCurso> diario;
     if (!o.simular) diario.emplace(a, propio);
-    QHash<QString, std::shared_ptr<qd::fb::Statement>> borrar, reponer;
-    for (const Paso& p : pasos) {
+    constexpr int kLote = 50;
+    for (const Pasos& p : borrados) {
         const Tabla& tb = p.tabla->tabla;
-        const Efecto& f = *p.efecto;
-        if (!f.antes) {
-            std::shared_ptr<qd::fb::Statement>& s = borrar[tb.nombre];
+        const bool simple = tb.clave.size() == 1;
+        const int lote = simple ? kLote : 1;
+        std::map<int, std::unique_ptr<qd::fb::Statement>> sentencias; // by batch size
+        for (std::size_t desde = 0; desde < p.filas.size(); desde += std::size_t(lote)) {
+            const int n = int(std::min<std::size_t>(std::size_t(lote), p.filas.size() - desde));
+            std::unique_ptr<qd::fb::Statement>& s = sentencias[n];
             if (!s) {
-                s = std::make_shared<qd::fb::Statement>(&a, &t);
+                s = std::make_unique<qd::fb::Statement>(&a, &t);
                 QStringList cond;
-                for (int i = 0; i < tb.clave.size(); ++i)
-                    cond << QStringLiteral("%1 = :K%2").arg(tb.clave[i]).arg(i);
+                if (simple) {
+                    QStringList claves;
+                    for (int i = 0; i < n; ++i)
+                        claves << QStringLiteral(":K%1").arg(i);
+                    cond << QStringLiteral("%1 IN (%2)")
+                                .arg(tb.clave.first(), claves.join(QStringLiteral(", ")));
+                } else {
+                    for (int i = 0; i < tb.clave.size(); ++i)
+                        cond << QStringLiteral("%1 = :K%2").arg(tb.clave[i]).arg(i);
+                }
                 s->setSql(QStringLiteral("DELETE FROM %1 WHERE %2")
                               .arg(tb.nombre, cond.join(QStringLiteral(" AND "))));
             }
-            for (int i = 0; i < tb.clave.size(); ++i)
-                s->paramByName(QStringLiteral("K%1").arg(i)).setVariant(f.clave[i]);
+            for (int i = 0; i < n; ++i) {
+                const Efecto& f = *p.filas[desde + std::size_t(i)];
+                if (simple)
+                    s->paramByName(QStringLiteral("K%1").arg(i)).setVariant(f.clave.first());
+                else
+                    for (int k = 0; k < tb.clave.size(); ++k)
+                        s->paramByName(QStringLiteral("K%1").arg(k)).setVariant(f.clave[k]);
+            }
             s->execute();
-            ++informe.borradas;
-        } else {
-            std::shared_ptr<qd::fb::Statement>& s = reponer[tb.nombre];
+            informe.borradas += n;
+        }
+    }
+    for (const Pasos& p : repuestos) {
+        const Tabla& tb = p.tabla->tabla;
+        std::map<int, std::unique_ptr<qd::fb::Statement>> sentencias;
+        constexpr int kLoteRepuesto = 1;
+        for (std::size_t desde = 0; desde < p.filas.size(); desde += std::size_t(kLoteRepuesto)) {
+            const int n = int(std::min<std::size_t>(std::size_t(kLoteRepuesto), p.filas.size() - desde));
+            std::unique_ptr<qd::fb::Statement>& s = sentencias[n];
             if (!s) {
-                // The row's image before the run's first change, in the table's own types.
-                s = std::make_shared<qd::fb::Statement>(&a, &t);
+                // Each row's image before the run's first change, in the table's own types.
+                s = std::make_unique<qd::fb::Statement>(&a, &t);
                 const QStringList todas = tb.clave + tb.columnas;
-                QStringList asignar;
+                QStringList asignar, numeros;
                 for (const QString& c : tb.columnas)
                     asignar << QStringLiteral("%1 = S.%1").arg(c);
+                for (int i = 0; i < n; ++i)
+                    numeros << QStringLiteral(":P%1").arg(i);
                 s->setSql(QStringLiteral(
-                              "MERGE INTO %1 T USING (SELECT * FROM %2 WHERE QD_IMPORTACION = :R AND QD_ID = "
-                              ":P AND QD_IMAGEN = 'A') S ON (%3) %4 WHEN NOT MATCHED THEN INSERT (%5) "
+                              "MERGE INTO %1 T USING (SELECT * FROM %2 WHERE QD_IMPORTACION = :R AND QD_ID "
+                              "IN (%7) AND QD_IMAGEN = 'A') S ON (%3) %4 WHEN NOT MATCHED THEN INSERT (%5) "
                               "VALUES (%6)")
                               .arg(tb.nombre, tb.diario,
                                    condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("S")),
@@ -524,15 +568,19 @@ InformeDeshacer deshacerImportacion(qd::fb::Attachment& a, int importacion, cons
                                                      : QStringLiteral("WHEN MATCHED THEN UPDATE SET ") +
                                                            asignar.join(QStringLiteral(", ")),
                                    todas.join(QStringLiteral(", ")),
-                                   lista(todas, QStringLiteral("S."), QStringLiteral(", "))));
+                                   lista(todas, QStringLiteral("S."), QStringLiteral(", ")),
+                                   numeros.join(QStringLiteral(", "))));
             }
             s->paramByName(QStringLiteral("R")).setInt(importacion);
-            s->paramByName(QStringLiteral("P")).setInt(f.primero);
+            for (int i = 0; i < n; ++i) {
+                const Efecto& f = *p.filas[desde + std::size_t(i)];
+                s->paramByName(QStringLiteral("P%1").arg(i)).setInt(f.primero);
+                if (f.ahora)
+                    ++informe.restauradas;
+                else
+                    ++informe.recreadas;
+            }
             s->execute();
-            if (f.ahora)
-                ++informe.restauradas;
-            else
-                ++informe.recreadas;
         }
     }
     diario.reset();
@@ -554,10 +602,6 @@ InformeDeshacer deshacerImportacion(qd::fb::Attachment& a, int importacion, cons
         marcar.paramByName(QStringLiteral("Id")).setInt(importacion);
         marcar.execute();
     }
-    for (auto& s : borrar)
-        s.reset();
-    for (auto& s : reponer)
-        s.reset();
     if (o.simular) {
         t.rollback();
         informe.hecho = false;

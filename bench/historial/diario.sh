@@ -76,7 +76,7 @@ t1=$(ejecutar sin)
 t2=$(ejecutar con)
 id=$(echo "SELECT MAX(ID) FROM QD_HISTORIAL;" | isql-fb -q -user SYSDBA -password masterkey "$work/con.fdb" | tr -dc '0-9')
 inicio=$(date +%s.%N)
-"$bin/qdimport" --database "$work/con.fdb" --deshacer "$id" > "$work/deshacer.txt"
+"$bin/qdimport" --database "$work/con.fdb" --deshacer "$id" > "$work/deshacer.txt" 2>&1
 fin=$(date +%s.%N)
 t3=$(python3 -c "print(f'{$fin - $inicio:.3f}')")
 despues=$(estado "$work/con.fdb")

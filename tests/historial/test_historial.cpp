@@ -195,6 +195,37 @@ TEST(Historial, AClientRunIsUndoneWithTheRowsItDeletedAndTheMastersItCreated) {
     EXPECT_EQ(deshecho, antes) << diferentes(antes, deshecho).join(' ').toStdString();
 }
 
+// Delivery-note lines written through the database's procedures: the lines, their stock movements
+// and the warehouse stock, the lots (found or created) and their links, a serial number and its
+// movement, the agents' commissions and the note's recalculated totals all go back.
+TEST(Historial, ALineRunWithLotsAndSerialNumbersIsUndone) {
+    Bd b;
+    const auto antes = b.volcado();
+    const QString libro = b.libro(QStringLiteral("lineas.xlsx"),
+                                  {{Q("CODIGO"), Q("CANTIDAD1"), Q("PRECIO"), Q("LOTE"), Q("NUMEROSERIE")},
+                                   {Q("10001"), 3.0, 10.0, Q("L-1"), QVariant()},
+                                   {Q("10003"), 1.0, 5.0, Q("L-1"), QVariant()},
+                                   {Q("10004"), 1.0, 40.0, QVariant(), Q("S-NUEVO")},
+                                   {Q("10004"), 1.0, 40.0, QVariant(), Q("VT2400004-0001")}});
+    const Salida run =
+        b.qdimport({QStringLiteral("--kind"), QStringLiteral("lineas"), QStringLiteral("--opcion"),
+                    QStringLiteral("LAV"), QStringLiteral("--albaran"), QStringLiteral("5"),
+                    QStringLiteral("--almacen-lav"), QStringLiteral("1"),
+                    QStringLiteral("--carpeta-incidencias"), b.dir.path(), libro});
+    ASSERT_EQ(run.codigo, 0) << run.texto.toStdString();
+    const int id = idImportacion(run);
+    ASSERT_GT(id, 0) << run.texto.toStdString();
+    const auto despues = b.volcado();
+    for (const char* t : {"LINEASALBARANVENTA", "ALBARANESVENTA", "MOVIMIENTOSALMACEN", "ARTICULOSALMACEN",
+                          "LOTES", "LOTESLINEAALBVENTA", "NUMEROSSERIE", "MOVIMIENTOSNUMEROSSERIE"})
+        EXPECT_NE(antes.value(QString::fromLatin1(t)), despues.value(QString::fromLatin1(t))) << t;
+
+    const Salida deshacer = b.qdimport({QStringLiteral("--deshacer"), QString::number(id)});
+    ASSERT_EQ(deshacer.codigo, 0) << deshacer.texto.toStdString();
+    const auto deshecho = b.volcado();
+    EXPECT_EQ(deshecho, antes) << diferentes(antes, deshecho).join(' ').toStdString();
+}
+
 // Rows changed after the run: the undo refuses and names them, writing nothing; forced, it undoes
 // the rest and leaves them.
 TEST(Historial, ConflictsStopTheUndoOrAreLeftWhenForced) {
