@@ -465,7 +465,8 @@ void PaginaImportacion::empezarRegistro(const QString& fichero) {
     inicio.usuario = datos_.Usuario;
     inicio.idUsuario = datos_.IdUsuario;
     registro_ = std::make_unique<qd::RegistroImportacion>(datos_.IBDatabase, inicio);
-    if (!registro_->aviso().isEmpty()) datos_.canal().message(qd::MessageKind::Warning, registro_->aviso());
+    if (!registro_->aviso().isEmpty() && !registro_->sinHistorial())
+        datos_.canal().message(qd::MessageKind::Warning, registro_->aviso());
 }
 
 void PaginaImportacion::terminarRegistro(const QString& error, const QString& ficheroErrores, bool escrito) {

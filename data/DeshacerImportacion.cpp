@@ -35,6 +35,7 @@ struct Efecto {
     QVariantList clave;
     int primero = 0;      // journal number of the first change
     bool antes = false;   // the row existed before the run (its image 'A' of `primero` holds it)
+    QVariant imagen;      // that image's address in the journal (RDB$DB_KEY)
     int ultimo = 0;       // journal number of the last change
     bool despues = false; // the run left the row in place
     bool ahora = false;   // the row exists now
@@ -175,9 +176,10 @@ void leerEfectos(qd::fb::Attachment& a, qd::fb::Transaction& t, int importacion,
                            lista(tb.clave, QStringLiteral("J."), QStringLiteral(", ")));
     for (const QString& c : tb.columnas)
         sql += QStringLiteral(", J.%1, T.%1").arg(c);
-    sql += QStringLiteral(
-               " FROM %1 J LEFT JOIN %2 T ON %3 WHERE J.QD_IMPORTACION = :R ORDER BY J.QD_ID, J.QD_IMAGEN")
-               .arg(tb.diario, tb.nombre, condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("J")));
+    sql +=
+        QStringLiteral(", J.RDB$DB_KEY FROM %1 J LEFT JOIN %2 T ON %3 WHERE J.QD_IMPORTACION = :R ORDER BY "
+                       "J.QD_ID, J.QD_IMAGEN")
+            .arg(tb.diario, tb.nombre, condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("J")));
     qd::fb::Statement s(&a, &t);
     s.setSql(sql);
     s.paramByName(QStringLiteral("R")).setInt(importacion);
@@ -198,6 +200,7 @@ void leerEfectos(qd::fb::Attachment& a, qd::fb::Transaction& t, int importacion,
             // First met in its image before a change: it existed; first met after one (inserted,
             // or given this key by an update): it did not.
             f.antes = !nueva;
+            if (f.antes) f.imagen = s.field(3 + nClave + 2 * int(tb.columnas.size())).asVariant();
             it = e.filas.insert(h, f);
         }
         Efecto& f = *it;
@@ -476,8 +479,7 @@ InformeDeshacer deshacerImportacion(qd::fb::Attachment& a, int importacion, cons
     // family its load created); then the rows it updated or deleted get their earlier image back, the
     // table whose first change came first first (a deleted parent before its deleted children). Deleting
     // first also frees the unique values the earlier images hold (the placeholder account the run
-    // replaced). Deleted rows go by batches of kLote keys; an earlier image goes alone (a list of journal
-    // numbers would make the engine read the run's whole journal of the table for each batch).
+    // replaced). Deleted rows go by batches of kLote keys.
     struct Pasos {
         EfectosTabla* tabla = nullptr;
         int orden = 0;
@@ -544,43 +546,29 @@ InformeDeshacer deshacerImportacion(qd::fb::Attachment& a, int importacion, cons
     }
     for (const Pasos& p : repuestos) {
         const Tabla& tb = p.tabla->tabla;
-        std::map<int, std::unique_ptr<qd::fb::Statement>> sentencias;
-        constexpr int kLoteRepuesto = 1;
-        for (std::size_t desde = 0; desde < p.filas.size(); desde += std::size_t(kLoteRepuesto)) {
-            const int n = int(std::min<std::size_t>(std::size_t(kLoteRepuesto), p.filas.size() - desde));
-            std::unique_ptr<qd::fb::Statement>& s = sentencias[n];
-            if (!s) {
-                // Each row's image before the run's first change, in the table's own types.
-                s = std::make_unique<qd::fb::Statement>(&a, &t);
-                const QStringList todas = tb.clave + tb.columnas;
-                QStringList asignar, numeros;
-                for (const QString& c : tb.columnas)
-                    asignar << QStringLiteral("%1 = S.%1").arg(c);
-                for (int i = 0; i < n; ++i)
-                    numeros << QStringLiteral(":P%1").arg(i);
-                s->setSql(QStringLiteral(
-                              "MERGE INTO %1 T USING (SELECT * FROM %2 WHERE QD_IMPORTACION = :R AND QD_ID "
-                              "IN (%7) AND QD_IMAGEN = 'A') S ON (%3) %4 WHEN NOT MATCHED THEN INSERT (%5) "
-                              "VALUES (%6)")
-                              .arg(tb.nombre, tb.diario,
-                                   condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("S")),
-                                   asignar.isEmpty() ? QString()
-                                                     : QStringLiteral("WHEN MATCHED THEN UPDATE SET ") +
-                                                           asignar.join(QStringLiteral(", ")),
-                                   todas.join(QStringLiteral(", ")),
-                                   lista(todas, QStringLiteral("S."), QStringLiteral(", ")),
-                                   numeros.join(QStringLiteral(", "))));
-            }
-            s->paramByName(QStringLiteral("R")).setInt(importacion);
-            for (int i = 0; i < n; ++i) {
-                const Efecto& f = *p.filas[desde + std::size_t(i)];
-                s->paramByName(QStringLiteral("P%1").arg(i)).setInt(f.primero);
-                if (f.ahora)
-                    ++informe.restauradas;
-                else
-                    ++informe.recreadas;
-            }
-            s->execute();
+        // Each row's image before the run's first change, in the table's own types, read by its
+        // address in the journal (read in this same transaction).
+        qd::fb::Statement s(&a, &t);
+        const QStringList todas = tb.clave + tb.columnas;
+        QStringList asignar;
+        for (const QString& c : tb.columnas)
+            asignar << QStringLiteral("%1 = S.%1").arg(c);
+        s.setSql(
+            QStringLiteral("MERGE INTO %1 T USING (SELECT * FROM %2 WHERE RDB$DB_KEY = :K) S ON (%3) %4 WHEN "
+                           "NOT MATCHED THEN INSERT (%5) VALUES (%6)")
+                .arg(tb.nombre, tb.diario, condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("S")),
+                     asignar.isEmpty() ? QString()
+                                       : QStringLiteral("WHEN MATCHED THEN UPDATE SET ") +
+                                             asignar.join(QStringLiteral(", ")),
+                     todas.join(QStringLiteral(", ")),
+                     lista(todas, QStringLiteral("S."), QStringLiteral(", "))));
+        for (const Efecto* f : p.filas) {
+            s.paramByName(QStringLiteral("K")).setVariant(f->imagen);
+            s.execute();
+            if (f->ahora)
+                ++informe.restauradas;
+            else
+                ++informe.recreadas;
         }
     }
     diario.reset();

@@ -213,8 +213,8 @@ void instalarDiario(qd::fb::Attachment& a) {
             ejecutarDdl(
                 a,
                 QStringLiteral("CREATE TABLE %1 (%2)").arg(diario, definiciones.join(QStringLiteral(", "))));
-            ejecutarDdl(a, QStringLiteral("CREATE INDEX QDX_%1 ON %2 (QD_IMPORTACION, QD_ID)")
-                               .arg(sufijo(tabla), diario));
+            // No index: one would cost the run more than the journal's own rows (the undo reads a run's
+            // journal of a table in one pass, and each earlier image again by its record's address).
             ejecutarDdl(a, QStringLiteral("GRANT ALL ON %1 TO PUBLIC").arg(diario));
         } else {
             // Columns the table gained since: the journal gains them too.

@@ -152,10 +152,12 @@ RegistroImportacion::RegistroImportacion(qd::fb::Attachment& conexion, const Ini
     } catch (const std::exception& e) {
         aviso_ = QStringLiteral("La importación no queda en el historial ni se podrá deshacer: %1")
                      .arg(TDatos::Texto_Error(e));
-        if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e); fb && fb->sqlCode() == -204)
+        if (const auto* fb = dynamic_cast<const qd::fb::Error*>(&e); fb && fb->sqlCode() == -204) {
+            sinHistorial_ = true;
             aviso_ +=
                 QStringLiteral("\r\nFalta la tabla QD_HISTORIAL, que el módulo instala al iniciarse con el "
                                "usuario SYSDBA.");
+        }
     }
 }
 

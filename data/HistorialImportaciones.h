@@ -71,6 +71,9 @@ public:
 
     int id() const { return id_; } // 0: not recorded
     const QString& aviso() const { return aviso_; }
+    // The database has no history (never upgraded by the administrator): the window then runs as it
+    // always did, without a word; qdimport still prints aviso().
+    bool sinHistorial() const { return sinHistorial_; }
     // Records the outcome and ends the journal. Errors are swallowed (the run's own outcome is
     // what the user must see).
     void terminar(const DesenlaceImportacion& desenlace) noexcept;
@@ -81,6 +84,7 @@ private:
     bool terminado_ = false;
     std::optional<DiarioEnCurso> diario_;
     QString aviso_;
+    bool sinHistorial_ = false;
 };
 
 struct FilaHistorial {
