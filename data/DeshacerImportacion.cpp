@@ -40,6 +40,7 @@ struct Efecto {
     bool despues = false; // the run left the row in place
     bool ahora = false;   // the row exists now
     QList<ConflictoDeshacer> diferencias; // the run's last values against the current ones
+    bool cambiada = false; // inserted by the run (its last change) and changed since, by its version
     bool conflicto = false;
     bool dejar = false; // left as it is (forced): a conflict, or a row that hangs from or holds one
 };
@@ -176,10 +177,11 @@ void leerEfectos(qd::fb::Attachment& a, qd::fb::Transaction& t, int importacion,
                            lista(tb.clave, QStringLiteral("J."), QStringLiteral(", ")));
     for (const QString& c : tb.columnas)
         sql += QStringLiteral(", J.%1, T.%1").arg(c);
-    sql +=
-        QStringLiteral(", J.RDB$DB_KEY FROM %1 J LEFT JOIN %2 T ON %3 WHERE J.QD_IMPORTACION = :R ORDER BY "
-                       "J.QD_ID, J.QD_IMAGEN")
-            .arg(tb.diario, tb.nombre, condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("J")));
+    sql += QStringLiteral(", J.RDB$DB_KEY, J.QD_OPERACION, J.QD_TRANSACCION, T.RDB$RECORD_VERSION FROM %1 J "
+                          "LEFT JOIN %2 T ON %3 "
+                          "WHERE J.QD_IMPORTACION = :R ORDER BY "
+                          "J.QD_ID, J.QD_IMAGEN")
+               .arg(tb.diario, tb.nombre, condicionClave(tb.clave, QStringLiteral("T"), QStringLiteral("J")));
     qd::fb::Statement s(&a, &t);
     s.setSql(sql);
     s.paramByName(QStringLiteral("R")).setInt(importacion);
@@ -208,7 +210,10 @@ void leerEfectos(qd::fb::Attachment& a, qd::fb::Transaction& t, int importacion,
         f.despues = nueva; // an 'A' image alone (a delete, or an update that moved the key) leaves no row
         f.ahora = s.field(2).asInt() != 0;
         f.diferencias.clear();
-        if (nueva && f.ahora) {
+        const int fin = 3 + nClave + 2 * int(tb.columnas.size());
+        const bool insertada = s.field(fin + 1).asString().startsWith(QLatin1Char('I'));
+        f.cambiada = insertada && f.ahora && s.field(fin + 3).asDouble() != s.field(fin + 2).asDouble();
+        if (nueva && f.ahora && !insertada) {
             for (int i = 0; i < tb.columnas.size(); ++i) {
                 const QVariant escrito = s.field(3 + nClave + 2 * i).asVariant();
                 const QVariant actual = s.field(4 + nClave + 2 * i).asVariant();
@@ -240,6 +245,14 @@ void buscarConflictos(EfectosTabla& e, QList<ConflictoDeshacer>& conflictos) {
                 {},
                 {},
                 QStringLiteral("la importación la borró y se volvió a crear después")};
+        } else if (f.despues && f.cambiada) {
+            f.conflicto = true;
+            conflictos << ConflictoDeshacer{e.tabla.nombre,
+                                            clave,
+                                            {},
+                                            {},
+                                            {},
+                                            QStringLiteral("la creó la importación y se modificó después")};
         } else if (!f.diferencias.isEmpty()) {
             f.conflicto = true;
             conflictos << f.diferencias;

@@ -110,32 +110,60 @@ QString sufijo(const QString& tabla) {
     return tabla.left(22) + QLatin1Char('_') + h;
 }
 
-QString textoDisparador(const QString& tabla, const QList<Columna>& columnas) {
-    QStringList nombres, viejos, nuevos;
+// The row before an update or a delete, and the row after an update, whole; after an insert only its
+// key and the transaction that wrote it: the undo deletes that row, and tells whether something
+// changed it since by the transaction of its current version (RDB$RECORD_VERSION). The images of
+// the rows a run inserts are most of a run's journal.
+QString textoDisparador(const QString& tabla, const QList<Columna>& columnas, const QStringList& clave) {
+    QStringList nombres, viejos, nuevos, nuevosClave;
     for (const Columna& c : columnas) {
         nombres << c.nombre;
         viejos << QStringLiteral("OLD.") + c.nombre;
         nuevos << QStringLiteral("NEW.") + c.nombre;
     }
-    const QString insertar =
-        QStringLiteral("INSERT INTO %1 (QD_ID, QD_IMPORTACION, QD_OPERACION, QD_IMAGEN, %2) ")
-            .arg(tablaDiario(tabla), nombres.join(QStringLiteral(", ")));
-    return QStringLiteral("CREATE OR ALTER TRIGGER %1 FOR %2 ACTIVE AFTER INSERT OR UPDATE OR DELETE "
-                          "POSITION 32000 AS\n"
-                          "DECLARE VARIABLE QD_R INTEGER;\n"
-                          "DECLARE VARIABLE QD_S INTEGER;\n"
-                          "BEGIN\n"
-                          "  /* Journal of the import runs: only while the connection carries a run. */\n"
-                          "  QD_R = RDB$GET_CONTEXT('USER_SESSION', 'QD_IMPORTACION');\n"
-                          "  IF (QD_R IS NULL) THEN EXIT;\n"
-                          "  QD_S = GEN_ID(QD_GEN_DIARIO, 1);\n"
-                          "  IF (DELETING OR UPDATING) THEN\n"
-                          "    %3VALUES (:QD_S, :QD_R, IIF(DELETING, 'D', 'U'), 'A', %4);\n"
-                          "  IF (INSERTING OR UPDATING) THEN\n"
-                          "    %3VALUES (:QD_S, :QD_R, IIF(INSERTING, 'I', 'U'), 'N', %5);\n"
-                          "END")
-        .arg(disparadorDiario(tabla), tabla, insertar, viejos.join(QStringLiteral(", ")),
-             nuevos.join(QStringLiteral(", ")));
+    for (const QString& c : clave)
+        nuevosClave << QStringLiteral("NEW.") + c;
+    const QString cabeza =
+        QStringLiteral("INSERT INTO %1 (QD_ID, QD_IMPORTACION, QD_OPERACION, QD_IMAGEN, QD_TRANSACCION, ")
+            .arg(tablaDiario(tabla));
+    const QString insertar = cabeza + nombres.join(QStringLiteral(", ")) + QStringLiteral(") ");
+    const QString insertarClave =
+        clave.isEmpty() ? insertar : cabeza + clave.join(QStringLiteral(", ")) + QStringLiteral(") ");
+    return QStringLiteral(
+               "CREATE OR ALTER TRIGGER %1 FOR %2 ACTIVE AFTER INSERT OR UPDATE OR DELETE "
+               "POSITION 32000 AS\n"
+               "DECLARE VARIABLE QD_R INTEGER;\n"
+               "DECLARE VARIABLE QD_S INTEGER;\n"
+               "BEGIN\n"
+               "  /* Journal of the import runs: only while the connection carries a run. */\n"
+               "  QD_R = RDB$GET_CONTEXT('USER_SESSION', 'QD_IMPORTACION');\n"
+               "  IF (QD_R IS NULL) THEN EXIT;\n"
+               "  QD_S = GEN_ID(QD_GEN_DIARIO, 1);\n"
+               "  IF (INSERTING) THEN\n"
+               "    %3VALUES (:QD_S, :QD_R, 'I', 'N', CURRENT_TRANSACTION, %4);\n"
+               "  ELSE\n"
+               "  BEGIN\n"
+               "    %5VALUES (:QD_S, :QD_R, IIF(DELETING, 'D', 'U'), 'A', CURRENT_TRANSACTION, %6);\n"
+               "    IF (UPDATING) THEN\n"
+               "      %5VALUES (:QD_S, :QD_R, 'U', 'N', CURRENT_TRANSACTION, %7);\n"
+               "  END\n"
+               "END")
+        .arg(disparadorDiario(tabla), tabla, insertarClave,
+             (clave.isEmpty() ? nuevos : nuevosClave).join(QStringLiteral(", ")), insertar,
+             viejos.join(QStringLiteral(", ")), nuevos.join(QStringLiteral(", ")));
+}
+
+QStringList claveDe(qd::fb::Attachment& a, const QString& tabla) {
+    QStringList r;
+    for (const QVariantList& f :
+         filas(a,
+               QStringLiteral(
+                   "SELECT TRIM(S.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS RC JOIN RDB$INDEX_SEGMENTS S "
+                   "ON S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME WHERE RC.RDB$RELATION_NAME = :P0 AND "
+                   "RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' ORDER BY S.RDB$FIELD_POSITION"),
+               {tabla}))
+        r << f[0].toString();
+    return r;
 }
 
 bool existe(qd::fb::Attachment& a, const QString& sql, const QString& nombre) {
@@ -189,7 +217,7 @@ void instalarDiario(qd::fb::Attachment& a) {
         if (!existe(a, sqlTabla, tabla)) continue;
         const QList<Columna> columnas = columnasDe(a, tabla);
         if (columnas.isEmpty()) continue;
-        const QString disparador = textoDisparador(tabla, columnas);
+        const QString disparador = textoDisparador(tabla, columnas, claveDe(a, tabla));
         QByteArray huella = disparador.toUtf8();
         for (const Columna& c : columnas)
             huella += '\n' + c.tipo.toUtf8();
@@ -204,10 +232,10 @@ void instalarDiario(qd::fb::Attachment& a) {
             continue; // made before from the same columns
 
         if (!existe(a, sqlTabla, diario)) {
-            QStringList definiciones{QStringLiteral("QD_ID INTEGER NOT NULL"),
-                                     QStringLiteral("QD_IMPORTACION INTEGER NOT NULL"),
-                                     QStringLiteral("QD_OPERACION CHAR(1) NOT NULL"),
-                                     QStringLiteral("QD_IMAGEN CHAR(1) NOT NULL")};
+            QStringList definiciones{
+                QStringLiteral("QD_ID INTEGER NOT NULL"), QStringLiteral("QD_IMPORTACION INTEGER NOT NULL"),
+                QStringLiteral("QD_OPERACION CHAR(1) NOT NULL"), QStringLiteral("QD_IMAGEN CHAR(1) NOT NULL"),
+                QStringLiteral("QD_TRANSACCION DOUBLE PRECISION")};
             for (const Columna& c : columnas)
                 definiciones << c.nombre + QLatin1Char(' ') + c.tipo;
             ejecutarDdl(
@@ -221,6 +249,9 @@ void instalarDiario(qd::fb::Attachment& a) {
             QStringList tiene;
             for (const Columna& c : columnasDe(a, diario))
                 tiene << c.nombre;
+            if (!tiene.contains(QStringLiteral("QD_TRANSACCION")))
+                ejecutarDdl(a,
+                            QStringLiteral("ALTER TABLE %1 ADD QD_TRANSACCION DOUBLE PRECISION").arg(diario));
             for (const Columna& c : columnas)
                 if (!tiene.contains(c.nombre))
                     ejecutarDdl(a, QStringLiteral("ALTER TABLE %1 ADD %2 %3").arg(diario, c.nombre, c.tipo));

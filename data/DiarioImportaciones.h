@@ -3,10 +3,12 @@
 // run can be undone.
 //
 // Each table the imports write (directly, or through the database's own procedures and triggers)
-// has a journal table QDD_<table> with the same columns and four of its own: QD_ID (one number per
+// has a journal table QDD_<table> with the same columns and five of its own: QD_ID (one number per
 // change, from the generator QD_GEN_DIARIO, in the order the changes happened), QD_IMPORTACION (the
-// run, QD_HISTORIAL.ID), QD_OPERACION ('I' insert, 'U' update, 'D' delete) and QD_IMAGEN ('A' the
-// row before the change, 'N' the row after it). An AFTER trigger QDJ_<table> on the table writes
+// run, QD_HISTORIAL.ID), QD_OPERACION ('I' insert, 'U' update, 'D' delete), QD_IMAGEN ('A' the
+// row before the change, 'N' the row after it; after an insert only its key) and QD_TRANSACCION (the
+// transaction of the change: a row the run inserted was changed since when the transaction of its
+// current version, RDB$RECORD_VERSION, is another one). An AFTER trigger QDJ_<table> on the table writes
 // them, in the transaction of the change, only while the connection carries a run's number in its
 // session context (USER_SESSION, QD_IMPORTACION): for every other program's writes it does nothing.
 // The journal keeps the values in the table's own types, so blobs and Latin-1 texts come back as

@@ -109,7 +109,8 @@ QString libroArticulos(Bd& b) {
                    {{Q("CODIGO"), Q("NOMBRE"), Q("FAMILIA"), Q("STOCK"), Q("PVP"), Q("PVPCONIVA")},
                     {Q("10001"), Q("Renombrado"), Q("NUEVA"), 7, 5, 6.05},
                     {Q("Z901"), Q("Nuevo uno"), Q("NUEVA"), 3, 10, 12.1},
-                    {Q("Z902"), Q("Nuevo dos, ñandú"), Q("ALIM"), 2, 20, 24.2}});
+                    {Q("Z902"), Q("Nuevo dos, ñandú"), Q("ALIM"), 2, 20, 24.2},
+                    {Q("Z903"), Q("Nuevo tres"), Q("ALIM"), 1, 30, 36.3}});
 }
 
 TEST(Historial, AnArticleRunIsRecordedAndItsUndoRestoresEveryTable) {
@@ -234,8 +235,10 @@ TEST(Historial, ConflictsStopTheUndoOrAreLeftWhenForced) {
     const Salida run = b.qdimport(kArticulos + QStringList{libroArticulos(b)});
     ASSERT_EQ(run.codigo, 0) << run.texto.toStdString();
     const int id = idImportacion(run);
-    // Another user renames the article the run updated, and puts a new one on a delivery note.
+    // Another user renames the article the run updated and one it created, and puts another new one
+    // on a delivery note.
     b.ejecutar(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = 'Cambiado luego' WHERE CODIGO = '10001'"));
+    b.ejecutar(QStringLiteral("UPDATE ARTICULOS SET NOMBRE = 'Otro nombre' WHERE CODIGO = 'Z902'"));
     b.ejecutar(QStringLiteral("INSERT INTO LINEASALBARANVENTA (ALBARANVENTA, NUMEROLINEA, ARTICULO) "
                               "SELECT 5, 99, IDARTICULOS FROM ARTICULOS WHERE CODIGO = 'Z901'"));
     const auto despues = b.volcado();
@@ -244,6 +247,8 @@ TEST(Historial, ConflictsStopTheUndoOrAreLeftWhenForced) {
     EXPECT_EQ(rechazo.codigo, 2);
     EXPECT_TRUE(rechazo.texto.contains(QStringLiteral("ARTICULOS (IDARTICULOS=1), NOMBRE: la importación "
                                                       "escribió «Renombrado», ahora es «Cambiado luego»")))
+        << rechazo.texto.toStdString();
+    EXPECT_TRUE(rechazo.texto.contains(QStringLiteral("la creó la importación y se modificó después")))
         << rechazo.texto.toStdString();
     EXPECT_TRUE(rechazo.texto.contains(QStringLiteral("ahora la usa LINEASALBARANVENTA")))
         << rechazo.texto.toStdString();
@@ -254,11 +259,13 @@ TEST(Historial, ConflictsStopTheUndoOrAreLeftWhenForced) {
     ASSERT_EQ(forzado.codigo, 0) << forzado.texto.toStdString();
     EXPECT_TRUE(forzado.texto.contains(QStringLiteral("Filas dejadas como están:")))
         << forzado.texto.toStdString();
-    // The renamed article keeps its new name; the used one stays with its stock rows, prices and
-    // family; the other new article is gone with its own.
+    // The renamed articles keep their new names; the used one stays with its stock rows, prices and
+    // family; the third new article is gone with its own.
     EXPECT_EQ(b.valor(QStringLiteral("SELECT NOMBRE FROM ARTICULOS WHERE CODIGO = '10001'")).toString(),
               "Cambiado luego");
-    EXPECT_EQ(b.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO = 'Z902'")).toInt(), 0);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT NOMBRE FROM ARTICULOS WHERE CODIGO = 'Z902'")).toString(),
+              "Otro nombre");
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOS WHERE CODIGO = 'Z903'")).toInt(), 0);
     EXPECT_EQ(b.valor(QStringLiteral("SELECT COUNT(*) FROM ARTICULOSALMACEN S JOIN ARTICULOS A ON "
                                      "A.IDARTICULOS = S.ARTICULOCARACTERISTICA WHERE A.CODIGO = 'Z901'"))
                   .toInt(),
@@ -289,7 +296,7 @@ TEST(Historial, ConflictsStopTheUndoOrAreLeftWhenForced) {
             EXPECT_EQ(ahora.value(it.key()), it.value()) << it.key().toStdString();
         }
     }
-    EXPECT_EQ(ahora.value("ARTICULOS").size(), antes.value("ARTICULOS").size() + 1);
+    EXPECT_EQ(ahora.value("ARTICULOS").size(), antes.value("ARTICULOS").size() + 2);
 }
 
 // What cannot be undone says why: a dry run, a run whose journal was removed (by the user or by
