@@ -37,6 +37,7 @@ void CanalPagina::progressClose() {
 }
 
 void CanalPagina::incidence(const QString& line) {
+    if (incidencias_) *incidencias_ << line;
     interno_->incidence(line);
 }
 

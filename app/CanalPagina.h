@@ -4,6 +4,7 @@
 // the page's own status panel. It puts itself in place when made and restores the old channel
 // when it goes.
 
+#include <QStringList>
 #include <functional>
 
 #include "UserChannel.h"
@@ -25,6 +26,8 @@ public:
     void progressClose() override;
     void incidence(const QString& line) override;
     void waitCursor(bool on) override;
+    // The incidences are also kept in `lista` (the run's, for the history); null: not kept.
+    void anotarIncidencias(QStringList* lista) { incidencias_ = lista; }
 
 protected:
     void processEvents() override;
@@ -33,4 +36,5 @@ private:
     TDatos& datos_;
     qd::UserChannel* interno_;
     std::function<void(const QString&)> estado_;
+    QStringList* incidencias_ = nullptr;
 };

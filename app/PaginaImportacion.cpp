@@ -20,6 +20,7 @@
 #include "CambioVistaPrevia.h"
 #include "CanalPagina.h"
 #include "FilasNoEscritas.h"
+#include "HistorialImportaciones.h"
 #include "TDatos.h"
 #include "TJvFilenameEdit.h"
 #include "TUPClickSplitter.h"
@@ -341,6 +342,9 @@ void PaginaImportacion::pulsarCargar() {
                 if (!bloqueo_->aviso().isEmpty())
                     datos_.canal().message(qd::MessageKind::Warning, bloqueo_->aviso());
             }
+            // The run in the history, its changes journalled from the load on (the masters it creates).
+            canal.anotarIncidencias(&incidenciasRun_);
+            empezarRegistro(fichero);
             // The masters the load creates wait for the choice between "Confirmar" and "Simular".
             datos_.Empezar_Carga();
             cargar(fichero);
@@ -349,6 +353,7 @@ void PaginaImportacion::pulsarCargar() {
         } catch (const std::exception& e) {
             fallo = true;
             mostrarError(e);
+            terminarRegistro(TDatos::Texto_Error(e), {}, false);
         }
         if (grid_) {
             grid_->modelo()->sincronizar();
@@ -385,6 +390,7 @@ void PaginaImportacion::terminarUnPaso() {
     } catch (const std::exception& e) {
         mostrarError(e);
     }
+    terminarRegistro({}, {}, false);
     bloqueo_.reset();
     if (mostrarIncidencias) mostrarIncidencias();
     if (grid_) {
@@ -400,14 +406,19 @@ void PaginaImportacion::ejecutarConfirmacion() {
     {
         Ocupacion ocupacion([this](bool on) { ponerOcupado(on); });
         CanalPagina canal(datos_, [this](const QString& texto) { Estado(texto); });
+        canal.anotarIncidencias(&incidenciasRun_);
+        datos_.Ultimo_Desenlace = {};
+        QString error;
         try {
             confirmar();
         } catch (const std::exception& e) {
             // What was written before the error stays written; the run is over either way.
+            error = TDatos::Texto_Error(e);
             mostrarError(e);
         }
         // The rows not written, for the user to fix and import again.
         const QString ruta = qd::exportarFilasNoEscritas(datos_, ficheroCargado_, opcionesMotor().simular);
+        terminarRegistro(error, ruta, true);
         if (!ruta.isEmpty() &&
             datos_.canal().ask(
                 QStringLiteral("Las filas que no se han escrito están en «%1», con su motivo en la "
@@ -425,6 +436,7 @@ void PaginaImportacion::pulsarAtras() {
     } catch (const std::exception& e) {
         mostrarError(e);
     }
+    terminarRegistro({}, {}, false); // a load never confirmed: what it created stays, in the history
     vaciarStaging();
     cargado_ = false;
     bloqueo_.reset();
@@ -433,6 +445,50 @@ void PaginaImportacion::pulsarAtras() {
     ponerModo(false);
     Estado(QString());
     datos_.Destruir_Excel();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The run in the history.
+
+void PaginaImportacion::empezarRegistro(const QString& fichero) {
+    terminarRegistro({}, {}, false);
+    incidenciasRun_.clear();
+    qd::InicioImportacion inicio;
+    inicio.tipo = tipoImportacion().isEmpty() ? datos_.Opcion : tipoImportacion();
+    inicio.programa = QStringLiteral("ventana");
+    inicio.libro = fichero;
+    QStringList marcados;
+    if (lista_)
+        for (int i = 0; i < lista_->count(); ++i)
+            if (lista_->isChecked(i)) marcados << lista_->item(i);
+    inicio.opciones =
+        QStringLiteral("Página %1").arg(objectName()) +
+        (marcados.isEmpty() ? QString() : QStringLiteral("; campos: ") + marcados.join(QLatin1Char(',')));
+    inicio.usuario = datos_.Usuario;
+    inicio.idUsuario = datos_.IdUsuario;
+    registro_ = std::make_unique<qd::RegistroImportacion>(datos_.IBDatabase, inicio);
+    if (!registro_->aviso().isEmpty() && !registro_->sinHistorial())
+        datos_.canal().message(qd::MessageKind::Warning, registro_->aviso());
+}
+
+void PaginaImportacion::terminarRegistro(const QString& error, const QString& ficheroErrores, bool escrito) {
+    if (!registro_) return;
+    qd::DesenlaceImportacion d = qd::desenlaceImportacion(datos_, error, incidenciasRun_, ficheroErrores);
+    const qd::OpcionesMotor o = opcionesMotor();
+    if (escrito) {
+        d.simulada = o.simular;
+        QStringList mas;
+        if (o.simular) mas << QStringLiteral("Simular");
+        if (o.continuar) mas << QStringLiteral("Continuar tras errores");
+        if (o.lote > 0) mas << QStringLiteral("Guardar cada %1 filas").arg(o.lote);
+        d.masOpciones = mas.join(QStringLiteral(", "));
+    } else if (error.isEmpty()) {
+        // Loaded and never confirmed (only the masters the load created were written).
+        d.estado = qd::EstadoImportacion::Cancelada;
+        d.resumen = QStringLiteral("Cargada y no confirmada.");
+    }
+    registro_->terminar(d);
+    registro_.reset();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -40,7 +41,8 @@ class QVBoxLayout;
 class TDatos;
 namespace qd {
 class BloqueoImportacion;
-}
+class RegistroImportacion;
+} // namespace qd
 class TJvFilenameEdit;
 class TkvDBGrid;
 class TsuiCheckListBox;
@@ -203,6 +205,11 @@ private:
     bool cargado_ = false;
     QString ficheroCargado_;
     std::unique_ptr<qd::BloqueoImportacion> bloqueo_; // held from the load to "Atrás"
+    // The run in the history, from the load to the end of its write (or "Atrás"), and its incidences.
+    std::unique_ptr<qd::RegistroImportacion> registro_;
+    QStringList incidenciasRun_;
+    void empezarRegistro(const QString& fichero);
+    void terminarRegistro(const QString& error, const QString& ficheroErrores, bool escrito);
     bool plegadas_ = false;
     QList<int> tamanosSplitter_;
 };

@@ -1,5 +1,7 @@
 #include "TFormPrincipalExcell.h"
 
+#include "DialogoHistorial.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -82,6 +84,16 @@ TFormPrincipalExcell::TFormPrincipalExcell(TDatos& datos, const QStringList& arg
     accionCancelar_->setShortcutContext(Qt::ApplicationShortcut);
     connect(accionCancelar_, &QAction::triggered, this, [this] { datos_.Abortar_Proceso = true; });
     accionCancelar_->setEnabled(false); // nothing runs yet
+    auto* historial = menu->addAction(QStringLiteral("Historial de importaciones"));
+    historial->setObjectName(QStringLiteral("HistorialImportaciones"));
+    connect(historial, &QAction::triggered, this, [this] {
+        if (!datos_.IBDatabase.connected()) {
+            canal_->message(qd::MessageKind::Error, TDatos::textoSinConexion());
+            return;
+        }
+        DialogoHistorial dialogo(datos_, this);
+        dialogo.exec();
+    });
 
     crearPaginas();
 

@@ -73,10 +73,11 @@ public:
     // Runs one statement text, unparsed, in its own transaction and commits it. Errors are
     // swallowed (the upgrade must never stop the start-up).
     void Actualizacion_BD(const QString& CodigoSQL);
-    // The upgrade statements (:/upgrade/1.sql, 2.sql, … up to the first missing one), in order, as
-    // they are sent (lines joined by CR LF).
+    // The upgrade statements (:/upgrade/1.sql, 2.sql, …, every numbered file), in the order of their
+    // numbers, as they are sent (lines joined by CR LF).
     static QStringList sentenciasActualizacion();
-    // Start-up upgrade for the administrator: every upgrade statement, skipped when not connected.
+    // Start-up upgrade for the administrator: every upgrade statement, then the journal of the
+    // import runs (qd::instalarDiario); skipped when not connected.
     void actualizarEsquema();
 
     qd::fb::Attachment IBDatabase;
@@ -263,6 +264,14 @@ public:
     // counts, the cancel and the engine's notes (the dry run, the rows with errors).
     static QString Texto_Resumen(const QList<QPair<QString, int>>& cuentas);
     QString Terminar_Resumen(const QString& cuentas, bool cancelado, qd::ResultadoMotor* resultado);
+    // What the last writer's summary said (Terminar_Resumen), for the history of the runs
+    // (qd::desenlaceImportacion); the caller empties it before a run.
+    struct Desenlace {
+        QString resumen;
+        bool cancelado = false;
+        qd::ResultadoMotor motor;
+    };
+    Desenlace Ultimo_Desenlace;
 
     // --- the engine options of a run (MotorFilas) ------------------------------------------------
     // A caller that may choose a dry run after the load (the page) or has chosen it (qdimport

@@ -1,9 +1,13 @@
 // TDatos: launch values, connection, schema upgrade and the held workbook.
 #include "TDatos.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
+#include "DiarioImportaciones.h"
 #include "FbError.h"
 #include "NotificarAnfitrion.h"
 #include "Workbook.h"
@@ -154,10 +158,19 @@ void TDatos::Actualizacion_BD(const QString& CodigoSQL) {
 }
 
 QStringList TDatos::sentenciasActualizacion() {
+    // Every numbered statement, in the order of its number; a number may be missing (statements
+    // are numbered by whoever adds one, and some numbers are taken by work not merged yet).
+    QList<int> numeros;
+    for (const QString& nombre : QDir(QStringLiteral(":/upgrade")).entryList(QDir::Files)) {
+        bool ok = false;
+        const int n = QFileInfo(nombre).completeBaseName().toInt(&ok);
+        if (ok && nombre.endsWith(QLatin1String(".sql"))) numeros << n;
+    }
+    std::sort(numeros.begin(), numeros.end());
     QStringList sentencias;
-    for (int i = 1;; ++i) {
+    for (const int i : numeros) {
         QFile f(QStringLiteral(":/upgrade/%1.sql").arg(i));
-        if (!f.open(QIODevice::ReadOnly)) break;
+        if (!f.open(QIODevice::ReadOnly)) continue;
         QString texto = QString::fromUtf8(f.readAll());
         texto.remove(QLatin1Char('\r'));
         while (texto.endsWith(QLatin1Char('\n')))
@@ -173,6 +186,14 @@ void TDatos::actualizarEsquema() {
     if (!IBDatabase.connected()) return;
     for (const QString& s : sentenciasActualizacion())
         Actualizacion_BD(s);
+    // The journal of the import runs: a table and a trigger per table the imports write, made from
+    // the table's columns as they are in this database.
+    try {
+        qd::instalarDiario(IBDatabase);
+    } catch (const std::exception&) {
+        // As the statements above: a failed upgrade never stops the start-up (runs are then kept
+        // in the history without their journal).
+    }
 }
 
 void TDatos::Msg_QuendaSQL() {

@@ -747,5 +747,8 @@ QString TDatos::Terminar_Resumen(const QString& cuentas, bool cancelado, qd::Res
         if (resultado) *resultado = motor_->resultado();
         texto = motor_->resumen(texto);
     }
+    Ultimo_Desenlace.resumen = texto;
+    Ultimo_Desenlace.cancelado = cancelado;
+    Ultimo_Desenlace.motor = motor_ ? motor_->resultado() : qd::ResultadoMotor{};
     return texto;
 }

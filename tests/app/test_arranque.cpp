@@ -156,7 +156,7 @@ TEST(Arranque, AdministratorInstallsTheModuleObjectsOnEveryStart) {
 
 TEST(Arranque, UpgradeStatementsAreSentWithoutParameterParsing) {
     const QStringList s = TDatos::sentenciasActualizacion();
-    ASSERT_EQ(s.size(), 15);
+    ASSERT_EQ(s.size(), 17);
     EXPECT_TRUE(s[0].startsWith("CREATE OR ALTER PROCEDURE PRCALCULOALBARANVENTA_EXCEL ("));
     EXPECT_TRUE(s[0].endsWith("END"));
     EXPECT_EQ(s[1], "GRANT EXECUTE ON PROCEDURE PRCALCULOALBARANVENTA_EXCEL TO PUBLIC;");
