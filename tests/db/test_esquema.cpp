@@ -18,7 +18,7 @@ const QList<QPair<QString, QString>> kIndicesPropios{
     {"QDIMP_AGENTESLINEASALBVTA_LINEA", "LINEAALBARANVENTA"},
     {"QDIMP_AGENTESLINEASALBCOM_LINEA", "LINEAALBARANCOMPRA"},
 };
-constexpr int kSentencias = 15;
+constexpr int kSentencias = 17;
 
 // The columns of an index, in order, joined by commas; empty when there is no such index.
 QString columnasIndice(BdPrueba& bd, const QString& indice) {
